@@ -1,0 +1,16 @@
+// parse_tag: splits the bytes between a tag's opening '<' (or "</") and its
+// closing '>' into the tag name and its attributes.
+#pragma once
+
+#include <string_view>
+
+#include "core/vthash.h"
+#include "core/vtstring.h"
+
+// name receives the first run of name bytes; attributes (may be null) the
+// name/value pairs, a repeated name keeping the last value. lower_case
+// lower-cases the tag and attribute names (ASCII letters only);
+// backslash_escapes lets a backslash inside quotes take the next byte
+// literally; name_only stops at the first blank after the name.
+void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, bool lower_case,
+               bool backslash_escapes, bool name_only);

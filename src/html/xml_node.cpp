@@ -1,0 +1,68 @@
+#include "html/xml_node.h"
+
+#include <cstring>
+
+#include "html/parse_tag.h"
+
+vthash xml_node::attributes() const {
+    if (stored_attributes) return *stored_attributes;
+    vthash attrs;
+    if ((kind == XK_START || kind == XK_EMPTY) && source.size() >= 2) {
+        vtstring tag_name;
+        parse_tag(source.substr(1, source.size() - 2), tag_name, &attrs, true, false, false);
+    }
+    return attrs;
+}
+
+bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const {
+    vthash attrs = attributes();
+    const vtval* v = attrs.find(attribute_name);
+    if (!v) return false;
+    value = v->text();
+    return true;
+}
+
+char* xml_tree::allocate(size_t n) {
+    constexpr size_t block_size = 32 * 1024;
+    if (n > block_size / 4) {
+        blocks_.push_back(std::make_unique<char[]>(n ? n : 1));
+        return blocks_.back().get();
+    }
+    if (n > free_left_) {
+        blocks_.push_back(std::make_unique<char[]>(block_size));
+        free_ = blocks_.back().get();
+        free_left_ = block_size;
+    }
+    char* p = free_;
+    free_ += n;
+    free_left_ -= n;
+    return p;
+}
+
+std::string_view xml_tree::keep(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    char* p = allocate(bytes.size());
+    std::memcpy(p, bytes.data(), bytes.size());
+    return {p, bytes.size()};
+}
+
+xml_node* xml_tree::make_text(std::string_view bytes) {
+    xml_node* n = make();
+    n->kind = XK_TEXT;
+    n->closed = true;
+    n->source = keep(bytes);
+    return n;
+}
+
+xml_node* xml_tree::add_leading_empty_node() {
+    xml_node* n = make();
+    append_top(n);
+    return n;
+}
+
+void write_tree(const xml_tree& tree, vtstring& out) {
+    size_t total = 0;
+    for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) total += n->source.size();
+    out.reserve(out.length() + static_cast<int32_t>(total));
+    for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) out.append(n->source);
+}

@@ -1,0 +1,84 @@
+// xml_node and xml_tree: one parsed document.
+//
+// Each node keeps the exact bytes it stands for (`source`), so writing the
+// sources of all nodes in document order gives back the file. Byte fields are
+// views into memory that the tree owns (the input chunks the reader kept, or
+// the tree's arena for bytes the engine writes); they live as long as the tree.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "core/vte_tree.h"
+#include "core/vthash.h"
+#include "core/vtstring.h"
+
+// Construct kinds of the tokenizer, and the node kinds of the tree.
+enum xml_kind : int32_t {
+    XK_NONE = -1,
+    XK_START = 1,
+    XK_END = 2,
+    XK_EMPTY = 3,
+    XK_DECLARATION = 4,
+    XK_COMMENT = 5,
+    XK_CDATA = 6,
+    XK_DOCTYPE = 7,
+    XK_ELEMENT_DECL = 8,
+    XK_ATTLIST = 9,
+    XK_ENTITY_DECL = 10,
+    XK_PI = 11,
+    XK_SERVER_SCRIPT = 12,
+    XK_HASH = 13,
+    XK_DIRECTIVE = 14,
+    XK_UNKNOWN = 15,
+    XK_TEXT = 18,
+};
+
+struct xml_node : vte_node<xml_node> {
+    int32_t kind = XK_NONE;
+    bool closed = false;
+    std::string_view name;    // element name (lower case from the HTML reader)
+    std::string_view source;  // the bytes written back for this node
+    std::string_view text;    // tagged reader only: decoded text / CDATA content
+    // Attributes stored by the tagged reader (decoded values). Nodes of the
+    // HTML reader leave this empty and split their source on demand.
+    const vthash* stored_attributes = nullptr;
+
+    // The attributes of a start or empty-element tag: the stored ones, or the
+    // HTML split of the source (names lower-cased, values as written).
+    vthash attributes() const;
+    // The value of one attribute; false when absent.
+    bool attribute(std::string_view attribute_name, vtstring& value) const;
+};
+
+class xml_tree : public vte_tree<xml_node> {
+public:
+    xml_tree() = default;
+
+    // Copies bytes into the tree's arena; the view lives as long as the tree.
+    std::string_view keep(std::string_view bytes);
+    // Uninitialised room for n bytes in the arena.
+    char* allocate(size_t n);
+    // Takes over a block of memory whose bytes nodes may point into.
+    void adopt(std::unique_ptr<char[]> block) { blocks_.push_back(std::move(block)); }
+    // Gives a node new bytes to write.
+    void set_source(xml_node* node, std::string_view bytes) { node->source = keep(bytes); }
+    // A new node of the given kind with the given bytes, not yet linked.
+    xml_node* make_text(std::string_view bytes);
+    // A place for a tagged node's attributes, owned by the tree.
+    vthash* make_attributes() { return &attribute_sets_.emplace_back(); }
+    // Puts the empty node that every document read for the TOC starts with.
+    xml_node* add_leading_empty_node();
+
+private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* free_ = nullptr;
+    size_t free_left_ = 0;
+    std::deque<vthash> attribute_sets_;
+};
+
+// Writes the sources of every node in document order, nothing between them.
+void write_tree(const xml_tree& tree, vtstring& out);

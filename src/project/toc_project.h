@@ -1,0 +1,44 @@
+// toc_project: the settings of one TOC job, as kept in a project file.
+//
+// Every setting is a value: the window stores booleans and integers, a loaded
+// project holds the text the file held; users convert on use (a text counts
+// as the decimal number at its start, a flag is set when that is not 0).
+#pragma once
+
+#include <string_view>
+
+#include "core/vtarr.h"
+#include "core/vtstring.h"
+#include "core/vtval.h"
+
+class toc_project {
+public:
+    toc_project();
+
+    // Back to the defaults of a new project (normalised, error kept).
+    void reset();
+    // Single-file: page titles off and at least one (possibly empty) source;
+    // multi-file: a lone empty first source empties the list. After a load or
+    // a copy from the window also a blank before non-empty anchor attributes.
+    void normalize(bool after_load_or_copy);
+    // 0 on success; 1 with error_message set and nothing else changed.
+    int load(std::string_view file_name);
+    // 0 on success; 1 with "Can't write to file: " + name.
+    int save(std::string_view file_name);
+
+    bool single() const { return is_single.to_boolean(); }
+
+    vtval is_single;
+    vtval is_dest_as_source;
+    vtarr source;
+    vtval destination;
+    vtval range_from;
+    vtval range_to;
+    vtval named_anchor_attributes;
+    vtval process_title;
+    vtval process_numbering;
+    vtval template_file;
+    vtval indent;
+    vtval insert_local_toc;
+    vtstring error_message;
+};

@@ -1,0 +1,53 @@
+// vthash_array: the settings map of tagged settings files.
+//
+// Keys in byte order (as vthash); each key holds a list of values in the
+// order they were added. Files hold one `<key>value</key>` line per value.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "core/vtarr.h"
+#include "core/vtstring.h"
+#include "core/vtval.h"
+
+struct vthash_arrays_entry {
+    vtval key;
+    vtarr values;
+};
+
+class vthash_array {
+public:
+    // Appends a value to a key's list, creating the key when missing.
+    void add(std::string_view key, const vtval& value);
+    // Copies the key's first value into out and returns true; when the key is
+    // missing or has no values, out becomes the empty text and the result is
+    // false.
+    bool get_first(std::string_view key, vtval& out) const;
+    // The key's values in stored order, or none.
+    const vtarr* get_all(std::string_view key) const;
+    // Puts a list under a key, replacing the list the key held.
+    void set_list(std::string_view key, const vtarr& values);
+    bool contains(std::string_view key) const { return entries_.count(std::string(key)) != 0; }
+    int32_t count() const { return static_cast<int32_t>(entries_.size()); }
+    void clear() { entries_.clear(); }
+
+    // Reads a settings file. On failure returns false and sets error: "Can't
+    // open file " + name, or the tagged reader's report with line and column.
+    bool read(std::string_view file_name, vtstring& error);
+    // Writes every key in ascending order, one CR LF ended line per value,
+    // values escaped. The file is replaced whole or left untouched; false when
+    // it cannot be written.
+    bool write(std::string_view file_name) const;
+    // The file's bytes as write() produces them.
+    vtstring serialize() const;
+    // Fills the map from the bytes of a settings file (pieces of 8,092 bytes).
+    bool parse(std::string_view bytes, vtstring& error);
+
+    auto begin() const { return entries_.begin(); }
+    auto end() const { return entries_.end(); }
+
+private:
+    std::map<std::string, vthash_arrays_entry, std::less<>> entries_;
+};
