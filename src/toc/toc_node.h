@@ -1,0 +1,19 @@
+// toc_node and toc_tree: the TOC entries that one build collects.
+#pragma once
+
+#include <cstdint>
+
+#include "core/vte_tree.h"
+#include "core/vtstring.h"
+
+struct toc_node : vte_node<toc_node> {
+    int32_t heading_level = 0;  // 1 to 6 for a heading, 0 for a page title
+    vtstring text;              // the heading's text as written, tags removed
+    vtstring link;              // "#" + anchor, later with the page path in front
+    vtstring numbering;         // "1.4.2. " when numbering is on, else empty
+};
+
+class toc_tree : public vte_tree<toc_node> {
+public:
+    vtstring indent;  // indentation unit for templates
+};
