@@ -1,0 +1,49 @@
+// atomic_file: writes a file so that it is either complete or untouched.
+//
+// The bytes go to a temporary file (".<name>.XXXXXX.orvane-tmp") in the
+// target's own folder, are synced to disk and renamed over the target, which
+// keeps its permission bits (and owner, when we may set it). A symlinked
+// target is resolved first, so the link survives and the file it names is
+// replaced. Any failure leaves the target as it was and removes the
+// temporary file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class atomic_file {
+public:
+    atomic_file() = default;
+    atomic_file(const atomic_file&) = delete;
+    atomic_file& operator=(const atomic_file&) = delete;
+    // Removes the temporary file unless committed.
+    ~atomic_file();
+
+    // Prepares to replace path. Fails, creating nothing, when the target is a
+    // folder, its folder is missing or not writable, or an existing target is
+    // not writable by us.
+    bool open(std::string_view path);
+    // Buffers bytes, writing in large blocks. False once any write failed.
+    bool write(std::string_view bytes);
+    // Flushes, syncs and renames over the target. False on any failure; the
+    // target is then untouched.
+    bool commit();
+    // Drops the temporary file; the target stays as it was.
+    void abort();
+
+    bool is_open() const { return fd_ >= 0; }
+    // The path that will be replaced (symlinks resolved).
+    const std::string& target() const { return target_; }
+
+private:
+    bool flush();
+
+    int fd_ = -1;
+    bool failed_ = false;
+    std::string target_;
+    std::string temp_;
+    std::string buffer_;
+};
+
+// Replaces path with bytes through atomic_file. True on success.
+bool vtfile_write_atomic(std::string_view path, std::string_view bytes);
