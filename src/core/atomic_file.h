@@ -12,7 +12,7 @@
 #include <string_view>
 
 class atomic_file {
-public:
+  public:
     atomic_file() = default;
     atomic_file(const atomic_file&) = delete;
     atomic_file& operator=(const atomic_file&) = delete;
@@ -23,6 +23,9 @@ public:
     // folder, its folder is missing or not writable, or an existing target is
     // not writable by us.
     bool open(std::string_view path);
+    // After open: permission bits for the replacement instead of the
+    // target's own (or, for a new file, the defaults under the umask).
+    void set_permissions(unsigned mode) { mode_ = static_cast<int>(mode); }
     // Buffers bytes, writing in large blocks. False once any write failed.
     bool write(std::string_view bytes);
     // Flushes, syncs and renames over the target. False on any failure; the
@@ -35,10 +38,15 @@ public:
     // The path that will be replaced (symlinks resolved).
     const std::string& target() const { return target_; }
 
-private:
+  private:
     bool flush();
+    bool fail();
 
     int fd_ = -1;
+    int mode_ = -1;
+    unsigned owner_ = 0;
+    unsigned group_ = 0;
+    bool has_owner_ = false;
     bool failed_ = false;
     std::string target_;
     std::string temp_;

@@ -1,0 +1,95 @@
+// Path algorithms that work on the text alone (plus the existence checks of
+// the deepest existing folder).
+#include "core/vtfile_path.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/vtfile.h"
+
+namespace {
+
+std::vector<std::string_view> split_at_slashes(std::string_view path) {
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t slash = path.find('/', start);
+        if (slash == std::string_view::npos) {
+            parts.push_back(path.substr(start));
+            return parts;
+        }
+        parts.push_back(path.substr(start, slash - start));
+        start = slash + 1;
+    }
+}
+
+bool same_text(std::string_view a, std::string_view b, bool ignore_case) {
+    if (a.size() != b.size()) return false;
+    if (!ignore_case) return a == b;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (vt_lower(a[i]) != vt_lower(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string vtfile_path(std::string_view path) {
+    std::string p(path);
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+}
+
+vtstring vtfile_relative_path(std::string_view base, std::string_view target, bool ignore_case) {
+    std::string from = vtfile_path(base);
+    std::string to = vtfile_path(target);
+    vtstring result;
+    if (same_text(from, to, ignore_case)) return result;
+    std::vector<std::string_view> b = split_at_slashes(from);
+    std::vector<std::string_view> t = split_at_slashes(to);
+    size_t common = 0;
+    while (common < b.size() && common < t.size() && same_text(b[common], t[common], ignore_case))
+        ++common;
+    // The base's own file name is not a folder to climb out of.
+    size_t base_folders = b.size() > common ? b.size() - common - 1 : 0;
+    for (size_t i = 0; i < base_folders; ++i) result += "../";
+    for (size_t i = common; i < t.size(); ++i) {
+        if (i > common) result += '/';
+        result += t[i];
+    }
+    if (result.empty()) result = ".";
+    return result;
+}
+
+bool vtfile_deepest_folder(std::string_view path, vtstring& result) {
+    std::string p = vtfile_path(path);
+    std::vector<std::string_view> parts = split_at_slashes(p);
+    result.clear();
+    vtval free_bytes;
+    if (!vtfile_free_space(std::string(parts[0]) + "/", free_bytes)) return false;
+    std::string prefix(parts[0]);
+    bool whole = true;
+    for (size_t i = 1; i < parts.size(); ++i) {
+        std::string candidate = prefix + "/" + std::string(parts[i]);
+        vtfile_node node;
+        if (!vtfile_info(candidate, node)) {
+            whole = false;
+            break;
+        }
+        prefix = candidate;
+        if (!node.is_directory) {
+            whole = false;
+            break;
+        }
+    }
+    result = whole ? std::string_view(p) : std::string_view(prefix);
+    // The root alone keeps its separator, as a bare drive did.
+    if (result.view() == parts[0]) result += '/';
+    return true;
+}
+
+vtstring vtfile_short_path(std::string_view path, int32_t width) {
+    if (width < 6 || path.size() <= static_cast<size_t>(width) || path[0] != '/') return path;
+    vtstring shortened("/...");
+    shortened += path.substr(path.size() - static_cast<size_t>(width - 4));
+    return shortened;
+}
