@@ -1,6 +1,30 @@
 // Progress reporting of builds and clearing runs.
 #pragma once
 
+#include <cstdint>
+
 // Called with a percentage from 0 to 100 and the caller's context, on the
 // caller's thread. Optional wherever it is taken.
 using progress_fn = void (*)(int percent, void* context);
+
+// The scale through which a nested step reports: its 0..100 maps onto its
+// share (current / total * weight) of the whole, on top of base.
+struct build_progress {
+    double total = 1.0;
+    double current = 1.0;
+    double weight = 1.0;
+    int32_t base = 0;
+    void* context = nullptr;
+    progress_fn callback = nullptr;
+
+    void report(int percent) const {
+        if (callback && total != 0)
+            callback(static_cast<int>(static_cast<int64_t>(current / total * percent * weight + 0.5)) + base,
+                     context);
+    }
+    void phase_done() {
+        if (total != 0) base += static_cast<int32_t>(static_cast<int64_t>(current / total * 100 * weight + 0.5));
+    }
+    // A progress_fn that reports through a build_progress given as context.
+    static void forward(int percent, void* self) { static_cast<build_progress*>(self)->report(percent); }
+};

@@ -1,0 +1,97 @@
+#include "toc/clear_project.h"
+
+#include "core/atomic_file.h"
+#include "core/vtfile.h"
+#include "html/vthtml.h"
+#include "project/toc_project.h"
+#include "toc/html_toc_rollback.h"
+#include "toc/toc_writer.h"
+
+namespace {
+
+bool write_page(std::string_view path, const xml_tree& document, const pre_html_toc& markers,
+                vtstring& error) {
+    vtstring out;
+    write_with_toc(document, {markers.toc_start_marker, markers.toc_end_marker, nullptr}, nullptr, out);
+    if (vtfile_write_atomic(path, out.view())) return true;
+    error = "Can't open file for writing: ";
+    error.append(path);
+    return false;
+}
+
+// Leaves the old TOC out of the destination; its anchors and numbers stay.
+int clear_destination(toc_project& project, progress_fn progress, void* context) {
+    std::string_view path = project.destination.text();
+    vtfile_node info;
+    if (!vtfile_info(path, info)) {
+        // Nothing built there yet: nothing to clear.
+        if (progress) progress(100, context);
+        return 0;
+    }
+    xml_tree document;
+    document.add_leading_empty_node();
+    if (read_html_file(path, document, project.error_message, nullptr, nullptr) != 0) return 1;
+    pre_html_toc markers;
+    markers.document = &document;
+    markers.scan_placement();
+    if (!write_page(path, document, markers, project.error_message)) return 1;
+    if (progress) progress(100, context);
+    return 0;
+}
+
+}  // namespace
+
+int clear_file(std::string_view source_path, std::string_view output_path, toc_project& project,
+               progress_fn progress, void* context) {
+    xml_tree document;
+    document.add_leading_empty_node();
+    if (read_html_file(source_path, document, project.error_message, nullptr, nullptr) != 0) return 1;
+    html_toc_rollback rollback;
+    rollback.document = &document;
+    rollback.range_from = project.range_from.to_integer();
+    rollback.range_to = project.range_to.to_integer();
+    rollback.process_numbering = project.process_numbering.to_boolean();
+    rollback.remove_anchors = true;
+    if (rollback.clear_document() != 0) {
+        project.error_message = "Memory error occurred\r\n";
+        return 1;
+    }
+    if (!write_page(output_path, document, rollback, project.error_message)) return 1;
+    if (progress) progress(100, context);
+    return 0;
+}
+
+int clear_project(toc_project& project, progress_fn progress, void* context) {
+    if (project.single()) {
+        std::string_view source = project.source.empty() ? std::string_view() : project.source[0].text();
+        std::string_view output =
+            project.is_dest_as_source.to_boolean() ? source : project.destination.text();
+        return clear_file(source, output, project, progress, context);
+    }
+    if (project.source.empty()) {
+        project.error_message = "At least one source file must be specified";
+        return 1;
+    }
+    for (const vtval& s : project.source) {
+        vtfile_node info;
+        if (!vtfile_info(s.text(), info) || info.is_directory) {
+            project.error_message = "File doesn't exist: ";
+            project.error_message.append(s.text());
+            return 1;
+        }
+    }
+    // Every page is cleared even when one fails; the first failure is
+    // reported afterwards.
+    vtstring first_error;
+    for (const vtval& s : project.source) {
+        if (clear_file(s.text(), s.text(), project, nullptr, nullptr) != 0 && first_error.empty())
+            first_error = project.error_message;
+    }
+    if (clear_destination(project, progress, context) != 0 && first_error.empty())
+        first_error = project.error_message;
+    if (!first_error.empty()) {
+        project.error_message = first_error;
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,171 @@
+#include "toc/html_toc.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "html/parse_tag.h"
+#include "toc/breadcrumb.h"
+
+int32_t toc_time_stamp() {
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        char* end = nullptr;
+        long long v = std::strtoll(epoch, &end, 10);
+        if (end != epoch && *end == 0) return static_cast<int32_t>(v);
+    }
+    return static_cast<int32_t>(std::time(nullptr));
+}
+
+namespace {
+bool is_text(const xml_node* n) { return n->kind == XK_TEXT || n->kind == XK_NONE; }
+}  // namespace
+
+toc_node* html_toc::new_item(int32_t level) {
+    ++item_counter_;
+    toc_node* item = toc->make();
+    item->heading_level = level;
+    add_item(item);
+    if (process_numbering) make_numbering();
+    return item;
+}
+
+void html_toc::add_item(toc_node* item) {
+    const int32_t level = item->heading_level;
+    for (toc_node* x = current_item; x; x = x->parent) {
+        if (x->heading_level < level) {
+            toc->append_child(item, x);
+            current_item = item;
+            return;
+        }
+        if (x->heading_level == level) {
+            toc->append_sibling(item, x);
+            current_item = item;
+            return;
+        }
+    }
+    toc->append_top(item);
+    current_item = item;
+}
+
+void html_toc::make_numbering() {
+    if (!current_item) return;
+    std::vector<int32_t> counts;
+    for (toc_node* x = current_item; x; x = x->parent)
+        counts.push_back(x->parent ? x->parent->child_count : toc->top_count());
+    vtstring number;
+    for (auto it = counts.rbegin(); it != counts.rend(); ++it) {
+        number.append(std::to_string(*it));
+        number.append('.');
+    }
+    number.append(' ');
+    current_item->numbering = std::move(number);
+}
+
+int html_toc::scan_headings() {
+    scan_placement();
+    if (!time_stamp) time_stamp = toc_time_stamp();
+    item_counter_ = 0;
+    xml_node* n = insertion_point;
+    bool jump = false;
+    if (process_title) {
+        n = document->first();
+        jump = n != insertion_point;
+    }
+    while (n) {
+        if (n->kind == XK_START) {
+            int32_t level = is_heading(n->name);
+            if (level && n->first_child) {
+                n = process_heading(n, level);
+                continue;
+            }
+            if (process_title && n->name == "title") {
+                n = process_title_element(n, jump);
+                continue;
+            }
+        } else if (n->kind == XK_DIRECTIVE) {
+            handle_navigation(n);
+        }
+        n = xml_tree::next(n);
+    }
+    return 0;
+}
+
+xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
+    toc_node* item = new_item(level);
+    numbering_state state;
+
+    // The heading is unlinked so that a document-order walk ends with its
+    // subtree.
+    auto former = document->unlink(heading);
+    vtstring anchor;
+    vtstring text;
+    vtstring value;
+    for (xml_node* d = heading->first_child; d; d = xml_tree::next(d)) {
+        if (anchor.empty() && d->kind == XK_START && d->name == "a") {
+            if (d->attribute("name", value)) anchor = value;
+        } else if (is_text(d)) {
+            if (process_numbering) strip_numbering(state, d, *document);
+            text.append(d->source);
+        }
+    }
+    document->insert(heading, former.parent, former.next);
+
+    if (anchor.empty()) {
+        anchor = "velt_link_";
+        anchor.append(std::to_string(item_counter_));
+        anchor.append('_');
+        anchor.append(std::to_string(time_stamp));
+        vtstring open("<a name=\"");
+        open.append(anchor).append('"').append(named_anchor_attributes).append('>');
+        xml_node* start = document->make_text(open.view());
+        document->insert_first_child(start, heading);
+        xml_node* close = document->make_text("</a>");
+        xml_node* last = heading->last_child;
+        if (last->kind == XK_END && last->closed) document->insert_before(close, last);
+        else document->insert_after(close, last);
+    }
+    if (process_numbering) document->insert_first_child(document->make_text(item->numbering.view()), heading);
+
+    item->text = std::move(text);
+    item->link = "#";
+    item->link.append(anchor);
+    fill_pending();
+    return xml_tree::next_after(heading);
+}
+
+xml_node* html_toc::process_title_element(xml_node* title, bool jump) {
+    toc_node* item = new_item(0);
+    if (title->first_child && is_text(title->first_child)) item->text = title->first_child->source;
+    process_title = false;
+    return jump ? insertion_point : xml_tree::next(title);
+}
+
+void html_toc::handle_navigation(xml_node* comment) {
+    std::string_view src = comment->source;
+    std::string_view inside = src.size() >= 8 ? src.substr(5, src.size() - 8) : std::string_view();
+    vtstring name;
+    vthash attrs;
+    parse_tag(inside, name, &attrs, true, false, false);
+    if (name == "velt_toc_nav_this") {
+        vtstring crumb = current_item ? breadcrumb(current_item, link_last_value(attrs)) : vtstring();
+        document->set_source(comment, crumb.view());
+        comment->kind = XK_TEXT;
+    } else if (name == "velt_toc_nav_next") {
+        comment->source = {};
+        pending_next.emplace_back(comment, link_last_value(attrs));
+    } else if (name == "velt_toc_nav_parent") {
+        vtstring crumb;
+        if (current_item && current_item->parent)
+            crumb = breadcrumb(current_item->parent, link_last_value(attrs));
+        document->set_source(comment, crumb.view());
+        comment->kind = XK_TEXT;
+    }
+}
+
+void html_toc::fill_pending() {
+    for (auto& [node, link_last] : pending_next) {
+        vtstring crumb = breadcrumb(current_item, link_last);
+        document->set_source(node, crumb.view());
+        node->kind = XK_TEXT;
+    }
+    pending_next.clear();
+}

@@ -1,0 +1,52 @@
+// html_toc: the heading scan of one page.
+//
+// Walks the page from its insertion point (or from the top when page titles
+// are wanted), makes a TOC item for every heading within range, gives the
+// heading a named anchor (or keeps the author's), renumbers it on request, and
+// fills the navigation comments it meets.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "core/vtstring.h"
+#include "toc/numbering_state.h"
+#include "toc/pre_html_toc.h"
+#include "toc/toc_node.h"
+
+class html_toc : public pre_html_toc {
+public:
+    html_toc() = default;
+
+    // 0 on success (3 would mean no memory; allocation failures throw here).
+    int scan_headings();
+    // Attaches item under the nearest earlier item of a smaller level and
+    // makes it the current item.
+    void add_item(toc_node* item);
+    // Sets the current item's number from its place in the tree.
+    void make_numbering();
+
+    vtstring named_anchor_attributes;
+    bool process_title = false;
+    toc_tree* toc = nullptr;
+    toc_node* current_item = nullptr;
+    // Navigation comments waiting for the next heading, with their link_last.
+    std::vector<std::pair<xml_node*, bool>> pending_next;
+    // Seconds since 1970 used in new anchor names; taken when the scan begins
+    // unless set (SOURCE_DATE_EPOCH sets it for reproducible builds).
+    int32_t time_stamp = 0;
+
+private:
+    xml_node* process_heading(xml_node* heading, int32_t level);
+    xml_node* process_title_element(xml_node* title, bool jump);
+    void handle_navigation(xml_node* comment);
+    void fill_pending();
+    toc_node* new_item(int32_t level);
+
+    int32_t item_counter_ = 0;
+};
+
+// The anchor time stamp of a scan: SOURCE_DATE_EPOCH when it holds a number,
+// else the current time in seconds since 1970.
+int32_t toc_time_stamp();

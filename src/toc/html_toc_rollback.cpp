@@ -1,0 +1,49 @@
+#include "toc/html_toc_rollback.h"
+
+#include "toc/numbering_state.h"
+
+namespace {
+
+bool is_generated_anchor(const xml_node* n) {
+    if (n->kind != XK_START || n->name != "a") return false;
+    vtstring name;
+    return n->attribute("name", name) && name.view().substr(0, 10) == "velt_link_";
+}
+
+}  // namespace
+
+int html_toc_rollback::clear_document() {
+    toc_start_marker = toc_end_marker = nullptr;
+    xml_node* n = document->first();
+    while (n) {
+        if (n->kind == XK_START) {
+            if (is_heading(n->name) && n->first_child) {
+                clear_heading(n);
+                n = xml_tree::next_after(n);
+                continue;
+            }
+        } else if (n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) {
+            note_marker(n);
+        }
+        n = xml_tree::next(n);
+    }
+    return 0;
+}
+
+void html_toc_rollback::clear_heading(xml_node* heading) {
+    numbering_state state;
+    auto former = document->unlink(heading);
+    xml_node* anchor = nullptr;
+    for (xml_node* d = heading->first_child; d; d = xml_tree::next(d)) {
+        if (remove_anchors && !anchor && is_generated_anchor(d)) {
+            d->source = {};
+            anchor = d;
+        } else if (anchor && d->kind == XK_END && d->name == "a" && d->closed && d->parent == anchor &&
+                   !d->next) {
+            d->source = {};
+        } else if (process_numbering && (d->kind == XK_TEXT || d->kind == XK_NONE)) {
+            strip_numbering(state, d, *document);
+        }
+    }
+    document->insert(heading, former.parent, former.next);
+}

@@ -1,0 +1,17 @@
+// Removing an old decimal number ("1.4.2. ") from the front of a heading.
+#pragma once
+
+#include <cstdint>
+
+#include "html/xml_node.h"
+
+// One per heading: the number may be spread over several text nodes.
+struct numbering_state {
+    int32_t seen_number = 0;  // a leading digit or dot has been skipped
+    int32_t done = 0;         // the heading's own text has begun
+    int32_t last_class = 0;   // 1 after copied white space, 2 after another byte
+};
+
+// Removes the old number from the front of one of the heading's text nodes,
+// in document order; once the heading's text has begun nothing more changes.
+void strip_numbering(numbering_state& state, xml_node* node, xml_tree& document);

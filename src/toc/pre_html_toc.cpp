@@ -1,0 +1,62 @@
+#include "toc/pre_html_toc.h"
+
+#include <regex.h>
+
+#include "core/vtval.h"
+#include "html/vtregex.h"
+
+namespace {
+
+const char placeholder_pattern[] = "<!--[ \t\r\n]*toc[ \t\r\n]*-->";
+
+// Every placeholder holds the word "toc"; most comments don't, and they need
+// no pattern match at all.
+bool holds_toc(std::string_view s) {
+    for (size_t i = 0; i + 3 <= s.size(); ++i)
+        if ((s[i] | 0x20) == 't' && (s[i + 1] | 0x20) == 'o' && (s[i + 2] | 0x20) == 'c') return true;
+    return false;
+}
+
+}  // namespace
+
+bool pre_html_toc::is_placeholder(std::string_view source) {
+    if (!holds_toc(source)) return false;
+    vtval pattern(placeholder_pattern);
+    vtval subject(source);
+    return regex_match(pattern, REG_ICASE, subject, nullptr) == 0;
+}
+
+int32_t pre_html_toc::is_heading(std::string_view name) const {
+    if (name.size() != 2 || (name[0] != 'h' && name[0] != 'H')) return 0;
+    int32_t level = static_cast<unsigned char>(name[1]) - '0';
+    return (level >= range_from && level <= range_to) ? level : 0;
+}
+
+void pre_html_toc::note_marker(xml_node* n) {
+    if (!toc_start_marker && n->source == toc_start_text) toc_start_marker = n;
+    else if (!toc_end_marker && n->source == toc_end_text) toc_end_marker = n;
+}
+
+void pre_html_toc::scan_placement() {
+    toc_start_marker = toc_end_marker = insertion_point = first_heading = body_element = nullptr;
+    if (!document) return;
+    for (xml_node* n = document->first(); n; n = xml_tree::next(n)) {
+        if (n->kind == XK_START) {
+            if (!first_heading && n->first_child && is_heading(n->name)) first_heading = n;
+            else if (!body_element && n->name == "body") body_element = n;
+        } else if (n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) {
+            if (!insertion_point && is_placeholder(n->source)) insertion_point = n;
+            else note_marker(n);
+        }
+    }
+    if (insertion_point) return;
+    if (body_element) {
+        insertion_point = body_element;
+    } else if (first_heading) {
+        xml_node* n = first_heading;
+        while (n && !n->prev) n = n->parent;
+        insertion_point = n ? n->prev : nullptr;
+    } else {
+        insertion_point = document->first();
+    }
+}

@@ -1,0 +1,43 @@
+// pre_html_toc: finds where a page's TOC goes and the TOC of an earlier build.
+//
+// The TOC is written after a placeholder comment ("<!-- toc -->", any case,
+// white space around the word), else after the body start tag, else before
+// the first heading within range. An earlier TOC lies between the two marker
+// comments and is replaced on every build.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "html/xml_node.h"
+
+inline constexpr std::string_view toc_start_text = "<!--VELT_HTML_TOC_START-->";
+inline constexpr std::string_view toc_end_text = "<!--VELT_HTML_TOC_END-->";
+
+class pre_html_toc {
+public:
+    pre_html_toc() = default;
+    virtual ~pre_html_toc() = default;
+
+    // Fills the five node fields from document.
+    void scan_placement();
+    // The heading level of a tag name ("h" or "H" and one character whose
+    // value minus '0' lies in range), or 0.
+    int32_t is_heading(std::string_view name) const;
+    // Whether a comment's source is a placeholder.
+    static bool is_placeholder(std::string_view source);
+
+    int32_t range_from = 1;
+    int32_t range_to = 6;
+    bool process_numbering = false;
+    xml_tree* document = nullptr;
+    xml_node* toc_start_marker = nullptr;
+    xml_node* toc_end_marker = nullptr;
+    xml_node* insertion_point = nullptr;
+    xml_node* first_heading = nullptr;
+    xml_node* body_element = nullptr;
+
+protected:
+    // Records n as a marker when it is the first of its kind.
+    void note_marker(xml_node* n);
+};
