@@ -1,0 +1,92 @@
+#include "app/program_entry.h"
+
+#include <unistd.h>
+
+#include <csignal>
+
+#include "app/batch.h"
+#include "core/vtarr.h"
+#include "core/vtfile.h"
+
+namespace {
+
+vtstring program_name(std::string_view program_path) {
+    size_t slash = program_path.find_last_of('/');
+    vtstring name(slash == std::string_view::npos ? program_path : program_path.substr(slash + 1));
+    name.to_lower();
+    return name;
+}
+
+bool same_ascii_nocase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (vt_lower(a[i]) != vt_lower(b[i])) return false;
+    return true;
+}
+
+// The name of an existing file that is not a folder, as the file layer spells
+// it; empty when there is none.
+vtstring existing_file(std::string_view name) {
+    vtfile_node node;
+    if (!vtfile_info(name, node) || node.is_directory) return {};
+    vtstring path = node.path;
+    if (path.length() > 1 && path[path.length() - 1] == '/') path.set_length(path.length() - 1);
+    return path;
+}
+
+}  // namespace
+
+entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
+    entry_plan plan;
+    vtstring name = program_name(program_path);
+    if (name == "setup") {
+        plan.mode = entry_mode::installer;
+        return plan;
+    }
+    if (name != "vorn1") return plan;
+    plan.mode = entry_mode::window;
+    if (arguments.empty()) return plan;
+    std::string_view first = arguments[0].text();
+    bool build = same_ascii_nocase(first, "-command");
+    bool clear = same_ascii_nocase(first, "-clear");
+    if (!build && !clear) {
+        // Further arguments are ignored; a path keeps its case.
+        plan.file = existing_file(first);
+        return plan;
+    }
+    // Without a name the switch itself stands as the name, and names no file
+    // unless one of that name exists.
+    std::string_view project = arguments.count() > 1 ? arguments[1].text() : first;
+    plan.file = existing_file(project);
+    if (plan.file.empty())
+        plan.mode = entry_mode::parameter_error;
+    else
+        plan.mode = build ? entry_mode::batch_build : entry_mode::batch_clear;
+    return plan;
+}
+
+void write_report(std::string_view report) {
+    // One write: a reader of a pipe sees the report whole or not at all.
+    ssize_t written = ::write(STDOUT_FILENO, report.data(), report.size());
+    (void)written;
+}
+
+entry_plan plan_process(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+    vtarr arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(vtval(std::string_view(argv[i])));
+    return plan_entry(vtfile_exe_path().view(), arguments);
+}
+
+int run_batch(const entry_plan& plan) {
+    if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear) {
+        write_report(kParameterErrorReport);
+        return BATCH_PARAMETER_ERROR;
+    }
+    int exit_code = BATCH_FAILED;
+    vtstring report =
+        batch_report(plan.file.view(), plan.mode == entry_mode::batch_clear, exit_code);
+    write_report(report.view());
+    return exit_code;
+}

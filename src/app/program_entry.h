@@ -1,0 +1,46 @@
+// Start-up: the mode follows the program's own name and its arguments.
+#pragma once
+
+#include <string_view>
+
+#include "core/vtstring.h"
+
+class vtarr;
+
+enum class entry_mode {
+    none,             // any other program name: exit at once, silently
+    installer,        // named "setup"
+    window,           // the main window, file possibly preset
+    batch_build,      // "-command" with an existing project file
+    batch_clear,      // "-clear" with an existing project file
+    parameter_error,  // a batch switch without an existing project file
+};
+
+struct entry_plan {
+    entry_mode mode = entry_mode::none;
+    // The project file of a batch run, or the HTML file preset in the window
+    // (empty: nothing preset).
+    vtstring file;
+};
+
+// The report of a batch switch without a usable project file.
+inline constexpr std::string_view kParameterErrorReport =
+    "Orvane 1.0b\r\nParameter error.\r\nCommand line syntax is:\r\nvorn1 -command project_filename";
+
+// Decides what to run. program_path is the executable's path (its base name,
+// ASCII lower-cased, chooses the program: "vorn1" or "setup"); arguments are
+// the command-line arguments after the program's own name.
+entry_plan plan_entry(std::string_view program_path, const vtarr& arguments);
+
+// The plan of this process: from /proc/self/exe and argv. Also makes writes
+// beyond the file size limit and into closed pipes fail instead of killing
+// the process, so that such failures are reported like any other.
+entry_plan plan_process(int argc, char** argv);
+
+// Writes the whole report to standard output with one write; dropped when
+// there is no standard output.
+void write_report(std::string_view report);
+
+// Runs a batch plan (build, clear or parameter error): writes the report and
+// returns the exit code (0 done, 1 failed, 2 parameter error).
+int run_batch(const entry_plan& plan);

@@ -1,0 +1,65 @@
+#include "app/program_entry.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <initializer_list>
+
+#include "core/vtarr.h"
+#include "core/vtfile_test_util.h"
+
+using file_test::put;
+using file_test::scratch_dir;
+
+namespace {
+
+entry_plan plan(std::string_view program, std::initializer_list<std::string_view> args) {
+    vtarr list;
+    for (std::string_view a : args) list.push_back(vtval(a));
+    return plan_entry(program, list);
+}
+
+}  // namespace
+
+TEST(plan_entry, ProgramNameChoosesTheMode) {
+    EXPECT_EQ(plan("/opt/ORV1/vorn1", {}).mode, entry_mode::window);
+    EXPECT_EQ(plan("/opt/ORV1/VORN1", {}).mode, entry_mode::window);
+    EXPECT_EQ(plan("vorn1", {}).mode, entry_mode::window);
+    EXPECT_EQ(plan("/media/cd/SeTuP", {"-command"}).mode, entry_mode::installer);
+    EXPECT_EQ(plan("/usr/bin/other", {"-command", "x"}).mode, entry_mode::none);
+    EXPECT_EQ(plan("/usr/bin/vorn1.exe", {}).mode, entry_mode::none);
+    EXPECT_EQ(plan("/usr/vorn1/bin", {}).mode, entry_mode::none) << "only the base name counts";
+}
+
+TEST(plan_entry, BatchSwitchNeedsAnExistingFile) {
+    scratch_dir dir;
+    std::string project = dir / "My Project.txt";
+    put(project, "<is_single>1</is_single>");
+
+    entry_plan p = plan("vorn1", {"-command", project, "ignored"});
+    EXPECT_EQ(p.mode, entry_mode::batch_build);
+    EXPECT_EQ(p.file.view(), project) << "the name keeps its case";
+    EXPECT_EQ(plan("vorn1", {"-COMMAND", project}).mode, entry_mode::batch_build);
+    EXPECT_EQ(plan("vorn1", {"-Clear", project}).mode, entry_mode::batch_clear);
+
+    std::string backslashed = dir.path() + "\\My Project.txt";
+    EXPECT_EQ(plan("vorn1", {"-command", backslashed}).file.view(), project);
+
+    for (auto bad : {plan("vorn1", {"-command"}), plan("vorn1", {"-command", dir / "missing.txt"}),
+                     plan("vorn1", {"-command", dir.path()}), plan("vorn1", {"-clear", ""})}) {
+        EXPECT_EQ(bad.mode, entry_mode::parameter_error);
+    }
+}
+
+TEST(plan_entry, WindowPresetIsAnExistingFileOnly) {
+    scratch_dir dir;
+    std::string page = dir / "Index.HTML";
+    put(page, "<h1>x</h1>");
+    entry_plan p = plan("vorn1", {page, "more"});
+    EXPECT_EQ(p.mode, entry_mode::window);
+    EXPECT_EQ(p.file.view(), page) << "paths keep their case here";
+    EXPECT_TRUE(plan("vorn1", {dir / "index.html"}).file.empty());
+    EXPECT_TRUE(plan("vorn1", {dir.path()}).file.empty()) << "a folder is no preset";
+    EXPECT_TRUE(plan("vorn1", {}).file.empty());
+    EXPECT_EQ(plan("vorn1", {"-commandx"}).mode, entry_mode::window);
+}
