@@ -102,7 +102,8 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
     }
     vtstring out;
     write_with_toc(destination,
-                   {placement.toc_start_marker, placement.toc_end_marker, placement.insertion_point},
+                   {placement.toc_start_marker, placement.toc_end_marker, placement.insertion_point,
+                    placement.after_subtree},
                    &pieces, out);
     if (!vtfile_write_atomic(project.destination.text(), out.view())) {
         project.error_message = "Can't open file for writing: ";

@@ -39,6 +39,7 @@ void pre_html_toc::note_marker(xml_node* n) {
 
 void pre_html_toc::scan_placement() {
     toc_start_marker = toc_end_marker = insertion_point = first_heading = body_element = nullptr;
+    after_subtree = false;
     if (!document) return;
     for (xml_node* n = document->first(); n; n = xml_tree::next(n)) {
         if (n->kind == XK_START) {
@@ -56,6 +57,7 @@ void pre_html_toc::scan_placement() {
         xml_node* n = first_heading;
         while (n && !n->prev) n = n->parent;
         insertion_point = n ? n->prev : nullptr;
+        after_subtree = insertion_point != nullptr;
     } else {
         insertion_point = document->first();
     }

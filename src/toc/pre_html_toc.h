@@ -36,6 +36,11 @@ public:
     xml_node* insertion_point = nullptr;
     xml_node* first_heading = nullptr;
     xml_node* body_element = nullptr;
+    // The TOC follows the insertion point's whole subtree rather than its
+    // start tag: set when the insertion point is the element before the first
+    // heading, so the TOC lands right before the heading, not inside that
+    // element.
+    bool after_subtree = false;
 
 protected:
     // Records n as a marker when it is the first of its kind.

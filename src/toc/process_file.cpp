@@ -62,7 +62,8 @@ int process_file(std::string_view source_path, std::string_view output_path, boo
     // old TOC included.
     vtstring out;
     if (with_toc)
-        write_with_toc(document, {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point},
+        write_with_toc(document, {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point,
+                        scan.after_subtree},
                        &pieces, out);
     else
         write_tree(document, out);

@@ -15,6 +15,12 @@ size_t document_size(const xml_tree& document, const vtarr* toc) {
     return total;
 }
 
+// The last node of n's subtree in document order.
+const xml_node* last_descendant(const xml_node* n) {
+    while (n && n->last_child) n = n->last_child;
+    return n;
+}
+
 }  // namespace
 
 void write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
@@ -25,11 +31,13 @@ void write_with_toc(const xml_tree& document, const toc_placement& placement, co
     bool writing = true;
     bool seen_start = false;
     bool toc_pending = false;  // the insertion point fell inside the old TOC
+    const xml_node* point =
+        placement.after_subtree ? last_descendant(placement.insertion_point) : placement.insertion_point;
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         if (n == start && end) {
             seen_start = true;
             writing = false;
-            if (n == placement.insertion_point) toc_pending = true;
+            if (n == point) toc_pending = true;
             continue;
         }
         if (n == end) {
@@ -38,17 +46,17 @@ void write_with_toc(const xml_tree& document, const toc_placement& placement, co
                 start = end = nullptr;
             } else {
                 writing = true;
-                if (n == placement.insertion_point) toc_pending = true;
+                if (n == point) toc_pending = true;
                 if (toc_pending) append_pieces(toc, out);
                 toc_pending = false;
                 continue;
             }
         }
         if (!writing) {
-            if (n == placement.insertion_point) toc_pending = true;
+            if (n == point) toc_pending = true;
             continue;
         }
         out.append(n->source);
-        if (n == placement.insertion_point) append_pieces(toc, out);
+        if (n == point) append_pieces(toc, out);
     }
 }

@@ -9,6 +9,7 @@ struct toc_placement {
     const xml_node* start_marker = nullptr;
     const xml_node* end_marker = nullptr;
     const xml_node* insertion_point = nullptr;
+    bool after_subtree = false;  // the TOC follows the insertion point's subtree
 };
 
 // Appends the page to out: the old TOC (both markers and everything between

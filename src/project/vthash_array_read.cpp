@@ -1,0 +1,83 @@
+// Reading tagged settings files.
+#include <cstddef>
+
+#include "core/vtfile.h"
+#include "html/vtxml.h"
+#include "project/vthash_array.h"
+
+namespace {
+
+// Settings files are read in pieces of this size.
+constexpr int32_t piece_size = 8092;
+
+// An element whose content is exactly one text node and its end tag adds that
+// text; everything else adds nothing for itself (nesting is flattened).
+void collect(const xml_tree& tree, vthash_array& settings) {
+    for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) {
+        if (n->kind != XK_START || n->child_count != 2) continue;
+        const xml_node* text = n->first_child;
+        if (text->kind == XK_TEXT && text->next->kind == XK_END) settings.add(n->name, vtval(text->text));
+    }
+}
+
+// Runs the tagged reader over the pieces that next_piece hands out (an empty
+// piece ends the input) and collects the values on success.
+template <class NextPiece>
+bool read_pieces(NextPiece next_piece, vthash_array& settings, vtstring& error) {
+    xml_tree tree;
+    vtxml reader(tree);
+    int r = 0;
+    for (std::string_view piece = next_piece(); !piece.empty(); piece = next_piece()) {
+        reader.add(piece);
+        r = reader.run();
+        if (r != 0) break;
+    }
+    if (r == 0) {
+        reader.set_input_complete();
+        r = reader.run();
+        if (r == 2) {
+            collect(tree, settings);
+            return true;
+        }
+    }
+    error = error_text(reader, r);
+    return false;
+}
+
+}  // namespace
+
+bool vthash_array::parse(std::string_view bytes, vtstring& error) {
+    size_t at = 0;
+    auto next_piece = [&] {
+        std::string_view piece = bytes.substr(at, piece_size);
+        at += piece.size();
+        return piece;
+    };
+    return read_pieces(next_piece, *this, error);
+}
+
+bool vthash_array::read(std::string_view file_name, vtstring& error) {
+    int handle = vtfile_open(file_name, "r");
+    if (handle == VTFILE_INVALID) {
+        error = "Can't open file ";
+        error.append(file_name);
+        return false;
+    }
+    vtstring piece;
+    bool read_failed = false;
+    auto next_piece = [&] {
+        int32_t n = vtfile_read(handle, piece, piece_size);
+        read_failed = read_failed || n < 0;
+        return n > 0 ? piece.view() : std::string_view();
+    };
+    bool ok = read_pieces(next_piece, *this, error);
+    vtfile_close(handle);
+    if (ok && read_failed) {
+        // A file that breaks off with a read error is not taken as complete.
+        clear();
+        error = "Can't open file ";
+        error.append(file_name);
+        return false;
+    }
+    return ok;
+}

@@ -1,0 +1,103 @@
+#include "project/toc_project.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "support/temp_folder.h"
+
+namespace {
+
+const char new_project_file[] =
+    "<destination></destination>\r\n"
+    "<indent></indent>\r\n"
+    "<insert_local_toc>0</insert_local_toc>\r\n"
+    "<is_dest_as_source>1</is_dest_as_source>\r\n"
+    "<is_single>1</is_single>\r\n"
+    "<named_anchor_attributes></named_anchor_attributes>\r\n"
+    "<process_numbering>1</process_numbering>\r\n"
+    "<process_title>0</process_title>\r\n"
+    "<range_from>1</range_from>\r\n"
+    "<range_to>6</range_to>\r\n"
+    "<source></source>\r\n"
+    "<template_file></template_file>\r\n";
+
+}  // namespace
+
+TEST(toc_project, NewProjectSavesTwelveLinesAndLoadsBackEqual) {
+    temp_folder dir;
+    toc_project p;
+    ASSERT_EQ(p.save(dir.file("p.txt")), 0);
+    EXPECT_EQ(dir.read("p.txt"), new_project_file);
+    toc_project q;
+    q.range_to = vtval(3);
+    ASSERT_EQ(q.load(dir.file("p.txt")), 0);
+    EXPECT_EQ(q.range_to.to_integer(), 6);
+    ASSERT_EQ(q.source.count(), 1);
+    EXPECT_EQ(q.source[0].text(), "");
+    ASSERT_EQ(q.save(dir.file("q.txt")), 0);
+    EXPECT_EQ(dir.read("q.txt"), new_project_file);
+}
+
+TEST(toc_project, SourceListsAndNormalisation) {
+    temp_folder dir;
+    toc_project p;
+    ASSERT_EQ(p.load(dir.write("m.txt", "<is_single>0</is_single><source>c</source><source>a</source>"
+                                        "<source>b</source><process_title>1</process_title>")),
+              0);
+    ASSERT_EQ(p.source.count(), 3);
+    EXPECT_EQ(p.source[0].text(), "c");
+    EXPECT_EQ(p.source[2].text(), "b");
+    EXPECT_TRUE(p.process_title.to_boolean());
+
+    ASSERT_EQ(p.load(dir.write("e.txt", "<is_single>0</is_single><source></source>")), 0);
+    EXPECT_EQ(p.source.count(), 0);
+
+    ASSERT_EQ(p.load(dir.write("s.txt", "<process_title>1</process_title>")), 0);
+    EXPECT_FALSE(p.process_title.to_boolean());  // single-file: no page titles
+
+    ASSERT_EQ(p.load(dir.write("a.txt", "<named_anchor_attributes>class=\"x\"</named_anchor_attributes>")), 0);
+    EXPECT_EQ(p.named_anchor_attributes.text(), " class=\"x\"");
+    ASSERT_EQ(p.load(dir.write("b.txt", "<named_anchor_attributes> id=y</named_anchor_attributes>")), 0);
+    EXPECT_EQ(p.named_anchor_attributes.text(), " id=y");
+
+    ASSERT_EQ(p.load(dir.write("u.txt", "<colour>red</colour><range_to>x</range_to>")), 0);
+    EXPECT_EQ(p.range_to.text(), "x");  // kept as text; counts as 0 where used
+    EXPECT_EQ(p.range_to.to_integer(), 0);
+    EXPECT_EQ(p.range_from.to_integer(), 1);
+}
+
+TEST(toc_project, FailedLoadChangesNothing) {
+    temp_folder dir;
+    toc_project p;
+    p.destination = vtval("keep.html");
+    EXPECT_EQ(p.load(dir.write("bad.txt", "<destination>x</destination><source>a")), 1);
+    EXPECT_EQ(p.error_message, "Line: 1, column: 37\r\nError: unclosed tag.\r\n");
+    EXPECT_EQ(p.destination.text(), "keep.html");
+    EXPECT_EQ(p.load(dir.file("missing.txt")), 1);
+    EXPECT_EQ(p.error_message, "Can't open file " + dir.file("missing.txt"));
+    EXPECT_EQ(p.load(dir.path()), 1);
+    EXPECT_EQ(p.destination.text(), "keep.html");
+}
+
+TEST(toc_project, FailedSaveLeavesOldFileWhole) {
+    temp_folder dir;
+    std::string old(5000, 'o');
+    std::string path = dir.write("p.txt", old);
+    toc_project p;
+    p.destination = vtval(std::string(100000, 'd'));
+    // A file size limit below the new file's size makes the write fail.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 10000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    int r = p.save(path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(p.error_message, "Can't write to file: " + path);
+    EXPECT_EQ(dir.read("p.txt"), old);
+    EXPECT_EQ(p.save(dir.file("no/such/folder.txt")), 1);
+}

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "page_fixture.h"
+#include "toc/html_toc.h"
+
+namespace {
+
+// One page scanned with the given settings; T is the time stamp 1000.
+struct scanned {
+    xml_tree document;
+    toc_tree toc;
+    html_toc scan;
+    std::string out;
+
+    explicit scanned(std::string_view html, int from = 1, int to = 6, bool numbering = false,
+                     bool titles = false, std::string_view attrs = "") {
+        parse_page(html, document);
+        scan.document = &document;
+        scan.toc = &toc;
+        scan.range_from = from;
+        scan.range_to = to;
+        scan.process_numbering = numbering;
+        scan.process_title = titles;
+        scan.named_anchor_attributes = attrs;
+        scan.time_stamp = 1000;
+        EXPECT_EQ(scan.scan_headings(), 0);
+        out = written(document);
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> t;
+        for (toc_node* n = toc.first(); n; n = toc_tree::next(n)) t.push_back(n->text.str());
+        return t;
+    }
+};
+
+}  // namespace
+
+TEST(html_toc, EmptyHeadingStillGetsAnchorAndItem) {
+    scanned s("<body><h2></h2><h3> </h3></body>");
+    EXPECT_EQ(s.out,
+              "<body><h2><a name=\"velt_link_1_1000\"></a></h2>"
+              "<h3><a name=\"velt_link_2_1000\"> </a></h3></body>");
+    EXPECT_EQ(s.texts(), (std::vector<std::string>{"", " "}));
+    EXPECT_EQ(s.toc.first()->link, "#velt_link_1_1000");
+}
+
+TEST(html_toc, HeadingWithoutAnyNodeAfterItIsNoHeading) {
+    scanned s("<body><h2>");
+    EXPECT_EQ(s.toc.first(), nullptr);
+    EXPECT_EQ(s.out, "<body><h2>");
+}
+
+TEST(html_toc, HeadingNamesAndRange) {
+    scanned s("<body><H3>a</H3><h7>b</h7><hr><h10>c</h10><h1>d</h1></body>", 2, 7);
+    EXPECT_EQ(s.texts(), (std::vector<std::string>{"a", "b"}));
+    scanned t("<body><h7>b</h7></body>");
+    EXPECT_EQ(t.toc.first(), nullptr);
+}
+
+TEST(html_toc, AuthorAnchorIsReused) {
+    scanned s("<body><h1><a name=\"intro\">Intro</a></h1><h1><a name=\"\">x</a><a name=\"later\">y</a></h1>"
+              "<h1><a name=\"\">z</a></h1></body>");
+    toc_node* first = s.toc.first();
+    EXPECT_EQ(first->link, "#intro");
+    EXPECT_EQ(first->next->link, "#later");
+    EXPECT_EQ(first->next->next->link, "#velt_link_3_1000");
+    EXPECT_EQ(s.out.find("<h1><a name=\"intro\">Intro</a></h1>"), 6u);
+}
+
+TEST(html_toc, AnchorAttributesAreCopiedVerbatim) {
+    scanned s("<body><h1>x</h1></body>", 1, 6, false, false, " class=\"x\"");
+    EXPECT_EQ(s.out, "<body><h1><a name=\"velt_link_1_1000\" class=\"x\">x</a></h1></body>");
+}
+
+TEST(html_toc, TitleCountsAsItemAndNestsHeadings) {
+    scanned s("<html><head><title>Guide</title></head><body><h1>One</h1><h2>Two</h2></body></html>", 1, 6,
+              false, true);
+    toc_node* title = s.toc.first();
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->heading_level, 0);
+    EXPECT_EQ(title->text, "Guide");
+    EXPECT_EQ(title->link, "");
+    EXPECT_EQ(title->first_child->link, "#velt_link_2_1000");
+    EXPECT_EQ(title->first_child->first_child->text, "Two");
+}
+
+TEST(html_toc, HeadingsBetweenTitleAndPlaceholderAreSkipped) {
+    scanned s("<title>T</title><h1>before</h1><!-- toc --><h1>after</h1>", 1, 6, false, true);
+    EXPECT_EQ(s.texts(), (std::vector<std::string>{"T", "after"}));
+    EXPECT_EQ(s.out.find("velt_link_2"), std::string::npos);  // "before" was not touched
+}
+
+TEST(html_toc, SkippedLevelsNestUnderNearestSmallerLevel) {
+    scanned s("<body><h1>A</h1><h3>B</h3><h2>C</h2><h1>D</h1></body>");
+    toc_node* a = s.toc.first();
+    EXPECT_EQ(a->child_count, 2);
+    EXPECT_EQ(a->first_child->text, "B");
+    EXPECT_EQ(a->last_child->text, "C");
+    EXPECT_EQ(a->next->text, "D");
+}
+
+TEST(html_toc, NumberingReplacesOldNumbers) {
+    scanned s("<body><h1>A</h1><h1>B</h1><h2>3. Old</h2><h3>  1.4.2.   Intro</h3>"
+              "<h3>12 Monkeys</h3><h3>Intro 2</h3><h3><b>3.</b> Bold</h3></body>",
+              1, 6, true);
+    EXPECT_NE(s.out.find("<h2>2.1. <a name=\"velt_link_3_1000\"> Old</a></h2>"), std::string::npos);
+    EXPECT_NE(s.out.find("<h3>2.1.1. <a name=\"velt_link_4_1000\"> Intro</a></h3>"), std::string::npos);
+    EXPECT_NE(s.out.find("<h3>2.1.2. <a name=\"velt_link_5_1000\"> Monkeys</a></h3>"), std::string::npos);
+    EXPECT_NE(s.out.find("<h3>2.1.3. <a name=\"velt_link_6_1000\">Intro 2</a></h3>"), std::string::npos);
+    EXPECT_NE(s.out.find("<h3>2.1.4. <a name=\"velt_link_7_1000\"><b></b> Bold</a></h3>"), std::string::npos);
+    EXPECT_EQ(s.texts(), (std::vector<std::string>{"A", "B", " Old", " Intro", " Monkeys", "Intro 2", " Bold"}));
+    std::vector<std::string> numbers;
+    for (toc_node* n = s.toc.first(); n; n = toc_tree::next(n)) numbers.push_back(n->numbering.str());
+    EXPECT_EQ(numbers, (std::vector<std::string>{"1. ", "2. ", "2.1. ", "2.1.1. ", "2.1.2. ", "2.1.3. ",
+                                                 "2.1.4. "}));
+}
+
+TEST(html_toc, UnclosedHeadingGetsEndAnchorAfterLastChild) {
+    scanned s("<body><h2>Title<p>para</p></body>");
+    EXPECT_EQ(s.out, "<body><h2><a name=\"velt_link_1_1000\">Title<p>para</p></a></body>");
+}
+
+TEST(html_toc, TextOfHeadingKeepsEntitiesAndDropsTags) {
+    scanned s("<body><h1>A &amp; <i>B</i>\r\n C</h1></body>");
+    EXPECT_EQ(s.texts(), (std::vector<std::string>{"A &amp; B\r\n C"}));
+}
+
+TEST(html_toc, ItemsOfSeveralFilesShareOneTree) {
+    toc_tree toc;
+    toc_node* last = nullptr;
+    for (const char* page : {"<body><h1>One</h1></body>", "<body><h2>Two</h2></body>"}) {
+        xml_tree doc;
+        parse_page(page, doc);
+        html_toc scan;
+        scan.document = &doc;
+        scan.toc = &toc;
+        scan.current_item = last;
+        scan.time_stamp = 7;
+        scan.scan_headings();
+        last = scan.current_item;
+    }
+    EXPECT_EQ(toc.first()->first_child->text, "Two");
+    EXPECT_EQ(toc.first()->first_child->link, "#velt_link_1_7");  // counters restart per file
+}
