@@ -14,3 +14,14 @@
 // literally; name_only stops at the first blank after the name.
 void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, bool lower_case,
                bool backslash_escapes, bool name_only);
+
+// The tag name alone, as parse_tag finds it: a view into bytes when the name
+// stands there as one run already in the wanted case, else built in scratch
+// (and the view points into scratch).
+std::string_view parse_tag_name(std::string_view bytes, vtstring& scratch, bool lower_case);
+
+// Name bytes: letters, '_', ':', digits, '-', '.'; a name starts only at a
+// letter, '_' or ':'. Blanks: space, tab, carriage return, line feed.
+bool tag_name_start(char c);
+bool tag_name_byte(char c);
+bool tag_blank(char c);

@@ -100,9 +100,8 @@ class vtsgml : public vtlexer {
     int end_token();
     void detect_byte(char byte);
     void make_final(int kind);
-    bool token_ends_with_end_string(size_t gt_offset) const;
+    bool token_ends_with_end_string() const;
     std::string_view range(int64_t from, int64_t to);
-    void remember_tail(std::string_view chunk);
 
     vtsgml_construct constructs_[max_kind + 1];
     uint32_t enabled_ = 0;
@@ -120,9 +119,6 @@ class vtsgml : public vtlexer {
     bool in_single_ = false;
     bool in_double_ = false;
     bool escape_next_ = false;
-    // The last bytes of the token read before the current chunk, newest
-    // last, for the end-string test across a chunk boundary.
-    char tail_[3] = {0, 0, 0};
     bool token_in_chunk_ = true;
     vtstring joined_;
     int finish_result_ = 0;

@@ -55,7 +55,7 @@ struct xml_node : vte_node<xml_node> {
 };
 
 class xml_tree : public vte_tree<xml_node> {
-public:
+  public:
     xml_tree() = default;
 
     // Copies bytes into the tree's arena; the view lives as long as the tree.
@@ -73,7 +73,7 @@ public:
     // Puts the empty node that every document read for the TOC starts with.
     xml_node* add_leading_empty_node();
 
-private:
+  private:
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* free_ = nullptr;
     size_t free_left_ = 0;

@@ -1,0 +1,165 @@
+#include "html/vthtml.h"
+
+#include <cstring>
+#include <new>
+
+#include "core/vtfile.h"
+#include "html/parse_tag.h"
+
+namespace {
+
+// Elements that never take an end tag.
+bool empty_by_name(std::string_view name) {
+    static constexpr std::string_view names[] = {
+        "area", "br",    "basefont", "base", "col",  "frame", "hr",
+        "img",  "input", "isindex",  "link", "meta", "param",
+    };
+    if (name.size() < 2 || name.size() > 8) return false;
+    for (std::string_view n : names)
+        if (n == name) return true;
+    return false;
+}
+
+}  // namespace
+
+vthtml::vthtml(xml_tree& tree) : tree_(tree) {
+    set_size_limit(html_size_limit);
+    set_keep_text(true);
+    set_enabled_kinds(0x2013);  // start and end tags, comments, directive comments
+    set_construct(XK_START, {">", false, false});
+    set_construct(XK_END, {">", false, false});
+    set_construct(XK_COMMENT, {">", false, false});
+    set_construct(XK_DIRECTIVE, {"-->", false, false});
+}
+
+void vthtml::add(std::string_view chunk) {
+    if (chunk.empty()) return;
+    char* stored = tree_.allocate(chunk.size());
+    std::memcpy(stored, chunk.data(), chunk.size());
+    append_chunk({stored, chunk.size()});
+}
+
+// Tokens inside one chunk already live in the tree's memory.
+std::string_view vthtml::keep_token(std::string_view bytes) {
+    return token_in_chunk() ? bytes : tree_.keep(bytes);
+}
+
+int vthtml::on_text(std::string_view bytes) {
+    try {
+        xml_node* node = tree_.make();
+        node->kind = XK_TEXT;
+        node->closed = true;
+        node->source = keep_token(bytes);
+        place(node);
+    } catch (const std::bad_alloc&) {
+        return VTSGML_NO_MEMORY;
+    }
+    return 0;
+}
+
+int vthtml::on_markup(int kind, std::string_view bytes) {
+    try {
+        xml_node* node = tree_.make();
+        node->source = keep_token(bytes);
+        const std::string_view src = node->source;
+        if (kind == XK_START || kind == XK_END) {
+            const size_t skip = kind == XK_START ? 1 : 2;
+            std::string_view name =
+                parse_tag_name(src.substr(skip, src.size() - skip - 1), scratch_, true);
+            node->name = name.data() == scratch_.data() ? tree_.keep(name) : name;
+        }
+        if (kind == XK_START && (src[src.size() - 2] == '/' || empty_by_name(node->name)))
+            kind = XK_EMPTY;
+        node->kind = kind;
+        if (kind == XK_END) {
+            close_by_end_tag(node);
+            return 0;
+        }
+        node->closed = kind != XK_START;
+        place(node);
+        if (kind == XK_START) push_open(node);
+    } catch (const std::bad_alloc&) {
+        return VTSGML_NO_MEMORY;
+    }
+    return 0;
+}
+
+void vthtml::place(xml_node* node) {
+    if (parent_)
+        tree_.append_child(node, parent_);
+    else
+        tree_.append_top(node);
+}
+
+void vthtml::push_open(xml_node* element) {
+    parent_ = element;
+    ++open_names_[element->name];
+}
+
+// The nearest open element of the end tag's name on the way up takes the end
+// tag as its last child and is closed; the elements passed over stay open but
+// are no longer on the way up. Without such an element the end tag stays
+// open where it stands.
+void vthtml::close_by_end_tag(xml_node* end_tag) {
+    auto found = open_names_.find(end_tag->name);
+    if (found == open_names_.end() || found->second == 0) {
+        place(end_tag);
+        return;
+    }
+    xml_node* element = parent_;
+    for (;;) {
+        --open_names_[element->name];
+        if (element->name == end_tag->name) break;
+        element = element->parent;
+    }
+    element->closed = true;
+    end_tag->closed = true;
+    tree_.append_child(end_tag, element);
+    parent_ = element->parent;
+}
+
+int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
+                   void (*progress)(int percent, void* context), void* context) {
+    const int file = vtfile_open(path, "r");
+    if (file == VTFILE_INVALID) {
+        error = "Can't open source file: ";
+        error += path;
+        return 1;
+    }
+    const double size = vtfile_size(file).to_real();
+    vthtml reader(tree);
+    vtstring buffer;
+    int64_t total = 0;
+    int result = 0;
+    for (;;) {
+        const int32_t n = vtfile_read(file, buffer, 16384);
+        if (n < 0) {
+            // A failed read is not the end of the file: a page read in part
+            // would be written back cut short.
+            vtfile_close(file);
+            error = "Can't open source file: ";
+            error += path;
+            return 1;
+        }
+        if (n == 0) break;
+        total += n;
+        reader.add(buffer.view());
+        result = reader.run();
+        if (result != VTSGML_MORE) {
+            vtfile_close(file);
+            error = "Memory error occurred";
+            return result;
+        }
+        if (progress && size > 0)
+            progress(static_cast<int>(static_cast<double>(total) / size * 100), context);
+    }
+    reader.set_input_complete();
+    result = reader.run();
+    vtfile_close(file);
+    if (result != VTSGML_DONE) {
+        error = "Memory error occurred";
+        return result;
+    }
+    if (progress) progress(100, context);
+    return 0;
+}

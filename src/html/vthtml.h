@@ -1,0 +1,55 @@
+// vthtml: the lenient HTML reader. Fills a document tree whose node sources,
+// written in order, give back the input byte for byte.
+//
+// Recognised: start tags, end tags, comments ("<!--" up to the first '>') and
+// directive comments ("<!--#" up to "-->"); everything else stays in text
+// nodes. Names are lower-cased (ASCII); nothing is decoded or repaired. An
+// end tag closes the nearest open element of its name on the way up; elements
+// passed over stay open, and an end tag that matches nothing stays an open
+// node where it stands.
+//
+// The reader stores its input chunks in the tree's memory, so node sources
+// are views into the input; only a token that spans two chunks is copied.
+#pragma once
+
+#include <string_view>
+#include <unordered_map>
+
+#include "html/vtsgml.h"
+#include "html/xml_node.h"
+
+class vthtml : public vtsgml {
+  public:
+    // Nodes go to the top level of tree after whatever it holds already.
+    explicit vthtml(xml_tree& tree);
+
+    // Copies the chunk into the tree's memory.
+    void add(std::string_view chunk) override;
+
+  protected:
+    int on_text(std::string_view bytes) override;
+    int on_markup(int kind, std::string_view bytes) override;
+
+  private:
+    std::string_view keep_token(std::string_view bytes);
+    void place(xml_node* node);
+    void close_by_end_tag(xml_node* end_tag);
+    void push_open(xml_node* element);
+
+    xml_tree& tree_;
+    // Where the next node goes: the last child of parent_ (top level when
+    // null). Its ancestors are exactly the open elements an end tag may close.
+    xml_node* parent_ = nullptr;
+    // How many elements on the parent_ chain carry each name, so that an end
+    // tag that matches nothing costs no walk.
+    std::unordered_map<std::string_view, int32_t> open_names_;
+    vtstring scratch_;
+};
+
+// Reads the HTML file at path into tree (after what it holds) in 16,384-byte
+// reads, reporting progress percentages when progress is given. Returns 0; 1
+// with "Can't open source file: " + path when the file cannot be opened; or
+// the reader's failing result (1 for a file of 4,194,304 bytes or more) with
+// "Memory error occurred".
+int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
+                   void (*progress)(int percent, void* context), void* context);

@@ -1,0 +1,76 @@
+#include "reader_harness.h"
+
+#include <gtest/gtest.h>
+
+#include "html/vthtml.h"
+#include "html/vtxml.h"
+
+std::string describe(const xml_tree& tree) {
+    std::string out;
+    for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) {
+        out.append(static_cast<size_t>(xml_tree::depth(n)) * 2, ' ');
+        out += std::to_string(n->kind);
+        if (!n->name.empty()) out += "[" + std::string(n->name) + "]";
+        if (n->closed) out += "c";
+        out += " ";
+        out += n->source;
+        if (!n->text.empty() && n->text != n->source) out += " =" + std::string(n->text);
+        out += "\n";
+    }
+    return out;
+}
+
+namespace {
+
+template <class Reader>
+reader_outcome run_reader(std::string_view text, size_t chunk) {
+    xml_tree tree;
+    Reader reader(tree);
+    reader_outcome out;
+    if (chunk == 0) chunk = text.size() ? text.size() : 1;
+    int result = 0;
+    for (size_t at = 0; at < text.size() && result == 0; at += chunk) {
+        reader.add(text.substr(at, chunk));
+        result = reader.run();
+    }
+    if (result == 0) {
+        reader.set_input_complete();
+        result = reader.run();
+    }
+    out.result = result;
+    out.line = reader.line();
+    out.column = reader.column();
+    out.tree = describe(tree);
+    vtstring written;
+    write_tree(tree, written);
+    out.written = written.str();
+    return out;
+}
+
+template <class Reader>
+reader_outcome all_ways(std::string_view text, size_t production) {
+    reader_outcome whole = run_reader<Reader>(text, 0);
+    for (size_t chunk : {production, size_t{7}, size_t{1}}) {
+        reader_outcome other = run_reader<Reader>(text, chunk);
+        EXPECT_EQ(whole.result, other.result) << "chunk " << chunk;
+        EXPECT_EQ(whole.line, other.line) << "chunk " << chunk;
+        EXPECT_EQ(whole.column, other.column) << "chunk " << chunk;
+        EXPECT_EQ(whole.tree, other.tree) << "chunk " << chunk;
+    }
+    return whole;
+}
+
+}  // namespace
+
+reader_outcome run_html(std::string_view text, size_t chunk) {
+    return run_reader<vthtml>(text, chunk);
+}
+reader_outcome run_tagged(std::string_view text, size_t chunk) {
+    return run_reader<vtxml>(text, chunk);
+}
+reader_outcome html_all_ways(std::string_view text) {
+    return all_ways<vthtml>(text, 16384);
+}
+reader_outcome tagged_all_ways(std::string_view text) {
+    return all_ways<vtxml>(text, 8092);
+}

@@ -1,0 +1,29 @@
+// Runs a reader over a text in a chosen chunking and describes the outcome,
+// so that every test can check that whole input, production chunks and one
+// byte at a time give the same tree, result and position.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "html/xml_node.h"
+
+struct reader_outcome {
+    int result = 0;
+    int line = 0;
+    int column = 0;
+    std::string tree;  // one line per node: depth, kind, closed, name, source
+    std::string written;
+};
+
+// chunk 0 means the whole text in one chunk.
+reader_outcome run_html(std::string_view text, size_t chunk);
+reader_outcome run_tagged(std::string_view text, size_t chunk);
+
+// The outline of a tree: "<depth spaces><kind>[name]<c if closed> source".
+std::string describe(const xml_tree& tree);
+
+// Runs whole, in production chunks and byte by byte; fails the test when
+// they disagree, and returns the whole-input outcome.
+reader_outcome html_all_ways(std::string_view text);
+reader_outcome tagged_all_ways(std::string_view text);

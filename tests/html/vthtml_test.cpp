@@ -1,0 +1,144 @@
+#include "html/vthtml.h"
+
+#include <gtest/gtest.h>
+
+#include "reader_harness.h"
+
+namespace {
+
+// Every HTML case must also come back byte for byte.
+reader_outcome read(std::string_view text) {
+    reader_outcome out = html_all_ways(text);
+    EXPECT_EQ(out.result, VTSGML_DONE);
+    EXPECT_EQ(out.written, text);
+    return out;
+}
+
+}  // namespace
+
+TEST(vthtml, StartTagNameLowerCasedSourceKept) {
+    EXPECT_EQ(read("<P CLASS=Intro>x</p>").tree,
+              "1[p]c <P CLASS=Intro>\n"
+              "  18c x\n"
+              "  2[p]c </p>\n");
+    xml_tree tree;
+    vthtml reader(tree);
+    reader.add("<P CLASS=Intro>");
+    reader.set_input_complete();
+    ASSERT_EQ(reader.run(), VTSGML_DONE);
+    vtstring value;
+    ASSERT_TRUE(tree.first()->attribute("class", value));
+    EXPECT_EQ(value, "Intro");
+}
+
+TEST(vthtml, EmptyElementsByNameAndBySlash) {
+    EXPECT_EQ(read("<br><img src=a.gif><x/><BASEFONT size=2>t").tree,
+              "3[br]c <br>\n"
+              "3[img]c <img src=a.gif>\n"
+              "3[x]c <x/>\n"
+              "3[basefont]c <BASEFONT size=2>\n"
+              "18c t\n");
+}
+
+TEST(vthtml, QuotesDoNotProtectGreaterThan) {
+    EXPECT_EQ(read("<a href='>'>x").tree,
+              "1[a] <a href='>\n"
+              "  18c '>x\n");
+}
+
+TEST(vthtml, UnrecognisedConstructsStayText) {
+    EXPECT_EQ(read("<!DOCTYPE html>\n<?xml version=\"1.0\"?><% x %><![CDATA[y]]>").tree,
+              "18c <!DOCTYPE html>\n\n"
+              "18c <?xml version=\"1.0\"?>\n"
+              "18c <% x %>\n"
+              "18c <![CDATA[y]]>\n");
+    // A second '<' inside an abandoned construct is part of it, not a tag.
+    EXPECT_EQ(read("a <<b>c").tree, "18c a \n18c <<b>c\n");
+}
+
+TEST(vthtml, CommentEndsAtFirstGreaterThanDirectiveAtDashes) {
+    EXPECT_EQ(read("<!-- a > b -->").tree, "5c <!-- a >\n18c  b -->\n");
+    EXPECT_EQ(read("<!--#include file=\"x\"--><!--#a > b-->").tree,
+              "14c <!--#include file=\"x\"-->\n"
+              "14c <!--#a > b-->\n");
+}
+
+TEST(vthtml, GreaterThanBeforeKindIsFinalEndsToken) {
+    EXPECT_EQ(read("<><!><!DOC><!-->").tree, "15c <>\n4c <!>\n4c <!DOC>\n5c <!-->\n");
+}
+
+TEST(vthtml, EndTagClosesNearestOpenAncestor) {
+    EXPECT_EQ(read("<ul><li>a</ul>b").tree,
+              "1[ul]c <ul>\n"
+              "  1[li] <li>\n"
+              "    18c a\n"
+              "  2[ul]c </ul>\n"
+              "18c b\n");
+    EXPECT_EQ(read("<div><p>x</p></div>").tree,
+              "1[div]c <div>\n"
+              "  1[p]c <p>\n"
+              "    18c x\n"
+              "    2[p]c </p>\n"
+              "  2[div]c </div>\n");
+}
+
+TEST(vthtml, StrayEndTagStaysOpenWhereItStands) {
+    EXPECT_EQ(read("<div></span>x</div></div>").tree,
+              "1[div]c <div>\n"
+              "  2[span] </span>\n"
+              "  18c x\n"
+              "  2[div]c </div>\n"
+              "2[div] </div>\n");
+}
+
+TEST(vthtml, ElementsPassedOverAreNoLongerClosable) {
+    // </b> passes over <i>; the later </i> finds no open <i> on the way up.
+    EXPECT_EQ(read("<b><i>x</b></i>").tree,
+              "1[b]c <b>\n"
+              "  1[i] <i>\n"
+              "    18c x\n"
+              "  2[b]c </b>\n"
+              "2[i] </i>\n");
+}
+
+TEST(vthtml, EndTagNameIsItsFirstWordLowerCased) {
+    EXPECT_EQ(read("<DIV>x</DIV junk=1>").tree,
+              "1[div]c <DIV>\n"
+              "  18c x\n"
+              "  2[div]c </DIV junk=1>\n");
+}
+
+TEST(vthtml, OddBytesSurviveTheRoundTrip) {
+    read(std::string("a\0b<p>\0</p>\xff\xfe<\xc3\xa9>", 18));
+    read("line\rline\r<p\r>\r");
+    read("x < y and y > z, a<b");
+    read("<p><p><p>deep</div></div>");
+}
+
+TEST(vthtml, FileEndingInsideConstructsIsText) {
+    EXPECT_EQ(read("a<p class=").tree, "18c a\n18c <p class=\n");
+    EXPECT_EQ(read("<p>x<!-- open").tree, "1[p] <p>\n  18c x\n  18c <!-- open\n");
+    EXPECT_EQ(read("<!--#dir").tree, "18c <!--#dir\n");
+    EXPECT_EQ(read("<").tree, "18c <\n");
+}
+
+TEST(vthtml, NodesFollowWhatTheTreeHolds) {
+    xml_tree tree;
+    xml_node* lead = tree.add_leading_empty_node();
+    vthtml reader(tree);
+    reader.add("<h1>T</h1>");
+    reader.set_input_complete();
+    ASSERT_EQ(reader.run(), VTSGML_DONE);
+    EXPECT_EQ(tree.first(), lead);
+    EXPECT_EQ(tree.top_count(), 2);
+    vtstring out;
+    write_tree(tree, out);
+    EXPECT_EQ(out, "<h1>T</h1>");
+}
+
+TEST(vthtml, SizeLimitCapsTheWholeInput) {
+    const std::string below(4194303, 'x');
+    EXPECT_EQ(run_html(below, 16384).result, VTSGML_DONE);
+    const std::string at(4194304, 'x');
+    EXPECT_EQ(run_html(at, 16384).result, VTSGML_SIZE_EXCEEDED);
+}
