@@ -17,12 +17,12 @@ void fill_entity_table(vthash& table);
 
 // "&#" digits ";" (decimal up to the first non-digit, or after a lower-case
 // 'x' hexadecimal) becomes one byte, the low 8 bits of the number. True when
-// something was replaced.
+// a reference matched (the text was rebuilt).
 bool decode_numeric_references(vtstring& text);
 // "&name;" found in table becomes the table's text; unknown names stay as
 // written. With fold the name is lower-cased (ASCII) before the lookup.
 bool decode_named_references(vtstring& text, const vthash& table, bool fold);
-// Both passes, numeric first. True when the text changed.
+// Both passes, numeric first. True when either pass rebuilt the text.
 bool decode_entities(vtstring& text, const vthash& table, bool fold);
 // The same on a value, turned into a string first.
 void decode_entities(vtval& text, const vthash& table, bool fold);

@@ -59,8 +59,8 @@ int vtsgml::run() {
     for (;;) {
         if (chunk_ >= chunks_.size()) {
             if (!input_complete()) return VTSGML_MORE;
-            state_ = scan::done;
             finish_result_ = finish();
+            state_ = scan::done;
             return finish_result_;
         }
         std::string_view c = chunks_[chunk_];

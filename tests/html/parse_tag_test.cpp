@@ -1,0 +1,67 @@
+#include "html/parse_tag.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// "name|a=1|b=2" in key order.
+std::string split(std::string_view bytes, bool lower = true, bool backslash = false) {
+    vtstring name;
+    vthash attributes;
+    parse_tag(bytes, name, &attributes, lower, backslash, false);
+    std::string out = name.str();
+    for (const auto& [key, e] : attributes) out += "|" + key + "=" + std::string(e.value.text());
+    return out;
+}
+
+}  // namespace
+
+TEST(parse_tag, NameIsFirstRunOfNameBytes) {
+    EXPECT_EQ(split("P CLASS=Intro"), "p|class=Intro");
+    EXPECT_EQ(split("/-.9h1.x-2 a=b"), "h1.x-2|a=b");
+    EXPECT_EQ(split("a=b"), "ab");
+    EXPECT_EQ(split("br/"), "br");
+    EXPECT_EQ(split("Div", false), "Div");
+}
+
+TEST(parse_tag, ValuesQuotedUnquotedAndMissing) {
+    EXPECT_EQ(split("a href=\"x y\" title='it''s' alt=q\"r s\" checked"),
+              "a|alt=r s|checked=|href=x y|title=it");
+    EXPECT_EQ(split("img src=a.gif/"), "img|src=a.gif/");
+    EXPECT_EQ(split("x a = \"1\" b c="), "x|a=1|b=|c=");
+    EXPECT_EQ(split("x a=\"1\"b='2'"), "x|a=1|b=2");
+    EXPECT_EQ(split("x a=\"open"), "x|a=open");
+}
+
+TEST(parse_tag, RepeatedNameKeepsTheLastValue) {
+    EXPECT_EQ(split("x ID=1 id=2"), "x|id=2");
+    EXPECT_EQ(split("x ID=1 id=2", false), "x|ID=1|id=2");
+}
+
+TEST(parse_tag, HighBytesAreNoNameBytesButStayInValues) {
+    EXPECT_EQ(split("X \xc3\x89"
+                    "A=\xc3\x89"
+                    "Z"),
+              "x|a=\xc3\x89Z");
+}
+
+TEST(parse_tag, QuotedTextOutsideValuesIsSkipped) {
+    EXPECT_EQ(split("x \"a=1 b\" c=2"), "x|c=2");
+}
+
+TEST(parse_tag, BackslashEscapesOnlyWhenAsked) {
+    EXPECT_EQ(split("!--#echo var=\"a\\\"b\"", true, true), "echo|var=a\"b");
+    EXPECT_EQ(split("!--#echo var=\"a\\\"b\"", true, false), "echo|b=|var=a\\");
+}
+
+TEST(parse_tag, NameOnlyAndFastNameAgree) {
+    for (std::string_view bytes :
+         {"p class=x", "P", "a=b c", "/Div x", "h1\tid=a", "\"q\" b", "x.y-z/", "", "123"}) {
+        vtstring full;
+        parse_tag(bytes, full, nullptr, true, false, true);
+        vtstring scratch;
+        EXPECT_EQ(parse_tag_name(bytes, scratch, true), full.view()) << bytes;
+    }
+}

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "html/vthtml.h"
+#include "reader_harness.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<fs::path> fixtures() {
+    std::vector<fs::path> out;
+    for (const auto& e : fs::recursive_directory_iterator(ORVANE_TEST_DATA "/html"))
+        if (e.path().extension() == ".html") out.push_back(e.path());
+    return out;
+}
+
+class temp_dir {
+  public:
+    temp_dir() {
+        char name[] = "/tmp/orvane-html-XXXXXX";
+        path_ = mkdtemp(name);
+    }
+    ~temp_dir() { fs::remove_all(path_); }
+    fs::path file(const std::string& name, const std::string& bytes) const {
+        fs::path p = path_ / name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+
+  private:
+    fs::path path_;
+};
+
+void record(int percent, void* context) {
+    static_cast<std::vector<int>*>(context)->push_back(percent);
+}
+
+}  // namespace
+
+TEST(read_html_file, EveryFixtureComesBackByteForByte) {
+    const std::vector<fs::path> files = fixtures();
+    ASSERT_GE(files.size(), 15u);
+    for (const fs::path& path : files) {
+        SCOPED_TRACE(path.string());
+        const std::string bytes = slurp(path);
+        xml_tree tree;
+        tree.add_leading_empty_node();
+        vtstring error;
+        ASSERT_EQ(read_html_file(path.string(), tree, error, nullptr, nullptr), 0);
+        vtstring written;
+        write_tree(tree, written);
+        EXPECT_TRUE(written == bytes);
+        // The same tree whole, in read-sized chunks and byte by byte.
+        reader_outcome all = html_all_ways(bytes);
+        EXPECT_EQ(all.written, bytes);
+    }
+}
+
+TEST(read_html_file, MissingFileNamesThePath) {
+    xml_tree tree;
+    vtstring error;
+    EXPECT_EQ(read_html_file("/nonexistent/page.html", tree, error, nullptr, nullptr), 1);
+    EXPECT_EQ(error, "Can't open source file: /nonexistent/page.html");
+    EXPECT_TRUE(tree.empty());
+}
+
+TEST(read_html_file, ProgressRisesPerReadAndEndsAtHundred) {
+    temp_dir dir;
+    const fs::path page = dir.file("p.html", std::string(40000, 'a'));
+    xml_tree tree;
+    vtstring error;
+    std::vector<int> seen;
+    ASSERT_EQ(read_html_file(page.string(), tree, error, record, &seen), 0);
+    // 16384 / 40000 = 40.96 %, 32768 / 40000 = 81.92 %, then the rest.
+    EXPECT_EQ(seen, (std::vector<int>{40, 81, 100, 100}));
+}
+
+TEST(read_html_file, SizeLimitGivesMemoryError) {
+    temp_dir dir;
+    xml_tree ok_tree;
+    vtstring error;
+    const fs::path below = dir.file("below.html", std::string(4194303, 'x'));
+    EXPECT_EQ(read_html_file(below.string(), ok_tree, error, nullptr, nullptr), 0);
+
+    const fs::path at = dir.file("at.html", std::string(4194304, 'x'));
+    xml_tree tree;
+    EXPECT_EQ(read_html_file(at.string(), tree, error, nullptr, nullptr), VTSGML_SIZE_EXCEEDED);
+    EXPECT_EQ(error, "Memory error occurred");
+}
+
+TEST(read_html_file, FolderIsNotReadAsAnEmptyPage) {
+    temp_dir dir;
+    const fs::path folder = dir.file("x.html", "").parent_path();
+    xml_tree tree;
+    vtstring error;
+    EXPECT_NE(read_html_file(folder.string(), tree, error, nullptr, nullptr), 0);
+    EXPECT_FALSE(error.empty());
+}
