@@ -34,7 +34,8 @@ using replacer = bool (*)(std::string_view match, vtstring& out, const void* con
 
 bool replace_all(vtstring& text, const regex_t* pattern, replacer replace, const void* context) {
     if (!pattern) return false;
-    const char* data = text.data();
+    // Terminated as well, for tools that look at the subject as C text.
+    const char* data = text.c_str();
     const size_t total = static_cast<size_t>(text.length());
     size_t cursor = 0;
     bool changed = false;
