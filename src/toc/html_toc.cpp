@@ -16,7 +16,21 @@ int32_t toc_time_stamp() {
 }
 
 namespace {
+
 bool is_text(const xml_node* n) { return n->kind == XK_TEXT || n->kind == XK_NONE; }
+
+// A number exactly as a build puts it in front of a heading: "1.4.2. ".
+bool is_inserted_number(std::string_view s) {
+    if (s.size() < 3 || s.back() != ' ' || s[s.size() - 2] != '.') return false;
+    bool digit = false;
+    for (char c : s.substr(0, s.size() - 1)) {
+        if (c >= '0' && c <= '9') digit = true;
+        else if (c == '.' && digit) digit = false;
+        else return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 toc_node* html_toc::new_item(int32_t level) {
@@ -92,6 +106,14 @@ int html_toc::scan_headings() {
 xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     toc_node* item = new_item(level);
     numbering_state state;
+    // The number an earlier build put in front goes whole, its blank
+    // included, so that rebuilding gives the same page; other old numbers
+    // keep the blank that follows them.
+    xml_node* first = heading->first_child;
+    if (process_numbering && is_text(first) && is_inserted_number(first->source)) {
+        first->source = {};
+        state.seen_number = 1;
+    }
 
     // The heading is unlinked so that a document-order walk ends with its
     // subtree.

@@ -1,0 +1,63 @@
+// Rebuilding a built site with the same project changes nothing, and a site
+// built without numbering and navigation comments clears back to its original
+// bytes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "support/run_program.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<std::string> epoch{"SOURCE_DATE_EPOCH=1000000000"};
+
+fs::path golden_input(const std::string& name) { return fs::path(ORVANE_TEST_DATA) / "golden" / name / "input"; }
+
+// Every file below root with its bytes.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            files[fs::relative(e.path(), root).string()] = temp_folder::read_file(e.path().string());
+    return files;
+}
+
+}  // namespace
+
+TEST(rebuild, SecondBuildGivesTheSameFiles) {
+    for (const char* name : {"single_in_place", "multi_titles_local_numbering", "multi_plain"}) {
+        temp_folder work;
+        fs::copy(golden_input(name), work.path(), fs::copy_options::recursive);
+        ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status, 0) << name;
+        auto first = snapshot(work.path());
+        ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status, 0) << name;
+        EXPECT_EQ(snapshot(work.path()), first) << name;
+    }
+}
+
+TEST(rebuild, ClearingGivesBackTheOriginalSite) {
+    temp_folder work;
+    fs::copy(golden_input("multi_plain"), work.path(), fs::copy_options::recursive);
+    // Navigation comments are replaced for good by a build; leave them out.
+    for (const char* page : {"docs/intro.html", "docs/chapters/one.html"}) {
+        std::string text = temp_folder::read_file(work.file(page));
+        for (size_t at; (at = text.find("<!--#velt_toc_nav")) != std::string::npos;)
+            text.erase(at, text.find("-->", at) + 3 - at);
+        work.write(page, text);
+    }
+    auto original = snapshot(work.path());
+    ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status, 0);
+    EXPECT_NE(snapshot(work.path()), original);
+    program_result r = run_program(vorn1_path(), {"-clear", "project.txt"}, work.path(), epoch);
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nClearance is done\r\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(snapshot(work.path()), original);
+    // Clearing twice equals clearing once.
+    ASSERT_EQ(run_program(vorn1_path(), {"-clear", "project.txt"}, work.path(), epoch).status, 0);
+    EXPECT_EQ(snapshot(work.path()), original);
+}
