@@ -1,0 +1,50 @@
+// vti_body_runner: runs loop and conditional bodies.
+//
+// Every run of a body is an engine instance with fresh state that replays the
+// body's tokens. An instance that meets a closing directive runs the body it
+// collected before going on, so instances nest as deeply as the template's
+// blocks; they are kept on an explicit stack (reused from run to run) rather
+// than the call stack, so no nesting depth can overflow it. All instances
+// write to one output, in the order the text is produced.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "template/vti_output.h"
+#include "template/vti_program.h"
+#include "template/vti_state.h"
+
+class vti_body_runner {
+  public:
+    vti_body_runner(vti_output& output) : output_(output) {}
+
+    // Runs body `turns` times; a loop's turn t reads index t, a conditional
+    // body reads `index`.
+    void run(const vti_program& body, int32_t turns, bool loop, int32_t index);
+
+  private:
+    struct frame {
+        const vti_program* program = nullptr;
+        // Read position: range, source token, and tokens read so far.
+        size_t range = 0;
+        uint32_t token = 0;
+        uint32_t count = 0;
+        vti_state state;
+        // Source tokens collected for the body being gathered.
+        std::vector<vti_range> collected;
+        // The nested body this instance is running, and its turns.
+        const vti_program* body = nullptr;
+        int32_t turn = 0;
+        int32_t turns = 0;
+        bool loop = false;
+    };
+
+    void push(const vti_program& program, int32_t index);
+    void step(frame& f);
+    void pass(frame& f, uint32_t token, std::string_view raw);
+
+    vti_output& output_;
+    std::vector<frame> frames_;
+    size_t depth_ = 0;
+};

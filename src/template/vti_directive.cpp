@@ -1,0 +1,55 @@
+#include "template/vti_directive.h"
+
+#include <array>
+#include <string>
+
+#include "core/vthash.h"
+#include "html/parse_tag.h"
+
+namespace {
+
+struct named_code {
+    std::string_view name;
+    vti_code code;
+};
+
+constexpr std::array<named_code, 6> kDirectives{{
+    {"echo", VTI_ECHO},
+    {"for", VTI_FOR},
+    {"endfor", VTI_ENDFOR},
+    {"if", VTI_IF},
+    {"else", VTI_ELSE},
+    {"endif", VTI_ENDIF},
+}};
+
+constexpr std::string_view kOpen = "<!--#";
+constexpr std::string_view kClose = "-->";
+
+}  // namespace
+
+vti_directive vti_read_directive(std::string_view raw, const vti_variables& variables) {
+    vti_directive result;
+    if (raw.size() < kOpen.size() + kClose.size() || !raw.starts_with(kOpen) ||
+        !raw.ends_with(kClose))
+        return result;
+    // The splitter skips "<!--#" itself: none of it can start a name.
+    vtstring name;
+    vthash attributes;
+    parse_tag(raw.substr(0, raw.size() - kClose.size()), name, &attributes, true, true, false);
+    for (const named_code& entry : kDirectives)
+        if (name.view() == entry.name) result.code = entry.code;
+    if (result.code == VTI_UNKNOWN) return result;
+    if (const vtval* var = attributes.find("var")) {
+        auto found = variables.find(var->text());
+        if (found != variables.end()) result.list = &found->second;
+    }
+    return result;
+}
+
+std::string vti_error_text(int32_t line, int32_t column) {
+    std::string text = "<b>Error occurred while processing VTI directive.</b> Line # ";
+    text += std::to_string(line);
+    text += " Col # ";
+    text += std::to_string(column);
+    return text;
+}
