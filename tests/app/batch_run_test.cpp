@@ -1,0 +1,110 @@
+// Batch runs of the built program over small projects: the exact report, the
+// exit code, and what is left on disk when a write fails.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "app/vorn1_runner.h"
+#include "core/vtfile_test_util.h"
+
+using file_test::entry_count;
+using file_test::get;
+using file_test::put;
+using file_test::scratch_dir;
+using vorn1_runner::kVorn1;
+using vorn1_runner::run;
+using vorn1_runner::run_result;
+
+namespace {
+
+const std::string kTemplate = ORVANE_SOURCE_DIR "/data/vtdata/nested_list.html";
+
+// A single-file project: source page.html, TOC into toc.html.
+std::string single_project(const scratch_dir& dir) {
+    std::string project = dir / "project.txt";
+    put(project, "<destination>" + (dir / "toc.html") +
+                     "</destination>\r\n<is_single>1</is_single>\r\n"
+                     "<is_dest_as_source>0</is_dest_as_source>\r\n<range_from>1</range_from>\r\n"
+                     "<range_to>3</range_to>\r\n<source>" +
+                     (dir / "page.html") + "</source>\r\n<template_file>" + kTemplate +
+                     "</template_file>\r\n");
+    return project;
+}
+
+std::string page(int headings) {
+    std::string html = "<html><body>\r\n";
+    for (int i = 0; i < headings; ++i)
+        html += "<h2>Heading number " + std::to_string(i) + "</h2>\r\n<p>Some text.</p>\r\n";
+    return html + "</body></html>\r\n";
+}
+
+}  // namespace
+
+#ifdef ORVANE_HAS_BATCH
+
+TEST(batch_run, BuildAndClearReportExactly) {
+    scratch_dir dir;
+    put(dir / "page.html", page(3));
+    std::string project = single_project(dir);
+    for (int round = 0; round < 2; ++round) {
+        run_result r = run(kVorn1, {"-command", project});
+        EXPECT_EQ(r.out, "Orvane 1.0b\r\nBuild is complete.\r\n");
+        EXPECT_EQ(r.exit_code, 0);
+    }
+    std::string toc = get(dir / "toc.html");
+    EXPECT_NE(toc.find("Heading number 2"), std::string::npos);
+    EXPECT_EQ(entry_count(dir.path()), 3) << "no temporary file is left";
+
+    run_result r = run(kVorn1, {"-CLEAR", project});
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nClearance is done\r\n");
+    EXPECT_EQ(r.exit_code, 0);
+}
+
+TEST(batch_run, ProjectAndValidationErrorsExitOne) {
+    scratch_dir dir;
+    put(dir / "page.html", page(2));
+    put(dir / "open.txt", "<is_single>1</is_single>\r\n<source>" + (dir / "page.html"));
+    run_result r = run(kVorn1, {"-command", dir / "open.txt"});
+    EXPECT_TRUE(r.out.starts_with("Orvane 1.0b\r\nError occurred: ")) << r.out;
+    EXPECT_GT(r.out.size(), std::string("Orvane 1.0b\r\nError occurred: ").size());
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(get(dir / "page.html"), page(2));
+
+    put(dir / "multi.txt", "<is_single>0</is_single>\r\n<source>" + (dir / "page.html") +
+                               "</source>\r\n<destination></destination>\r\n");
+    r = run(kVorn1, {"-command", dir / "multi.txt"});
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: Destination file must be specified");
+    EXPECT_EQ(r.exit_code, 1);
+}
+
+TEST(batch_run, FullDiskLeavesTheOldFileWhole) {
+    scratch_dir dir;
+    put(dir / "page.html", page(400));
+    put(dir / "toc.html", "previous TOC page");
+    std::string project = single_project(dir);
+    // The TOC page is far larger than 8 KiB, so its write fails part way.
+    run_result r = run(kVorn1, {"-command", project}, 8192);
+    EXPECT_EQ(r.out,
+              "Orvane 1.0b\r\nError occurred: Can't open file for writing: " + (dir / "toc.html"));
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(get(dir / "toc.html"), "previous TOC page");
+    EXPECT_EQ(entry_count(dir.path()), 3) << "the temporary file was removed";
+}
+
+TEST(batch_run, UnwritableDestinationIsReportedAndKept) {
+    scratch_dir dir;
+    put(dir / "page.html", page(2));
+    put(dir / "toc.html", "kept");
+    chmod((dir / "toc.html").c_str(), 0444);
+    std::string project = single_project(dir);
+    run_result r = run(kVorn1, {"-command", project}, -1, true);
+    if (r.exit_code == 126) GTEST_SKIP() << "cannot drop privileges";
+    EXPECT_EQ(r.out,
+              "Orvane 1.0b\r\nError occurred: Can't open file for writing: " + (dir / "toc.html"));
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(get(dir / "toc.html"), "kept");
+    EXPECT_EQ(entry_count(dir.path()), 3);
+}
+
+#endif
