@@ -131,6 +131,19 @@ bool atomic_file::write(std::string_view bytes) {
     return true;
 }
 
+// Owner first: a change of owner may clear set-id bits that the mode then
+// puts back. Both are best effort: a file system without owners or modes
+// (a FAT stick) must not make the write fail.
+void atomic_file::keep_attributes() {
+    // Only root may hand the file to the target's owner; others keep theirs.
+    if (has_owner_ && geteuid() == 0 && fchown(fd_, owner_, group_) != 0) {
+        // the new file stays root's
+    }
+    if (fchmod(fd_, static_cast<mode_t>(mode_)) != 0) {
+        // the new file keeps the temporary file's 0600
+    }
+}
+
 bool atomic_file::commit() {
     if (fd_ < 0) return false;
     bool ok = !failed_ && flush();
@@ -140,9 +153,7 @@ bool atomic_file::commit() {
         return ok;
     }
     ok = ok && fdatasync(fd_) == 0;
-    ok = ok && fchmod(fd_, static_cast<mode_t>(mode_)) == 0;
-    // Only root may hand the file to the target's owner; others keep theirs.
-    if (ok && has_owner_ && geteuid() == 0) ok = fchown(fd_, owner_, group_) == 0;
+    if (ok) keep_attributes();
     ok = ::close(fd_) == 0 && ok;
     fd_ = -1;
     ok = ok && rename(temp_.c_str(), target_.c_str()) == 0;

@@ -41,6 +41,7 @@ class atomic_file {
   private:
     bool flush();
     bool fail();
+    void keep_attributes();
 
     int fd_ = -1;
     int mode_ = -1;
