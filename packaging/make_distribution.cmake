@@ -1,0 +1,32 @@
+# Lays out the distribution folder DEST from the program PROGRAM, the
+# uninstaller REMOVE and the data folder DATA:
+#   setup, remove, readme.txt, license.txt, help.html, brenit.gif, logo.gif,
+#   vorn_set.txt, orvane.png, vtdata/, help/
+foreach(var PROGRAM REMOVE DATA DEST)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "make_distribution.cmake: ${var} is not set")
+  endif()
+endforeach()
+
+set(files readme.txt license.txt help.html brenit.gif logo.gif vorn_set.txt orvane.png)
+set(folders vtdata help)
+foreach(name ${files} ${folders})
+  if(NOT EXISTS ${DATA}/${name})
+    message(FATAL_ERROR "The distribution is incomplete: ${DATA}/${name} is missing")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE ${DEST})
+file(MAKE_DIRECTORY ${DEST})
+set(program_permissions OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+    WORLD_READ WORLD_EXECUTE)
+file(COPY_FILE ${PROGRAM} ${DEST}/setup)
+file(COPY_FILE ${REMOVE} ${DEST}/remove)
+file(CHMOD ${DEST}/setup ${DEST}/remove PERMISSIONS ${program_permissions})
+foreach(name ${files})
+  file(COPY_FILE ${DATA}/${name} ${DEST}/${name})
+endforeach()
+foreach(name ${folders})
+  file(COPY ${DATA}/${name} DESTINATION ${DEST})
+endforeach()
+message(STATUS "Distribution laid out in ${DEST}")

@@ -1,0 +1,246 @@
+#include "setup/setup_install.h"
+
+#include <algorithm>
+
+#include "core/vtfile.h"
+#include "setup/desktop_entry.h"
+#include "setup/setup_text.h"
+#include "setup/shell_link.h"
+#include "setup/special_folders.h"
+
+namespace {
+
+bool is_folder(const std::string& path) {
+    vtfile_node info;
+    return vtfile_info(path, info) && info.is_directory != 0;
+}
+
+bool exists(const std::string& path) {
+    vtfile_node info;
+    return vtfile_info(path, info);
+}
+
+std::string with_slash(std::string path) {
+    if (path.empty() || path.back() != '/') path += '/';
+    return path;
+}
+
+// Adds the lines of text that list does not hold yet.
+void merge_lines(std::vector<std::string>& list, std::string_view text) {
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string line(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && std::find(list.begin(), list.end(), line) == list.end()) {
+            list.push_back(std::move(line));
+        }
+    }
+}
+
+std::string join_lines(const std::vector<std::string>& list) {
+    std::string text;
+    for (const std::string& line : list) text += line + "\n";
+    return text;
+}
+
+}  // namespace
+
+bool setup_install::fail(std::string_view message, std::string detail) {
+    message_ = std::string(message);
+    detail_ = std::move(detail);
+    return false;
+}
+
+void setup_install::advance(int amount) {
+    total_ = std::min(100, total_ + amount);
+    if (progress_) progress_(total_);
+}
+
+bool setup_install::check_space(const std::string& install_folder) {
+    vtstring deepest;
+    vtval free_bytes;
+    if (!vtfile_deepest_folder(install_folder, deepest) ||
+        !vtfile_free_space(deepest, free_bytes)) {
+        return fail(setup_text::drive_info);
+    }
+    if (free_bytes.to_real() < static_cast<double>(distribution_.required_size())) {
+        return fail(setup_text::no_space);
+    }
+    return true;
+}
+
+// Creates every missing level of path, remembering the ones made.
+bool setup_install::make_folders(const std::string& path) {
+    for (size_t cut = 1; cut <= path.size(); ++cut) {
+        if (cut < path.size() && path[cut] != '/') continue;
+        std::string level = path.substr(0, cut);
+        if (level.back() == '/' || exists(level)) continue;
+        if (!vtfile_create_folder(level)) return is_folder(path);
+        created_.push_back(level);
+    }
+    return is_folder(path);
+}
+
+bool setup_install::write_program_values(
+    const std::vector<std::pair<std::string_view, std::string>>& values) {
+    vthash map;
+    for (const auto& [name, value] : values) map.set(vtval(name), vtval(std::string_view(value)));
+    if (!store_.write_values(reg_root::hklm, setup_text::program_key, map)) {
+        return fail(setup_text::registry_write, store_.error());
+    }
+    return true;
+}
+
+// The installer's own program becomes the program under its proper name.
+static void rename_program(const std::string& target) {
+    std::string program = target + std::string(setup_text::program);
+    vtfile_delete(program);
+    vtfile_move(target + std::string(setup_text::setup_program), program);
+}
+
+bool setup_install::copy_files(const std::string& target) {
+    const double required =
+        static_cast<double>(std::max<int64_t>(1, distribution_.required_size()));
+    bool renamed = false;
+    for (const setup_distribution::item& item : distribution_.items()) {
+        size_t slash = item.name.find('/');
+        if (slash != std::string::npos) {
+            if (!renamed) rename_program(target);
+            renamed = true;
+            std::string folder = target + item.name.substr(0, slash);
+            if (!vtfile_create_folder(folder) && !is_folder(folder)) {
+                return fail(setup_text::no_subfolder);
+            }
+        }
+        if (!vtfile_copy(distribution_.folder() + item.name, target + item.name, true)) {
+            return fail(setup_text::no_copy);
+        }
+        advance(static_cast<int>(static_cast<double>(item.size) / required * 84.0));
+    }
+    if (!renamed) rename_program(target);
+    return true;
+}
+
+bool setup_install::make_link(const std::string& link, const std::string& target,
+                              const std::string& folder, bool with_icon) {
+    shortcut_desc desc;
+    desc.link_path = link;
+    desc.target = target;
+    desc.working_folder = folder;
+    std::string icon = folder + std::string(setup_text::icon_image);
+    if (with_icon && exists(icon)) desc.icon_file = icon;
+    return create_shortcut(desc);
+}
+
+bool setup_install::make_menu(const std::string& target) {
+    std::string programs;
+    if (!programs_folder(programs) || !make_folders(programs))
+        return fail(setup_text::no_menu_link);
+    menu_folder_ = with_slash(programs) + std::string(setup_text::menu_folder);
+    if (!make_folders(menu_folder_)) return fail(setup_text::no_menu_link);
+    if (!write_program_values({{setup_text::icon_dir, menu_folder_}})) return false;
+    std::string link = menu_folder_ + "/" + std::string(setup_text::program_link);
+    if (!make_link(link, target + std::string(setup_text::program), target, true)) {
+        return fail(setup_text::no_menu_link);
+    }
+    return true;
+}
+
+void setup_install::make_desktop_icon(const std::string& target, bool wanted) {
+    std::string desktop;
+    if (!wanted || !desktop_folder(desktop)) return;
+    std::string link = with_slash(desktop) + std::string(setup_text::program_link);
+    if (make_link(link, target + std::string(setup_text::program), target, true)) {
+        write_program_values({{setup_text::desktop_icon, desktop_entry_path(link)}});
+    }
+}
+
+// The "Open With" entry for HTML files, and its record in the store where
+// the original kept its explorer command.
+void setup_install::register_shell_entry(const std::string& target) {
+    std::string programs;
+    if (!programs_folder(programs) || !make_folders(programs)) return;
+    desktop_entry entry;
+    entry.name = std::string(setup_text::shell_verb);
+    entry.command = {target + std::string(setup_text::program)};
+    entry.field_code = "%f";
+    entry.mime_types = "text/html;";
+    entry.no_display = true;
+    std::string path = with_slash(programs) + std::string(setup_text::shell_entry_file);
+    if (!entry.save(path)) return;
+    write_program_values({{setup_text::shell_entry, path}});
+
+    std::string key = std::string(setup_text::html_type) + "\\shell\\" +
+                      std::string(setup_text::shell_verb) + "\\command";
+    if (!store_.create_key(reg_root::hkcr, key)) return;
+    vthash command;
+    command.set(vtval(""), vtval(std::string_view(desktop_entry::quote_argument(entry.command[0]) +
+                                                  " " + entry.field_code)));
+    store_.write_values(reg_root::hkcr, key, command);
+}
+
+// What the uninstaller removes: the files copied and the folders made, added
+// to what an earlier installation recorded.
+bool setup_install::record_manifest() {
+    vthash old;
+    old.set(vtval(setup_text::files), vtval(""));
+    old.set(vtval(setup_text::created_dirs), vtval(""));
+    store_.read_values(reg_root::hklm, setup_text::program_key, old);
+    std::vector<std::string> files;
+    merge_lines(files, old.find(setup_text::files)->text());
+    for (const setup_distribution::item& item : distribution_.items()) {
+        merge_lines(files, item.name == setup_text::setup_program ? std::string(setup_text::program)
+                                                                  : item.name);
+    }
+    std::vector<std::string> folders;
+    merge_lines(folders, old.find(setup_text::created_dirs)->text());
+    for (const std::string& folder : created_) merge_lines(folders, folder);
+    return write_program_values(
+        {{setup_text::files, join_lines(files)}, {setup_text::created_dirs, join_lines(folders)}});
+}
+
+bool setup_install::run(setup_choices& choices, const progress_fn& progress) {
+    progress_ = progress;
+    total_ = 0;
+    created_.clear();
+    std::string& target = choices.install_folder;
+    while (target.size() > 1 && target.back() == '/') target.pop_back();
+    if (!make_folders(target)) return fail(setup_text::no_folder);
+    advance(2);
+    target = with_slash(target);
+
+    for (std::string_view key : {setup_text::vendor_key, setup_text::program_key}) {
+        if (!store_.create_key(reg_root::hklm, key)) {
+            return fail(setup_text::registry_write, store_.error());
+        }
+    }
+    advance(2);
+    if (!write_program_values({{setup_text::inst_dir, target}})) return false;
+    advance(1);
+
+    if (!copy_files(target) || !record_manifest()) return false;
+    if (!make_menu(target)) return false;
+    advance(3);
+    make_desktop_icon(target, choices.desktop_icon);
+    advance(1);
+    if (choices.shell_extension) register_shell_entry(target);
+    advance(3);
+    make_link(menu_folder_ + "/" + std::string(setup_text::help_link),
+              target + std::string(setup_text::help_page), target, false);
+    advance(2);
+    make_link(menu_folder_ + "/" + std::string(setup_text::uninstall_link),
+              target + std::string(setup_text::uninstaller), target, false);
+    advance(1);
+    record_manifest();
+
+    if (store_.create_key(reg_root::hklm, setup_text::uninstall_key)) {
+        vthash values;
+        values.set(vtval("DisplayName"), vtval(setup_text::product));
+        values.set(vtval("UninstallString"),
+                   vtval(std::string_view(target + std::string(setup_text::uninstaller))));
+        store_.write_values(reg_root::hklm, setup_text::uninstall_key, values);
+    }
+    total_ = 100;
+    if (progress_) progress_(100);
+    return true;
+}

@@ -1,0 +1,260 @@
+// Installing without the window, and removing again: what lands where, what
+// the store records, how failures stop, and that removal takes only what
+// was installed.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "setup/registry_store.h"
+#include "setup/setup_distribution.h"
+#include "setup/setup_install.h"
+#include "setup/setup_text.h"
+#include "setup/uninstaller.h"
+#include "setup_test_env.h"
+
+namespace {
+
+std::string value_of(registry_store& store, reg_root root, std::string_view key, const char* name) {
+    vthash values;
+    values.set(vtval(name), vtval(""));
+    if (!store.read_values(root, key, values)) return "<no key>";
+    return std::string(values.find(name)->text());
+}
+
+class SetupInstall : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        make_fake_distribution(dist);
+        ASSERT_TRUE(distribution.check(dist));
+    }
+
+    bool install(const std::string& folder, bool desktop = true, bool shell = true) {
+        choices.install_folder = folder;
+        choices.desktop_icon = desktop;
+        choices.shell_extension = shell;
+        setup_install installer(store, distribution);
+        bool ok = installer.run(choices, [&](int percent) { progress.push_back(percent); });
+        message = installer.message();
+        detail = installer.detail();
+        return ok;
+    }
+
+    setup_test_env env;
+    std::string dist = env.root() + "/dist";
+    registry_store store{env.registry()};
+    setup_distribution distribution;
+    setup_choices choices;
+    std::vector<int> progress;
+    std::string message;
+    std::string detail;
+};
+
+TEST_F(SetupInstall, DistributionIsMeasured) {
+    // Listed files, the icon, and the files directly inside the folders.
+    int64_t expected = 0;
+    for (const auto& item : distribution.items()) expected += item.size;
+    EXPECT_EQ(distribution.items().size(), 8u + 1u + 3u);
+    EXPECT_EQ(distribution.required_size(), expected);
+    EXPECT_EQ(distribution.required_kb(), expected / 1024 + 1);
+    for (const auto& item : distribution.items()) EXPECT_NE(item.name, "vtdata/nested/skipped.txt");
+}
+
+TEST_F(SetupInstall, IncompleteDistributionNamesWhatIsMissing) {
+    for (std::string name : {"help.html", "remove", "vtdata", "help"}) {
+        std::string other = env.root() + "/other-" + name;
+        make_fake_distribution(other);
+        std::string command = "rm -rf '" + other + "/" + name + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        setup_distribution broken;
+        EXPECT_FALSE(broken.check(other));
+        EXPECT_EQ(broken.missing(), name);
+    }
+    // A listed file that is a folder is as good as missing.
+    std::string other = env.root() + "/folder-as-file";
+    make_fake_distribution(other);
+    ASSERT_EQ(std::remove((other + "/readme.txt").c_str()), 0);
+    make_folder(other + "/readme.txt");
+    setup_distribution broken;
+    EXPECT_FALSE(broken.check(other));
+}
+
+TEST_F(SetupInstall, InstallsFilesEntriesAndRecord) {
+    std::string inst = env.home() + "/Programs/VELT/ORV1";
+    ASSERT_TRUE(install(inst)) << message;
+    EXPECT_EQ(choices.install_folder, inst + "/");
+
+    EXPECT_TRUE(exists(inst + "/vorn1"));
+    EXPECT_FALSE(exists(inst + "/setup"));
+    EXPECT_EQ(read_text(inst + "/vorn1"), read_text(dist + "/setup"));
+    EXPECT_EQ(access((inst + "/vorn1").c_str(), X_OK), 0);
+    for (const char* name : {"remove", "readme.txt", "license.txt", "help.html", "brenit.gif",
+                             "logo.gif", "vorn_set.txt", "orvane.png", "vtdata/templates.txt",
+                             "vtdata/plain.html", "help/4.html"}) {
+        EXPECT_EQ(read_text(inst + "/" + name), read_text(dist + "/" + name)) << name;
+    }
+    EXPECT_FALSE(exists(inst + "/vtdata/nested"));
+
+    std::string menu = env.applications() + "/VELT Orvane";
+    for (const char* entry : {"VELT Orvane 1.0b.desktop", "Help.desktop", "Uninstall.desktop"}) {
+        EXPECT_TRUE(exists(menu + "/" + entry)) << entry;
+    }
+    EXPECT_TRUE(exists(env.desktop() + "/VELT Orvane 1.0b.desktop"));
+    std::string shell = env.applications() + "/Create ToC with Orvane 1.0b.desktop";
+    EXPECT_EQ(entry_value(shell, "MimeType"), "text/html;");
+    EXPECT_EQ(entry_value(shell, "NoDisplay"), "true");
+
+    const std::string key(setup_text::program_key);
+    EXPECT_EQ(value_of(store, reg_root::hklm, key, "inst_dir"), inst + "/");
+    EXPECT_EQ(value_of(store, reg_root::hklm, key, "icon_dir"), menu);
+    EXPECT_EQ(value_of(store, reg_root::hklm, key, "desktop_icon"),
+              env.desktop() + "/VELT Orvane 1.0b.desktop");
+    const std::string uninstall(setup_text::uninstall_key);
+    EXPECT_EQ(value_of(store, reg_root::hklm, uninstall, "DisplayName"), "Orvane 1.0b");
+    EXPECT_EQ(value_of(store, reg_root::hklm, uninstall, "UninstallString"), inst + "/remove");
+    EXPECT_EQ(value_of(store, reg_root::hkcr,
+                       "text/html\\shell\\Create ToC with Orvane 1.0b\\command", ""),
+              inst + "/vorn1 %f");
+    EXPECT_NE(value_of(store, reg_root::hklm, key, "created_dirs").find(env.home() + "/Programs\n"),
+              std::string::npos);
+
+    ASSERT_FALSE(progress.empty());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(progress.front(), 2);
+    EXPECT_EQ(progress.back(), 100);
+}
+
+TEST_F(SetupInstall, OptionsLeftOutCreateNothing) {
+    ASSERT_TRUE(install(env.root() + "/inst", false, false)) << message;
+    EXPECT_FALSE(exists(env.desktop() + "/VELT Orvane 1.0b.desktop"));
+    EXPECT_FALSE(exists(env.applications() + "/Create ToC with Orvane 1.0b.desktop"));
+    EXPECT_FALSE(store.key_exists(reg_root::hkcr, "text/html"));
+    EXPECT_EQ(value_of(store, reg_root::hklm, setup_text::program_key, "desktop_icon"), "");
+}
+
+TEST_F(SetupInstall, AwkwardFolderNamesStillRunTheProgram) {
+    std::string inst = env.root() + "/my \"odd\" $HOME `x` 100%/ORV1";
+    ASSERT_TRUE(install(inst)) << message;
+    std::string menu = env.applications() + "/VELT Orvane/";
+    struct expectation {
+        std::string entry;
+        std::vector<std::string> args;
+    };
+    const std::vector<expectation> entries = {
+        {menu + "VELT Orvane 1.0b.desktop", {inst + "/vorn1"}},
+        {env.desktop() + "/VELT Orvane 1.0b.desktop", {inst + "/vorn1"}},
+        {menu + "Help.desktop", {"xdg-open", inst + "/help.html"}},
+        {menu + "Uninstall.desktop", {inst + "/remove"}},
+        {env.applications() + "/Create ToC with Orvane 1.0b.desktop",
+         {inst + "/vorn1", "/w/page one.html"}},
+    };
+    for (const expectation& e : entries) {
+        std::string report;
+        EXPECT_EQ(run_program({"/usr/bin/desktop-file-validate", e.entry}, "/", report), 0)
+            << report;
+        EXPECT_EQ(report, "");
+        std::vector<std::string> args;
+        ASSERT_TRUE(parse_exec(entry_value(e.entry, "Exec"), "/w/page one.html", args)) << e.entry;
+        EXPECT_EQ(args, e.args) << e.entry;
+    }
+    // The context-menu command really starts the installed program with the
+    // page (the stand-in program echoes its arguments).
+    std::vector<std::string> args;
+    parse_exec(entry_value(entries.back().entry, "Exec"), "/w/page one.html", args);
+    std::string output;
+    EXPECT_EQ(run_program(args, "/", output), 0);
+    EXPECT_EQ(output, "program /w/page one.html\n");
+}
+
+TEST_F(SetupInstall, FolderThatCannotBeMadeStopsEarly) {
+    write_text(env.root() + "/a file", "x");
+    EXPECT_FALSE(install(env.root() + "/a file/ORV1"));
+    EXPECT_EQ(message, setup_text::no_folder);
+    EXPECT_FALSE(store.key_exists(reg_root::hklm, setup_text::program_key));
+}
+
+TEST_F(SetupInstall, DamagedStoreStopsWithItsExplanation) {
+    make_folder(env.config() + "/VELT");
+    make_folder(env.registry());
+    write_text(env.registry() + "/HKLM", "garbage\n");
+    EXPECT_FALSE(install(env.root() + "/inst"));
+    EXPECT_EQ(message, setup_text::registry_write);
+    EXPECT_NE(detail.find("HKLM is damaged"), std::string::npos);
+    EXPECT_EQ(read_text(env.registry() + "/HKLM"), "garbage\n");
+}
+
+TEST_F(SetupInstall, SpaceCheckUsesTheDeepestExistingFolder) {
+    setup_install installer(store, distribution);
+    EXPECT_TRUE(installer.check_space(env.root() + "/not/yet/there"));
+    EXPECT_FALSE(installer.check_space("relative/path"));
+    EXPECT_EQ(installer.message(), setup_text::drive_info);
+}
+
+TEST_F(SetupInstall, RemovalUndoesTheInstallation) {
+    std::string before = snapshot(env.root());
+    ASSERT_TRUE(install(env.root() + "/Programs/VELT/ORV1")) << message;
+    // A second installation over the first records nothing twice.
+    ASSERT_TRUE(install(env.root() + "/Programs/VELT/ORV1")) << message;
+    uninstaller remover(store);
+    ASSERT_TRUE(remover.load()) << remover.message();
+    ASSERT_TRUE(remover.run()) << remover.message();
+    EXPECT_TRUE(remover.kept().empty());
+    EXPECT_EQ(snapshot(env.root()), before);
+}
+
+TEST_F(SetupInstall, RemovalKeepsWhatTheUserAdded) {
+    std::string inst = env.root() + "/inst";
+    ASSERT_TRUE(install(inst)) << message;
+    write_text(inst + "/notes.txt", "mine");
+    write_text(inst + "/vtdata/my_template.html", "mine too");
+    write_text(env.applications() + "/VELT Orvane/Other.desktop", "[Desktop Entry]\n");
+    uninstaller remover(store);
+    ASSERT_TRUE(remover.load());
+    ASSERT_TRUE(remover.run()) << remover.message();
+    EXPECT_EQ(read_text(inst + "/notes.txt"), "mine");
+    EXPECT_EQ(read_text(inst + "/vtdata/my_template.html"), "mine too");
+    EXPECT_TRUE(exists(env.applications() + "/VELT Orvane/Other.desktop"));
+    EXPECT_FALSE(exists(inst + "/vorn1"));
+    EXPECT_FALSE(exists(inst + "/help"));
+    EXPECT_EQ(remover.kept(), (std::vector<std::string>{inst + "/vtdata", inst,
+                                                        env.applications() + "/VELT Orvane"}));
+    EXPECT_FALSE(store.key_exists(reg_root::hklm, "Software"));
+}
+
+TEST_F(SetupInstall, RemovalIgnoresRecordsThatPointElsewhere) {
+    std::string inst = env.root() + "/inst";
+    ASSERT_TRUE(install(inst)) << message;
+    std::string victim = env.root() + "/victim.txt";
+    write_text(victim, "not ours");
+    write_text(env.root() + "/other.desktop", "x");
+    vthash tampered;
+    tampered.set(vtval("files"),
+                 vtval("vorn1\n../victim.txt\n/etc/passwd\nvtdata/../../victim.txt\n"));
+    tampered.set(vtval("desktop_icon"), vtval(std::string_view(env.root() + "/other.desktop")));
+    tampered.set(vtval("shell_entry"), vtval(std::string_view(victim)));
+    ASSERT_TRUE(store.write_values(reg_root::hklm, setup_text::program_key, tampered));
+    uninstaller remover(store);
+    ASSERT_TRUE(remover.load());
+    remover.run();
+    EXPECT_EQ(read_text(victim), "not ours");
+    EXPECT_TRUE(exists(env.root() + "/other.desktop"));
+    EXPECT_FALSE(exists(inst + "/vorn1"));
+}
+
+TEST_F(SetupInstall, RemovalReportsMissingOrDamagedRecords) {
+    uninstaller nothing(store);
+    EXPECT_FALSE(nothing.load());
+    EXPECT_EQ(nothing.message(), "Orvane 1.0b is not installed.");
+
+    ASSERT_TRUE(install(env.root() + "/inst")) << message;
+    std::string hklm = read_text(env.registry() + "/HKLM");
+    write_text(env.registry() + "/HKLM", hklm + "broken line\n");
+    uninstaller damaged(store);
+    EXPECT_FALSE(damaged.load());
+    EXPECT_NE(damaged.message().find("is damaged"), std::string::npos);
+    EXPECT_TRUE(exists(env.root() + "/inst/vorn1"));
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+#include "setup_test_env.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR",
+                                 "XDG_CACHE_HOME"};
+
+void remove_tree(const std::string& path) {
+    std::string command = "rm -rf '" + path + "'";
+    if (std::system(command.c_str()) != 0) std::perror("rm");
+}
+
+void snapshot_into(const std::string& base, const std::string& relative, std::string& out) {
+    std::string folder = relative.empty() ? base : base + "/" + relative;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    std::vector<std::string> names;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        std::string path = relative.empty() ? name : relative + "/" + name;
+        struct stat info {};
+        lstat((base + "/" + path).c_str(), &info);
+        if (S_ISDIR(info.st_mode)) {
+            out += path + " d\n";
+            snapshot_into(base, path, out);
+        } else {
+            out += path + " f:" + read_text(base + "/" + path) + "\n";
+        }
+    }
+}
+
+}  // namespace
+
+setup_test_env::setup_test_env() {
+    char pattern[] = "/tmp/orvane-setup-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");
+    root_ = pattern;
+    for (const char* name : variables) {
+        if (const char* value = std::getenv(name)) {
+            saved_[name] = value;
+        } else {
+            unset_.emplace_back(name);
+        }
+    }
+    make_folder(home());
+    make_folder(config());
+    make_folder(home() + "/.local");
+    make_folder(data());
+    make_folder(applications());
+    make_folder(desktop());
+    make_folder(root_ + "/runtime");
+    chmod((root_ + "/runtime").c_str(), 0700);
+    setenv("HOME", home().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config().c_str(), 1);
+    setenv("XDG_DATA_HOME", data().c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root_ + "/cache").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (root_ + "/runtime").c_str(), 1);
+}
+
+setup_test_env::~setup_test_env() {
+    for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
+    for (const std::string& name : unset_) unsetenv(name.c_str());
+    remove_tree(root_);
+}
+
+std::string snapshot(const std::string& folder) {
+    std::string out;
+    snapshot_into(folder, "", out);
+    return out;
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0;
+}
+
+std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void write_text(const std::string& path, std::string_view text, unsigned mode) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    chmod(path.c_str(), mode);
+}
+
+void make_folder(const std::string& path) {
+    mkdir(path.c_str(), 0755);
+}
+
+void make_fake_distribution(const std::string& folder) {
+    make_folder(folder);
+    write_text(folder + "/setup", "#!/bin/sh\necho program \"$@\"\n", 0755);
+    write_text(folder + "/remove", "#!/bin/sh\necho remove\n", 0755);
+    for (const char* name : {"readme.txt", "license.txt", "help.html", "brenit.gif", "logo.gif",
+                             "vorn_set.txt", "orvane.png"}) {
+        write_text(folder + "/" + name, std::string("contents of ") + name);
+    }
+    make_folder(folder + "/vtdata");
+    write_text(folder + "/vtdata/templates.txt", "<templates/>");
+    write_text(folder + "/vtdata/plain.html", "<ul></ul>");
+    make_folder(folder + "/vtdata/nested");
+    write_text(folder + "/vtdata/nested/skipped.txt", "not copied");
+    make_folder(folder + "/help");
+    write_text(folder + "/help/4.html", "<p>help</p>");
+}
+
+bool parse_exec(std::string_view value, const std::string& file, std::vector<std::string>& args) {
+    std::string line;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\') {
+            line += value[i];
+            continue;
+        }
+        if (++i == value.size()) return false;
+        switch (value[i]) {
+            case 's':
+                line += ' ';
+                break;
+            case 'n':
+                line += '\n';
+                break;
+            case 't':
+                line += '\t';
+                break;
+            case 'r':
+                line += '\r';
+                break;
+            case '\\':
+                line += '\\';
+                break;
+            default:
+                return false;
+        }
+    }
+    args.clear();
+    std::string current;
+    bool in_argument = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (c == ' ') {
+            if (in_argument) args.push_back(current);
+            current.clear();
+            in_argument = false;
+        } else if (c == '"' && !in_argument) {
+            in_argument = true;
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                if (line[i] == '\\') {
+                    if (++i == line.size() ||
+                        std::string_view("\"`$\\").find(line[i]) == std::string_view::npos) {
+                        return false;
+                    }
+                } else if (line[i] == '%') {
+                    if (++i == line.size() || line[i] != '%') return false;
+                }
+                current += line[i];
+            }
+            if (i == line.size()) return false;
+        } else if (c == '%') {
+            if (++i == line.size()) return false;
+            if (line[i] == '%') {
+                current += '%';
+            } else if (line[i] == 'f' && !in_argument) {
+                current += file;
+            } else {
+                return false;
+            }
+            in_argument = true;
+        } else if (std::string_view("\t\n\"'\\><~|&;$*?#()`").find(c) != std::string_view::npos) {
+            return false;  // reserved bytes must be quoted
+        } else {
+            current += c;
+            in_argument = true;
+        }
+    }
+    if (in_argument) args.push_back(current);
+    return !args.empty();
+}
+
+std::string entry_value(const std::string& path, std::string_view key) {
+    std::istringstream lines(read_text(path));
+    std::string line;
+    std::string prefix = std::string(key) + "=";
+    while (std::getline(lines, line)) {
+        if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
+    }
+    return {};
+}
+
+int run_program(const std::vector<std::string>& args, const std::string& folder,
+                std::string& output) {
+    int pipe_ends[2];
+    if (pipe(pipe_ends) != 0) return -1;
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(pipe_ends[1], 1);
+        dup2(pipe_ends[1], 2);
+        close(pipe_ends[0]);
+        close(pipe_ends[1]);
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        std::vector<char*> argv;
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(pipe_ends[1]);
+    output.clear();
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(pipe_ends[0], chunk, sizeof chunk)) > 0)
+        output.append(chunk, static_cast<size_t>(n));
+    close(pipe_ends[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}

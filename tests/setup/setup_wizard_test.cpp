@@ -1,0 +1,336 @@
+// The installer's wizard driven as a user would drive it, offscreen, with
+// scripted message boxes and folder browser, in a throw-away home.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QLockFile>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <set>
+
+#include "core/vtfile.h"
+#include "gui/instance_lock.h"
+#include "setup/TSetupForm.h"
+#include "setup/registry_store.h"
+#include "setup/setup_dialogs.h"
+#include "setup/setup_text.h"
+#include "setup/special_folders.h"
+#include "setup_test_env.h"
+
+namespace {
+
+const std::string built_distribution = ORVANE_BUILD_DIR "/dist/orvane-1.0b";
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "setup_wizard_tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: widgets of the suite may outlive any exit-time order.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class scripted_dialogs : public setup_dialogs {
+  public:
+    struct shown {
+        QMessageBox::Icon icon;
+        QString text;
+        QString detail;
+    };
+    void message(QWidget*, QMessageBox::Icon icon, const QString& text,
+                 const QString& detail) override {
+        messages.push_back({icon, text, detail});
+    }
+    bool question(QWidget*, const QString&) override { return true; }
+    bool browse_folder(QWidget*, const QString& title, const QString& start,
+                       QString& chosen) override {
+        browse_title = title;
+        browse_start = start;
+        chosen = browse_answer;
+        return !browse_answer.isEmpty();
+    }
+
+    std::vector<shown> messages;
+    QString browse_answer;
+    QString browse_title;
+    QString browse_start;
+};
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+class SetupWizard : public ::testing::Test {
+  protected:
+    void SetUp() override { application(); }
+
+    template <class T>
+    T* control(TSetupForm& form, const char* name) {
+        T* widget = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString text(TSetupForm& form, const char* name) { return control<QLabel>(form, name)->text(); }
+    void click(TSetupForm& form, const char* name) {
+        QPushButton* button = control<QPushButton>(form, name);
+        ASSERT_TRUE(button->isVisible()) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // Runs the wizard to its end, installing into folder + "/ORV1".
+    void install_through_wizard(const std::string& dist, const std::string& folder, bool desktop) {
+        TSetupForm form(dialogs, store, dist);
+        ASSERT_FALSE(form.terminating());
+        form.show();
+        click(form, "Button2");
+        click(form, "Button2");
+        dialogs.browse_answer = q(folder);
+        click(form, "BitBtn1");
+        control<QCheckBox>(form, "CheckBox1")->setChecked(desktop);
+        click(form, "Button2");
+        click(form, "Button2");
+        EXPECT_EQ(form.page(), 4);
+        EXPECT_TRUE(control<QLabel>(form, "Label12")->isVisible());
+    }
+
+    setup_test_env env;
+    registry_store store{registry_store::default_folder()};
+    scripted_dialogs dialogs;
+};
+
+TEST_F(SetupWizard, PagesCaptionsAndChoices) {
+    std::string dist = env.root() + "/dist";
+    make_fake_distribution(dist);
+    TSetupForm form(dialogs, store, dist);
+    ASSERT_FALSE(form.terminating());
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "Orvane 1.0b");
+    EXPECT_EQ(text(form, "Label1"), "VELT Orvane 1.0b ");
+    EXPECT_EQ(text(form, "Label2"), "Welcome to Orvane 1.0b setup.");
+    EXPECT_FALSE(control<QPushButton>(form, "Button3")->isVisible());
+    EXPECT_EQ(control<QPushButton>(form, "Button1")->text(), "Cancel");
+
+    click(form, "Button2");
+    EXPECT_EQ(control<QPlainTextEdit>(form, "Memo1")->toPlainText(), "contents of license.txt");
+    EXPECT_EQ(control<QPushButton>(form, "Button1")->text(), "Don't Accept");
+    EXPECT_EQ(control<QPushButton>(form, "Button2")->text(), "Accept");
+    EXPECT_EQ(control<QPushButton>(form, "Button3")->text(), "< Back");
+
+    click(form, "Button2");
+    std::string program_files;
+    ASSERT_TRUE(program_files_folder(program_files));
+    EXPECT_EQ(control<QLineEdit>(form, "Edit1")->text(), q(program_files + "/VELT/ORV1"));
+    EXPECT_EQ(text(form, "Label8"), "");
+    setup_distribution measured;
+    ASSERT_TRUE(measured.check(dist));
+    EXPECT_EQ(text(form, "Label7"), "The program requires " +
+                                        QLocale().toString(qlonglong(measured.required_kb())) +
+                                        " Kb of the disk space.");
+    EXPECT_FALSE(control<QCheckBox>(form, "CheckBox1")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(form, "CheckBox2")->isChecked());
+
+    // A long folder picked in the browser; the summary shortens it.
+    std::string picked = env.root() + "/a/rather/long/folder/name/that/goes/on/and/on/for/a/while";
+    dialogs.browse_answer = q(picked + "/");
+    click(form, "BitBtn1");
+    EXPECT_EQ(dialogs.browse_title, "Orvane 1.0b\r\nSelect an installation folder");
+    EXPECT_EQ(dialogs.browse_start, q(program_files));
+    EXPECT_EQ(control<QLineEdit>(form, "Edit1")->text(), q(picked + "/ORV1"));
+    control<QCheckBox>(form, "CheckBox2")->setChecked(false);
+    click(form, "Button2");
+    QString summary = text(form, "Label15");
+    EXPECT_EQ(summary.size(), 60);
+    EXPECT_EQ(summary, "/..." + q(picked + "/ORV1").right(56));
+    EXPECT_EQ(text(form, "Label16"), "No, do not create a desktop icon.");
+    EXPECT_EQ(text(form, "Label17"),
+              "No, do not add explorer shell extension [context menu item].");
+    EXPECT_EQ(control<QPushButton>(form, "Button2")->text(), "Start installation");
+
+    // Back and forth keeps the folder picked in the browser.
+    click(form, "Button3");
+    EXPECT_EQ(control<QLineEdit>(form, "Edit1")->text(), q(picked + "/ORV1"));
+    dialogs.browse_answer.clear();
+    click(form, "BitBtn1");
+    EXPECT_EQ(control<QLineEdit>(form, "Edit1")->text(), q(picked + "/ORV1"));
+    EXPECT_EQ(dialogs.browse_start, q(env.root()));
+
+    click(form, "Button1");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
+    ASSERT_TRUE(exists(built_distribution)) << "build the target 'distribution' first";
+    std::string before = snapshot(env.home());
+    make_folder(env.home() + "/Programs");
+    install_through_wizard(built_distribution, env.home() + "/Programs", true);
+    ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
+
+    std::string inst = env.home() + "/Programs/ORV1";
+    std::set<std::string> expected, installed;
+    vtfile_tree tree;
+    vtfile_list(built_distribution, tree, nullptr, true, "*");
+    for (vtfile_node* node = tree.first(); node; node = node->next) {
+        std::string name = node->path.str();
+        if (node->is_directory == 0) {
+            expected.insert(name == "setup" ? "vorn1" : name);
+            continue;
+        }
+        expected.insert(name);
+        vtfile_tree inner;
+        vtfile_list(built_distribution + "/" + name, inner, nullptr, true, "*");
+        for (vtfile_node* file = inner.first(); file; file = file->next) {
+            if (file->is_directory == 0) expected.insert(name + "/" + file->path.str());
+        }
+    }
+    vtfile_tree done;
+    vtfile_list(inst, done, nullptr, true, "*");
+    for (vtfile_node* node = done.first(); node; node = node->next) {
+        installed.insert(node->path.str());
+        if (node->is_directory == 0) continue;
+        vtfile_tree inner;
+        vtfile_list(inst + "/" + node->path.str(), inner, nullptr, true, "*");
+        for (vtfile_node* file = inner.first(); file; file = file->next) {
+            installed.insert(node->path.str() + "/" + file->path.str());
+        }
+    }
+    EXPECT_EQ(installed, expected);
+    EXPECT_TRUE(expected.count("vorn1") && expected.count("remove") && expected.count("vtdata"));
+
+    std::vector<std::string> entries = {
+        env.applications() + "/VELT Orvane/VELT Orvane 1.0b.desktop",
+        env.applications() + "/VELT Orvane/Help.desktop",
+        env.applications() + "/VELT Orvane/Uninstall.desktop",
+        env.applications() + "/Create ToC with Orvane 1.0b.desktop",
+        env.desktop() + "/VELT Orvane 1.0b.desktop"};
+    for (const std::string& entry : entries) {
+        std::string report;
+        EXPECT_EQ(run_program({"/usr/bin/desktop-file-validate", entry}, "/", report), 0) << entry;
+        EXPECT_EQ(report, "") << entry;
+    }
+    vthash values;
+    for (const char* name : {"inst_dir", "icon_dir", "desktop_icon"})
+        values.set(vtval(name), vtval(""));
+    ASSERT_TRUE(store.read_values(reg_root::hklm, setup_text::program_key, values));
+    EXPECT_EQ(values.find("inst_dir")->text(), inst + "/");
+    EXPECT_EQ(values.find("icon_dir")->text(), env.applications() + "/VELT Orvane");
+    EXPECT_EQ(values.find("desktop_icon")->text(), entries.back());
+
+    // The context-menu entry starts the installed program with the page.
+    std::vector<std::string> args;
+    ASSERT_TRUE(parse_exec(entry_value(entries[3], "Exec"), "/site/page.html", args));
+    EXPECT_EQ(args, (std::vector<std::string>{inst + "/vorn1", "/site/page.html"}));
+
+    // The installed program builds from its new folder, with the templates
+    // installed beside it (the example's project names them as ../vtdata/).
+    std::string site = inst + "/example";
+    std::string copy = "cp -r '" ORVANE_SOURCE_DIR "/examples' '" + site + "'";
+    ASSERT_EQ(std::system(copy.c_str()), 0);
+    std::string report;
+    EXPECT_EQ(run_program({inst + "/vorn1", "-command", "project.txt"}, site, report), 0) << report;
+    EXPECT_EQ(report.rfind("Orvane 1.0b\r\nBuild is complete.", 0), 0u) << report;
+    EXPECT_NE(read_text(site + "/index.html").find("<!--VELT_HTML_TOC_START-->"),
+              std::string::npos);
+    ASSERT_EQ(std::system(("rm -rf '" + site + "'").c_str()), 0);
+
+    // remove --yes leaves the home as it was, apart from the test's own folder.
+    EXPECT_EQ(run_program({inst + "/remove", "--yes"}, env.root(), report), 0) << report;
+    EXPECT_EQ(report, "Orvane 1.0b has been removed.\n");
+    rmdir((env.home() + "/Programs").c_str());
+    EXPECT_EQ(snapshot(env.home()), before);
+}
+
+TEST_F(SetupWizard, SecondRunProposesTheRecordedFolder) {
+    std::string dist = env.root() + "/dist";
+    make_fake_distribution(dist);
+    install_through_wizard(dist, env.root() + "/first", false);
+    TSetupForm again(dialogs, store, dist);
+    again.show();
+    click(again, "Button2");
+    click(again, "Button2");
+    EXPECT_EQ(control<QLineEdit>(again, "Edit1")->text(), q(env.root() + "/first/ORV1"));
+    EXPECT_EQ(text(again, "Label8"), q(std::string(setup_text::previous_version)));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SetupWizard, IncompleteDistributionStopsAtOnce) {
+    std::string dist = env.root() + "/dist";
+    make_fake_distribution(dist);
+    ASSERT_EQ(std::remove((dist + "/help.html").c_str()), 0);
+    TSetupForm form(dialogs, store, dist);
+    EXPECT_TRUE(form.terminating());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(dialogs.messages[0].text, "The distribution is incomplete.\nTerminating.");
+    form.show();
+    QTest::qWait(50);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(SetupWizard, RunningProgramStopsTheInstaller) {
+    std::string dist = env.root() + "/dist";
+    make_fake_distribution(dist);
+    QLockFile lock(main_window_lock_path());
+    ASSERT_TRUE(lock.tryLock(0));
+    TSetupForm form(dialogs, store, dist);
+    EXPECT_TRUE(form.terminating());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Before installation you need to close running\r\nOrvane 1.0b");
+    lock.unlock();
+    TSetupForm free_now(dialogs, store, dist);
+    EXPECT_FALSE(free_now.terminating());
+}
+
+TEST_F(SetupWizard, FolderThatCannotBeCreatedReturnsToTheSummary) {
+    std::string dist = env.root() + "/dist";
+    make_fake_distribution(dist);
+    write_text(env.root() + "/blocker", "a file where a folder should be");
+    TSetupForm form(dialogs, store, dist);
+    form.show();
+    click(form, "Button2");
+    click(form, "Button2");
+    dialogs.browse_answer = q(env.root() + "/blocker");
+    click(form, "BitBtn1");
+    click(form, "Button2");
+    click(form, "Button2");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(
+        dialogs.messages[0].text,
+        "Destination folder can not be created. Please select another directory for installation.");
+    EXPECT_EQ(form.page(), 3);
+    EXPECT_EQ(text(form, "Label15"), q(env.root() + "/blocker/ORV1"));
+    EXPECT_EQ(control<QPushButton>(form, "Button2")->text(), "Start installation");
+    EXPECT_TRUE(control<QPushButton>(form, "Button3")->isVisible());
+    EXPECT_TRUE(control<QPushButton>(form, "Button1")->isVisible());
+    // Back to page 2 the choice is still there.
+    click(form, "Button3");
+    EXPECT_EQ(control<QLineEdit>(form, "Edit1")->text(), q(env.root() + "/blocker/ORV1"));
+}
+
+TEST_F(SetupWizard, DamagedStoreIsExplained) {
+    std::string dist = env.root() + "/dist";
+    make_fake_distribution(dist);
+    make_folder(env.config() + "/VELT");
+    make_folder(env.registry());
+    write_text(env.registry() + "/HKLM", "\x7f\x45LF binary junk");
+    TSetupForm form(dialogs, store, dist);
+    form.show();
+    click(form, "Button2");
+    click(form, "Button2");
+    EXPECT_TRUE(form.terminating());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, q(std::string(setup_text::registry_read)));
+    EXPECT_TRUE(dialogs.messages[0].detail.contains(q(env.registry() + "/HKLM")));
+    EXPECT_TRUE(dialogs.messages[0].detail.contains("damaged"));
+    EXPECT_EQ(read_text(env.registry() + "/HKLM"), "\x7f\x45LF binary junk");
+}
+
+}  // namespace
