@@ -1,0 +1,136 @@
+// TveltORV1: the main window. It wires the menus, tool buttons and controls
+// to the classes that do the work and runs the window's start-up and exit.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "gui/file_chooser.h"
+#include "gui/program_paths.h"
+#include "gui/recent_projects.h"
+#include "gui/template_catalogue.h"
+#include "gui/user_settings.h"
+#include "project/toc_project.h"
+
+class QAction;
+class QLabel;
+class QLockFile;
+class QMenu;
+class QProgressBar;
+class QToolButton;
+class TAboutBox;
+class TDescriptionBox;
+class build_runner;
+class dialogs;
+class project_editor;
+class project_form;
+class shell_launcher;
+class source_list_editor;
+
+class TveltORV1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    TveltORV1(const program_paths& paths, dialogs& owner_dialogs, shell_launcher& shell,
+              QWidget* parent = nullptr);
+    ~TveltORV1() override;
+
+    // Set when the template catalogue could not be read: the window only
+    // closes itself.
+    bool terminating() const { return terminating_; }
+    // Presets a new single-file project whose source (overwritten) is path.
+    void preset_single_file(const QString& path);
+
+    const toc_project& project() const { return project_; }
+    const QString& project_path() const { return project_path_; }
+    const QStringList& recent() const { return recent_.entries(); }
+
+    // Commands (named as the menu items and buttons that start them).
+    void NewProject1Click();
+    void OpenProject1Click();
+    void SaveProject1Click();
+    void SaveProjectAs1Click();
+    void RecentProjectClick(QAction* item);
+    void ResultFile1Click();
+    void ClearTOC1Click();
+    void ViewResultFile1Click();
+    void ReinitTemplateData1Click();
+    void Contents1Click();
+    void About1Click();
+    void WebSite1Click();
+    void ContextHelp();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    void Label3Click();
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void connectControls();
+    void readSettings();
+    void writeSettings();
+    void readFormatOptions();
+    void writeFormatOptions();
+    void applyGeometry();
+
+    void show_record();
+    void read_record();
+    void update_caption();
+    void set_status(const QString& text);
+    void enter_recent();
+    void rebuild_recent_menu();
+    void set_view_result_enabled(bool enabled);
+    void run_engine(bool clear);
+    bool load_catalogue();
+    void run_exit_sequence();
+    void warn(const QString& text);
+    QAction* make_action(const char* name, const QString& text, void (TveltORV1::*handler)());
+    QToolButton* make_tool_button(const char* name, const QString& hint, int icon,
+                                  void (TveltORV1::*handler)());
+
+    program_paths paths_;
+    dialogs& dialogs_;
+    shell_launcher& shell_;
+    toc_project project_;
+    QString project_path_;
+    template_catalogue catalogue_;
+    recent_projects recent_;
+    file_chooser chooser_;
+    bool terminating_ = false;
+    bool exit_done_ = false;
+    saved_geometry geometry_;
+
+    std::unique_ptr<project_form> form_;
+    std::unique_ptr<project_editor> editor_;
+    std::unique_ptr<source_list_editor> sources_;
+    std::unique_ptr<build_runner> runner_;
+    std::unique_ptr<TAboutBox> about_box_;
+    std::unique_ptr<TDescriptionBox> description_box_;
+    std::unique_ptr<QLockFile> lock_;
+
+    QLabel* status_label_ = nullptr;
+    QProgressBar* progress_bar_ = nullptr;
+    QToolButton* view_result_button_ = nullptr;
+    QMenu* recent_menu_ = nullptr;
+    QAction* recent_items_[recent_projects::k_limit] = {};
+    QAction* new_action_ = nullptr;
+    QAction* open_action_ = nullptr;
+    QAction* save_action_ = nullptr;
+    QAction* save_as_action_ = nullptr;
+    QAction* exit_action_ = nullptr;
+    QAction* build_action_ = nullptr;
+    QAction* clear_action_ = nullptr;
+    QAction* view_result_action_ = nullptr;
+    QAction* reinit_action_ = nullptr;
+    QAction* remember_action_ = nullptr;
+    QAction* contents_action_ = nullptr;
+    QAction* about_action_ = nullptr;
+    QAction* help_action_ = nullptr;
+};

@@ -1,0 +1,230 @@
+#include "gui/project_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "gui/help_context.h"
+#include "gui/link_label.h"
+
+namespace {
+
+constexpr int k_project_help = 4;
+constexpr int k_source_help = 5;
+constexpr int k_format_help = 7;
+
+template <typename W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// Hints show in the status line (and as a tool tip).
+void set_hint(QWidget* widget, const QString& hint) {
+    widget->setStatusTip(hint);
+    widget->setToolTip(hint);
+}
+
+QComboBox* heading_levels(QWidget* parent, const char* name) {
+    auto* box = named(new QComboBox(parent), name);
+    for (int level = 1; level <= 6; ++level) box->addItem(QStringLiteral("<H%1>").arg(level));
+    return box;
+}
+
+}  // namespace
+
+project_form::project_form(QWidget* parent) {
+    controls_.tabs = named(new QTabWidget(parent), "TabControl1");
+    controls_.tabs->addTab(build_project_page(), QStringLiteral("Project Files"));
+    controls_.tabs->addTab(build_format_page(), QStringLiteral("Format Options"));
+}
+
+QWidget* project_form::build_project_page() {
+    auto* page = controls_.project_page = named(new QWidget, "ProjectFilesPage");
+    set_help_context(page, k_project_help);
+    auto* kind = new QHBoxLayout;
+    controls_.single = named(new QRadioButton(QStringLiteral("Single File"), page), "RadioButton1");
+    controls_.multiple =
+        named(new QRadioButton(QStringLiteral("Multiple Files"), page), "RadioButton2");
+    controls_.single->setChecked(true);
+    kind->addWidget(controls_.single);
+    kind->addWidget(controls_.multiple);
+    kind->addStretch(1);
+
+    build_source_group(page);
+    build_sources_group(page);
+    build_destination_group(page);
+    controls_.single_spacer = new QWidget(page);
+    controls_.single_spacer->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(kind);
+    layout->addWidget(controls_.source_group);
+    layout->addWidget(controls_.sources_group, 1);
+    layout->addWidget(controls_.destination_group);
+    layout->addWidget(controls_.single_spacer, 1);
+    return page;
+}
+
+void project_form::build_source_group(QWidget* page) {
+    auto* group = controls_.source_group =
+        named(new QGroupBox(QStringLiteral("Source File"), page), "GroupBox3");
+    set_help_context(group, k_project_help);
+    controls_.source_field = named(new QLineEdit(group), "Edit2");
+    controls_.source_field->setReadOnly(true);
+    set_hint(controls_.source_field,
+             QStringLiteral("The file which header tags will be processed to create a TOC"));
+    set_help_context(controls_.source_field, k_source_help);
+    controls_.source_select = named(new QPushButton(QStringLiteral("Select..."), group), "BitBtn6");
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(controls_.source_field, 1);
+    row->addWidget(controls_.source_select);
+}
+
+void project_form::build_sources_group(QWidget* page) {
+    auto* group = controls_.sources_group =
+        named(new QGroupBox(QStringLiteral("Source Files"), page), "GroupBox2");
+    set_help_context(group, k_project_help);
+    auto* list = controls_.source_list = named(new QListWidget(group), "ListView1");
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setToolTip(QString());
+    controls_.add_files = named(new QPushButton(QStringLiteral("Add Files    "), group), "BitBtn1");
+    controls_.delete_files =
+        named(new QPushButton(QStringLiteral("Delete Files"), group), "BitBtn2");
+    controls_.move_up = named(new QPushButton(QStringLiteral("Move Up      "), group), "BitBtn3");
+    controls_.move_down = named(new QPushButton(QStringLiteral("Move Down"), group), "BitBtn4");
+    for (QPushButton* button : {controls_.delete_files, controls_.move_up, controls_.move_down})
+        button->setEnabled(false);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* button :
+         {controls_.add_files, controls_.delete_files, controls_.move_up, controls_.move_down})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(list, 1);
+    row->addLayout(buttons);
+    group->hide();
+}
+
+void project_form::build_destination_group(QWidget* page) {
+    auto* group = controls_.destination_group =
+        named(new QGroupBox(QStringLiteral("Destination File"), page), "GroupBox1");
+    set_help_context(group, k_project_help);
+    controls_.overwrite_row = new QWidget(group);
+    controls_.overwrite =
+        named(new QCheckBox(QStringLiteral("Overwrite source file"), controls_.overwrite_row),
+              "CheckBox2");
+    set_hint(
+        controls_.overwrite,
+        QStringLiteral("If this checkbox is checked then TOC will be inserted into the source file "
+                       "directly"));
+    controls_.overwrite->setChecked(true);
+    auto* overwrite_layout = new QHBoxLayout(controls_.overwrite_row);
+    overwrite_layout->setContentsMargins(0, 0, 0, 0);
+    overwrite_layout->addWidget(controls_.overwrite);
+
+    controls_.destination_field = named(new QLineEdit(group), "Edit1");
+    controls_.destination_field->setReadOnly(true);
+    controls_.destination_save =
+        named(new QPushButton(QStringLiteral("Save as..."), group), "BitBtn5");
+    controls_.destination_select =
+        named(new QPushButton(QStringLiteral("Select..."), group), "BitBtn8");
+    controls_.destination_select->hide();
+    auto* path_row = new QHBoxLayout;
+    path_row->addWidget(controls_.destination_field, 1);
+    path_row->addWidget(controls_.destination_save);
+    path_row->addWidget(controls_.destination_select);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(controls_.overwrite_row);
+    layout->addLayout(path_row);
+}
+
+QWidget* project_form::build_format_page() {
+    auto* page = controls_.format_page = named(new QWidget, "FormatOptionsPage");
+    set_help_context(page, k_format_help);
+    build_range_group(page);
+    build_style_group(page);
+    build_template_group(page);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(controls_.range_group);
+    layout->addWidget(controls_.style_group);
+    layout->addWidget(controls_.template_group);
+    layout->addStretch(1);
+    return page;
+}
+
+void project_form::build_range_group(QWidget* page) {
+    auto* group = controls_.range_group =
+        named(new QGroupBox(QStringLiteral("Header tag range"), page), "GroupBox4");
+    set_help_context(group, k_format_help);
+    controls_.range_from = heading_levels(group, "ComboBox1");
+    controls_.range_to = heading_levels(group, "ComboBox2");
+    auto* to = named(new QLabel(QStringLiteral("to"), group), "Label1");
+    controls_.process_title = named(
+        new QCheckBox(QStringLiteral("Put page titles [<title> tag] to TOC"), group), "CheckBox3");
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(controls_.range_from);
+    row->addWidget(to);
+    row->addWidget(controls_.range_to);
+    row->addSpacing(16);
+    row->addWidget(controls_.process_title);
+    row->addStretch(1);
+}
+
+void project_form::build_style_group(QWidget* page) {
+    auto* group = controls_.style_group =
+        named(new QGroupBox(QStringLiteral("Style options"), page), "GroupBox5");
+    set_help_context(group, k_format_help);
+    controls_.process_numbering =
+        named(new QCheckBox(
+                  QStringLiteral("Process numbering in decimal notation [like \"1.4.2.\"]"), group),
+              "CheckBox4");
+    controls_.insert_local_toc =
+        named(new QCheckBox(QStringLiteral("Insert local TOC into each source file"), group),
+              "CheckBox1");
+    auto* attributes_label =
+        named(new QLabel(QStringLiteral("Named anchors' attributes:"), group), "Label2");
+    controls_.anchor_attributes = named(new QLineEdit(group), "Edit3");
+    set_hint(controls_.anchor_attributes,
+             QStringLiteral("Put here attributes' text like name=\"value\""));
+    auto* indent_label = named(new QLabel(QStringLiteral("Indent:"), group), "Label4");
+    controls_.indent = named(new QLineEdit(group), "Edit4");
+    set_hint(controls_.indent,
+             QStringLiteral(
+                 "This value can be used in a template, but it is not required and is optional"));
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(controls_.process_numbering, 0, 0, 1, 2);
+    grid->addWidget(controls_.insert_local_toc, 1, 0, 1, 2);
+    grid->addWidget(attributes_label, 2, 0);
+    grid->addWidget(controls_.anchor_attributes, 2, 1);
+    grid->addWidget(indent_label, 3, 0);
+    grid->addWidget(controls_.indent, 3, 1);
+    grid->setColumnStretch(1, 1);
+}
+
+void project_form::build_template_group(QWidget* page) {
+    auto* group = controls_.template_group =
+        named(new QGroupBox(QStringLiteral("TOC template"), page), "GroupBox6");
+    set_help_context(group, k_format_help);
+    controls_.template_list = named(new QComboBox(group), "ComboBox3");
+    controls_.edit_template =
+        named(new QPushButton(QStringLiteral("Edit template"), group), "BitBtn7");
+    auto* description = new link_label(QStringLiteral("Template description"), group);
+    controls_.template_description = named(description, "Label3");
+    set_hint(description, QStringLiteral("Click to view a description of the template selected"));
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(controls_.template_list, 1);
+    row->addWidget(controls_.edit_template);
+    row->addSpacing(8);
+    row->addWidget(description);
+}

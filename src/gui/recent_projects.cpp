@@ -1,0 +1,8 @@
+#include "gui/recent_projects.h"
+
+void recent_projects::enter(const QString& path) {
+    if (path.isEmpty()) return;
+    paths_.prepend(path);
+    paths_.removeDuplicates();  // keeps the first, most recent occurrence
+    while (paths_.size() > k_limit) paths_.removeLast();
+}

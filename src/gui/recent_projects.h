@@ -1,0 +1,20 @@
+// recent_projects: the paths of the last projects, most recent first.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class recent_projects {
+  public:
+    static constexpr int k_limit = 5;
+
+    // Puts a non-empty path in front, drops later duplicates (exact, case
+    // counts) and cuts the list to the limit. An empty path changes nothing.
+    void enter(const QString& path);
+    // Takes a stored list as it is (no duplicate removal, no limit).
+    void assign(const QStringList& paths) { paths_ = paths; }
+    const QStringList& entries() const { return paths_; }
+
+  private:
+    QStringList paths_;
+};

@@ -1,0 +1,23 @@
+// system_shell: the shell_launcher of a real desktop, through xdg-open.
+#pragma once
+
+#include <QStringList>
+
+#include "gui/shell_launcher.h"
+
+// The program and arguments a shell request starts.
+struct shell_command {
+    QString program;
+    QStringList arguments;
+};
+
+// "execute" splits the target at its first blank into a program and its
+// parameters (split like a command line); any other verb opens the whole
+// target with xdg-open. An executable file is run rather than opened.
+shell_command make_shell_command(const QString& verb, const QString& target);
+
+class system_shell : public shell_launcher {
+  public:
+    bool open(const QString& verb, const QString& target) override;
+    void beep() override;
+};

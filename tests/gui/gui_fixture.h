@@ -1,0 +1,100 @@
+// Shared pieces of the window tests: scripted dialogs, a recording shell and
+// a program folder with a small template catalogue.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "gui/TveltORV1.h"
+#include "gui/dialogs.h"
+#include "gui/program_paths.h"
+#include "gui/shell_launcher.h"
+
+// Answers in place of the user and records what was shown.
+class scripted_dialogs : public dialogs {
+  public:
+    void message(QWidget*, const QString& text, QMessageBox::Icon) override {
+        messages.push_back(text);
+    }
+    bool question(QWidget*, const QString& text) override {
+        questions.push_back(text);
+        return answer_yes;
+    }
+    QStringList choose_files(QWidget*, const file_request& request) override {
+        requests.push_back(request);
+        if (files.empty()) return {};
+        QStringList next = files.front();
+        files.pop_front();
+        return next;
+    }
+    void show_modal(QDialog& dialog) override {
+        modal_titles.push_back(dialog.windowTitle());
+        if (auto* comments = dialog.findChild<QLabel*>(QStringLiteral("Comments")))
+            modal_texts.push_back(comments->text());
+    }
+
+    QStringList messages;
+    QStringList questions;
+    bool answer_yes = true;
+    std::deque<QStringList> files;  // one answer per file dialog
+    std::vector<file_request> requests;
+    QStringList modal_titles;
+    QStringList modal_texts;
+};
+
+// Records shell requests instead of starting programs.
+class recording_shell : public shell_launcher {
+  public:
+    bool open(const QString& verb, const QString& target) override {
+        opened.push_back(verb + QStringLiteral(" ") + target);
+        return succeed;
+    }
+    void beep() override { ++beeps; }
+
+    QStringList opened;
+    bool succeed = true;
+    int beeps = 0;
+};
+
+// Writes bytes to a file, creating its folder.
+void write_file(const QString& path, const QByteArray& bytes);
+QByteArray read_file(const QString& path);
+
+// A program folder with three templates and a settings file, and a user
+// configuration folder, both temporary.
+class window_test : public ::testing::Test {
+  protected:
+    window_test();
+    ~window_test() override;
+
+    // A main window on this test's folders (the previous one is closed).
+    TveltORV1& open_window();
+    // Closes the window as the user would (runs the exit sequence).
+    void close_window();
+
+    template <typename T>
+    T* find(const char* name) const {
+        T* widget = window_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString path(const QString& relative) const { return root_.filePath(relative); }
+    QString status() const;
+
+    QTemporaryDir root_;
+    program_paths paths_;
+    scripted_dialogs dialogs_;
+    recording_shell shell_;
+    std::unique_ptr<TveltORV1> window_;
+};
+
+// The catalogue written by window_test: three entries.
+extern const char* const k_test_catalogue;

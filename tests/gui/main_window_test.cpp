@@ -1,0 +1,245 @@
+// The main window's controls, its two layouts and the copy between the
+// controls and the project record.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "gui_fixture.h"
+
+namespace {
+
+using main_window = window_test;
+
+std::vector<std::string> sources(const toc_project& project) {
+    std::vector<std::string> list;
+    for (const vtval& value : project.source) list.emplace_back(value.text());
+    return list;
+}
+
+TEST_F(main_window, StartsAsNewSingleFileProjectWithDocumentedControls) {
+    TveltORV1& window = open_window();
+    EXPECT_FALSE(window.terminating());
+    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
+    EXPECT_EQ(status(), "For context help use F1 key");
+    EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>("CheckBox2")->isChecked());
+    EXPECT_FALSE(find<QToolButton>("SpeedButton3")->isEnabled());
+    EXPECT_FALSE(find<QAction>("ViewResultFile1")->isEnabled());
+    EXPECT_FALSE(find<QProgressBar>("ProgressBar1")->isVisibleTo(&window));
+    EXPECT_EQ(find<QPushButton>("BitBtn1")->text(), "Add Files    ");
+    EXPECT_EQ(find<QPushButton>("BitBtn3")->text(), "Move Up      ");
+    EXPECT_EQ(find<QToolButton>("SpeedButton2")->statusTip(),
+              "Clear TOC and all HTML code inserted by the program");
+    EXPECT_EQ(find<QLineEdit>("Edit3")->statusTip(),
+              "Put here attributes' text like name=\"value\"");
+    EXPECT_EQ(find<QAction>("ResultFile1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
+    EXPECT_EQ(find<QAction>("ViewResultFile1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+    auto* templates = find<QComboBox>("ComboBox3");
+    ASSERT_EQ(templates->count(), 3);
+    EXPECT_EQ(templates->itemText(1), "Outline");
+    EXPECT_EQ(find<QComboBox>("ComboBox2")->currentText(), "<H6>");
+    auto* tabs = find<QTabWidget>("TabControl1");
+    EXPECT_EQ(tabs->tabText(0), "Project Files");
+    EXPECT_EQ(tabs->tabText(1), "Format Options");
+}
+
+TEST_F(main_window, LayoutFollowsTheProjectKindWithoutChangingChecks) {
+    TveltORV1& window = open_window();
+    window.show();
+    auto* single = find<QRadioButton>("RadioButton1");
+    auto* multiple = find<QRadioButton>("RadioButton2");
+    auto* overwrite = find<QCheckBox>("CheckBox2");
+    auto visible = [&](const char* name) { return find<QWidget>(name)->isVisibleTo(&window); };
+
+    EXPECT_TRUE(visible("GroupBox3"));
+    EXPECT_FALSE(visible("GroupBox2"));
+    EXPECT_TRUE(visible("BitBtn5"));
+    EXPECT_FALSE(visible("BitBtn8"));
+    EXPECT_FALSE(find<QCheckBox>("CheckBox3")->isEnabled());
+    EXPECT_FALSE(find<QCheckBox>("CheckBox1")->isEnabled());
+    EXPECT_FALSE(find<QLineEdit>("Edit1")->isEnabled());  // overwriting: no destination
+    overwrite->click();
+    EXPECT_TRUE(find<QLineEdit>("Edit1")->isEnabled());
+    EXPECT_TRUE(find<QPushButton>("BitBtn5")->isEnabled());
+
+    QTest::mouseClick(multiple, Qt::LeftButton);
+    EXPECT_FALSE(visible("GroupBox3"));
+    EXPECT_TRUE(visible("GroupBox2"));
+    EXPECT_FALSE(visible("CheckBox2"));
+    EXPECT_FALSE(visible("BitBtn5"));
+    EXPECT_TRUE(visible("BitBtn8"));
+    EXPECT_TRUE(find<QCheckBox>("CheckBox3")->isEnabled());
+    EXPECT_TRUE(find<QCheckBox>("CheckBox1")->isEnabled());
+    EXPECT_TRUE(find<QLineEdit>("Edit1")->isEnabled());
+    EXPECT_FALSE(overwrite->isChecked());  // the hidden box keeps its state
+    // The destination group sits below the source list.
+    EXPECT_GT(find<QWidget>("GroupBox1")->y(), find<QWidget>("GroupBox2")->y());
+
+    QTest::mouseClick(single, Qt::LeftButton);
+    EXPECT_TRUE(visible("GroupBox3"));
+    EXPECT_TRUE(find<QLineEdit>("Edit1")->isEnabled());
+}
+
+TEST_F(main_window, RecordFromControlsSetsEveryKey) {
+    TveltORV1& window = open_window();
+    find<QRadioButton>("RadioButton2")->click();
+    auto* list = find<QListWidget>("ListView1");
+    list->addItems({"/site/a.html", "/site/b c.html"});
+    find<QCheckBox>("CheckBox2")->setChecked(false);
+    find<QLineEdit>("Edit1")->setText("/site/index.html");
+    find<QComboBox>("ComboBox1")->setCurrentIndex(1);
+    find<QComboBox>("ComboBox2")->setCurrentIndex(3);
+    find<QLineEdit>("Edit3")->setText("class=\"toc\"");
+    find<QCheckBox>("CheckBox3")->setChecked(true);
+    find<QCheckBox>("CheckBox4")->setChecked(false);
+    find<QComboBox>("ComboBox3")->setCurrentIndex(1);
+    find<QCheckBox>("CheckBox1")->setChecked(true);
+    find<QLineEdit>("Edit4")->setText("  ");
+
+    // Saving copies the controls into the record.
+    dialogs_.files = {{path("p.txt")}};
+    window.SaveProject1Click();
+    const toc_project& p = window.project();
+    EXPECT_FALSE(p.is_single.to_boolean());
+    EXPECT_EQ(sources(p), (std::vector<std::string>{"/site/a.html", "/site/b c.html"}));
+    EXPECT_FALSE(p.is_dest_as_source.to_boolean());
+    EXPECT_EQ(p.destination.text(), "/site/index.html");
+    EXPECT_EQ(p.range_from.to_integer(), 2);
+    EXPECT_EQ(p.range_to.to_integer(), 4);
+    EXPECT_EQ(p.named_anchor_attributes.text(), " class=\"toc\"");  // normalised
+    EXPECT_TRUE(p.process_title.to_boolean());
+    EXPECT_FALSE(p.process_numbering.to_boolean());
+    EXPECT_EQ(p.template_file.text(), (paths_.data_folder + "outline.html").toStdString());
+    EXPECT_TRUE(p.insert_local_toc.to_boolean());
+    EXPECT_EQ(p.indent.text(), "  ");
+    EXPECT_TRUE(p.error_message.empty());
+
+    // Single mode: the field's text is the one source, even when empty; page
+    // titles are off for a single file.
+    find<QRadioButton>("RadioButton1")->click();
+    window.SaveProject1Click();
+    EXPECT_EQ(sources(window.project()), std::vector<std::string>{""});
+    EXPECT_FALSE(window.project().process_title.to_boolean());
+}
+
+TEST_F(main_window, OpenedProjectShowsInEveryControl) {
+    write_file(
+        path("multi.txt"),
+        "<destination>/site/toc.html</destination>\r\n<indent>--</indent>\r\n"
+        "<insert_local_toc>1</insert_local_toc>\r\n<is_dest_as_source>0</is_dest_as_source>\r\n"
+        "<is_single>0</is_single>\r\n<named_anchor_attributes>x=\"1\"</named_anchor_attributes>\r\n"
+        "<process_numbering>0</process_numbering>\r\n<process_title>1</process_title>\r\n"
+        "<range_from>2</range_from>\r\n<range_to>5</range_to>\r\n"
+        "<source>/site/one.html</source>\r\n<source>/site/two.html</source>\r\n"
+        "<template_file>/elsewhere/vtdata/outline.html</template_file>\r\n");
+    TveltORV1& window = open_window();
+    dialogs_.files = {{path("multi.txt")}};
+    window.OpenProject1Click();
+    EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
+    EXPECT_TRUE(find<QRadioButton>("RadioButton2")->isChecked());
+    auto* list = find<QListWidget>("ListView1");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), "/site/two.html");
+    EXPECT_FALSE(find<QCheckBox>("CheckBox2")->isChecked());
+    EXPECT_EQ(find<QLineEdit>("Edit1")->text(), "/site/toc.html");
+    EXPECT_EQ(find<QComboBox>("ComboBox1")->currentText(), "<H2>");
+    EXPECT_EQ(find<QComboBox>("ComboBox2")->currentText(), "<H5>");
+    EXPECT_EQ(find<QLineEdit>("Edit3")->text(), " x=\"1\"");
+    EXPECT_TRUE(find<QCheckBox>("CheckBox3")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>("CheckBox4")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>("CheckBox1")->isChecked());
+    EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "--");
+    EXPECT_EQ(find<QComboBox>("ComboBox3")->currentIndex(), 1);
+    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - multi.txt");
+    EXPECT_EQ(status(), "Project is opened");
+}
+
+TEST_F(main_window, TemplateNoLongerListedFallsBackToTheFirst) {
+    write_file(path("old.txt"),
+               "<is_single>1</is_single>\r\n<source>/a.html</source>\r\n"
+               "<template_file>/x/vtdata/retired.html</template_file>\r\n"
+               "<range_from>0</range_from>\r\n<range_to>9</range_to>\r\n");
+    TveltORV1& window = open_window();
+    dialogs_.files = {{path("old.txt")}};
+    window.OpenProject1Click();
+    EXPECT_EQ(find<QComboBox>("ComboBox3")->currentIndex(), 0);
+    // Levels out of range show as the nearest level, not as an empty list.
+    EXPECT_EQ(find<QComboBox>("ComboBox1")->currentText(), "<H1>");
+    EXPECT_EQ(find<QComboBox>("ComboBox2")->currentText(), "<H6>");
+    window.SaveProject1Click();
+    EXPECT_NE(read_file(path("old.txt"))
+                  .indexOf("<template_file>" + (paths_.data_folder + "list.html").toUtf8() + "<"),
+              -1);
+}
+
+TEST_F(main_window, PresetOpensSingleFileThatOverwritesItsSource) {
+    TveltORV1& window = open_window();
+    find<QCheckBox>("CheckBox2")->setChecked(false);
+    window.preset_single_file(QString());  // nothing preset
+    EXPECT_FALSE(find<QCheckBox>("CheckBox2")->isChecked());
+    window.preset_single_file(QStringLiteral("/home/Ann/Page One.html"));
+    EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>("CheckBox2")->isChecked());
+    EXPECT_EQ(find<QLineEdit>("Edit2")->text(), "/home/Ann/Page One.html");
+    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
+    EXPECT_TRUE(window.project_path().isEmpty());
+}
+
+TEST_F(main_window, UnreadableCatalogueStopsTheStartAndWritesNoSettings) {
+    QFile::remove(paths_.data_folder + "templates.txt");
+    TveltORV1& window = open_window();
+    EXPECT_TRUE(window.terminating());
+    ASSERT_EQ(dialogs_.messages.size(), 1);
+    EXPECT_EQ(dialogs_.messages[0],
+              "Error occurred when parsing templates.txt file:\r\nCan't open file " +
+                  paths_.data_folder + "templates.txt\r\n\r\nApplication is terminating.");
+    close_window();
+    EXPECT_FALSE(QFile::exists(paths_.user_settings_file()));
+}
+
+TEST_F(main_window, TemplateCommandsOpenTheFileAndShowTheDescription) {
+    TveltORV1& window = open_window();
+    window.BitBtn7Click();
+    EXPECT_EQ(shell_.opened, QStringList{"open " + paths_.data_folder + "list.html"});
+    shell_.succeed = false;
+    find<QComboBox>("ComboBox3")->setCurrentIndex(1);
+    window.BitBtn7Click();
+    EXPECT_EQ(dialogs_.messages,
+              QStringList{"Can't open template file: " + paths_.data_folder + "outline.html"});
+
+    find<QComboBox>("ComboBox3")->setCurrentIndex(0);
+    QTest::mouseClick(find<QWidget>("Label3"), Qt::LeftButton);
+    find<QComboBox>("ComboBox3")->setCurrentIndex(1);
+    window.Label3Click();
+    EXPECT_EQ(dialogs_.modal_titles, (QStringList{"Plain list", "Outline"}));
+    // Line ends become CR LF; "&" stays a plain character.
+    EXPECT_EQ(dialogs_.modal_texts,
+              (QStringList{"Links one per line.\r\nSafe & simple.", "Numbered outline."}));
+}
+
+TEST_F(main_window, DescriptionBoxWrapsWithinItsFixedSize) {
+    TveltORV1& window = open_window();
+    auto* box = window.findChild<QDialog*>(QStringLiteral("TDescriptionBox"));
+    ASSERT_NE(box, nullptr);
+    const QSize before = box->size();
+    window.Label3Click();
+    auto* text = box->findChild<QLabel*>(QStringLiteral("Comments"));
+    text->setText(QString(5000, u'x').replace(QStringLiteral("xxxxx"), QStringLiteral("word ")));
+    box->show();
+    EXPECT_EQ(box->size(), before);
+    EXPECT_TRUE(text->wordWrap());
+    EXPECT_EQ(text->textFormat(), Qt::PlainText);
+    box->hide();
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+// What the window keeps between runs.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QRadioButton>
+
+#include "gui/user_settings.h"
+#include "gui_fixture.h"
+#include "project/toc_project.h"
+
+namespace {
+
+using settings = window_test;
+
+QByteArray recent_lines(int count) {
+    QByteArray text;
+    for (int i = 1; i <= count; ++i)
+        text += "<recent>/p/" + QByteArray::number(i) + ".txt</recent>\r\n";
+    return text;
+}
+
+TEST_F(settings, RecentListAndFolderSurviveARestart) {
+    write_file(paths_.user_settings_file(),
+               recent_lines(7) + "<last_opened_dir>/home/ann/site</last_opened_dir>\r\n");
+    TveltORV1& window = open_window();
+    int shown = 0;
+    for (QAction* item : find<QMenu>("RecentProjects1")->actions()) shown += item->isVisible();
+    EXPECT_EQ(shown, 5);
+    EXPECT_EQ(window.recent().size(), 7);
+    close_window();
+    const QByteArray written = read_file(paths_.user_settings_file());
+    EXPECT_EQ(written.count("<recent>"), 7);  // not cut until a path is entered
+    EXPECT_TRUE(written.startsWith("<form_height>"));
+    EXPECT_NE(written.indexOf("<last_opened_dir>/home/ann/site</last_opened_dir>\r\n"), -1);
+    EXPECT_NE(written.indexOf("<save_format_on_exit>0</save_format_on_exit>\r\n"), -1);
+
+    open_window();
+    dialogs_.files = {{}};
+    window_->OpenProject1Click();  // enters nothing: the project is new
+    EXPECT_EQ(dialogs_.requests.back().directory, "/home/ann/site");
+    EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(settings, GeometryIsRestoredOnlyWhenWidthAndHeightWereSaved) {
+    write_file(paths_.user_settings_file(),
+               "<top_left>-3000</top_left>\r\n<top_top>40</top_top>\r\n"
+               "<form_width>0</form_width>\r\n<form_height>500</form_height>\r\n");
+    TveltORV1& window = open_window();
+    EXPECT_EQ(window.height(), 420);
+    EXPECT_NE(window.x(), -3000);
+    close_window();
+
+    write_file(paths_.user_settings_file(),
+               "<top_left>-3000</top_left>\r\n<top_top>40</top_top>\r\n"
+               "<form_width>700</form_width>\r\n<form_height>500</form_height>\r\n");
+    TveltORV1& second = open_window();
+    EXPECT_EQ(second.pos(), QPoint(-3000, 40));  // kept even off the screen
+    EXPECT_EQ(second.size(), QSize(700, 500));
+    second.resize(710, 480);
+    close_window();
+    const QByteArray written = read_file(paths_.user_settings_file());
+    EXPECT_NE(written.indexOf("<form_width>710</form_width>"), -1);
+    EXPECT_NE(written.indexOf("<form_height>480</form_height>"), -1);
+    EXPECT_NE(written.indexOf("<top_left>-3000</top_left>"), -1);
+}
+
+TEST_F(settings, FormatOptionsComeBackWhileRemembered) {
+    write_file(paths_.user_settings_file(), "<save_format_on_exit>2</save_format_on_exit>\r\n");
+    TveltORV1& window = open_window();
+    EXPECT_TRUE(find<QAction>("RememberFormatOptionsonExit1")->isChecked());  // "2" counts
+    find<QRadioButton>("RadioButton2")->click();
+    find<QListWidget>("ListView1")->addItem("/site/a.html");
+    find<QLineEdit>("Edit1")->setText("/site/toc.html");
+    find<QComboBox>("ComboBox1")->setCurrentIndex(2);
+    find<QLineEdit>("Edit3")->setText("class=\"x\"");
+    find<QCheckBox>("CheckBox4")->setChecked(false);
+    find<QCheckBox>("CheckBox1")->setChecked(true);
+    find<QComboBox>("ComboBox3")->setCurrentIndex(1);
+    find<QLineEdit>("Edit4")->setText("..");
+    (void)window;
+    close_window();
+    ASSERT_TRUE(QFile::exists(paths_.format_options_file()));
+
+    open_window();
+    EXPECT_EQ(find<QComboBox>("ComboBox1")->currentIndex(), 2);
+    EXPECT_EQ(find<QLineEdit>("Edit3")->text(), " class=\"x\"");
+    EXPECT_FALSE(find<QCheckBox>("CheckBox4")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>("CheckBox1")->isChecked());
+    EXPECT_EQ(find<QComboBox>("ComboBox3")->currentIndex(), 1);
+    EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "..");
+    // The project itself starts from the defaults.
+    EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
+    EXPECT_EQ(find<QLineEdit>("Edit1")->text(), "");
+    EXPECT_EQ(find<QListWidget>("ListView1")->count(), 0);
+
+    // Unchecked: nothing is written at exit and the next start ignores the file.
+    find<QAction>("RememberFormatOptionsonExit1")->trigger();
+    find<QLineEdit>("Edit4")->setText("changed");
+    const QByteArray stored = read_file(paths_.format_options_file());
+    close_window();
+    EXPECT_EQ(read_file(paths_.format_options_file()), stored);
+    open_window();
+    EXPECT_FALSE(find<QAction>("RememberFormatOptionsonExit1")->isChecked());
+    EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "");
+}
+
+TEST_F(settings, DistributionFileIsReadUntilTheUserHasOne) {
+    write_file(paths_.distribution_settings, "<save_format_on_exit>1</save_format_on_exit>\r\n");
+    open_window();
+    EXPECT_TRUE(find<QAction>("RememberFormatOptionsonExit1")->isChecked());
+    EXPECT_TRUE(dialogs_.messages.isEmpty());
+    close_window();
+    EXPECT_TRUE(QFile::exists(paths_.user_settings_file()));
+    EXPECT_EQ(read_file(paths_.distribution_settings),
+              "<save_format_on_exit>1</save_format_on_exit>\r\n");  // never written
+}
+
+TEST_F(settings, UnreadableAndUnwritableSettingsAreReported) {
+    QFile::remove(paths_.distribution_settings);
+    TveltORV1& window = open_window();
+    EXPECT_EQ(dialogs_.messages, QStringList{"Can't read settings file"});
+    EXPECT_EQ(window.height(), 420);
+    close_window();
+
+    // A plain file where the settings folder should be: nothing can be written.
+    dialogs_.messages.clear();
+    write_file(path("blocked"), "x");
+    paths_.user_folder = path("blocked/ORV1/");
+    open_window();
+    close_window();
+    EXPECT_EQ(dialogs_.messages,
+              (QStringList{"Can't read settings file", "Can't write settings file"}));
+}
+
+TEST(user_settings_file, MissingKeysReadAsDefaultsAndNumbersAsLeadingDigits) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("vorn_set.txt");
+    write_file(file,
+               "<form_width> 640px</form_width>\r\n<recent>/a</recent>\r\n<recent>/a</recent>\r\n");
+    user_settings stored;
+    stored.remember_format = true;
+    vtstring error;
+    ASSERT_TRUE(stored.read(file.toStdString(), error));
+    EXPECT_FALSE(stored.remember_format);
+    EXPECT_EQ(stored.geometry.width, 640);
+    EXPECT_EQ(stored.geometry.height, 0);
+    EXPECT_FALSE(stored.geometry.present());
+    EXPECT_EQ(stored.recent, (std::vector<std::string>{"/a", "/a"}));  // duplicates kept
+    EXPECT_EQ(stored.last_directory, "");
+    EXPECT_FALSE(stored.read(dir.filePath("none.txt").toStdString(), error));
+    EXPECT_EQ(stored.geometry.width, 640);  // a failed read changes nothing
+
+    toc_project project;
+    project.indent = vtval("keep");
+    EXPECT_FALSE(read_format_options(dir.filePath("none.txt").toStdString(), project));
+    EXPECT_EQ(project.indent.text(), "keep");
+}
+
+}  // namespace
