@@ -116,10 +116,10 @@ int main() {
                   engine.process();
                   engine.mark_end();
                   engine.process();
-                  std::vector<std::string> out;
+                  std::vector<vtstring> out;
                   engine.take_output(out);
                   size_t bytes = 0;
-                  for (const std::string& s : out) bytes += s.size();
+                  for (const vtstring& s : out) bytes += static_cast<size_t>(s.length());
                   return bytes;
               }));
         print("render", name, measure([&] {

@@ -38,7 +38,7 @@ class vti : public vti_scanner {
     // run), 1 when the input added so far reached the size limit.
     int process() { return run(); }
     // Moves the produced strings to the end of out, in order.
-    void take_output(std::vector<std::string>& out) { output_.take(out); }
+    void take_output(std::vector<vtstring>& out) { output_.take(out); }
 
   protected:
     void on_piece(std::string_view bytes, bool last) override;

@@ -3,29 +3,31 @@
 // 64 KB, so a run of many short values makes few strings.
 #pragma once
 
-#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "core/vtstring.h"
 
 class vti_output {
   public:
-    static constexpr size_t piece_size = 65536;
+    static constexpr int32_t piece_size = 65536;
 
     void append(std::string_view bytes) {
         if (bytes.empty()) return;
-        if (pieces_.empty() || pieces_.back().size() >= piece_size) {
+        if (pieces_.empty() || pieces_.back().length() >= piece_size) {
             pieces_.emplace_back();
-            pieces_.back().reserve(piece_size < bytes.size() ? bytes.size() : piece_size);
+            pieces_.back().reserve(piece_size);
         }
-        pieces_.back() += bytes;
+        pieces_.back().append(bytes);
     }
     bool empty() const { return pieces_.empty(); }
     // Moves every piece to the end of out, in order, and starts afresh.
-    void take(std::vector<std::string>& out) {
-        for (std::string& piece : pieces_) out.push_back(std::move(piece));
+    void take(std::vector<vtstring>& out) {
+        for (vtstring& piece : pieces_) out.push_back(std::move(piece));
         pieces_.clear();
     }
 
   private:
-    std::vector<std::string> pieces_;
+    std::vector<vtstring> pieces_;
 };

@@ -75,10 +75,10 @@ std::string render(const std::string& tmpl, const vti_variables& vars, int& resu
     engine.process();
     engine.mark_end();
     result = engine.process();
-    std::vector<std::string> out;
+    std::vector<vtstring> out;
     engine.take_output(out);
     std::string text;
-    for (const std::string& s : out) text += s;
+    for (const vtstring& s : out) text += s.view();
     return text;
 }
 

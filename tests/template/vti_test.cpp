@@ -18,7 +18,7 @@ struct rendered {
 rendered render(std::string_view tmpl, const vti_variables& vars, size_t chunk_size = 0) {
     vti engine(vars);
     rendered r;
-    std::vector<std::string> out;
+    std::vector<vtstring> out;
     const size_t step = chunk_size ? chunk_size : (tmpl.empty() ? 1 : tmpl.size());
     for (size_t at = 0; at < tmpl.size() && r.result == 0; at += step) {
         engine.add(tmpl.substr(at, step));
@@ -29,7 +29,7 @@ rendered render(std::string_view tmpl, const vti_variables& vars, size_t chunk_s
         r.result = engine.process();
     }
     engine.take_output(out);
-    for (const std::string& s : out) r.text += s;
+    for (const vtstring& s : out) r.text += s.view();
     return r;
 }
 
@@ -175,10 +175,10 @@ TEST_F(vti_test, ChunkBoundariesDoNotChangeOutput) {
         ASSERT_EQ(engine.process(), 0);
         engine.mark_end();
         EXPECT_EQ(engine.process(), whole.result);
-        std::vector<std::string> out;
+        std::vector<vtstring> out;
         engine.take_output(out);
         std::string text;
-        for (const std::string& s : out) text += s;
+        for (const vtstring& s : out) text += s.view();
         EXPECT_EQ(text, whole.text) << "split at " << split;
     }
     EXPECT_EQ(render(tmpl, vars, 1).text, whole.text);
