@@ -14,7 +14,7 @@ void vtlexer::append_chunk(std::string_view stored) {
 }
 
 std::string_view vtlexer::store(std::string_view bytes) {
-    auto block = std::make_unique<char[]>(bytes.size());
+    auto block = std::make_unique_for_overwrite<char[]>(bytes.size());
     std::memcpy(block.get(), bytes.data(), bytes.size());
     owned_.push_back(std::move(block));
     return {owned_.back().get(), bytes.size()};

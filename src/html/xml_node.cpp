@@ -25,11 +25,11 @@ bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const
 char* xml_tree::allocate(size_t n) {
     constexpr size_t block_size = 32 * 1024;
     if (n > block_size / 4) {
-        blocks_.push_back(std::make_unique<char[]>(n ? n : 1));
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(n ? n : 1));
         return blocks_.back().get();
     }
     if (n > free_left_) {
-        blocks_.push_back(std::make_unique<char[]>(block_size));
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size));
         free_ = blocks_.back().get();
         free_left_ = block_size;
     }
