@@ -1,5 +1,6 @@
 # Lays out the distribution folder DEST from the program PROGRAM, the
-# uninstaller REMOVE and the data folder DATA:
+# uninstaller REMOVE and the data folder DATA (STRIP, when given, takes the
+# debugging information out of the two programs):
 #   setup, remove, readme.txt, license.txt, help.html, brenit.gif, logo.gif,
 #   vorn_set.txt, orvane.png, vtdata/, help/
 foreach(var PROGRAM REMOVE DATA DEST)
@@ -23,6 +24,14 @@ set(program_permissions OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EX
 file(COPY_FILE ${PROGRAM} ${DEST}/setup)
 file(COPY_FILE ${REMOVE} ${DEST}/remove)
 file(CHMOD ${DEST}/setup ${DEST}/remove PERMISSIONS ${program_permissions})
+# The programs ship without their debugging information.
+if(STRIP)
+  execute_process(COMMAND ${STRIP} --strip-debug ${DEST}/setup ${DEST}/remove
+                  RESULT_VARIABLE strip_result)
+  if(NOT strip_result EQUAL 0)
+    message(WARNING "Could not strip the programs: ${strip_result}")
+  endif()
+endif()
 foreach(name ${files})
   file(COPY_FILE ${DATA}/${name} ${DEST}/${name})
 endforeach()

@@ -1,5 +1,7 @@
 #include "setup/setup_install.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "core/vtfile.h"
@@ -41,6 +43,13 @@ std::string join_lines(const std::vector<std::string>& list) {
     std::string text;
     for (const std::string& line : list) text += line + "\n";
     return text;
+}
+
+// The installer's own program becomes the program under its proper name.
+void rename_program(const std::string& target) {
+    std::string program = target + std::string(setup_text::program);
+    vtfile_delete(program);
+    vtfile_move(target + std::string(setup_text::setup_program), program);
 }
 
 }  // namespace
@@ -89,13 +98,6 @@ bool setup_install::write_program_values(
         return fail(setup_text::registry_write, store_.error());
     }
     return true;
-}
-
-// The installer's own program becomes the program under its proper name.
-static void rename_program(const std::string& target) {
-    std::string program = target + std::string(setup_text::program);
-    vtfile_delete(program);
-    vtfile_move(target + std::string(setup_text::setup_program), program);
 }
 
 bool setup_install::copy_files(const std::string& target) {
@@ -151,6 +153,9 @@ void setup_install::make_desktop_icon(const std::string& target, bool wanted) {
     if (!wanted || !desktop_folder(desktop)) return;
     std::string link = with_slash(desktop) + std::string(setup_text::program_link);
     if (make_link(link, target + std::string(setup_text::program), target, true)) {
+        // File managers start a launcher on the desktop only when it may be
+        // executed.
+        chmod(desktop_entry_path(link).c_str(), 0755);
         write_program_values({{setup_text::desktop_icon, desktop_entry_path(link)}});
     }
 }

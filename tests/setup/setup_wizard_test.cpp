@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <map>
 #include <set>
 
 #include "core/vtfile.h"
@@ -135,12 +136,17 @@ TEST_F(SetupWizard, PagesCaptionsAndChoices) {
     EXPECT_FALSE(control<QCheckBox>(form, "CheckBox1")->isChecked());
     EXPECT_TRUE(control<QCheckBox>(form, "CheckBox2")->isChecked());
 
+    // The root folder picked in the browser gets the program's folder below it.
+    dialogs.browse_answer = "/";
+    click(form, "BitBtn1");
+    EXPECT_EQ(control<QLineEdit>(form, "Edit1")->text(), "/ORV1");
+
     // A long folder picked in the browser; the summary shortens it.
     std::string picked = env.root() + "/a/rather/long/folder/name/that/goes/on/and/on/for/a/while";
     dialogs.browse_answer = q(picked + "/");
     click(form, "BitBtn1");
     EXPECT_EQ(dialogs.browse_title, "Orvane 1.0b\r\nSelect an installation folder");
-    EXPECT_EQ(dialogs.browse_start, q(program_files));
+    EXPECT_EQ(dialogs.browse_start, "/");
     EXPECT_EQ(control<QLineEdit>(form, "Edit1")->text(), q(picked + "/ORV1"));
     control<QCheckBox>(form, "CheckBox2")->setChecked(false);
     click(form, "Button2");
@@ -331,6 +337,26 @@ TEST_F(SetupWizard, DamagedStoreIsExplained) {
     EXPECT_TRUE(dialogs.messages[0].detail.contains(q(env.registry() + "/HKLM")));
     EXPECT_TRUE(dialogs.messages[0].detail.contains("damaged"));
     EXPECT_EQ(read_text(env.registry() + "/HKLM"), "\x7f\x45LF binary junk");
+}
+
+TEST_F(SetupWizard, WithoutADisplayTheProgramsSaySoAndStop) {
+    ASSERT_TRUE(exists(built_distribution)) << "build the target 'distribution' first";
+    std::map<std::string, std::string> saved;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (const char* value = std::getenv(name)) saved[name] = value;
+        unsetenv(name);
+    }
+    std::string before = snapshot(env.root());
+    std::string output;
+    EXPECT_EQ(run_program({built_distribution + "/setup"}, env.root(), output), 1);
+    EXPECT_EQ(output, "setup: no display: the installer needs a desktop session\n");
+    EXPECT_EQ(run_program({built_distribution + "/remove"}, env.root(), output), 1);
+    EXPECT_NE(output.find("remove --yes"), std::string::npos) << output;
+    // With --yes but nothing installed it says so.
+    EXPECT_EQ(run_program({built_distribution + "/remove", "--yes"}, env.root(), output), 1);
+    EXPECT_EQ(output, "Orvane 1.0b is not installed.\n");
+    EXPECT_EQ(snapshot(env.root()), before);
+    for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
 }
 
 }  // namespace
