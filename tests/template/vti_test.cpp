@@ -145,6 +145,15 @@ TEST_F(vti_test, FailedOpeningOutputsBlockOnceAsText) {
     EXPECT_EQ(run("<!--#for-->x<!--#endfor-->"), error_at(1, 11) + "x");
 }
 
+TEST_F(vti_test, LoopClosedWithoutAnyListDropsItsBody) {
+    // The for is only collected (inside the if), so the endfor that closes
+    // the collecting has no list to loop over: nothing runs, nothing breaks.
+    rendered r = render(
+        "a<!--#if var=\"item\"-->b<!--#for var=\"text\"-->c<!--#endif-->d<!--#endfor-->e", vars);
+    EXPECT_EQ(r.text, "ae");
+    EXPECT_EQ(r.result, 2);
+}
+
 TEST_F(vti_test, ErrorPositionsInBodyCountFromTheBody) {
     // In every turn the body starts again at line 1.
     EXPECT_EQ(
