@@ -21,7 +21,6 @@ class vti_output {
         }
         pieces_.back().append(bytes);
     }
-    bool empty() const { return pieces_.empty(); }
     // Moves every piece to the end of out, in order, and starts afresh.
     void take(std::vector<vtstring>& out) {
         for (vtstring& piece : pieces_) out.push_back(std::move(piece));
