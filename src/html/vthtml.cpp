@@ -93,7 +93,7 @@ void vthtml::place(xml_node* node) {
 
 void vthtml::push_open(xml_node* element) {
     parent_ = element;
-    ++open_names_[element->name];
+    open_names_.increment(element->name);
 }
 
 // The nearest open element of the end tag's name on the way up takes the end
@@ -101,14 +101,15 @@ void vthtml::push_open(xml_node* element) {
 // are no longer on the way up. Without such an element the end tag stays
 // open where it stands.
 void vthtml::close_by_end_tag(xml_node* end_tag) {
-    auto found = open_names_.find(end_tag->name);
-    if (found == open_names_.end() || found->second == 0) {
+    // Most end tags close the element they stand in: no count needed then.
+    const bool closes_parent = parent_ && parent_->name == end_tag->name;
+    if (!closes_parent && open_names_.count(end_tag->name) == 0) {
         place(end_tag);
         return;
     }
     xml_node* element = parent_;
     for (;;) {
-        --open_names_[element->name];
+        open_names_.decrement(element->name);
         if (element->name == end_tag->name) break;
         element = element->parent;
     }

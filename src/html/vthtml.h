@@ -13,8 +13,8 @@
 #pragma once
 
 #include <string_view>
-#include <unordered_map>
 
+#include "html/open_name_counts.h"
 #include "html/vtsgml.h"
 #include "html/xml_node.h"
 
@@ -42,7 +42,7 @@ class vthtml : public vtsgml {
     xml_node* parent_ = nullptr;
     // How many elements on the parent_ chain carry each name, so that an end
     // tag that matches nothing costs no walk.
-    std::unordered_map<std::string_view, int32_t> open_names_;
+    open_name_counts open_names_;
     vtstring scratch_;
 };
 

@@ -142,3 +142,22 @@ TEST(vthtml, SizeLimitCapsTheWholeInput) {
     const std::string at(4194304, 'x');
     EXPECT_EQ(run_html(at, 16384).result, VTSGML_SIZE_EXCEEDED);
 }
+
+TEST(vthtml, StrayEndTagsUnderDeepNestingCostNoWalk) {
+    // 100,000 open elements, then as many end tags that match none of them,
+    // then one that closes the outermost: linear, or this test never ends.
+    std::string page = "<div>";
+    for (int i = 0; i < 100000; ++i) page += "<p>";
+    for (int i = 0; i < 100000; ++i) page += "</x>";
+    page += "</div>";
+    xml_tree tree;
+    vthtml reader(tree);
+    reader.add(page);
+    reader.set_input_complete();
+    ASSERT_EQ(reader.run(), VTSGML_DONE);
+    EXPECT_TRUE(tree.first()->closed);
+    EXPECT_EQ(tree.first()->last_child->source, "</div>");
+    vtstring out;
+    write_tree(tree, out);
+    EXPECT_TRUE(out == page);
+}
