@@ -108,3 +108,12 @@ TEST(read_html_file, FolderIsNotReadAsAnEmptyPage) {
     EXPECT_NE(read_html_file(folder.string(), tree, error, nullptr, nullptr), 0);
     EXPECT_FALSE(error.empty());
 }
+
+TEST(read_html_file, FailedReadIsNotTakenForTheEndOfTheFile) {
+    // Reading this file fails at once (EIO); a page read in part must never
+    // pass for a whole one, or it would be written back cut short.
+    xml_tree tree;
+    vtstring error;
+    EXPECT_EQ(read_html_file("/proc/self/mem", tree, error, nullptr, nullptr), 1);
+    EXPECT_EQ(error, "Can't open source file: /proc/self/mem");
+}
