@@ -1,0 +1,98 @@
+#include "toc/build_project.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "project/toc_project.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+struct recorder {
+    std::vector<int> seen;
+    static void note(int percent, void* self) { static_cast<recorder*>(self)->seen.push_back(percent); }
+};
+
+toc_project multi(const temp_folder& dir, std::initializer_list<std::string> sources, const std::string& dest) {
+    toc_project p;
+    p.is_single = vtval(0);
+    p.source.clear();
+    for (const std::string& s : sources) p.source.push_back(vtval(dir.file(s)));
+    p.destination = vtval(dir.file(dest));
+    p.template_file = vtval(dir.write("t.tpl", "[<!--#for var=\"item\"--><!--#echo var=\"text\"-->;<!--#endfor-->]"));
+    p.process_numbering = vtval(0);
+    return p;
+}
+
+}  // namespace
+
+TEST(build_project, UnreadableExistingDestinationIsNotOverwritten) {
+    temp_folder dir;
+    dir.write("a.html", "<h1>A</h1>");
+    std::string huge(4194304, 'x');
+    dir.write("index.html", huge);
+    toc_project p = multi(dir, {"a.html"}, "index.html");
+    EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
+    EXPECT_EQ(p.error_message, "Memory error occurred");
+    EXPECT_EQ(dir.read("index.html"), huge);
+}
+
+TEST(build_project, DestinationAmongSourcesLinksWithinThePage) {
+    temp_folder dir;
+    dir.write("a.html", "<body><h1>A</h1></body>");
+    dir.write("index.html", "<body><!-- toc --><h1>Home</h1></body>");
+    toc_project p = multi(dir, {"index.html", "a.html"}, "index.html");
+    ASSERT_EQ(build_project(p, nullptr, nullptr), 0) << p.error_message.str();
+    std::string index = dir.read("index.html");
+    EXPECT_NE(index.find("<!-- toc --><!--VELT_HTML_TOC_START-->"), std::string::npos);
+    EXPECT_NE(index.find("[Home;A;]"), std::string::npos);
+    EXPECT_NE(index.find("<h1><a name=\"velt_link_1_"), std::string::npos);
+}
+
+TEST(build_project, ProgressOfOneFileAndOfASite) {
+    temp_folder dir;
+    dir.write("a.html", "<body><h1>A</h1></body>");
+    toc_project single;
+    single.source.clear();
+    single.source.push_back(vtval(dir.file("a.html")));
+    single.template_file = vtval(dir.write("t.tpl", "x"));
+    recorder r;
+    ASSERT_EQ(build_project(single, recorder::note, &r), 0);
+    // Reading reports 0..100 scaled by 0.38, then 41, 82 and 100.
+    ASSERT_GE(r.seen.size(), 4u);
+    EXPECT_EQ(std::vector<int>(r.seen.end() - 4, r.seen.end()), (std::vector<int>{38, 41, 82, 100}));
+
+    dir.write("b.html", "");
+    toc_project empty_sources = multi(dir, {"b.html"}, "index.html");
+    recorder e;
+    ASSERT_EQ(build_project(empty_sources, recorder::note, &e), 0);
+    EXPECT_EQ(e.seen, (std::vector<int>{100}));  // nothing to weigh: only the final 100
+
+    toc_project site = multi(dir, {"a.html", "a.html"}, "index.html");
+    recorder s;
+    ASSERT_EQ(build_project(site, recorder::note, &s), 0);
+    for (size_t i = 1; i < s.seen.size(); ++i) EXPECT_LE(s.seen[i - 1], s.seen[i]);
+    EXPECT_EQ(s.seen.back(), 100);
+}
+
+TEST(build_project, SingleFileFailures) {
+    temp_folder dir;
+    toc_project p;
+    p.source.clear();
+    p.source.push_back(vtval(dir.file("none.html")));
+    EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
+    EXPECT_EQ(p.error_message, "Can't open source file: " + dir.file("none.html"));
+    dir.write("a.html", "<h1>A</h1>");
+    p.source.clear();
+    p.source.push_back(vtval(dir.file("a.html")));
+    p.is_dest_as_source = vtval(0);
+    EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
+    EXPECT_EQ(p.error_message, "Can't open file for writing: ");
+    // A missing template in a single-file build writes the page without a TOC.
+    p.is_dest_as_source = vtval(1);
+    p.template_file = vtval(dir.file("missing.tpl"));
+    EXPECT_EQ(build_project(p, nullptr, nullptr), 0);
+    EXPECT_EQ(dir.read("a.html").find("VELT_HTML_TOC"), std::string::npos);
+}
