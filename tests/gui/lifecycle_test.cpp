@@ -1,0 +1,102 @@
+// Start-up without a display, the lock held while the window lives, and the
+// boxes and commands around the project.
+#include <QAction>
+#include <QComboBox>
+#include <QLockFile>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "app/window_mode.h"
+#include "gui/instance_lock.h"
+#include "gui_fixture.h"
+
+namespace {
+
+using lifecycle = window_test;
+
+// Sets an environment variable for one scope.
+class scoped_env {
+  public:
+    scoped_env(const char* name, const QByteArray& value)
+        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~scoped_env() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    QByteArray old_;
+    bool had_;
+};
+
+TEST(window_mode, WithoutDisplayTellsAboutBatchModeAndFails) {
+    scoped_env display("DISPLAY", QByteArray());
+    scoped_env wayland("WAYLAND_DISPLAY", QByteArray());
+    scoped_env platform("QT_QPA_PLATFORM", QByteArray());
+    char name[] = "vorn1";
+    char* argv[] = {name, nullptr};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run_window(1, argv, ""), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "no display: use -command project_filename for a batch build\n");
+}
+
+TEST_F(lifecycle, LockIsHeldWhileTheWindowLives) {
+    open_window();
+    QLockFile other(main_window_lock_path());
+    EXPECT_FALSE(other.tryLock(0));
+    close_window();
+    EXPECT_TRUE(other.tryLock(0));
+}
+
+TEST_F(lifecycle, ExitSequenceRunsOnceAndEntersTheProject) {
+    write_file(path("p.txt"), "<is_single>1</is_single>\r\n");
+    open_window();
+    dialogs_.files = {{path("p.txt")}};
+    window_->OpenProject1Click();
+    window_->close();  // the frame's close, then the window is destroyed
+    window_.reset();
+    const QByteArray written = read_file(paths_.user_settings_file());
+    EXPECT_EQ(written.count("<recent>"), 1);
+    EXPECT_NE(written.indexOf("<recent>" + path("p.txt").toUtf8() + "</recent>"), -1);
+}
+
+TEST_F(lifecycle, AboutBoxAndWebSiteItem) {
+    TveltORV1& window = open_window();
+    find<QAction>("About1")->trigger();
+    EXPECT_EQ(dialogs_.modal_titles, QStringList{"About"});
+    auto* about = window.findChild<QDialog*>(QStringLiteral("TAboutBox"));
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("ProductName"))->text(), "Orvane 1.0b");
+    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("Version"))->text(), "");
+    EXPECT_TRUE(about->findChild<QPushButton*>(QStringLiteral("OKButton"))->isDefault());
+    EXPECT_EQ(about->minimumSize(), about->maximumSize());  // fixed size
+
+    shell_.succeed = false;
+    find<QAction>("WebSite1")->trigger();
+    EXPECT_EQ(shell_.opened, QStringList{"open https://orvane.org/"});
+    EXPECT_TRUE(dialogs_.messages.isEmpty());  // a failure is not reported
+}
+
+TEST_F(lifecycle, ReinitKeepsTheChosenTemplateWhenItIsStillListed) {
+    open_window();
+    find<QComboBox>("ComboBox3")->setCurrentIndex(1);  // outline.html
+    write_file(paths_.data_folder + "templates.txt",
+               "<file>outline.html</file><name>Outline first</name><description>d</description>\r\n"
+               "<file>list.html</file><name>List</name><description>d</description>\r\n");
+    find<QAction>("ReinitTemplateData1")->trigger();
+    EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
+    auto* templates = find<QComboBox>("ComboBox3");
+    EXPECT_EQ(templates->count(), 2);
+    EXPECT_EQ(templates->currentText(), "Outline first");
+}
+
+}  // namespace

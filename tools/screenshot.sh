@@ -1,0 +1,104 @@
+#!/bin/bash
+# Drives vorn1 under Xvfb as a person would: start it, take a screenshot of
+# the new single-file project, open the example project (Ctrl+O and the file
+# dialog), take a screenshot of the multiple-file layout, build it with Ctrl+B,
+# take a screenshot with the build finished, open the result with Ctrl+R, take
+# a screenshot of the format options and leave through File > Exit.
+# xdg-open is replaced by a stub that records what it was asked to open.
+#
+#   tools/screenshot.sh [build-dir] [output-dir]
+#
+# Exits 0 when every step worked, 1 on a failure, 77 when Xvfb or xdotool is
+# missing (the test is then skipped).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$here/build}" && pwd)
+out=$(mkdir -p "${2:-$here/screenshots}" && cd "${2:-$here/screenshots}" && pwd)
+
+for tool in xvfb-run xdotool import; do
+    command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+if [ "${ORVANE_INSIDE_XVFB:-}" != 1 ]; then
+    export ORVANE_INSIDE_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1280x900x24" "$0" "$build" "$out"
+fi
+
+work=$(mktemp -d)
+trap 'kill "${pid:-0}" 2> /dev/null || true; rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/bin"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+cat > "$work/bin/xdg-open" << STUB
+#!/bin/sh
+echo "\$PWD/\$*" >> "$work/opened.txt"
+STUB
+chmod +x "$work/bin/xdg-open"
+export PATH="$work/bin:$PATH"
+cp -r "$here/examples" "$work/examples"
+cp -r "$build/vtdata" "$work/vtdata"
+
+fail() { echo "FAILED: $*" >&2; exit 1; }
+# The id of the first visible window whose title matches; fails after 20 s.
+window_id() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$1" 2> /dev/null | head -1 || true)
+        [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.2
+    done
+    fail "no window titled '$1'"
+}
+# Keys typed into the focused window (through XTEST, as a keyboard would).
+keys_to() {
+    xdotool windowfocus --sync "$1"
+    sleep 0.3
+    shift
+    xdotool key "$@"
+}
+shot() {
+    sleep 0.7
+    import -window "$(window_id 'Orvane 1.0b -')" "$out/$1.png"
+    echo "saved $out/$1.png"
+}
+
+cd "$work/examples"
+"$build/vorn1" &
+pid=$!
+main=$(window_id 'Orvane 1.0b - New project')
+xdotool windowfocus --sync "$main"
+shot window-single
+
+keys_to "$main" ctrl+o
+dialog=$(window_id 'Open project settings file')
+xdotool windowfocus --sync "$dialog"
+sleep 0.5
+xdotool type --delay 20 "$work/examples/project.txt"
+xdotool key Return
+window_id 'Orvane 1.0b - project.txt' > /dev/null
+shot window-multiple
+
+keys_to "$main" ctrl+b
+for _ in $(seq 50); do grep -q VELT_HTML_TOC_END index.html && break; sleep 0.2; done
+grep -q VELT_HTML_TOC_END index.html || fail "Ctrl+B built no TOC into index.html"
+shot window-built
+
+keys_to "$main" ctrl+r
+for _ in $(seq 25); do [ -s "$work/opened.txt" ] && break; sleep 0.2; done
+grep -qx "$work/examples/index.html" "$work/opened.txt" || fail "Ctrl+R did not open index.html"
+
+keys_to "$main" ctrl+Tab
+shot window-format-options
+
+keys_to "$main" alt+f
+sleep 0.5
+xdotool key e
+for _ in $(seq 25); do kill -0 "$pid" 2> /dev/null || break; sleep 0.2; done
+kill -0 "$pid" 2> /dev/null && fail "the window did not close with File > Exit"
+wait "$pid" || fail "vorn1 ended with an error"
+[ -f "$XDG_CONFIG_HOME/VELT/ORV1/vorn_set.txt" ] || fail "no settings written at exit"
+grep -q "<recent>$work/examples/project.txt</recent>" "$XDG_CONFIG_HOME/VELT/ORV1/vorn_set.txt" ||
+    fail "the project is not in the recent list"
+echo "window end to end: passed"
