@@ -1,0 +1,108 @@
+// The heading scan and write-out over any page, numbering off: the written
+// page minus the anchors the scan inserted and the navigation comments it
+// filled is the input, byte for byte; every inserted node is an anchor start
+// or end tag; the page keeps at most one TOC after the write-out.
+//
+// The first byte picks the heading range, page titles and anchor attributes.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "html/vthtml.h"
+#include "toc/html_toc.h"
+#include "toc/toc_writer.h"
+
+namespace {
+
+struct before {
+    int32_t kind;
+    std::string source;
+};
+
+bool read(std::string_view text, xml_tree& tree) {
+    vthtml reader(tree);
+    reader.add(text);
+    if (reader.run() != 0) return false;
+    reader.set_input_complete();
+    return reader.run() == 2;
+}
+
+bool starts_with(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+size_t count(std::string_view text, std::string_view what) {
+    size_t n = 0;
+    for (size_t at = 0; (at = text.find(what, at)) != std::string_view::npos; at += what.size())
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0 || size > 500000) return 0;
+    const uint8_t options = data[0];
+    const std::string_view page(reinterpret_cast<const char*>(data) + 1, size - 1);
+    xml_tree document;
+    document.add_leading_empty_node();
+    if (!read(page, document)) return 0;
+
+    std::unordered_map<const xml_node*, before> original;
+    for (const xml_node* n = document.first(); n; n = xml_tree::next(n))
+        original[n] = {n->kind, std::string(n->source)};
+
+    toc_tree toc;
+    html_toc scan;
+    scan.document = &document;
+    scan.toc = &toc;
+    scan.range_from = 1 + (options & 3);
+    scan.range_to = scan.range_from + ((options >> 2) & 7);
+    scan.process_title = options & 0x20;
+    scan.time_stamp = 1000000000;
+    const std::string attributes = options & 0x40 ? " class=\"toc\"" : "";
+    scan.named_anchor_attributes = attributes;
+    if (scan.scan_headings() != 0) std::abort();
+
+    const std::string anchor_start = "<a name=\"velt_link_";
+    std::string rest;
+    size_t inserted_starts = 0;
+    for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
+        auto found = original.find(n);
+        if (found == original.end()) {
+            const std::string_view s = n->source;
+            if (n->kind != XK_TEXT) std::abort();
+            if (s == "</a>") continue;
+            if (!starts_with(s, anchor_start) ||
+                s.substr(s.size() - attributes.size() - 2) != "\"" + attributes + ">")
+                std::abort();
+            ++inserted_starts;
+            continue;
+        }
+        // Only navigation comments are rewritten in place.
+        if (found->second.kind != XK_DIRECTIVE && n->source != found->second.source) std::abort();
+        rest += found->second.source;
+    }
+    if (rest != page) std::abort();
+
+    size_t own_anchors = 0;
+    for (const toc_node* item = toc.first(); item; item = toc_tree::next(item))
+        if (starts_with(item->link.view(), "#velt_link_")) ++own_anchors;
+    if (inserted_starts > own_anchors) std::abort();
+
+    // Write-out with a stand-in TOC: the marker pair appears once at most.
+    vtarr pieces;
+    pieces.push_back(vtval(toc_start_text));
+    pieces.push_back(vtval(toc_end_text));
+    vtstring out;
+    write_with_toc(
+        document,
+        {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point, scan.after_subtree},
+        &pieces, out);
+    const bool placed = scan.insertion_point != nullptr;
+    if (count(page, toc_start_text) == 0 && count(out.view(), toc_start_text) != (placed ? 1u : 0u))
+        std::abort();
+    return 0;
+}
