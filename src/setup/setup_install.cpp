@@ -220,10 +220,12 @@ bool setup_install::run(setup_choices& choices, const progress_fn& progress) {
         }
     }
     advance(2);
-    if (!write_program_values({{setup_text::inst_dir, target}})) return false;
+    // What is about to be copied is recorded first, so that the uninstaller
+    // finds every file even when copying stops halfway.
+    if (!write_program_values({{setup_text::inst_dir, target}}) || !record_manifest()) return false;
     advance(1);
 
-    if (!copy_files(target) || !record_manifest()) return false;
+    if (!copy_files(target)) return false;
     if (!make_menu(target)) return false;
     advance(3);
     make_desktop_icon(target, choices.desktop_icon);

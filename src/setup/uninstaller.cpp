@@ -73,7 +73,7 @@ bool uninstaller::load() {
 }
 
 void uninstaller::remove_file(const std::string& path) {
-    if (unlink(path.c_str()) != 0 && errno != ENOENT && message_.empty()) {
+    if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR && message_.empty()) {
         message_ = "Can't remove " + path;
     }
 }

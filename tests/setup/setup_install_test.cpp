@@ -175,6 +175,24 @@ TEST_F(SetupInstall, FolderThatCannotBeMadeStopsEarly) {
     EXPECT_FALSE(store.key_exists(reg_root::hklm, setup_text::program_key));
 }
 
+TEST_F(SetupInstall, CopyingStoppedHalfwayCanStillBeRemoved) {
+    std::string inst = env.root() + "/inst";
+    make_folder(inst);
+    write_text(inst + "/vtdata", "the user's file where a folder should go");
+    EXPECT_FALSE(install(inst));
+    EXPECT_EQ(message, setup_text::no_subfolder);
+    EXPECT_TRUE(exists(inst + "/vorn1"));
+    EXPECT_FALSE(exists(inst + "/setup"));
+
+    uninstaller remover(store);
+    ASSERT_TRUE(remover.load());
+    ASSERT_TRUE(remover.run()) << remover.message();
+    EXPECT_FALSE(exists(inst + "/vorn1"));
+    EXPECT_FALSE(exists(inst + "/readme.txt"));
+    EXPECT_EQ(read_text(inst + "/vtdata"), "the user's file where a folder should go");
+    EXPECT_EQ(remover.kept(), std::vector<std::string>{inst});
+}
+
 TEST_F(SetupInstall, DamagedStoreStopsWithItsExplanation) {
     make_folder(env.config() + "/VELT");
     make_folder(env.registry());
