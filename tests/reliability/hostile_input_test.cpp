@@ -1,0 +1,200 @@
+// Hostile pages, templates and projects through `vorn1 -command`: each gives
+// a correct result or a clear message, and no file is lost or cut short.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "reliability/site.h"
+
+namespace {
+
+using namespace reliability;
+
+constexpr char kTitle[] = "Orvane 1.0b\r\n";
+const std::string kDone = std::string(kTitle) + "Build is complete.\r\n";
+
+std::string failure(const std::string& message) {
+    return std::string(kTitle) + "Error occurred: " + message;
+}
+
+// A single page rebuilt in place with the usual template.
+run_result build_page(const site& s, const std::string& page, const std::string& extra = "") {
+    s.write("page.html", page);
+    s.project({"page.html"}, true, "", extra);
+    return build(s);
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
+    return n;
+}
+
+TEST(hostile_page, BytesWithoutMarkupComeBackUnchanged) {
+    // Every byte value but '<', and an empty page: nothing to do, nothing changed.
+    std::string binary;
+    for (int round = 0; round < 64; ++round)
+        for (int b = 0; b < 256; ++b)
+            if (b != '<') binary += static_cast<char>(b);
+    for (const std::string& page : {binary, std::string()}) {
+        site s;
+        const run_result r = build_page(s, page);
+        EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
+        EXPECT_EQ(r.out, kDone);
+        EXPECT_TRUE(same_bytes(without_toc(s.read("page.html")), page));
+    }
+}
+
+TEST(hostile_page, RandomBinaryIsBuiltOrRefusedCleanly) {
+    std::mt19937 rnd(7);
+    for (int trial = 0; trial < 5; ++trial) {
+        std::string page(200000, '\0');
+        for (char& c : page) c = static_cast<char>(rnd());
+        site s;
+        const run_result r = build_page(s, page);
+        ASSERT_TRUE(r.exit_code == 0 || r.exit_code == 1) << r.err;
+        EXPECT_EQ(r.err, "");
+        if (r.exit_code == 1) {
+            EXPECT_TRUE(same_bytes(s.read("page.html"), page));
+        } else {
+            EXPECT_GE(s.read("page.html").size(), page.size());
+        }
+    }
+}
+
+TEST(hostile_page, SizeLimitIsExactAndRefusalLosesNothing) {
+    const std::string head = "<html><body><h1>Size</h1><p>";
+    for (size_t size : {size_t{4194303}, size_t{4194304}}) {
+        std::string page = head + std::string(size - head.size(), 'x');
+        site s;
+        const run_result r = build_page(s, page);
+        if (size == 4194303) {
+            EXPECT_EQ(r.out, kDone);
+            EXPECT_EQ(r.exit_code, 0);
+            EXPECT_EQ(count(s.read("page.html"), "<a name=\"velt_link_1_1000000000\">Size</a>"),
+                      1u);
+        } else {
+            EXPECT_EQ(r.out, failure("Memory error occurred"));
+            EXPECT_EQ(r.exit_code, 1);
+            EXPECT_TRUE(same_bytes(s.read("page.html"), page));
+        }
+    }
+}
+
+TEST(hostile_page, DeepNestingBuildsAndClearsBack) {
+    // 4 MB of unclosed blocks: every walk over the tree and its destruction
+    // must work without recursion.
+    std::string page = "<html><body>";
+    while (page.size() < 4000000) page += "<div>";
+    page += "<h2>Deep</h2>";
+    site s;
+    const run_result r = build_page(s, page);
+    ASSERT_EQ(r.out, kDone) << r.err;
+    const std::string built = s.read("page.html");
+    EXPECT_EQ(count(built, "<h2><a name=\"velt_link_1_1000000000\">Deep</a></h2>"), 1u);
+    EXPECT_EQ(count(built, "<!--VELT_HTML_TOC_START-->"), 1u);
+
+    const run_result cleared = run_vorn1(s.path(), {"-clear", "project.txt"});
+    EXPECT_EQ(cleared.exit_code, 0) << cleared.out;
+    EXPECT_TRUE(same_bytes(s.read("page.html"), page));
+}
+
+TEST(hostile_page, StrayEndTagsAndHugeTagsKeepEveryByte) {
+    std::string stray = "<body>";
+    for (int i = 0; i < 200000; ++i) stray += i % 2 ? "</div>" : "</h1>";
+    stray += "<h1>After</h1>";
+
+    std::string attributes = "<body";
+    for (int i = 0; i < 100000; ++i)
+        attributes += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    attributes += "><h1 x=1 x=2 x=3>Many</h1>";
+
+    for (const std::string& page : {stray, attributes}) {
+        site s;
+        const run_result r = build_page(s, page);
+        ASSERT_EQ(r.out, kDone) << r.err;
+        // Take the tool's insertions out again: the TOC and the anchor.
+        std::string built = without_toc(s.read("page.html"));
+        const std::string anchor = "<a name=\"velt_link_1_1000000000\">";
+        const size_t a = built.find(anchor);
+        ASSERT_NE(a, std::string::npos);
+        built.erase(a, anchor.size());
+        built.erase(built.rfind("</a>"), 4);
+        EXPECT_TRUE(same_bytes(built, page));
+    }
+}
+
+TEST(hostile_page, HundredThousandHeadingsAreNumberedInOrder) {
+    std::string page = "<body>";
+    for (int i = 0; i < 100000; ++i) page += i % 10 ? "<h2>sub</h2>\n" : "<h1>top</h1>\n";
+    site s;
+    const run_result r = build_page(s, page, "<process_numbering>1</process_numbering>\r\n");
+    ASSERT_EQ(r.out, kDone) << r.err;
+    const std::string built = s.read("page.html");
+    EXPECT_EQ(count(built, "<a name=\"velt_link_"), 100000u);
+    EXPECT_EQ(count(built, "href=\"#velt_link_"), 100000u);
+    EXPECT_NE(built.find("<h1>10000. <a name=\"velt_link_99991_1000000000\">top</a></h1>"),
+              std::string::npos);
+    EXPECT_NE(built.find("<h2>10000.9. <a name=\"velt_link_100000_1000000000\">sub</a></h2>"),
+              std::string::npos);
+}
+
+TEST(hostile_template, ThousandNestedConditionsRun) {
+    std::string tpl = "<!--#for var=\"item\"-->";
+    for (int i = 0; i < 1000; ++i) tpl += "<!--#if var=\"level\"-->(";
+    tpl += "<!--#echo var=\"text\"-->";
+    for (int i = 0; i < 1000; ++i) tpl += ")<!--#else-->no<!--#endif-->";
+    tpl += "<!--#endfor-->";
+    site s;
+    s.write("page.html", "<body><h1>One</h1><h3>Two</h3>");
+    s.project({"page.html"}, true);
+    s.write("toc.tpl", tpl);
+    const run_result r = build(s);
+    ASSERT_EQ(r.out, kDone) << r.err;
+    const std::string built = s.read("page.html");
+    EXPECT_NE(built.find("no"), std::string::npos);
+    EXPECT_NE(built.find(std::string(1000, '(') + "Two" + std::string(1000, ')')),
+              std::string::npos);
+}
+
+TEST(hostile_project, MissingOneOfHundredThousandSourcesChangesNothing) {
+    site s;
+    std::vector<std::string> sources;
+    for (int i = 0; i < 100; ++i)
+        s.write("p/" + std::to_string(i) + ".html", "<h1>Page " + std::to_string(i) + "</h1>");
+    for (int i = 0; i < 100000; ++i)
+        sources.push_back(i == 76543 ? "p/gone.html" : "p/" + std::to_string(i % 100) + ".html");
+    s.write("index.html", "<body><!-- toc --></body>");
+    s.project(sources, false, "index.html");
+    const snapshot before = s.files();
+    const run_result r = build(s);
+    EXPECT_EQ(r.out, failure("File doesn't exist: p/gone.html"));
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_TRUE(s.files() == before);
+}
+
+TEST(hostile_page, ZeroBytesAndBrokenUtf8PassThrough) {
+    // In text, headings, attribute values, comments, names and file names.
+    const std::string junk = std::string("a\0b\xc3\x28\xff\xfe\xc0\xaf\xed\xa0\x80", 13);
+    const std::string page = "<html" + junk + "><body x=\"" + junk + "\"><!--" + junk +
+                             "-->\n<h1>" + junk + "</h1><p>" + junk + "</p><h2 class='" + junk +
+                             "'>t" + junk + "</h2></body></html>";
+    site s;
+    const std::string name = "caf\xe9\xff.html";
+    s.write(name, page);
+    s.write("index.html", "<body>" + junk + "</body>");
+    s.project({name}, false, "index.html");
+    const run_result r = build(s);
+    ASSERT_EQ(r.out, kDone) << r.err;
+    const std::string built = s.read(name);
+    EXPECT_NE(built.find("<h1><a name=\"velt_link_1_1000000000\">" + junk + "</a></h1>"),
+              std::string::npos);
+    const std::string index = s.read("index.html");
+    EXPECT_NE(index.find(">" + junk + "</a>"), std::string::npos);
+    EXPECT_NE(index.find("href=\"caf%E9%FF.html#velt_link_1_1000000000\""), std::string::npos)
+        << index;
+    EXPECT_EQ(without_toc(index), "<body>" + junk + "</body>");
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+// A site of pages in a temporary folder that an unprivileged user can reach,
+// with snapshots of every file for before/after comparisons, and a runner
+// for the built program that can limit, drop privileges or kill it.
+#pragma once
+
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+
+namespace reliability {
+
+namespace fs = std::filesystem;
+
+using snapshot = std::map<std::string, std::string>;  // relative path -> bytes
+
+inline std::string read_bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class site {
+  public:
+    site() { chmod(folder_.path().c_str(), 0755); }
+    const std::string& path() const { return folder_.path(); }
+    std::string file(const std::string& name) const { return folder_.path() + "/" + name; }
+
+    void write(const std::string& name, const std::string& bytes) const {
+        const fs::path p = file(name);
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << bytes;
+    }
+    std::string read(const std::string& name) const { return read_bytes(file(name)); }
+
+    // A project file (keys in the order the tool writes them).
+    void project(const std::vector<std::string>& sources, bool single,
+                 const std::string& destination = "", const std::string& extra = "") const {
+        std::string p = extra + "<process_numbering>0</process_numbering>\r\n<destination>" +
+                        destination + "</destination>\r\n" +
+                        "<is_dest_as_source>1</is_dest_as_source>\r\n<is_single>" +
+                        (single ? "1" : "0") + "</is_single>\r\n";
+        for (const std::string& s : sources) p += "<source>" + s + "</source>\r\n";
+        p += "<template_file>toc.tpl</template_file>\r\n";
+        write("project.txt", p);
+        write("toc.tpl",
+              "<ul>\r\n<!--#for var=\"item\"--><li><a href=\"<!--#echo var=\"link\"-->\"><!--#echo "
+              "var=\"text\"--></a></li>\r\n<!--#endfor--></ul>\r\n");
+    }
+
+    // Every regular file under the folder, by relative path.
+    snapshot files() const {
+        snapshot all;
+        for (const auto& e : fs::recursive_directory_iterator(path()))
+            if (e.is_regular_file())
+                all[fs::relative(e.path(), path()).string()] = read_bytes(e.path());
+        return all;
+    }
+    // Copies every file of another site into this one.
+    void copy_from(const site& other) const {
+        fs::copy(other.path(), path(),
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
+
+  private:
+    temp_folder folder_;
+};
+
+// Compares big byte strings without printing them: says where they part.
+inline ::testing::AssertionResult same_bytes(const std::string& actual,
+                                             const std::string& expected) {
+    if (actual == expected) return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+    return ::testing::AssertionFailure()
+           << "sizes " << actual.size() << " and " << expected.size()
+           << ", first difference at byte " << at << ": \"" << actual.substr(at, 60)
+           << "\" instead of \"" << expected.substr(at, 60) << "\"";
+}
+
+// The page without the TOC block (both markers and what lies between).
+inline std::string without_toc(std::string page) {
+    const std::string start = "<!--VELT_HTML_TOC_START-->", end = "<!--VELT_HTML_TOC_END-->";
+    const size_t a = page.find(start), b = page.find(end);
+    if (a != std::string::npos && b != std::string::npos && a < b)
+        page.erase(a, b + end.size() - a);
+    return page;
+}
+
+// Names of leftover temporary files of interrupted writes.
+inline std::vector<std::string> temporary_files(const snapshot& files) {
+    std::vector<std::string> found;
+    for (const auto& [name, bytes] : files)
+        if (name.find(".orvane-tmp") != std::string::npos) found.push_back(name);
+    return found;
+}
+
+struct run_options {
+    long file_size_limit = -1;  // RLIMIT_FSIZE for the child
+    bool as_nobody = false;     // drop to uid/gid 65534 (when root)
+    long kill_after_us = -1;    // SIGKILL after this many microseconds
+};
+
+struct run_result {
+    int exit_code = -1;  // -1 when killed by a signal
+    std::string out;
+    std::string err;
+};
+
+// Runs the built vorn1 with args in folder cwd, output to files in the
+// folder of the test (big reports never block a pipe).
+inline run_result run_vorn1(const std::string& cwd, const std::vector<std::string>& args,
+                            const run_options& options = {}) {
+    char out_name[] = "/tmp/orvane-out-XXXXXX";
+    char err_name[] = "/tmp/orvane-err-XXXXXX";
+    const int out = mkstemp(out_name);
+    const int err = mkstemp(err_name);
+    const std::string program = std::string(ORVANE_BUILD_DIR) + "/vorn1";
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out, 1);
+        dup2(err, 2);
+        const int null = open("/dev/null", O_RDONLY);
+        dup2(null, 0);
+        if (options.file_size_limit >= 0) {
+            const rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
+                                  static_cast<rlim_t>(options.file_size_limit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (options.as_nobody && geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(126);
+        if (chdir(cwd.c_str()) != 0) _exit(125);
+        setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    if (options.kill_after_us >= 0) {
+        usleep(static_cast<useconds_t>(options.kill_after_us));
+        kill(pid, SIGKILL);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run_result r;
+    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = read_bytes(out_name);
+    r.err = read_bytes(err_name);
+    close(out);
+    close(err);
+    unlink(out_name);
+    unlink(err_name);
+    return r;
+}
+
+inline run_result build(const site& s, const run_options& options = {}) {
+    return run_vorn1(s.path(), {"-command", "project.txt"}, options);
+}
+
+}  // namespace reliability
