@@ -22,7 +22,10 @@ void remove_tree(const std::string& path) {
     if (std::system(command.c_str()) != 0) std::perror("rm");
 }
 
-void snapshot_into(const std::string& base, const std::string& relative, std::string& out) {
+// Walks the tree below base in name order, calling visit with each relative
+// path and whether it is a folder.
+template <class Visit>
+void walk(const std::string& base, const std::string& relative, Visit visit) {
     std::string folder = relative.empty() ? base : base + "/" + relative;
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return;
@@ -37,12 +40,8 @@ void snapshot_into(const std::string& base, const std::string& relative, std::st
         std::string path = relative.empty() ? name : relative + "/" + name;
         struct stat info {};
         lstat((base + "/" + path).c_str(), &info);
-        if (S_ISDIR(info.st_mode)) {
-            out += path + " d\n";
-            snapshot_into(base, path, out);
-        } else {
-            out += path + " f:" + read_text(base + "/" + path) + "\n";
-        }
+        visit(path, S_ISDIR(info.st_mode));
+        if (S_ISDIR(info.st_mode)) walk(base, path, visit);
     }
 }
 
@@ -82,8 +81,16 @@ setup_test_env::~setup_test_env() {
 
 std::string snapshot(const std::string& folder) {
     std::string out;
-    snapshot_into(folder, "", out);
+    walk(folder, "", [&](const std::string& path, bool is_folder) {
+        out += is_folder ? path + " d\n" : path + " f:" + read_text(folder + "/" + path) + "\n";
+    });
     return out;
+}
+
+std::set<std::string> tree_paths(const std::string& folder) {
+    std::set<std::string> paths;
+    walk(folder, "", [&](const std::string& path, bool) { paths.insert(path); });
+    return paths;
 }
 
 bool exists(const std::string& path) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,8 @@ class setup_test_env {
 // Every entry below folder: relative path, then "d" for a folder or
 // "f:" and the bytes for a file, one line each, in name order.
 std::string snapshot(const std::string& folder);
+// The relative paths of every entry below folder.
+std::set<std::string> tree_paths(const std::string& folder);
 bool exists(const std::string& path);
 std::string read_text(const std::string& path);
 void write_text(const std::string& path, std::string_view text, unsigned mode = 0644);

@@ -180,6 +180,7 @@ TEST_F(SetupWizard, PagesCaptionsAndChoices) {
 TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
     ASSERT_TRUE(exists(built_distribution)) << "build the target 'distribution' first";
     std::string before = snapshot(env.home());
+    std::set<std::string> before_paths = tree_paths(env.home());
     make_folder(env.home() + "/Programs");
     install_through_wizard(built_distribution, env.home() + "/Programs", true);
     ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
@@ -233,6 +234,32 @@ TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
     EXPECT_EQ(values.find("inst_dir")->text(), inst + "/");
     EXPECT_EQ(values.find("icon_dir")->text(), env.applications() + "/VELT Orvane");
     EXPECT_EQ(values.find("desktop_icon")->text(), entries.back());
+
+    // Outside the installation folder exactly these appeared in the home.
+    std::set<std::string> appeared;
+    for (const std::string& path : tree_paths(env.home())) {
+        if (!before_paths.count(path) && path.rfind("Programs", 0) != 0) appeared.insert(path);
+    }
+    EXPECT_EQ(appeared, (std::set<std::string>{
+                            ".config/VELT", ".config/VELT/registry", ".config/VELT/registry/HKCR",
+                            ".config/VELT/registry/HKLM",
+                            ".local/share/applications/Create ToC with Orvane 1.0b.desktop",
+                            ".local/share/applications/VELT Orvane",
+                            ".local/share/applications/VELT Orvane/Help.desktop",
+                            ".local/share/applications/VELT Orvane/Uninstall.desktop",
+                            ".local/share/applications/VELT Orvane/VELT Orvane 1.0b.desktop",
+                            "Desktop/VELT Orvane 1.0b.desktop"}));
+    vthash uninstall;
+    uninstall.set(vtval("DisplayName"), vtval(""));
+    uninstall.set(vtval("UninstallString"), vtval(""));
+    ASSERT_TRUE(store.read_values(reg_root::hklm, setup_text::uninstall_key, uninstall));
+    EXPECT_EQ(uninstall.find("DisplayName")->text(), "Orvane 1.0b");
+    EXPECT_EQ(uninstall.find("UninstallString")->text(), inst + "/remove");
+    vthash command;
+    command.set(vtval(""), vtval(""));
+    ASSERT_TRUE(store.read_values(
+        reg_root::hkcr, "text/html\\shell\\Create ToC with Orvane 1.0b\\command", command));
+    EXPECT_EQ(command.find("")->text(), inst + "/vorn1 %f");
 
     // The context-menu entry starts the installed program with the page.
     std::vector<std::string> args;
