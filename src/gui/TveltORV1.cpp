@@ -28,11 +28,12 @@
 #include "gui/gui_text.h"
 #include "gui/help_context.h"
 #include "gui/instance_lock.h"
-#include "gui/link_label.h"
+#include "gui/path_choosers.h"
 #include "gui/project_editor.h"
 #include "gui/project_form.h"
 #include "gui/screen_centre.h"
 #include "gui/source_list_editor.h"
+#include "gui/template_commands.h"
 #include "gui/user_settings.h"
 
 namespace {
@@ -66,6 +67,10 @@ TveltORV1::TveltORV1(const program_paths& paths, dialogs& owner_dialogs, shell_l
                                              [this](const QString& text) { set_status(text); });
     about_box_ = std::make_unique<TAboutBox>(paths_.icon_file, this);
     description_box_ = std::make_unique<TDescriptionBox>(this);
+    choosers_ = std::make_unique<path_choosers>(form_->controls(), chooser_);
+    templates_ = std::make_unique<template_commands>(form_->controls(), catalogue_, *editor_,
+                                                     paths_.data_folder, dialogs_, shell_,
+                                                     *description_box_);
 
     if (!load_catalogue()) {
         terminating_ = true;
@@ -241,12 +246,6 @@ void TveltORV1::connectControls() {
     connect(c.multiple, &QRadioButton::clicked, this, relayout);
     connect(c.overwrite, &QCheckBox::clicked, this,
             [this] { editor_->apply_destination_enabling(); });
-    connect(c.source_select, &QPushButton::clicked, this, &TveltORV1::BitBtn6Click);
-    connect(c.destination_save, &QPushButton::clicked, this, &TveltORV1::BitBtn5Click);
-    connect(c.destination_select, &QPushButton::clicked, this, &TveltORV1::BitBtn8Click);
-    connect(c.edit_template, &QPushButton::clicked, this, &TveltORV1::BitBtn7Click);
-    connect(static_cast<link_label*>(c.template_description), &link_label::clicked, this,
-            &TveltORV1::Label3Click);
 }
 
 bool TveltORV1::event(QEvent* event) {

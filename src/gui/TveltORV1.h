@@ -25,7 +25,9 @@ class dialogs;
 class project_editor;
 class project_form;
 class shell_launcher;
+class path_choosers;
 class source_list_editor;
+class template_commands;
 
 class TveltORV1 : public QMainWindow {
     Q_OBJECT
@@ -58,11 +60,6 @@ class TveltORV1 : public QMainWindow {
     void About1Click();
     void WebSite1Click();
     void ContextHelp();
-    void BitBtn5Click();
-    void BitBtn6Click();
-    void BitBtn7Click();
-    void BitBtn8Click();
-    void Label3Click();
 
   protected:
     bool event(QEvent* event) override;
@@ -110,6 +107,8 @@ class TveltORV1 : public QMainWindow {
     std::unique_ptr<project_form> form_;
     std::unique_ptr<project_editor> editor_;
     std::unique_ptr<source_list_editor> sources_;
+    std::unique_ptr<path_choosers> choosers_;
+    std::unique_ptr<template_commands> templates_;
     std::unique_ptr<build_runner> runner_;
     std::unique_ptr<TAboutBox> about_box_;
     std::unique_ptr<TDescriptionBox> description_box_;

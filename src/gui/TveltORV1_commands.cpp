@@ -3,14 +3,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
 
-#include "core/vttext.h"
 #include "gui/TAboutBox.h"
-#include "gui/TDescriptionBox.h"
 #include "gui/TveltORV1.h"
 #include "gui/build_runner.h"
 #include "gui/dialogs.h"
@@ -219,54 +215,4 @@ void TveltORV1::About1Click() {
 
 void TveltORV1::WebSite1Click() {
     shell_.open(QStringLiteral("open"), k_web_site);
-}
-
-void TveltORV1::BitBtn6Click() {
-    QLineEdit* field = form_->controls().source_field;
-    chooser_.set_title(QStringLiteral("Open source file for building ToC"));
-    chooser_.set_filter(file_chooser::filter_list::html);
-    chooser_.set_default_suffix(QString());
-    chooser_.take_directory_from(field->text());
-    const QStringList chosen = chooser_.show_open(this, file_chooser::must_exist);
-    if (!chosen.isEmpty()) field->setText(chosen.front());
-}
-
-void TveltORV1::BitBtn8Click() {
-    const main_controls& c = form_->controls();
-    chooser_.set_title(QStringLiteral("Open or create file that will hold ToC"));
-    chooser_.set_filter(file_chooser::filter_list::html);
-    chooser_.set_default_suffix(QStringLiteral(".html"));
-    QString reference = c.destination_field->text();
-    if (reference.isEmpty() && c.source_list->count() > 0)
-        reference = c.source_list->item(0)->text();
-    chooser_.take_directory_from(reference);
-    const QStringList chosen = chooser_.show_open(this, file_chooser::none);
-    if (!chosen.isEmpty()) c.destination_field->setText(chosen.front());
-}
-
-void TveltORV1::BitBtn5Click() {
-    const main_controls& c = form_->controls();
-    chooser_.set_title(QStringLiteral("Save file with inserted ToC as"));
-    chooser_.set_filter(file_chooser::filter_list::html);
-    chooser_.set_default_suffix(QStringLiteral(".html"));
-    const QString destination = c.destination_field->text();
-    chooser_.take_directory_from(destination.isEmpty() ? c.source_field->text() : destination);
-    const QString chosen = chooser_.show_save(this);
-    if (!chosen.isEmpty()) c.destination_field->setText(chosen);
-}
-
-void TveltORV1::BitBtn7Click() {
-    const int index = editor_->selected_template();
-    if (index < 0) return;
-    const QString path = paths_.data_folder + qt_text(catalogue_.file(index));
-    if (!shell_.open(QStringLiteral("open"), path))
-        warn(QStringLiteral("Can't open template file: ") + path);
-}
-
-void TveltORV1::Label3Click() {
-    const int index = editor_->selected_template();
-    if (index < 0) return;
-    const vtstring text = vt_normalize_line_ends(catalogue_.description(index));
-    description_box_->set_description(qt_text(catalogue_.name(index)), qt_text(text.view()));
-    dialogs_.show_modal(*description_box_);
 }

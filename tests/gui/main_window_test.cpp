@@ -208,23 +208,57 @@ TEST_F(main_window, UnreadableCatalogueStopsTheStartAndWritesNoSettings) {
 }
 
 TEST_F(main_window, TemplateCommandsOpenTheFileAndShowTheDescription) {
-    TveltORV1& window = open_window();
-    window.BitBtn7Click();
+    open_window();
+    find<QPushButton>("BitBtn7")->click();
     EXPECT_EQ(shell_.opened, QStringList{"open " + paths_.data_folder + "list.html"});
     shell_.succeed = false;
     find<QComboBox>("ComboBox3")->setCurrentIndex(1);
-    window.BitBtn7Click();
+    find<QPushButton>("BitBtn7")->click();
     EXPECT_EQ(dialogs_.messages,
               QStringList{"Can't open template file: " + paths_.data_folder + "outline.html"});
 
     find<QComboBox>("ComboBox3")->setCurrentIndex(0);
     QTest::mouseClick(find<QWidget>("Label3"), Qt::LeftButton);
     find<QComboBox>("ComboBox3")->setCurrentIndex(1);
-    window.Label3Click();
+    QTest::mouseClick(find<QWidget>("Label3"), Qt::LeftButton);
     EXPECT_EQ(dialogs_.modal_titles, (QStringList{"Plain list", "Outline"}));
     // Line ends become CR LF; "&" stays a plain character.
     EXPECT_EQ(dialogs_.modal_texts,
               (QStringList{"Links one per line.\r\nSafe & simple.", "Numbered outline."}));
+}
+
+TEST_F(main_window, ChoosersFillTheFieldsFromTheirReferenceFolders) {
+    open_window();
+    dialogs_.files = {{"/w/src/page.html"}, {"/w/out/result.html"}, {}, {"/w/site/toc.html"}};
+    find<QPushButton>("BitBtn6")->click();
+    EXPECT_EQ(find<QLineEdit>("Edit2")->text(), "/w/src/page.html");
+    find<QCheckBox>("CheckBox2")->click();
+    find<QPushButton>("BitBtn5")->click();  // no destination yet: the source's folder
+    EXPECT_EQ(find<QLineEdit>("Edit1")->text(), "/w/out/result.html");
+    find<QPushButton>("BitBtn5")->click();  // cancelled: the field stays
+    EXPECT_EQ(find<QLineEdit>("Edit1")->text(), "/w/out/result.html");
+    find<QRadioButton>("RadioButton2")->click();
+    find<QLineEdit>("Edit1")->clear();
+    find<QListWidget>("ListView1")->addItem("/w/site/a.html");
+    find<QPushButton>("BitBtn8")->click();  // no destination: the first row's folder
+    EXPECT_EQ(find<QLineEdit>("Edit1")->text(), "/w/site/toc.html");
+
+    ASSERT_EQ(dialogs_.requests.size(), 4u);
+    const file_request& source = dialogs_.requests[0];
+    EXPECT_EQ(source.title, "Open source file for building ToC");
+    EXPECT_TRUE(source.must_exist);
+    EXPECT_EQ(source.default_suffix, "");
+    const file_request& save = dialogs_.requests[1];
+    EXPECT_EQ(save.title, "Save file with inserted ToC as");
+    EXPECT_TRUE(save.save);
+    EXPECT_EQ(save.directory, "/w/src");
+    EXPECT_EQ(save.default_suffix, ".html");
+    EXPECT_EQ(dialogs_.requests[2].directory, "/w/out");
+    const file_request& destination = dialogs_.requests[3];
+    EXPECT_EQ(destination.title, "Open or create file that will hold ToC");
+    EXPECT_FALSE(destination.must_exist);
+    EXPECT_FALSE(destination.save);
+    EXPECT_EQ(destination.directory, "/w/site");
 }
 
 TEST_F(main_window, DescriptionBoxWrapsWithinItsFixedSize) {
@@ -232,7 +266,7 @@ TEST_F(main_window, DescriptionBoxWrapsWithinItsFixedSize) {
     auto* box = window.findChild<QDialog*>(QStringLiteral("TDescriptionBox"));
     ASSERT_NE(box, nullptr);
     const QSize before = box->size();
-    window.Label3Click();
+    QTest::mouseClick(find<QWidget>("Label3"), Qt::LeftButton);
     auto* text = box->findChild<QLabel*>(QStringLiteral("Comments"));
     text->setText(QString(5000, u'x').replace(QStringLiteral("xxxxx"), QStringLiteral("word ")));
     box->show();
