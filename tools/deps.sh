@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev libclang-rt-14-dev
   xvfb xauth desktop-file-utils
 )
 
