@@ -54,7 +54,9 @@ void vtarr::insert(int32_t index, vtval value) {
     reset();
 }
 
-void vtarr::reset() { cursor_ = backward_ ? count() - 1 : 0; }
+void vtarr::reset() {
+    cursor_ = backward_ ? count() - 1 : 0;
+}
 
 bool vtarr::next(vtval& out) {
     if (cursor_ < 0 || cursor_ >= count()) return false;

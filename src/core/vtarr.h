@@ -10,7 +10,7 @@
 #include "core/vtval.h"
 
 class vtarr {
-public:
+  public:
     vtarr() = default;
     virtual ~vtarr() = default;
     vtarr(const vtarr&) = default;
@@ -51,7 +51,7 @@ public:
     const vtval& front() const { return values_.front(); }
     const vtval& back() const { return values_.back(); }
 
-private:
+  private:
     std::deque<vtval> values_;
     int64_t cursor_ = 0;
     bool backward_ = false;

@@ -26,7 +26,7 @@ struct vte_node {
 
 template <class T>
 class vte_tree {
-public:
+  public:
     struct unlinked {
         T* parent;
         T* next;
@@ -79,22 +79,32 @@ public:
     // Before `before` when given, else as the last child of parent when given,
     // else at the end of the top level.
     void insert(T* node, T* parent, T* before) {
-        if (before) link(node, before->parent, before);
-        else link(node, parent, nullptr);
+        if (before)
+            link(node, before->parent, before);
+        else
+            link(node, parent, nullptr);
     }
 
     // Detaches node with its subtree; the former neighbours are joined.
     unlinked unlink(T* node) {
         unlinked former{node->parent, node->next};
         T* parent = node->parent;
-        if (node->prev) node->prev->next = node->next;
-        else if (parent) parent->first_child = node->next;
-        else first_ = node->next;
-        if (node->next) node->next->prev = node->prev;
-        else if (parent) parent->last_child = node->prev;
-        else last_ = node->prev;
-        if (parent) --parent->child_count;
-        else --count_;
+        if (node->prev)
+            node->prev->next = node->next;
+        else if (parent)
+            parent->first_child = node->next;
+        else
+            first_ = node->next;
+        if (node->next)
+            node->next->prev = node->prev;
+        else if (parent)
+            parent->last_child = node->prev;
+        else
+            last_ = node->prev;
+        if (parent)
+            --parent->child_count;
+        else
+            --count_;
         node->parent = node->next = node->prev = nullptr;
         return former;
     }
@@ -102,7 +112,7 @@ public:
     // Number of nodes ever made (linked or not).
     size_t pool_size() const { return pool_.size(); }
 
-private:
+  private:
     // Links node under parent (top level when none) before `before` (at the
     // end when none).
     void link(T* node, T* parent, T* before) {
@@ -112,17 +122,23 @@ private:
         T*& tail = parent ? parent->last_child : last_;
         if (before) {
             node->prev = before->prev;
-            if (before->prev) before->prev->next = node;
-            else head = node;
+            if (before->prev)
+                before->prev->next = node;
+            else
+                head = node;
             before->prev = node;
         } else {
             node->prev = tail;
-            if (tail) tail->next = node;
-            else head = node;
+            if (tail)
+                tail->next = node;
+            else
+                head = node;
             tail = node;
         }
-        if (parent) ++parent->child_count;
-        else ++count_;
+        if (parent)
+            ++parent->child_count;
+        else
+            ++count_;
     }
 
     std::deque<T> pool_;

@@ -21,7 +21,9 @@ bool vthash::get(const vtval& key, vtval& out) const {
     return true;
 }
 
-bool vthash::contains(const vtval& key) const { return find(key.text()) != nullptr; }
+bool vthash::contains(const vtval& key) const {
+    return find(key.text()) != nullptr;
+}
 
 const vtval* vthash::find(std::string_view key) const {
     auto it = entries_.find(key);

@@ -13,7 +13,7 @@
 #include "core/vtval.h"
 
 class vthash {
-public:
+  public:
     struct entry {
         vtval key;
         vtval value;
@@ -39,7 +39,7 @@ public:
     auto begin() const { return entries_.begin(); }
     auto end() const { return entries_.end(); }
 
-private:
+  private:
     using map_type = std::map<std::string, entry, std::less<>>;
     map_type entries_;
     map_type::const_iterator listing_ = entries_.end();

@@ -5,18 +5,27 @@
 #include <new>
 
 namespace {
-int32_t grown_capacity(int32_t n) { return n + n / 16 + 2; }
+int32_t grown_capacity(int32_t n) {
+    return n + n / 16 + 2;
+}
 }  // namespace
 
 vtstring::vtstring(const char* text) : vtstring(std::string_view(text ? text : "")) {}
 
-vtstring::vtstring(const char* bytes, int32_t n) : vtstring(std::string_view(bytes, n > 0 ? n : 0)) {}
+vtstring::vtstring(const char* bytes, int32_t n)
+    : vtstring(std::string_view(bytes, n > 0 ? n : 0)) {}
 
-vtstring::vtstring(std::string_view bytes) { assign(bytes); }
+vtstring::vtstring(std::string_view bytes) {
+    assign(bytes);
+}
 
-vtstring::vtstring(const vtstring& other) { assign(other.view()); }
+vtstring::vtstring(const vtstring& other) {
+    assign(other.view());
+}
 
-vtstring::vtstring(vtstring&& other) noexcept { take(other); }
+vtstring::vtstring(vtstring&& other) noexcept {
+    take(other);
+}
 
 vtstring& vtstring::operator=(const vtstring& other) {
     if (this != &other) assign(other.view());
@@ -33,7 +42,9 @@ vtstring& vtstring::operator=(std::string_view bytes) {
     return *this;
 }
 
-vtstring::~vtstring() { std::free(bytes_); }
+vtstring::~vtstring() {
+    std::free(bytes_);
+}
 
 void vtstring::grow_to(int32_t n) {
     int32_t cap = grown_capacity(n);
@@ -139,7 +150,9 @@ int32_t vtstring::find_last(std::string_view needle) const {
     return pos == std::string_view::npos ? -1 : static_cast<int32_t>(pos);
 }
 
-int32_t vtstring::find_last(char byte) const { return find_last(std::string_view(&byte, 1)); }
+int32_t vtstring::find_last(char byte) const {
+    return find_last(std::string_view(&byte, 1));
+}
 
 void vtstring::replace_byte(char old_byte, char new_byte) {
     for (int32_t i = 0; i < length_; ++i)
@@ -161,7 +174,8 @@ void vtstring::replace_all(std::string_view old_text, std::string_view new_text)
     // One pass into a buffer of the exact final length, which then replaces
     // the old storage.
     vtstring out;
-    out.reserve(static_cast<int32_t>(text.size() - count * old_text.size() + count * new_text.size()));
+    out.reserve(
+        static_cast<int32_t>(text.size() - count * old_text.size() + count * new_text.size()));
     size_t from = 0;
     for (size_t pos = text.find(old_text); pos != std::string_view::npos;
          pos = text.find(old_text, from)) {

@@ -11,7 +11,7 @@
 #include <string_view>
 
 class vtstring {
-public:
+  public:
     vtstring() = default;
     vtstring(const char* text);  // NOLINT: C text converts implicitly
     vtstring(const char* bytes, int32_t n);
@@ -81,7 +81,7 @@ public:
     bool operator==(std::string_view other) const { return view() == other; }
     bool operator==(const char* other) const { return view() == std::string_view(other); }
 
-private:
+  private:
     void grow_to(int32_t n);
 
     int32_t capacity_ = 0;
@@ -96,4 +96,6 @@ int vt_compare(std::string_view a, std::string_view b);
 // upper case, compared up to the first zero byte.
 int vt_compare_nocase(std::string_view a, std::string_view b);
 // ASCII lower-casing of one byte.
-inline char vt_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char vt_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}

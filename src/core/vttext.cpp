@@ -1,15 +1,17 @@
 #include "core/vttext.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 #include <string>
 
 #include "core/vtarr.h"
 
 namespace {
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 }  // namespace
 
 int32_t vt_read_decimal(std::string_view text) {
@@ -38,10 +40,14 @@ uint32_t vt_read_hex(std::string_view text) {
     uint32_t value = 0;
     for (char c : text) {
         uint32_t digit;
-        if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
-        else if (c >= 'a' && c <= 'f') digit = static_cast<uint32_t>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F') digit = static_cast<uint32_t>(c - 'A' + 10);
-        else return 0;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<uint32_t>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            digit = static_cast<uint32_t>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            digit = static_cast<uint32_t>(c - 'A' + 10);
+        else
+            return 0;
         value = value * 16u + digit;
     }
     return value;

@@ -66,35 +66,49 @@ const vtstring& vtval::to_text() const {
 
 int32_t vtval::to_integer() const {
     switch (type_) {
-        case VT_STRING: return vt_read_decimal(text_.view());
-        case VT_BOOL: return scalar_.b ? 1 : 0;
-        case VT_INT: return scalar_.i;
+        case VT_STRING:
+            return vt_read_decimal(text_.view());
+        case VT_BOOL:
+            return scalar_.b ? 1 : 0;
+        case VT_INT:
+            return scalar_.i;
         case VT_REAL: {
             double r = std::trunc(scalar_.r);
             if (!(r > -2147483649.0 && r < 2147483648.0)) return 0;
             return static_cast<int32_t>(r);
         }
-        default: return static_cast<int32_t>(scalar_.h);
+        default:
+            return static_cast<int32_t>(scalar_.h);
     }
 }
 
 bool vtval::to_boolean() const {
     switch (type_) {
-        case VT_STRING: return vt_read_decimal(text_.view()) != 0;
-        case VT_BOOL: return scalar_.b;
-        case VT_INT: return scalar_.i != 0;
-        case VT_REAL: return scalar_.r != 0.0;
-        default: return scalar_.h != 0;
+        case VT_STRING:
+            return vt_read_decimal(text_.view()) != 0;
+        case VT_BOOL:
+            return scalar_.b;
+        case VT_INT:
+            return scalar_.i != 0;
+        case VT_REAL:
+            return scalar_.r != 0.0;
+        default:
+            return scalar_.h != 0;
     }
 }
 
 double vtval::to_real() const {
     switch (type_) {
-        case VT_STRING: return vt_read_real(text_.view());
-        case VT_BOOL: return scalar_.b ? 1.0 : 0.0;
-        case VT_INT: return scalar_.i;
-        case VT_REAL: return scalar_.r;
-        default: return static_cast<int32_t>(scalar_.h);
+        case VT_STRING:
+            return vt_read_real(text_.view());
+        case VT_BOOL:
+            return scalar_.b ? 1.0 : 0.0;
+        case VT_INT:
+            return scalar_.i;
+        case VT_REAL:
+            return scalar_.r;
+        default:
+            return static_cast<int32_t>(scalar_.h);
     }
 }
 
@@ -153,8 +167,10 @@ int32_t int_operand(const vtval& v) {
     switch (v.type()) {
         case VT_STRING:
         case VT_BOOL:
-        case VT_INT: return v.to_integer();
-        default: return 0;
+        case VT_INT:
+            return v.to_integer();
+        default:
+            return 0;
     }
 }
 
@@ -163,13 +179,17 @@ double real_operand(const vtval& v) {
         case VT_STRING:
         case VT_BOOL:
         case VT_INT:
-        case VT_REAL: return v.to_real();
-        default: return 0.0;
+        case VT_REAL:
+            return v.to_real();
+        default:
+            return 0.0;
     }
 }
 
 // 32-bit arithmetic wraps around instead of overflowing.
-int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+int32_t wrap(int64_t v) {
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
 
 }  // namespace
 
@@ -185,7 +205,8 @@ vtval& vtval::add(const vtval& other) {
             *this = make_real(sum);
             break;
         }
-        case arith::none: break;
+        case arith::none:
+            break;
     }
     return *this;
 }
@@ -204,8 +225,10 @@ vtval vtval::multiply(const vtval& other) const {
     switch (arith_of(*this, other)) {
         case arith::integer:
             return vtval(wrap(static_cast<int64_t>(int_operand(*this)) * int_operand(other)));
-        case arith::real: return make_real(real_operand(*this) * real_operand(other));
-        case arith::none: break;
+        case arith::real:
+            return make_real(real_operand(*this) * real_operand(other));
+        case arith::none:
+            break;
     }
     return vtval();
 }
@@ -222,18 +245,24 @@ vtval vtval::divide(const vtval& other) const {
             if (d == 0.0) return make_real(0.0);
             return make_real(real_operand(*this) / d);
         }
-        case arith::none: break;
+        case arith::none:
+            break;
     }
     return vtval();
 }
 
 vtval vtval::less(const vtval& other) const {
     switch (arith_of(*this, other)) {
-        case arith::integer: return make_bool(int_operand(*this) < int_operand(other));
-        case arith::real: return make_bool(real_operand(*this) < real_operand(other));
-        case arith::none: break;
+        case arith::integer:
+            return make_bool(int_operand(*this) < int_operand(other));
+        case arith::real:
+            return make_bool(real_operand(*this) < real_operand(other));
+        case arith::none:
+            break;
     }
     return vtval();
 }
 
-int vt_compare_values(const vtval& a, const vtval& b) { return vt_compare(a.text(), b.text()); }
+int vt_compare_values(const vtval& a, const vtval& b) {
+    return vt_compare(a.text(), b.text());
+}

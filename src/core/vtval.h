@@ -15,12 +15,12 @@
 enum vt_type : uint16_t { VT_STRING = 2, VT_BOOL = 5, VT_INT = 11, VT_REAL = 23 };
 
 class vtval {
-public:
+  public:
     vtval() = default;
     vtval(std::string_view text) : type_(VT_STRING), text_(text), cached_(true) {}  // NOLINT
     vtval(const char* text) : vtval(std::string_view(text ? text : "")) {}          // NOLINT
-    vtval(const vtstring& text) : vtval(text.view()) {}                              // NOLINT
-    vtval(int32_t number) : type_(VT_INT) { scalar_.i = number; }                    // NOLINT
+    vtval(const vtstring& text) : vtval(text.view()) {}                             // NOLINT
+    vtval(int32_t number) : type_(VT_INT) { scalar_.i = number; }                   // NOLINT
 
     static vtval make_bool(bool flag);
     static vtval make_real(double number);
@@ -52,7 +52,7 @@ public:
     vtval divide(const vtval& other) const;
     vtval less(const vtval& other) const;
 
-private:
+  private:
     uint16_t type_ = VT_INT;
     union {
         bool b;

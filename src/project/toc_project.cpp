@@ -7,7 +7,7 @@ namespace {
 // The single-valued settings with their keys and defaults, in file order.
 struct field_def {
     const char* key;
-    vtval toc_project::* field;
+    vtval toc_project::*field;
     vtval fallback;
 };
 
@@ -30,7 +30,9 @@ const field_def (&fields())[11] {
 
 }  // namespace
 
-toc_project::toc_project() { reset(); }
+toc_project::toc_project() {
+    reset();
+}
 
 void toc_project::reset() {
     for (const field_def& f : fields()) this->*f.field = f.fallback;
@@ -64,8 +66,10 @@ int toc_project::load(std::string_view file_name) {
     }
     for (const field_def& f : fields()) {
         vtval value;
-        if (settings.get_first(f.key, value) && !value.text().empty()) this->*f.field = value;
-        else this->*f.field = f.fallback;
+        if (settings.get_first(f.key, value) && !value.text().empty())
+            this->*f.field = value;
+        else
+            this->*f.field = f.fallback;
     }
     source.clear();
     if (const vtarr* sources = settings.get_all("source"))

@@ -12,7 +12,7 @@
 #include "core/vtval.h"
 
 class toc_project {
-public:
+  public:
     toc_project();
 
     // Back to the defaults of a new project (normalised, error kept).

@@ -28,8 +28,10 @@ const vtarr* vthash_array::get_all(std::string_view key) const {
 
 void vthash_array::set_list(std::string_view key, const vtarr& values) {
     auto it = entries_.find(key);
-    if (it == entries_.end()) entries_.emplace(std::string(key), vthash_arrays_entry{vtval(key), values});
-    else it->second.values = values;
+    if (it == entries_.end())
+        entries_.emplace(std::string(key), vthash_arrays_entry{vtval(key), values});
+    else
+        it->second.values = values;
 }
 
 namespace {
@@ -38,10 +40,18 @@ void append_escaped(vtstring& out, std::string_view value) {
     for (char c : value) {
         unsigned char u = static_cast<unsigned char>(c);
         switch (c) {
-            case '"': out.append("&quot;"); break;
-            case '&': out.append("&amp;"); break;
-            case '<': out.append("&lt;"); break;
-            case '>': out.append("&gt;"); break;
+            case '"':
+                out.append("&quot;");
+                break;
+            case '&':
+                out.append("&amp;");
+                break;
+            case '<':
+                out.append("&lt;");
+                break;
+            case '>':
+                out.append("&gt;");
+                break;
             default:
                 if (u >= 0x80) {
                     char ref[8];

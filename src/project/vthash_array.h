@@ -18,7 +18,7 @@ struct vthash_arrays_entry {
 };
 
 class vthash_array {
-public:
+  public:
     // Appends a value to a key's list, creating the key when missing.
     void add(std::string_view key, const vtval& value);
     // Copies the key's first value into out and returns true; when the key is
@@ -48,6 +48,6 @@ public:
     auto begin() const { return entries_.begin(); }
     auto end() const { return entries_.end(); }
 
-private:
+  private:
     std::map<std::string, vthash_arrays_entry, std::less<>> entries_;
 };

@@ -19,12 +19,18 @@ struct build_progress {
 
     void report(int percent) const {
         if (callback && total != 0)
-            callback(static_cast<int>(static_cast<int64_t>(current / total * percent * weight + 0.5)) + base,
-                     context);
+            callback(
+                static_cast<int>(static_cast<int64_t>(current / total * percent * weight + 0.5)) +
+                    base,
+                context);
     }
     void phase_done() {
-        if (total != 0) base += static_cast<int32_t>(static_cast<int64_t>(current / total * 100 * weight + 0.5));
+        if (total != 0)
+            base +=
+                static_cast<int32_t>(static_cast<int64_t>(current / total * 100 * weight + 0.5));
     }
     // A progress_fn that reports through a build_progress given as context.
-    static void forward(int percent, void* self) { static_cast<build_progress*>(self)->report(percent); }
+    static void forward(int percent, void* self) {
+        static_cast<build_progress*>(self)->report(percent);
+    }
 };

@@ -51,7 +51,8 @@ bool read_destination(toc_project& project, xml_tree& tree, build_progress& scal
     vtfile_node info;
     bool exists = vtfile_info(project.destination.text(), info);
     vtstring error;
-    int r = read_html_file(project.destination.text(), tree, error, build_progress::forward, &scale);
+    int r =
+        read_html_file(project.destination.text(), tree, error, build_progress::forward, &scale);
     if (r != 0 && exists) {
         project.error_message = error;
         return false;
@@ -68,14 +69,16 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
     if (!validate(project, total)) return 1;
     toc_tree toc;
     toc_node* last = nullptr;
-    build_progress scale{total, 1.0, project.insert_local_toc.to_boolean() ? 0.9 : 0.8, 0, context, progress};
+    build_progress scale{total, 1.0,     project.insert_local_toc.to_boolean() ? 0.9 : 0.8,
+                         0,     context, progress};
     for (const vtval& s : project.source) {
         vtfile_node info;
         vtfile_info(s.text(), info);
         scale.current = info.size.to_real();
         toc_node* first_new = nullptr;
-        if (process_file(s.text(), s.text(), project.insert_local_toc.to_boolean(), project, toc, last,
-                         first_new, project.error_message, build_progress::forward, &scale) != 0)
+        if (process_file(s.text(), s.text(), project.insert_local_toc.to_boolean(), project, toc,
+                         last, first_new, project.error_message, build_progress::forward,
+                         &scale) != 0)
             return 2;
         scale.phase_done();
         vtstring link = link_path(project.destination.text(), s.text());
@@ -118,14 +121,15 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
 
 int build_project(toc_project& project, progress_fn progress, void* context) {
     if (project.single()) {
-        std::string_view source = project.source.empty() ? std::string_view() : project.source[0].text();
+        std::string_view source =
+            project.source.empty() ? std::string_view() : project.source[0].text();
         std::string_view output =
             project.is_dest_as_source.to_boolean() ? source : project.destination.text();
         toc_tree toc;
         toc_node* last = nullptr;
         toc_node* first_new = nullptr;
-        return process_file(source, output, true, project, toc, last, first_new, project.error_message,
-                            progress, context);
+        return process_file(source, output, true, project, toc, last, first_new,
+                            project.error_message, progress, context);
     }
     return build_multi(project, progress, context);
 }

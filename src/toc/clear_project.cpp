@@ -12,7 +12,8 @@ namespace {
 bool write_page(std::string_view path, const xml_tree& document, const pre_html_toc& markers,
                 vtstring& error) {
     vtstring out;
-    write_with_toc(document, {markers.toc_start_marker, markers.toc_end_marker, nullptr}, nullptr, out);
+    write_with_toc(document, {markers.toc_start_marker, markers.toc_end_marker, nullptr}, nullptr,
+                   out);
     if (vtfile_write_atomic(path, out.view())) return true;
     error = "Can't open file for writing: ";
     error.append(path);
@@ -45,7 +46,8 @@ int clear_file(std::string_view source_path, std::string_view output_path, toc_p
                progress_fn progress, void* context) {
     xml_tree document;
     document.add_leading_empty_node();
-    if (read_html_file(source_path, document, project.error_message, nullptr, nullptr) != 0) return 1;
+    if (read_html_file(source_path, document, project.error_message, nullptr, nullptr) != 0)
+        return 1;
     html_toc_rollback rollback;
     rollback.document = &document;
     rollback.range_from = project.range_from.to_integer();
@@ -63,7 +65,8 @@ int clear_file(std::string_view source_path, std::string_view output_path, toc_p
 
 int clear_project(toc_project& project, progress_fn progress, void* context) {
     if (project.single()) {
-        std::string_view source = project.source.empty() ? std::string_view() : project.source[0].text();
+        std::string_view source =
+            project.source.empty() ? std::string_view() : project.source[0].text();
         std::string_view output =
             project.is_dest_as_source.to_boolean() ? source : project.destination.text();
         return clear_file(source, output, project, progress, context);

@@ -17,16 +17,21 @@ int32_t toc_time_stamp() {
 
 namespace {
 
-bool is_text(const xml_node* n) { return n->kind == XK_TEXT || n->kind == XK_NONE; }
+bool is_text(const xml_node* n) {
+    return n->kind == XK_TEXT || n->kind == XK_NONE;
+}
 
 // A number exactly as a build puts it in front of a heading: "1.4.2. ".
 bool is_inserted_number(std::string_view s) {
     if (s.size() < 3 || s.back() != ' ' || s[s.size() - 2] != '.') return false;
     bool digit = false;
     for (char c : s.substr(0, s.size() - 1)) {
-        if (c >= '0' && c <= '9') digit = true;
-        else if (c == '.' && digit) digit = false;
-        else return false;
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c == '.' && digit)
+            digit = false;
+        else
+            return false;
     }
     return true;
 }
@@ -142,10 +147,13 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
         document->insert_first_child(start, heading);
         xml_node* close = document->make_text("</a>");
         xml_node* last = heading->last_child;
-        if (last->kind == XK_END && last->closed) document->insert_before(close, last);
-        else document->insert_after(close, last);
+        if (last->kind == XK_END && last->closed)
+            document->insert_before(close, last);
+        else
+            document->insert_after(close, last);
     }
-    if (process_numbering) document->insert_first_child(document->make_text(item->numbering.view()), heading);
+    if (process_numbering)
+        document->insert_first_child(document->make_text(item->numbering.view()), heading);
 
     item->text = std::move(text);
     item->link = "#";
@@ -168,7 +176,8 @@ void html_toc::handle_navigation(xml_node* comment) {
     vthash attrs;
     parse_tag(inside, name, &attrs, true, false, false);
     if (name == "velt_toc_nav_this") {
-        vtstring crumb = current_item ? breadcrumb(current_item, link_last_value(attrs)) : vtstring();
+        vtstring crumb =
+            current_item ? breadcrumb(current_item, link_last_value(attrs)) : vtstring();
         document->set_source(comment, crumb.view());
         comment->kind = XK_TEXT;
     } else if (name == "velt_toc_nav_next") {

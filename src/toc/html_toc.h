@@ -16,7 +16,7 @@
 #include "toc/toc_node.h"
 
 class html_toc : public pre_html_toc {
-public:
+  public:
     html_toc() = default;
 
     // 0 on success (3 would mean no memory; allocation failures throw here).
@@ -37,7 +37,7 @@ public:
     // unless set (SOURCE_DATE_EPOCH sets it for reproducible builds).
     int32_t time_stamp = 0;
 
-private:
+  private:
     xml_node* process_heading(xml_node* heading, int32_t level);
     xml_node* process_title_element(xml_node* title, bool jump);
     void handle_navigation(xml_node* comment);

@@ -38,8 +38,8 @@ void html_toc_rollback::clear_heading(xml_node* heading) {
         if (remove_anchors && !anchor && is_generated_anchor(d)) {
             d->source = {};
             anchor = d;
-        } else if (anchor && d->kind == XK_END && d->name == "a" && d->closed && d->parent == anchor &&
-                   !d->next) {
+        } else if (anchor && d->kind == XK_END && d->name == "a" && d->closed &&
+                   d->parent == anchor && !d->next) {
             d->source = {};
         } else if (process_numbering && (d->kind == XK_TEXT || d->kind == XK_NONE)) {
             strip_numbering(state, d, *document);

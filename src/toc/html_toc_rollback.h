@@ -10,12 +10,12 @@
 #include "toc/pre_html_toc.h"
 
 class html_toc_rollback : public pre_html_toc {
-public:
+  public:
     // Cleans document in place; 0 on success.
     int clear_document();
 
     bool remove_anchors = false;
 
-private:
+  private:
     void clear_heading(xml_node* heading);
 };

@@ -3,8 +3,12 @@
 #include "core/vtstring.h"
 
 namespace {
-bool is_white(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool is_number(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+bool is_white(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool is_number(char c) {
+    return (c >= '0' && c <= '9') || c == '.';
+}
 }  // namespace
 
 void strip_numbering(numbering_state& state, xml_node* node, xml_tree& document) {

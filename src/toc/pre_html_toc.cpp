@@ -13,7 +13,8 @@ const char placeholder_pattern[] = "<!--[ \t\r\n]*toc[ \t\r\n]*-->";
 // no pattern match at all.
 bool holds_toc(std::string_view s) {
     for (size_t i = 0; i + 3 <= s.size(); ++i)
-        if ((s[i] | 0x20) == 't' && (s[i + 1] | 0x20) == 'o' && (s[i + 2] | 0x20) == 'c') return true;
+        if ((s[i] | 0x20) == 't' && (s[i + 1] | 0x20) == 'o' && (s[i + 2] | 0x20) == 'c')
+            return true;
     return false;
 }
 
@@ -33,8 +34,10 @@ int32_t pre_html_toc::is_heading(std::string_view name) const {
 }
 
 void pre_html_toc::note_marker(xml_node* n) {
-    if (!toc_start_marker && n->source == toc_start_text) toc_start_marker = n;
-    else if (!toc_end_marker && n->source == toc_end_text) toc_end_marker = n;
+    if (!toc_start_marker && n->source == toc_start_text)
+        toc_start_marker = n;
+    else if (!toc_end_marker && n->source == toc_end_text)
+        toc_end_marker = n;
 }
 
 void pre_html_toc::scan_placement() {
@@ -43,11 +46,15 @@ void pre_html_toc::scan_placement() {
     if (!document) return;
     for (xml_node* n = document->first(); n; n = xml_tree::next(n)) {
         if (n->kind == XK_START) {
-            if (!first_heading && n->first_child && is_heading(n->name)) first_heading = n;
-            else if (!body_element && n->name == "body") body_element = n;
+            if (!first_heading && n->first_child && is_heading(n->name))
+                first_heading = n;
+            else if (!body_element && n->name == "body")
+                body_element = n;
         } else if (n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) {
-            if (!insertion_point && is_placeholder(n->source)) insertion_point = n;
-            else note_marker(n);
+            if (!insertion_point && is_placeholder(n->source))
+                insertion_point = n;
+            else
+                note_marker(n);
         }
     }
     if (insertion_point) return;

@@ -15,7 +15,7 @@ inline constexpr std::string_view toc_start_text = "<!--VELT_HTML_TOC_START-->";
 inline constexpr std::string_view toc_end_text = "<!--VELT_HTML_TOC_END-->";
 
 class pre_html_toc {
-public:
+  public:
     pre_html_toc() = default;
     virtual ~pre_html_toc() = default;
 
@@ -42,7 +42,7 @@ public:
     // element.
     bool after_subtree = false;
 
-protected:
+  protected:
     // Records n as a marker when it is the first of its kind.
     void note_marker(xml_node* n);
 };

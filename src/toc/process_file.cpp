@@ -30,7 +30,8 @@ int process_file(std::string_view source_path, std::string_view output_path, boo
     build_progress scale{1.0, 1.0, insert ? 0.38 : 0.7, 0, context, progress};
     xml_tree document;
     document.add_leading_empty_node();
-    if (read_html_file(source_path, document, error, build_progress::forward, &scale) != 0) return 1;
+    if (read_html_file(source_path, document, error, build_progress::forward, &scale) != 0)
+        return 1;
     scale.phase_done();
 
     toc.indent = project.indent.text();
@@ -62,9 +63,10 @@ int process_file(std::string_view source_path, std::string_view output_path, boo
     // old TOC included.
     vtstring out;
     if (with_toc)
-        write_with_toc(document, {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point,
-                        scan.after_subtree},
-                       &pieces, out);
+        write_with_toc(
+            document,
+            {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point, scan.after_subtree},
+            &pieces, out);
     else
         write_tree(document, out);
     if (!vtfile_write_atomic(output_path, out.view())) {

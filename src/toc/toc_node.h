@@ -14,6 +14,6 @@ struct toc_node : vte_node<toc_node> {
 };
 
 class toc_tree : public vte_tree<toc_node> {
-public:
+  public:
     vtstring indent;  // indentation unit for templates
 };

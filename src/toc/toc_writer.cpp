@@ -31,8 +31,8 @@ void write_with_toc(const xml_tree& document, const toc_placement& placement, co
     bool writing = true;
     bool seen_start = false;
     bool toc_pending = false;  // the insertion point fell inside the old TOC
-    const xml_node* point =
-        placement.after_subtree ? last_descendant(placement.insertion_point) : placement.insertion_point;
+    const xml_node* point = placement.after_subtree ? last_descendant(placement.insertion_point)
+                                                    : placement.insertion_point;
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         if (n == start && end) {
             seen_start = true;

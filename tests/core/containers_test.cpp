@@ -148,8 +148,10 @@ TEST(vte_tree, DeepTreeIsWalkedAndFreedWithoutRecursion) {
     tnode* parent = nullptr;
     for (int i = 0; i < 1000000; ++i) {
         tnode* n = t.make(i);
-        if (parent) t.append_child(n, parent);
-        else t.append_top(n);
+        if (parent)
+            t.append_child(n, parent);
+        else
+            t.append_top(n);
         parent = n;
     }
     int count = 0;

@@ -22,7 +22,8 @@ TEST(vthash_array, WritesKeysInByteOrderOneLinePerValue) {
     map.add("source", vtval("b.html"));
     map.add("source", vtval("a.html"));
     map.add("indent", vtval("  "));
-    EXPECT_EQ(map.serialize(), "<indent>  </indent>\r\n<source>b.html</source>\r\n<source>a.html</source>\r\n");
+    EXPECT_EQ(map.serialize(),
+              "<indent>  </indent>\r\n<source>b.html</source>\r\n<source>a.html</source>\r\n");
     EXPECT_EQ(vthash_array().serialize(), "");
 }
 
@@ -39,9 +40,10 @@ TEST(vthash_array, EscapesMarkupAndHighBytes) {
 TEST(vthash_array, ReadsOnlyElementsHoldingOneTextRun) {
     vthash_array map;
     vtstring error;
-    ASSERT_TRUE(map.parse("<destination></destination>\r\n<e/>\r\n<a><b>x</b></a>\r\n<c><!--n-->y</c>\r\n"
-                          "text outside\r\n<d><![CDATA[<raw &amp;>]]></d>\r\n<r>1</r><r>2</r>",
-                          error))
+    ASSERT_TRUE(
+        map.parse("<destination></destination>\r\n<e/>\r\n<a><b>x</b></a>\r\n<c><!--n-->y</c>\r\n"
+                  "text outside\r\n<d><![CDATA[<raw &amp;>]]></d>\r\n<r>1</r><r>2</r>",
+                  error))
         << error.str();
     EXPECT_FALSE(map.contains("destination"));
     EXPECT_FALSE(map.contains("e"));

@@ -43,8 +43,9 @@ TEST(toc_project, NewProjectSavesTwelveLinesAndLoadsBackEqual) {
 TEST(toc_project, SourceListsAndNormalisation) {
     temp_folder dir;
     toc_project p;
-    ASSERT_EQ(p.load(dir.write("m.txt", "<is_single>0</is_single><source>c</source><source>a</source>"
-                                        "<source>b</source><process_title>1</process_title>")),
+    ASSERT_EQ(p.load(dir.write("m.txt",
+                               "<is_single>0</is_single><source>c</source><source>a</source>"
+                               "<source>b</source><process_title>1</process_title>")),
               0);
     ASSERT_EQ(p.source.count(), 3);
     EXPECT_EQ(p.source[0].text(), "c");
@@ -57,9 +58,12 @@ TEST(toc_project, SourceListsAndNormalisation) {
     ASSERT_EQ(p.load(dir.write("s.txt", "<process_title>1</process_title>")), 0);
     EXPECT_FALSE(p.process_title.to_boolean());  // single-file: no page titles
 
-    ASSERT_EQ(p.load(dir.write("a.txt", "<named_anchor_attributes>class=\"x\"</named_anchor_attributes>")), 0);
+    ASSERT_EQ(p.load(dir.write("a.txt",
+                               "<named_anchor_attributes>class=\"x\"</named_anchor_attributes>")),
+              0);
     EXPECT_EQ(p.named_anchor_attributes.text(), " class=\"x\"");
-    ASSERT_EQ(p.load(dir.write("b.txt", "<named_anchor_attributes> id=y</named_anchor_attributes>")), 0);
+    ASSERT_EQ(
+        p.load(dir.write("b.txt", "<named_anchor_attributes> id=y</named_anchor_attributes>")), 0);
     EXPECT_EQ(p.named_anchor_attributes.text(), " id=y");
 
     ASSERT_EQ(p.load(dir.write("u.txt", "<colour>red</colour><range_to>x</range_to>")), 0);

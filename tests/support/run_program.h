@@ -17,7 +17,8 @@ struct program_result {
 // Runs program with args in folder cwd, with extra environment entries
 // ("NAME=value"), no standard input and no display.
 inline program_result run_program(const std::string& program, const std::vector<std::string>& args,
-                                  const std::string& cwd, const std::vector<std::string>& env = {}) {
+                                  const std::string& cwd,
+                                  const std::vector<std::string>& env = {}) {
     int out_pipe[2], err_pipe[2];
     if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
     pid_t pid = fork();
@@ -54,4 +55,6 @@ inline program_result run_program(const std::string& program, const std::vector<
     return r;
 }
 
-inline std::string vorn1_path() { return std::string(ORVANE_BUILD_DIR) + "/vorn1"; }
+inline std::string vorn1_path() {
+    return std::string(ORVANE_BUILD_DIR) + "/vorn1";
+}

@@ -11,7 +11,7 @@
 #include <string_view>
 
 class temp_folder {
-public:
+  public:
     temp_folder() {
         char pattern[] = "/tmp/orvane-test-XXXXXX";
         path_ = mkdtemp(pattern);
@@ -30,7 +30,6 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-private:
+  private:
     std::string path_;
 };
-

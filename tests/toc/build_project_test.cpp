@@ -12,16 +12,20 @@ namespace {
 
 struct recorder {
     std::vector<int> seen;
-    static void note(int percent, void* self) { static_cast<recorder*>(self)->seen.push_back(percent); }
+    static void note(int percent, void* self) {
+        static_cast<recorder*>(self)->seen.push_back(percent);
+    }
 };
 
-toc_project multi(const temp_folder& dir, std::initializer_list<std::string> sources, const std::string& dest) {
+toc_project multi(const temp_folder& dir, std::initializer_list<std::string> sources,
+                  const std::string& dest) {
     toc_project p;
     p.is_single = vtval(0);
     p.source.clear();
     for (const std::string& s : sources) p.source.push_back(vtval(dir.file(s)));
     p.destination = vtval(dir.file(dest));
-    p.template_file = vtval(dir.write("t.tpl", "[<!--#for var=\"item\"--><!--#echo var=\"text\"-->;<!--#endfor-->]"));
+    p.template_file = vtval(
+        dir.write("t.tpl", "[<!--#for var=\"item\"--><!--#echo var=\"text\"-->;<!--#endfor-->]"));
     p.process_numbering = vtval(0);
     return p;
 }
@@ -62,7 +66,8 @@ TEST(build_project, ProgressOfOneFileAndOfASite) {
     ASSERT_EQ(build_project(single, recorder::note, &r), 0);
     // Reading reports 0..100 scaled by 0.38, then 41, 82 and 100.
     ASSERT_GE(r.seen.size(), 4u);
-    EXPECT_EQ(std::vector<int>(r.seen.end() - 4, r.seen.end()), (std::vector<int>{38, 41, 82, 100}));
+    EXPECT_EQ(std::vector<int>(r.seen.end() - 4, r.seen.end()),
+              (std::vector<int>{38, 41, 82, 100}));
 
     dir.write("b.html", "");
     toc_project empty_sources = multi(dir, {"b.html"}, "index.html");

@@ -46,7 +46,8 @@ bool only_insertions(const std::string& input, const std::string& output) {
     auto inserted_at = [&](size_t o, size_t i) -> size_t {
         std::string_view rest(output.data() + o, output.size() - o);
         std::string_view in(input.data() + i, input.size() - i);
-        for (std::string_view form : {"<a name=\"velt_link_", "</a>", "<!--VELT_HTML_TOC_START-->"}) {
+        for (std::string_view form :
+             {"<a name=\"velt_link_", "</a>", "<!--VELT_HTML_TOC_START-->"}) {
             if (!rest.starts_with(form) || in.starts_with(form)) continue;
             if (form == "</a>") return 4;
             if (form[1] == 'a') return output.find('>', o) + 1 - o;
@@ -71,7 +72,7 @@ bool only_insertions(const std::string& input, const std::string& output) {
 }  // namespace
 
 class generated_pages : public testing::TestWithParam<unsigned> {
-protected:
+  protected:
     void SetUp() override { setenv("SOURCE_DATE_EPOCH", "1000000000", 1); }
 };
 

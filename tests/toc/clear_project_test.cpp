@@ -20,8 +20,9 @@ toc_project multi_project(const temp_folder& dir, std::initializer_list<std::str
     return p;
 }
 
-const char built[] = "<body><!--VELT_HTML_TOC_START-->old<!--VELT_HTML_TOC_END-->"
-                     "<h1><a name=\"velt_link_1_5\">A</a></h1></body>";
+const char built[] =
+    "<body><!--VELT_HTML_TOC_START-->old<!--VELT_HTML_TOC_END-->"
+    "<h1><a name=\"velt_link_1_5\">A</a></h1></body>";
 const char clean[] = "<body><h1>A</h1></body>";
 
 }  // namespace

@@ -26,13 +26,17 @@ std::string cleared(std::string_view html, bool numbering, int from = 1, int to 
 }  // namespace
 
 TEST(html_toc_rollback, RemovesAnchorAndNumber) {
-    EXPECT_EQ(cleared("<h2>2.1. <a name=\"velt_link_4_T\"> Intro</a></h2>", true), "<h2>  Intro</h2>");
-    EXPECT_EQ(cleared("<h2>2.1. <a name=\"velt_link_4_T\"> Intro</a></h2>", false), "<h2>2.1.  Intro</h2>");
+    EXPECT_EQ(cleared("<h2>2.1. <a name=\"velt_link_4_T\"> Intro</a></h2>", true),
+              "<h2>  Intro</h2>");
+    EXPECT_EQ(cleared("<h2>2.1. <a name=\"velt_link_4_T\"> Intro</a></h2>", false),
+              "<h2>2.1.  Intro</h2>");
 }
 
 TEST(html_toc_rollback, OnlyGeneratedAnchorsInRange) {
-    EXPECT_EQ(cleared("<h1><a name=\"velt_link_x\">a</a></h1><h1><a name=\"Velt_link_x\">b</a></h1>", false),
-              "<h1>a</h1><h1><a name=\"Velt_link_x\">b</a></h1>");
+    EXPECT_EQ(
+        cleared("<h1><a name=\"velt_link_x\">a</a></h1><h1><a name=\"Velt_link_x\">b</a></h1>",
+                false),
+        "<h1>a</h1><h1><a name=\"Velt_link_x\">b</a></h1>");
     EXPECT_EQ(cleared("<h3><a name=\"velt_link_1_2\">c</a></h3>", false, 1, 2),
               "<h3><a name=\"velt_link_1_2\">c</a></h3>");
     // Only the first generated anchor of a heading goes.
@@ -47,7 +51,8 @@ TEST(html_toc_rollback, ClearedPageLosesTocBetweenMarkers) {
               "<body><p>y</p>");
     // Without numbering, clearing twice equals clearing once, and a page never
     // built keeps everything but the TOC.
-    std::string page = "<body><!--VELT_HTML_TOC_START-->x<!--VELT_HTML_TOC_END--><h1>1. <a name=a>a</a></h1>";
+    std::string page =
+        "<body><!--VELT_HTML_TOC_START-->x<!--VELT_HTML_TOC_END--><h1>1. <a name=a>a</a></h1>";
     std::string once = cleared(page, false);
     EXPECT_EQ(once, "<body><h1>1. <a name=a>a</a></h1>");
     EXPECT_EQ(cleared(once, false), once);

@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p) { return temp_folder::read_file(p.string()); }
+std::string slurp(const fs::path& p) {
+    return temp_folder::read_file(p.string());
+}
 
 std::vector<std::string> lines_of(const fs::path& p) {
     std::vector<std::string> lines;

@@ -61,8 +61,10 @@ TEST(html_toc, HeadingNamesAndRange) {
 }
 
 TEST(html_toc, AuthorAnchorIsReused) {
-    scanned s("<body><h1><a name=\"intro\">Intro</a></h1><h1><a name=\"\">x</a><a name=\"later\">y</a></h1>"
-              "<h1><a name=\"\">z</a></h1></body>");
+    scanned s(
+        "<body><h1><a name=\"intro\">Intro</a></h1><h1><a name=\"\">x</a><a "
+        "name=\"later\">y</a></h1>"
+        "<h1><a name=\"\">z</a></h1></body>");
     toc_node* first = s.toc.first();
     EXPECT_EQ(first->link, "#intro");
     EXPECT_EQ(first->next->link, "#later");
@@ -76,8 +78,8 @@ TEST(html_toc, AnchorAttributesAreCopiedVerbatim) {
 }
 
 TEST(html_toc, TitleCountsAsItemAndNestsHeadings) {
-    scanned s("<html><head><title>Guide</title></head><body><h1>One</h1><h2>Two</h2></body></html>", 1, 6,
-              false, true);
+    scanned s("<html><head><title>Guide</title></head><body><h1>One</h1><h2>Two</h2></body></html>",
+              1, 6, false, true);
     toc_node* title = s.toc.first();
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->heading_level, 0);
@@ -103,19 +105,26 @@ TEST(html_toc, SkippedLevelsNestUnderNearestSmallerLevel) {
 }
 
 TEST(html_toc, NumberingReplacesOldNumbers) {
-    scanned s("<body><h1>A</h1><h1>B</h1><h2>3. Old</h2><h3>  1.4.2.   Intro</h3>"
-              "<h3>12 Monkeys</h3><h3>Intro 2</h3><h3><b>3.</b> Bold</h3></body>",
-              1, 6, true);
+    scanned s(
+        "<body><h1>A</h1><h1>B</h1><h2>3. Old</h2><h3>  1.4.2.   Intro</h3>"
+        "<h3>12 Monkeys</h3><h3>Intro 2</h3><h3><b>3.</b> Bold</h3></body>",
+        1, 6, true);
     EXPECT_NE(s.out.find("<h2>2.1. <a name=\"velt_link_3_1000\"> Old</a></h2>"), std::string::npos);
-    EXPECT_NE(s.out.find("<h3>2.1.1. <a name=\"velt_link_4_1000\"> Intro</a></h3>"), std::string::npos);
-    EXPECT_NE(s.out.find("<h3>2.1.2. <a name=\"velt_link_5_1000\"> Monkeys</a></h3>"), std::string::npos);
-    EXPECT_NE(s.out.find("<h3>2.1.3. <a name=\"velt_link_6_1000\">Intro 2</a></h3>"), std::string::npos);
-    EXPECT_NE(s.out.find("<h3>2.1.4. <a name=\"velt_link_7_1000\"><b></b> Bold</a></h3>"), std::string::npos);
-    EXPECT_EQ(s.texts(), (std::vector<std::string>{"A", "B", " Old", " Intro", " Monkeys", "Intro 2", " Bold"}));
+    EXPECT_NE(s.out.find("<h3>2.1.1. <a name=\"velt_link_4_1000\"> Intro</a></h3>"),
+              std::string::npos);
+    EXPECT_NE(s.out.find("<h3>2.1.2. <a name=\"velt_link_5_1000\"> Monkeys</a></h3>"),
+              std::string::npos);
+    EXPECT_NE(s.out.find("<h3>2.1.3. <a name=\"velt_link_6_1000\">Intro 2</a></h3>"),
+              std::string::npos);
+    EXPECT_NE(s.out.find("<h3>2.1.4. <a name=\"velt_link_7_1000\"><b></b> Bold</a></h3>"),
+              std::string::npos);
+    EXPECT_EQ(s.texts(), (std::vector<std::string>{"A", "B", " Old", " Intro", " Monkeys",
+                                                   "Intro 2", " Bold"}));
     std::vector<std::string> numbers;
-    for (toc_node* n = s.toc.first(); n; n = toc_tree::next(n)) numbers.push_back(n->numbering.str());
-    EXPECT_EQ(numbers, (std::vector<std::string>{"1. ", "2. ", "2.1. ", "2.1.1. ", "2.1.2. ", "2.1.3. ",
-                                                 "2.1.4. "}));
+    for (toc_node* n = s.toc.first(); n; n = toc_tree::next(n))
+        numbers.push_back(n->numbering.str());
+    EXPECT_EQ(numbers, (std::vector<std::string>{"1. ", "2. ", "2.1. ", "2.1.1. ", "2.1.2. ",
+                                                 "2.1.3. ", "2.1.4. "}));
 }
 
 TEST(html_toc, RebuildingANumberedPageChangesNothing) {

@@ -38,31 +38,37 @@ std::string scan_pages(std::initializer_list<std::string_view> pages, bool title
 }  // namespace
 
 TEST(navigation, ThisNamesTheCurrentSection) {
-    EXPECT_EQ(scan_pages({"<body><h1>A</h1><h2>B</h2><!--#velt_toc_nav_this--></body>"}),
-              "<body><h1><a name=\"velt_link_1_9\">A</a></h1><h2><a name=\"velt_link_2_9\">B</a></h2>"
-              "<a href=\"#velt_link_1_9\">A</a> &gt; B</body>");
+    EXPECT_EQ(
+        scan_pages({"<body><h1>A</h1><h2>B</h2><!--#velt_toc_nav_this--></body>"}),
+        "<body><h1><a name=\"velt_link_1_9\">A</a></h1><h2><a name=\"velt_link_2_9\">B</a></h2>"
+        "<a href=\"#velt_link_1_9\">A</a> &gt; B</body>");
 }
 
 TEST(navigation, LinkLastMakesTheLastPartALink) {
-    EXPECT_EQ(scan_pages({"<body><h1>A</h1><!--#velt_toc_nav_this link_last=\"1\"--></body>"}),
-              "<body><h1><a name=\"velt_link_1_9\">A</a></h1><a href=\"#velt_link_1_9\">A</a></body>");
+    EXPECT_EQ(
+        scan_pages({"<body><h1>A</h1><!--#velt_toc_nav_this link_last=\"1\"--></body>"}),
+        "<body><h1><a name=\"velt_link_1_9\">A</a></h1><a href=\"#velt_link_1_9\">A</a></body>");
     // Without a value link_last is off.
     EXPECT_EQ(scan_pages({"<body><h1>A</h1><!--#velt_toc_nav_this link_last--></body>"}),
               "<body><h1><a name=\"velt_link_1_9\">A</a></h1>A</body>");
 }
 
 TEST(navigation, NextIsFilledByTheNextHeadingForEveryWaitingComment) {
-    EXPECT_EQ(scan_pages({"<body><!--#velt_toc_nav_next--><!--#VELT_TOC_NAV_NEXT link_last=1--><h1>A</h1></body>"}),
-              "<body>A<a href=\"#velt_link_1_9\">A</a><h1><a name=\"velt_link_1_9\">A</a></h1></body>");
+    EXPECT_EQ(
+        scan_pages({"<body><!--#velt_toc_nav_next--><!--#VELT_TOC_NAV_NEXT "
+                    "link_last=1--><h1>A</h1></body>"}),
+        "<body>A<a href=\"#velt_link_1_9\">A</a><h1><a name=\"velt_link_1_9\">A</a></h1></body>");
     // A next comment with no heading after it writes nothing.
     EXPECT_EQ(scan_pages({"<body><h1>A</h1><!--#velt_toc_nav_next--></body>"}),
               "<body><h1><a name=\"velt_link_1_9\">A</a></h1></body>");
 }
 
 TEST(navigation, ParentUnderTopLevelItemIsEmpty) {
-    EXPECT_EQ(scan_pages({"<body><h1>A</h1><!--#velt_toc_nav_parent--><h2>B</h2><!--#velt_toc_nav_parent--></body>"},
+    EXPECT_EQ(scan_pages({"<body><h1>A</h1><!--#velt_toc_nav_parent--><h2>B</"
+                          "h2><!--#velt_toc_nav_parent--></body>"},
                          false, true),
-              "<body><h1>1. <a name=\"velt_link_1_9\">A</a></h1><h2>1.1. <a name=\"velt_link_2_9\">B</a></h2>"
+              "<body><h1>1. <a name=\"velt_link_1_9\">A</a></h1><h2>1.1. <a "
+              "name=\"velt_link_2_9\">B</a></h2>"
               "1. A</body>");
 }
 
@@ -71,18 +77,24 @@ TEST(navigation, CommentBeforeFirstHeadingNamesPreviousPageOrTitle) {
     EXPECT_EQ(scan_pages({"<body><!--#velt_toc_nav_this--><h1>A</h1></body>"}),
               "<body><h1><a name=\"velt_link_1_9\">A</a></h1></body>");
     // Second page: the last item of the first page, with its completed link.
-    EXPECT_EQ(scan_pages({"<body><h1>A</h1></body>", "<body><!--#velt_toc_nav_this link_last=1--><h2>B</h2></body>"}),
-              "<body><a href=\"p1.html#velt_link_1_9\">A</a><h2><a name=\"velt_link_1_9\">B</a></h2></body>");
+    EXPECT_EQ(scan_pages({"<body><h1>A</h1></body>",
+                          "<body><!--#velt_toc_nav_this link_last=1--><h2>B</h2></body>"}),
+              "<body><a href=\"p1.html#velt_link_1_9\">A</a><h2><a "
+              "name=\"velt_link_1_9\">B</a></h2></body>");
     // With titles: the page's own title item, whose link is still empty.
-    EXPECT_EQ(scan_pages({"<title>T</title><body><!--#velt_toc_nav_this link_last=1--><h1>A</h1></body>"}, true),
-              "<title>T</title><body><a href=\"\">T</a><h1><a name=\"velt_link_2_9\">A</a></h1></body>");
+    EXPECT_EQ(
+        scan_pages({"<title>T</title><body><!--#velt_toc_nav_this link_last=1--><h1>A</h1></body>"},
+                   true),
+        "<title>T</title><body><a href=\"\">T</a><h1><a name=\"velt_link_2_9\">A</a></h1></body>");
 }
 
 TEST(navigation, CommentsOutsideTheScanAreLeftAlone) {
     // Before the placeholder, inside a heading, and without '#'.
     std::string page =
-        "<!--#velt_toc_nav_this--><!-- toc --><h1>A<!--#velt_toc_nav_this--></h1><!--velt_toc_nav_this-->";
+        "<!--#velt_toc_nav_this--><!-- toc "
+        "--><h1>A<!--#velt_toc_nav_this--></h1><!--velt_toc_nav_this-->";
     EXPECT_EQ(scan_pages({page}),
-              "<!--#velt_toc_nav_this--><!-- toc --><h1><a name=\"velt_link_1_9\">A<!--#velt_toc_nav_this-->"
+              "<!--#velt_toc_nav_this--><!-- toc --><h1><a "
+              "name=\"velt_link_1_9\">A<!--#velt_toc_nav_this-->"
               "</a></h1><!--velt_toc_nav_this-->");
 }

@@ -18,8 +18,8 @@ std::string rebuilt(std::string_view html) {
     vtarr toc;
     toc.push_back(vtval("[TOC]"));
     vtstring out;
-    write_with_toc(doc, {p.toc_start_marker, p.toc_end_marker, p.insertion_point, p.after_subtree}, &toc,
-                   out);
+    write_with_toc(doc, {p.toc_start_marker, p.toc_end_marker, p.insertion_point, p.after_subtree},
+                   &toc, out);
     return out.str();
 }
 
@@ -39,7 +39,8 @@ TEST(pre_html_toc, PlaceholderForms) {
 TEST(pre_html_toc, TocGoesAfterFirstPlaceholderElseBodyElseBeforeHeading) {
     EXPECT_EQ(rebuilt("<body><p>x</p><!-- toc --><!--toc--></body>"),
               "<body><p>x</p><!-- toc -->[TOC]<!--toc--></body>");
-    EXPECT_EQ(rebuilt("<html><body class=a><h1>x</h1></body>"), "<html><body class=a>[TOC]<h1>x</h1></body>");
+    EXPECT_EQ(rebuilt("<html><body class=a><h1>x</h1></body>"),
+              "<html><body class=a>[TOC]<h1>x</h1></body>");
     EXPECT_EQ(rebuilt("<p>intro</p><h1>x</h1>"), "<p>intro</p>[TOC]<h1>x</h1>");
     EXPECT_EQ(rebuilt("<h1>x</h1>"), "[TOC]<h1>x</h1>");
     EXPECT_EQ(rebuilt("<p>no headings</p>"), "[TOC]<p>no headings</p>");
@@ -49,7 +50,8 @@ TEST(pre_html_toc, NestedFirstHeadingClimbsToElementWithPreviousSibling) {
     EXPECT_EQ(rebuilt("<p>a</p><table><tr><td><h2>x</h2></td></tr></table>"),
               "<p>a</p>[TOC]<table><tr><td><h2>x</h2></td></tr></table>");
     // A heading with no node after it at all does not count.
-    EXPECT_EQ(rebuilt("<p>a</p><div><h2>x</h2></div><h1>"), "<p>a</p>[TOC]<div><h2>x</h2></div><h1>");
+    EXPECT_EQ(rebuilt("<p>a</p><div><h2>x</h2></div><h1>"),
+              "<p>a</p>[TOC]<div><h2>x</h2></div><h1>");
 }
 
 TEST(pre_html_toc, OldTocIsReplaced) {
@@ -64,15 +66,18 @@ TEST(pre_html_toc, IncompleteOrMisplacedMarkers) {
     // Only an end marker: it alone is left out.
     EXPECT_EQ(rebuilt("<body>old<!--VELT_HTML_TOC_END--></body>"), "<body>[TOC]old</body>");
     // Markers with blanks inside are ordinary comments.
-    EXPECT_EQ(rebuilt("<body><!-- VELT_HTML_TOC_START -->"), "<body>[TOC]<!-- VELT_HTML_TOC_START -->");
+    EXPECT_EQ(rebuilt("<body><!-- VELT_HTML_TOC_START -->"),
+              "<body>[TOC]<!-- VELT_HTML_TOC_START -->");
     // Of two old TOCs only the first is removed.
     EXPECT_EQ(rebuilt("<body>" + old_toc + old_toc), "<body>[TOC]" + old_toc);
 }
 
 TEST(pre_html_toc, EndMarkerBeforeStartMarkerRemovesNothing) {
-    std::string page = "<body><p>a</p><!--VELT_HTML_TOC_END--><p>keep me</p><!--VELT_HTML_TOC_START--><p>b</p>";
-    EXPECT_EQ(rebuilt(page), "<body>[TOC]<p>a</p><!--VELT_HTML_TOC_END--><p>keep me</p>"
-                             "<!--VELT_HTML_TOC_START--><p>b</p>");
+    std::string page =
+        "<body><p>a</p><!--VELT_HTML_TOC_END--><p>keep me</p><!--VELT_HTML_TOC_START--><p>b</p>";
+    EXPECT_EQ(rebuilt(page),
+              "<body>[TOC]<p>a</p><!--VELT_HTML_TOC_END--><p>keep me</p>"
+              "<!--VELT_HTML_TOC_START--><p>b</p>");
 }
 
 TEST(pre_html_toc, TocNeverVanishesWhenInsertionPointIsInsideOldToc) {

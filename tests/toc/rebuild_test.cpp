@@ -16,14 +16,17 @@ namespace {
 
 const std::vector<std::string> epoch{"SOURCE_DATE_EPOCH=1000000000"};
 
-fs::path golden_input(const std::string& name) { return fs::path(ORVANE_TEST_DATA) / "golden" / name / "input"; }
+fs::path golden_input(const std::string& name) {
+    return fs::path(ORVANE_TEST_DATA) / "golden" / name / "input";
+}
 
 // Every file below root with its bytes.
 std::map<std::string, std::string> snapshot(const fs::path& root) {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(root))
         if (e.is_regular_file())
-            files[fs::relative(e.path(), root).string()] = temp_folder::read_file(e.path().string());
+            files[fs::relative(e.path(), root).string()] =
+                temp_folder::read_file(e.path().string());
     return files;
 }
 
@@ -33,9 +36,13 @@ TEST(rebuild, SecondBuildGivesTheSameFiles) {
     for (const char* name : {"single_in_place", "multi_titles_local_numbering", "multi_plain"}) {
         temp_folder work;
         fs::copy(golden_input(name), work.path(), fs::copy_options::recursive);
-        ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status, 0) << name;
+        ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status,
+                  0)
+            << name;
         auto first = snapshot(work.path());
-        ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status, 0) << name;
+        ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status,
+                  0)
+            << name;
         EXPECT_EQ(snapshot(work.path()), first) << name;
     }
 }
