@@ -3,6 +3,7 @@
 // plus the tool's own insertions.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "project/toc_project.h"
@@ -103,3 +104,26 @@ TEST_P(generated_pages, BuildThenClearGivesThePageBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(seeds, generated_pages, testing::Range(1u, 31u));
+
+// The same properties on real documentation pages.
+TEST(real_pages, BuildKeepsEveryByteAndClearingGivesThePageBack) {
+    setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
+    namespace fs = std::filesystem;
+    int pages = 0;
+    for (const auto& e : fs::directory_iterator(fs::path(ORVANE_TEST_DATA) / "html" / "real")) {
+        if (e.path().extension() != ".html") continue;
+        ++pages;
+        std::string input = temp_folder::read_file(e.path().string());
+        single_page_project plain(input, false);
+        std::string output = plain.build();
+        EXPECT_NE(output, input) << e.path();
+        EXPECT_TRUE(only_insertions(input, output)) << e.path();
+        EXPECT_EQ(plain.build(), output) << e.path();
+        EXPECT_EQ(plain.clear(), input) << e.path();
+
+        single_page_project numbered(input, true);
+        std::string first = numbered.build();
+        EXPECT_EQ(numbered.build(), first) << e.path();
+    }
+    EXPECT_GE(pages, 3);
+}
