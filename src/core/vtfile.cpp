@@ -81,16 +81,19 @@ int vtfile_open(std::string_view path, std::string_view mode) {
     std::string p = vtfile_path(path);
     if (p.empty()) return VTFILE_INVALID;
     open_mode m = parse_mode(mode);
-    int fd = ::open(p.c_str(), m.flags | O_CLOEXEC, 0666);
+    // Non-blocking only while opening: a named pipe without a writer would
+    // otherwise hold the program for ever.
+    int fd = ::open(p.c_str(), m.flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return VTFILE_INVALID;
-    if (!m.folders) {
-        // Only the empty mode opens folders (read-only opens would succeed).
-        struct stat st;
-        if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-            ::close(fd);
-            return VTFILE_INVALID;
-        }
+    struct stat st;
+    // Only the empty mode opens folders (read-only opens would succeed);
+    // pipes and sockets are never files.
+    if (fstat(fd, &st) != 0 || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) ||
+        (!m.folders && S_ISDIR(st.st_mode))) {
+        ::close(fd);
+        return VTFILE_INVALID;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (m.at_end) lseek(fd, 0, SEEK_END);
     return fd;
 }

@@ -2,6 +2,7 @@
 // at once, and files the user may not touch. Every file ends up either with
 // its old bytes or with its new bytes, and failures are reported.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -85,6 +86,28 @@ TEST(fault, WriteFailingMidwayLeavesFilesWholeAndIsReported) {
             EXPECT_TRUE(now == before);
         }
     }
+}
+
+TEST(fault, FullFileSystemLeavesThePageWholeAndIsReported) {
+    // A file system with room for the page but not for its new copy.
+    site s;
+    const std::string folder = s.file("small");
+    std::filesystem::create_directory(folder);
+    if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=96k") != 0)
+        GTEST_SKIP() << "cannot mount a file system here";
+    std::string page = "<body>";
+    while (page.size() < 60000) page += "<h2>Heading</h2><p>text text text</p>\n";
+    s.write("small/page.html", page);
+    s.write("small/project.txt",
+            "<is_single>1</is_single><is_dest_as_source>1</is_dest_as_source>"
+            "<source>page.html</source><template_file>none.tpl</template_file>");
+    const run_result r = run_vorn1(folder, {"-command", "project.txt"});
+    const snapshot now = s.files();
+    umount(folder.c_str());
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: Can't open file for writing: page.html");
+    EXPECT_TRUE(same_bytes(now.at("small/page.html"), page));
+    EXPECT_TRUE(temporary_files(now).empty());
 }
 
 TEST(fault, KilledBuildsLeaveOldOrNewBytesAndRecover) {

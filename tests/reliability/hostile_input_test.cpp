@@ -140,6 +140,23 @@ TEST(hostile_page, HundredThousandHeadingsAreNumberedInOrder) {
               std::string::npos);
 }
 
+TEST(hostile_page, NamedPipesAreRefusedNotWaitedFor) {
+    // A pipe without a writer as page, template or project would block for
+    // ever when opened.
+    site s;
+    ASSERT_EQ(mkfifo(s.file("pipe").c_str(), 0644), 0);
+    s.write("page.html", "<h1>x</h1>");
+    s.project({"pipe"}, true);
+    const run_options patience{.kill_after_us = 20000000};
+    EXPECT_EQ(build(s, patience).out, failure("Can't open source file: pipe"));
+    EXPECT_EQ(run_vorn1(s.path(), {"-command", "pipe"}, patience).out,
+              failure("Can't open file pipe"));
+    s.project({"page.html"}, true, "", "<template_file>pipe</template_file>");
+    const run_result r = build(s, patience);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(s.read("page.html"), "<h1><a name=\"velt_link_1_1000000000\">x</a></h1>");
+}
+
 TEST(hostile_template, ThousandNestedConditionsRun) {
     std::string tpl = "<!--#for var=\"item\"-->";
     for (int i = 0; i < 1000; ++i) tpl += "<!--#if var=\"level\"-->(";

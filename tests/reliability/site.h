@@ -153,12 +153,20 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    if (options.kill_after_us >= 0) {
-        usleep(static_cast<useconds_t>(options.kill_after_us));
-        kill(pid, SIGKILL);
-    }
     int status = 0;
-    waitpid(pid, &status, 0);
+    if (options.kill_after_us >= 0) {
+        // Poll so that a run that ends early is not waited for.
+        for (long waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 200) {
+            if (waited >= options.kill_after_us) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                break;
+            }
+            usleep(200);
+        }
+    } else {
+        waitpid(pid, &status, 0);
+    }
     run_result r;
     r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = read_bytes(out_name);
