@@ -165,3 +165,32 @@ TEST(html_toc, ItemsOfSeveralFilesShareOneTree) {
     EXPECT_EQ(toc.first()->first_child->text, "Two");
     EXPECT_EQ(toc.first()->first_child->link, "#velt_link_1_7");  // counters restart per file
 }
+
+TEST(html_toc, TensOfThousandsOfHeadingsNestAndNumberConsistently) {
+    std::string page = "<body>";
+    unsigned seed = 7;
+    for (int i = 0; i < 30000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        int level = 1 + static_cast<int>((seed >> 16) % 6);
+        page += "<h" + std::to_string(level) + ">t" + std::to_string(i) + "</h" +
+                std::to_string(level) + ">";
+    }
+    scanned s(page, 1, 6, true);
+    int items = 0;
+    for (toc_node* n = s.toc.first(); n; n = toc_tree::next(n)) {
+        ++items;
+        // An item nests under a smaller level; an earlier sibling is never of a
+        // smaller level (the item would have gone under it).
+        if (n->parent) EXPECT_LT(n->parent->heading_level, n->heading_level);
+        if (n->prev) EXPECT_GE(n->prev->heading_level, n->heading_level);
+        // Its number is its position among its siblings, after its parent's.
+        int position = 1;
+        for (toc_node* p = n->prev; p; p = p->prev) ++position;
+        std::string expected =
+            (n->parent ? n->parent->numbering.str().substr(0, n->parent->numbering.length() - 1)
+                       : std::string()) +
+            std::to_string(position) + ". ";
+        ASSERT_EQ(n->numbering.str(), expected);
+    }
+    EXPECT_EQ(items, 30000);
+}
