@@ -90,6 +90,15 @@ TEST(vthash_array, MissingUnreadableAndOversizedFiles) {
     EXPECT_EQ(map.count(), 0);
 }
 
+TEST(vthash_array, ReadErrorIsNotTakenForTheEndOfTheFile) {
+    // /proc/self/mem opens, but reading its first bytes fails.
+    vthash_array map;
+    vtstring error;
+    EXPECT_FALSE(map.read("/proc/self/mem", error));
+    EXPECT_EQ(error, "Can't open file /proc/self/mem");
+    EXPECT_EQ(map.count(), 0);
+}
+
 TEST(vthash_array, WhatIsWrittenReadsBackEqual) {
     std::mt19937 random(12345);
     const std::string alphabet = std::string("ab &<>\"';\r\n\t#0123456789") + "\x80\xe9\xff";
