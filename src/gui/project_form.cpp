@@ -97,7 +97,6 @@ void project_form::build_sources_group(QWidget* page) {
     auto* list = controls_.source_list = named(new QListWidget(group), "ListView1");
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setToolTip(QString());
     controls_.add_files = named(new QPushButton(QStringLiteral("Add Files    "), group), "BitBtn1");
     controls_.delete_files =
         named(new QPushButton(QStringLiteral("Delete Files"), group), "BitBtn2");
