@@ -79,7 +79,9 @@ bool atomic_file::open(std::string_view path) {
         if (S_ISDIR(st.st_mode) || access(target_.c_str(), W_OK) != 0) return false;
         if (!S_ISREG(st.st_mode)) {
             // A device or a pipe: there is no file to lose, write straight in.
-            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            // A pipe nobody reads fails at once instead of blocking for ever.
+            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+            if (fd_ >= 0) fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
             return fd_ >= 0;
         }
         if (mode_ < 0) mode_ = static_cast<int>(st.st_mode & 07777);

@@ -141,8 +141,8 @@ TEST(hostile_page, HundredThousandHeadingsAreNumberedInOrder) {
 }
 
 TEST(hostile_page, NamedPipesAreRefusedNotWaitedFor) {
-    // A pipe without a writer as page, template or project would block for
-    // ever when opened.
+    // A pipe without a writer as page, template or project, or without a
+    // reader as the page written, would block for ever when opened.
     site s;
     ASSERT_EQ(mkfifo(s.file("pipe").c_str(), 0644), 0);
     s.write("page.html", "<h1>x</h1>");
@@ -151,6 +151,9 @@ TEST(hostile_page, NamedPipesAreRefusedNotWaitedFor) {
     EXPECT_EQ(build(s, patience).out, failure("Can't open source file: pipe"));
     EXPECT_EQ(run_vorn1(s.path(), {"-command", "pipe"}, patience).out,
               failure("Can't open file pipe"));
+    s.write("project.txt", "<is_single>1</is_single><is_dest_as_source>0</is_dest_as_source><destination>pipe"
+                           "</destination><source>page.html</source><template_file>toc.tpl</template_file>");
+    EXPECT_EQ(build(s, patience).out, failure("Can't open file for writing: pipe"));
     s.project({"page.html"}, true, "", "<template_file>pipe</template_file>");
     const run_result r = build(s, patience);
     EXPECT_EQ(r.exit_code, 0);
