@@ -151,8 +151,9 @@ TEST(hostile_page, NamedPipesAreRefusedNotWaitedFor) {
     EXPECT_EQ(build(s, patience).out, failure("Can't open source file: pipe"));
     EXPECT_EQ(run_vorn1(s.path(), {"-command", "pipe"}, patience).out,
               failure("Can't open file pipe"));
-    s.write("project.txt", "<is_single>1</is_single><is_dest_as_source>0</is_dest_as_source><destination>pipe"
-                           "</destination><source>page.html</source><template_file>toc.tpl</template_file>");
+    s.write("project.txt",
+            "<is_single>1</is_single><is_dest_as_source>0</is_dest_as_source><destination>pipe"
+            "</destination><source>page.html</source><template_file>toc.tpl</template_file>");
     EXPECT_EQ(build(s, patience).out, failure("Can't open file for writing: pipe"));
     s.project({"page.html"}, true, "", "<template_file>pipe</template_file>");
     const run_result r = build(s, patience);
