@@ -61,7 +61,10 @@ void TveltORV1::rebuild_recent_menu() {
     for (int i = 0; i < recent_projects::k_limit; ++i) {
         QAction* item = recent_items_[i];
         item->setVisible(i < entries.size());
-        if (i < entries.size()) item->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(entries[i]));
+        // An "&" inside a path is shown as itself, not as a shortcut mark.
+        if (i < entries.size())
+            item->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                QString(entries[i]).replace(QStringLiteral("&"), QStringLiteral("&&"))));
     }
 }
 

@@ -148,6 +148,16 @@ TEST_F(commands, RecentListKeepsFiveNewestAndCaseDifferentPaths) {
     EXPECT_TRUE(window.project_path().isEmpty());
 }
 
+TEST_F(commands, RecentPathWithAmpersandShowsAndOpensAsItself) {
+    TveltORV1& window = shown_window();
+    save_project_as(path("R&D.txt"));
+    find<QAction>("NewProject1")->trigger();
+    EXPECT_EQ(visible_recent_items(), QStringList{"&1 " + path("R&&D.txt")});
+    find<QMenu>("RecentProjects1")->actions()[0]->trigger();
+    EXPECT_EQ(window.project_path(), path("R&D.txt"));
+    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - R&D.txt");
+}
+
 TEST_F(commands, BuildAndClearReportProgressAndEnableTheResult) {
     write_file(path("site/page.html"), k_page);
     TveltORV1& window = shown_window();
