@@ -27,7 +27,9 @@ const std::vector<std::string_view>& setup_distribution::folders() {
 
 bool setup_distribution::add_file(std::string name, bool required) {
     vtfile_node info;
-    if (!vtfile_info(folder_ + name, info) || info.is_directory != 0) {
+    // A folder, device or pipe under a listed name is as good as missing:
+    // reading a pipe would wait for ever.
+    if (!vtfile_info(folder_ + name, info) || !S_ISREG(info.attributes)) {
         if (required) missing_ = name;
         return !required;
     }

@@ -2,6 +2,7 @@
 // the store records, how failures stop, and that removal takes only what
 // was installed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -72,13 +73,20 @@ TEST_F(SetupInstall, IncompleteDistributionNamesWhatIsMissing) {
         EXPECT_FALSE(broken.check(other));
         EXPECT_EQ(broken.missing(), name);
     }
-    // A listed file that is a folder is as good as missing.
+    // A listed file that is a folder or a pipe is as good as missing.
     std::string other = env.root() + "/folder-as-file";
     make_fake_distribution(other);
     ASSERT_EQ(std::remove((other + "/readme.txt").c_str()), 0);
     make_folder(other + "/readme.txt");
+    ASSERT_EQ(std::remove((other + "/license.txt").c_str()), 0);
+    ASSERT_EQ(mkfifo((other + "/license.txt").c_str(), 0644), 0);
     setup_distribution broken;
     EXPECT_FALSE(broken.check(other));
+    EXPECT_EQ(broken.missing(), "readme.txt");
+    ASSERT_EQ(rmdir((other + "/readme.txt").c_str()), 0);
+    write_text(other + "/readme.txt", "back");
+    EXPECT_FALSE(broken.check(other));
+    EXPECT_EQ(broken.missing(), "license.txt");
 }
 
 TEST_F(SetupInstall, InstallsFilesEntriesAndRecord) {
