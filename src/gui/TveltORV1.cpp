@@ -28,6 +28,7 @@
 #include "gui/path_choosers.h"
 #include "gui/project_editor.h"
 #include "gui/project_form.h"
+#include "gui/recent_menu.h"
 #include "gui/screen_centre.h"
 #include "gui/source_list_editor.h"
 #include "gui/template_commands.h"
@@ -143,14 +144,8 @@ void TveltORV1::createMenus() {
     file->setObjectName(QStringLiteral("File1"));
     file->addActions({new_action_, open_action_, save_action_, save_as_action_});
     file->addSeparator();
-    recent_menu_ = file->addMenu(QStringLiteral("&Recent Projects"));
-    recent_menu_->setObjectName(QStringLiteral("RecentProjects1"));
-    for (int i = 0; i < recent_projects::k_limit; ++i) {
-        QAction* item = recent_menu_->addAction(QStringLiteral("&%1 item").arg(i + 1));
-        item->setObjectName(QStringLiteral("RecentProject%1").arg(i + 1));
-        connect(item, &QAction::triggered, this, [this, item] { RecentProjectClick(item); });
-        recent_items_[i] = item;
-    }
+    recent_ = new recent_menu(file);
+    connect(recent_, &recent_menu::open_requested, this, &TveltORV1::RecentProjectClick);
     file->addSeparator();
     file->addAction(exit_action_);
 
@@ -173,7 +168,6 @@ void TveltORV1::createMenus() {
     QAction* site = menuBar()->addAction(QStringLiteral("orvane.org"));
     site->setObjectName(QStringLiteral("WebSite1"));
     connect(site, &QAction::triggered, this, &TveltORV1::WebSite1Click);
-    rebuild_recent_menu();
 }
 
 QToolButton* TveltORV1::make_tool_button(const char* name, const QString& hint, int icon,
@@ -292,15 +286,14 @@ void TveltORV1::readSettings() {
     chooser_.set_last_directory(qt_text(settings.last_directory));
     QStringList paths;
     for (const std::string& entry : settings.recent) paths << qt_text(entry);
-    recent_.assign(paths);
+    recent_->assign(paths);
     geometry_ = settings.geometry;
-    rebuild_recent_menu();
 }
 
 void TveltORV1::writeSettings() {
     user_settings settings;
     settings.remember_format = remember_action_->isChecked();
-    for (const QString& entry : recent_.entries()) settings.recent.push_back(byte_text(entry));
+    for (const QString& entry : recent_->entries()) settings.recent.push_back(byte_text(entry));
     settings.geometry = {pos().x(), pos().y(), width(), height()};
     settings.last_directory = byte_text(chooser_.last_directory());
     QDir().mkpath(paths_.user_folder);

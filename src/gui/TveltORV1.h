@@ -7,7 +7,6 @@
 
 #include "gui/file_chooser.h"
 #include "gui/program_paths.h"
-#include "gui/recent_projects.h"
 #include "gui/template_catalogue.h"
 #include "gui/user_settings.h"
 #include "project/toc_project.h"
@@ -24,6 +23,7 @@ class build_runner;
 class dialogs;
 class project_editor;
 class project_form;
+class recent_menu;
 class shell_launcher;
 class path_choosers;
 class source_list_editor;
@@ -44,14 +44,14 @@ class TveltORV1 : public QMainWindow {
 
     const toc_project& project() const { return project_; }
     const QString& project_path() const { return project_path_; }
-    const QStringList& recent() const { return recent_.entries(); }
+    const QStringList& recent() const;
 
     // Commands (named as the menu items and buttons that start them).
     void NewProject1Click();
     void OpenProject1Click();
     void SaveProject1Click();
     void SaveProjectAs1Click();
-    void RecentProjectClick(QAction* item);
+    void RecentProjectClick(const QString& path);
     void ResultFile1Click();
     void ClearTOC1Click();
     void ViewResultFile1Click();
@@ -82,7 +82,6 @@ class TveltORV1 : public QMainWindow {
     void update_caption();
     void set_status(const QString& text);
     void enter_recent();
-    void rebuild_recent_menu();
     void set_view_result_enabled(bool enabled);
     void run_engine(bool clear);
     bool load_catalogue();
@@ -98,7 +97,6 @@ class TveltORV1 : public QMainWindow {
     toc_project project_;
     QString project_path_;
     template_catalogue catalogue_;
-    recent_projects recent_;
     file_chooser chooser_;
     bool terminating_ = false;
     bool exit_done_ = false;
@@ -117,8 +115,7 @@ class TveltORV1 : public QMainWindow {
     QLabel* status_label_ = nullptr;
     QProgressBar* progress_bar_ = nullptr;
     QToolButton* view_result_button_ = nullptr;
-    QMenu* recent_menu_ = nullptr;
-    QAction* recent_items_[recent_projects::k_limit] = {};
+    recent_menu* recent_ = nullptr;
     QAction* new_action_ = nullptr;
     QAction* open_action_ = nullptr;
     QAction* save_action_ = nullptr;

@@ -14,6 +14,7 @@
 #include "gui/help_context.h"
 #include "gui/project_editor.h"
 #include "gui/project_form.h"
+#include "gui/recent_menu.h"
 #include "gui/shell_launcher.h"
 
 namespace {
@@ -51,21 +52,11 @@ void TveltORV1::set_view_result_enabled(bool enabled) {
 }
 
 void TveltORV1::enter_recent() {
-    recent_.enter(project_path_);
-    rebuild_recent_menu();
+    recent_->enter(project_path_);
 }
 
-void TveltORV1::rebuild_recent_menu() {
-    const QStringList& entries = recent_.entries();
-    recent_menu_->setEnabled(!entries.isEmpty());
-    for (int i = 0; i < recent_projects::k_limit; ++i) {
-        QAction* item = recent_items_[i];
-        item->setVisible(i < entries.size());
-        // An "&" inside a path is shown as itself, not as a shortcut mark.
-        if (i < entries.size())
-            item->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
-                QString(entries[i]).replace(QStringLiteral("&"), QStringLiteral("&&"))));
-    }
+const QStringList& TveltORV1::recent() const {
+    return recent_->entries();
 }
 
 bool TveltORV1::load_catalogue() {
@@ -143,12 +134,7 @@ void TveltORV1::SaveProjectAs1Click() {
     set_status(QStringLiteral("Project is saved"));
 }
 
-void TveltORV1::RecentProjectClick(QAction* item) {
-    const QString caption = item->text();
-    const qsizetype amp = caption.indexOf(u'&');
-    const int index = amp >= 0 && amp + 1 < caption.size() ? caption[amp + 1].digitValue() - 1 : -1;
-    if (index < 0 || index >= recent_.entries().size()) return;
-    const QString path = recent_.entries()[index];
+void TveltORV1::RecentProjectClick(const QString& path) {
     if (project_.load(byte_text(path)) != 0) {
         warn(QStringLiteral("Can't read project file: ") + path);
         return;
