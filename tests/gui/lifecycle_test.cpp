@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QLockFile>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "app/window_mode.h"
+#include "gui/build_runner.h"
 #include "gui/instance_lock.h"
 #include "gui_fixture.h"
 
@@ -47,6 +49,20 @@ TEST(window_mode, WithoutDisplayTellsAboutBatchModeAndFails) {
     EXPECT_EQ(run_window(1, argv, ""), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "no display: use -command project_filename for a batch build\n");
+}
+
+TEST(build_runner, ProgressIsClampedAndShownAsPercent) {
+    QWidget window;
+    auto* bar = new QProgressBar(&window);
+    bar->setRange(0, 100);
+    QString status;
+    build_runner runner(&window, bar, [&status](const QString& text) { status = text; });
+    build_runner::report(40, &runner);
+    EXPECT_EQ(bar->value(), 40);
+    EXPECT_EQ(status, "40%");
+    build_runner::report(250, &runner);
+    EXPECT_EQ(bar->value(), 100);
+    EXPECT_EQ(status, "100%");
 }
 
 TEST_F(lifecycle, LockIsHeldWhileTheWindowLives) {
