@@ -10,9 +10,11 @@
 // overflow the stack.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <utility>
+
+#include "core/vte_pool.h"
 
 template <class T>
 struct vte_node {
@@ -41,7 +43,7 @@ class vte_tree {
     // A new node owned by the tree, not yet linked.
     template <class... Args>
     T* make(Args&&... args) {
-        return &pool_.emplace_back(std::forward<Args>(args)...);
+        return pool_.emplace_back(std::forward<Args>(args)...);
     }
 
     T* first() const { return first_; }
@@ -141,7 +143,7 @@ class vte_tree {
             ++count_;
     }
 
-    std::deque<T> pool_;
+    vte_pool<T> pool_;
     T* first_ = nullptr;
     T* last_ = nullptr;
     int32_t count_ = 0;
