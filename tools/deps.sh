@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   clang libclang-rt-dev libclang-rt-14-dev
-  xvfb xauth xdotool desktop-file-utils
+  xvfb xauth xdotool imagemagick desktop-file-utils
 )
 
 missing=()
