@@ -19,8 +19,9 @@ function(orvane_library name)
   endif()
 endfunction()
 
-# orvane_test(name SOURCES ... DEPS ... [ENV ...] [TIMEOUT s]): a GoogleTest suite
-# registered with CTest test by test.
+# orvane_test(name SOURCES ... DEPS ... [ENV NAME=value] [TIMEOUT s]): a GoogleTest suite
+# registered with CTest test by test. ENV takes one entry: test discovery splits
+# a list of them apart.
 function(orvane_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPS;ENV" ${ARGN})
   find_package(GTest REQUIRED)
