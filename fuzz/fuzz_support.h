@@ -14,7 +14,7 @@ inline std::string fuzz_outline(const xml_tree& tree) {
         out += "|";
         out.append(n->source);
         out += "|";
-        out.append(n->text);
+        out.append(n->text());
         out += "\n";
     }
     return out;

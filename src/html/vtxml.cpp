@@ -68,7 +68,7 @@ int vtxml::on_text(std::string_view bytes) {
         node->kind = XK_TEXT;
         node->closed = true;
         node->source = keep_token(bytes);
-        node->text = decoded(node->source);
+        tree_.tagged(node)->text = decoded(node->source);
         place(node);
     } catch (const std::bad_alloc&) {
         return VTSGML_NO_MEMORY;
@@ -90,7 +90,7 @@ void vtxml::start_element(xml_node* node, std::string_view inner) {
         decode_entities(value, entities_, fold_);
         attributes->set(entry.key, value);
     }
-    node->stored_attributes = attributes;
+    tree_.tagged(node)->attributes = attributes;
 }
 
 int vtxml::on_markup(int kind, std::string_view bytes) {
@@ -111,7 +111,7 @@ int vtxml::on_markup(int kind, std::string_view bytes) {
             }
             case XK_CDATA:
                 kind = XK_TEXT;
-                node->text = src.substr(9, src.size() - 12);
+                tree_.tagged(node)->text = src.substr(9, src.size() - 12);
                 break;
             default:
                 break;

@@ -4,8 +4,12 @@
 
 #include "html/parse_tag.h"
 
+#if UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
+static_assert(sizeof(xml_node) <= 88, "nodes are the bulk of a parsed page's memory");
+#endif
+
 vthash xml_node::attributes() const {
-    if (stored_attributes) return *stored_attributes;
+    if (tagged && tagged->attributes) return *tagged->attributes;
     vthash attrs;
     if ((kind == XK_START || kind == XK_EMPTY) && source.size() >= 2) {
         vtstring tag_name;
@@ -44,6 +48,11 @@ std::string_view xml_tree::keep(std::string_view bytes) {
     char* p = allocate(bytes.size());
     std::memcpy(p, bytes.data(), bytes.size());
     return {p, bytes.size()};
+}
+
+xml_tagged* xml_tree::tagged(xml_node* node) {
+    if (!node->tagged) node->tagged = tagged_.emplace_back();
+    return const_cast<xml_tagged*>(node->tagged);
 }
 
 xml_node* xml_tree::make_text(std::string_view bytes) {

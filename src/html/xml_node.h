@@ -37,15 +37,26 @@ enum xml_kind : int32_t {
     XK_TEXT = 18,
 };
 
+// What the tagged reader keeps beside a node: the decoded text of a text
+// node or the content of a CDATA section, and the decoded attributes of a
+// start or empty-element tag. HTML nodes have none.
+struct xml_tagged {
+    std::string_view text;
+    const vthash* attributes = nullptr;
+};
+
+// A page holds a node for every dozen bytes or so, so the node is kept small:
+// kind and closed fill the padding after the links, and what only the tagged
+// reader needs lives beside the node.
 struct xml_node : vte_node<xml_node> {
-    int32_t kind = XK_NONE;
+    int8_t kind = XK_NONE;  // an xml_kind
     bool closed = false;
     std::string_view name;    // element name (lower case from the HTML reader)
     std::string_view source;  // the bytes written back for this node
-    std::string_view text;    // tagged reader only: decoded text / CDATA content
-    // Attributes stored by the tagged reader (decoded values). Nodes of the
-    // HTML reader leave this empty and split their source on demand.
-    const vthash* stored_attributes = nullptr;
+    const xml_tagged* tagged = nullptr;
+
+    // Tagged reader only: decoded text / CDATA content; empty otherwise.
+    std::string_view text() const { return tagged ? tagged->text : std::string_view(); }
 
     // The attributes of a start or empty-element tag: the stored ones, or the
     // HTML split of the source (names lower-cased, values as written).
@@ -70,6 +81,8 @@ class xml_tree : public vte_tree<xml_node> {
     xml_node* make_text(std::string_view bytes);
     // A place for a tagged node's attributes, owned by the tree.
     vthash* make_attributes() { return &attribute_sets_.emplace_back(); }
+    // The node's tagged-reader record, made when it has none yet.
+    xml_tagged* tagged(xml_node* node);
     // Puts the empty node that every document read for the TOC starts with.
     xml_node* add_leading_empty_node();
 
@@ -78,6 +91,7 @@ class xml_tree : public vte_tree<xml_node> {
     char* free_ = nullptr;
     size_t free_left_ = 0;
     std::deque<vthash> attribute_sets_;
+    vte_pool<xml_tagged> tagged_;
 };
 
 // Writes the sources of every node in document order, nothing between them.

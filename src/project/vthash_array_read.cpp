@@ -17,7 +17,7 @@ void collect(const xml_tree& tree, vthash_array& settings) {
         if (n->kind != XK_START || n->child_count != 2) continue;
         const xml_node* text = n->first_child;
         if (text->kind == XK_TEXT && text->next->kind == XK_END)
-            settings.add(n->name, vtval(text->text));
+            settings.add(n->name, vtval(text->text()));
     }
 }
 

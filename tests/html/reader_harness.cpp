@@ -14,7 +14,7 @@ std::string describe(const xml_tree& tree) {
         if (n->closed) out += "c";
         out += " ";
         out += n->source;
-        if (!n->text.empty() && n->text != n->source) out += " =" + std::string(n->text);
+        if (!n->text().empty() && n->text() != n->source) out += " =" + std::string(n->text());
         out += "\n";
     }
     return out;

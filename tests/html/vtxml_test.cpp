@@ -88,7 +88,7 @@ TEST(vtxml, LineEndsBecomeLineFeeds) {
     reader.add("\n");
     reader.set_input_complete();
     ASSERT_EQ(reader.run(), VTSGML_DONE);
-    EXPECT_EQ(tree.first()->first_child->text, "x\ny");
+    EXPECT_EQ(tree.first()->first_child->text(), "x\ny");
     EXPECT_EQ(reader.line(), 3);
 }
 
