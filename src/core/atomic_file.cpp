@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr size_t kBlock = 1 << 20;
+constexpr size_t kBlock = atomic_file::block_size;
 constexpr std::string_view kTempSuffix = ".orvane-tmp";
 
 // Follows symlinks (dangling ones too) to the file that is to be replaced.
@@ -107,30 +107,31 @@ bool atomic_file::open(std::string_view path) {
 
 bool atomic_file::fail() {
     failed_ = true;
-    buffer_.clear();
+    used_ = room_ = 0;
     return false;
 }
 
 bool atomic_file::flush() {
-    if (buffer_.empty()) return true;
-    if (!write_all(fd_, buffer_.data(), buffer_.size())) return fail();
-    buffer_.clear();
+    if (used_ == 0) return true;
+    if (!write_all(fd_, buffer_.get(), used_)) return fail();
+    room_ += used_;
+    used_ = 0;
     return true;
 }
 
-bool atomic_file::write(std::string_view bytes) {
+// The pieces that do not fit the room left in the block (write() copies the
+// others itself). The block is made on the first write; pages of it that are
+// never touched cost nothing.
+bool atomic_file::write_more(std::string_view bytes) {
     if (fd_ < 0 || failed_) return false;
-    if (buffer_.size() + bytes.size() < kBlock) {
-        buffer_.append(bytes);
-        return true;
+    if (!buffer_) {
+        buffer_ = std::make_unique_for_overwrite<char[]>(kBlock);
+        room_ = kBlock;
+        if (bytes.size() < room_) return write(bytes);
     }
     if (!flush()) return false;
-    if (bytes.size() >= kBlock) {
-        if (!write_all(fd_, bytes.data(), bytes.size())) return fail();
-        return true;
-    }
-    buffer_.append(bytes);
-    return true;
+    if (bytes.size() >= kBlock) return write_all(fd_, bytes.data(), bytes.size()) || fail();
+    return write(bytes);
 }
 
 // Owner first: a change of owner may clear set-id bits that the mode then
@@ -169,7 +170,7 @@ void atomic_file::abort() {
     fd_ = -1;
     if (!temp_.empty()) unlink(temp_.c_str());
     temp_.clear();
-    buffer_.clear();
+    used_ = room_ = 0;
     has_owner_ = false;
 }
 

@@ -8,11 +8,16 @@
 // temporary file.
 #pragma once
 
+#include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
 class atomic_file {
   public:
+    static constexpr size_t block_size = 256 << 10;
+
     atomic_file() = default;
     atomic_file(const atomic_file&) = delete;
     atomic_file& operator=(const atomic_file&) = delete;
@@ -27,7 +32,17 @@ class atomic_file {
     // target's own (or, for a new file, the defaults under the umask).
     void set_permissions(unsigned mode) { mode_ = static_cast<int>(mode); }
     // Buffers bytes, writing in large blocks. False once any write failed.
-    bool write(std::string_view bytes);
+    // Inline: a page is written as thousands of small pieces.
+    bool write(std::string_view bytes) {
+        if (bytes.size() < room_) {
+            if (bytes.empty()) return true;
+            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+            used_ += bytes.size();
+            room_ -= bytes.size();
+            return true;
+        }
+        return write_more(bytes);
+    }
     // Flushes, syncs and renames over the target. False on any failure; the
     // target is then untouched.
     bool commit();
@@ -39,6 +54,7 @@ class atomic_file {
     const std::string& target() const { return target_; }
 
   private:
+    bool write_more(std::string_view bytes);
     bool flush();
     bool fail();
     void keep_attributes();
@@ -51,7 +67,11 @@ class atomic_file {
     bool failed_ = false;
     std::string target_;
     std::string temp_;
-    std::string buffer_;
+    // Bytes not written yet: used_ of them, room_ more fit (0 while the
+    // file is not open or has failed).
+    std::unique_ptr<char[]> buffer_;
+    size_t used_ = 0;
+    size_t room_ = 0;
 };
 
 // Replaces path with bytes through atomic_file. True on success.

@@ -72,6 +72,12 @@ xml_node* xml_tree::add_leading_empty_node() {
 void write_tree(const xml_tree& tree, vtstring& out) {
     size_t total = 0;
     for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) total += n->source.size();
-    out.reserve(out.length() + static_cast<int32_t>(total));
-    for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) out.append(n->source);
+    const int32_t at = out.length();
+    out.set_length(at + static_cast<int32_t>(total));
+    char* p = out.data() + at;
+    for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) {
+        if (n->source.empty()) continue;
+        std::memcpy(p, n->source.data(), n->source.size());
+        p += n->source.size();
+    }
 }

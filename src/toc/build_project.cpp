@@ -103,12 +103,10 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
         project.error_message.append(project.template_file.text());
         return 1;
     }
-    vtstring out;
-    write_with_toc(destination,
-                   {placement.toc_start_marker, placement.toc_end_marker, placement.insertion_point,
-                    placement.after_subtree},
-                   &pieces, out);
-    if (!vtfile_write_atomic(project.destination.text(), out.view())) {
+    if (!write_page_file(project.destination.text(), destination,
+                         {placement.toc_start_marker, placement.toc_end_marker,
+                          placement.insertion_point, placement.after_subtree},
+                         &pieces)) {
         project.error_message = "Can't open file for writing: ";
         project.error_message.append(project.destination.text());
         return 1;

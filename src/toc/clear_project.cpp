@@ -11,10 +11,9 @@ namespace {
 
 bool write_page(std::string_view path, const xml_tree& document, const pre_html_toc& markers,
                 vtstring& error) {
-    vtstring out;
-    write_with_toc(document, {markers.toc_start_marker, markers.toc_end_marker, nullptr}, nullptr,
-                   out);
-    if (vtfile_write_atomic(path, out.view())) return true;
+    if (write_page_file(path, document, {markers.toc_start_marker, markers.toc_end_marker, nullptr},
+                        nullptr))
+        return true;
     error = "Can't open file for writing: ";
     error.append(path);
     return false;

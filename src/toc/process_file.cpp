@@ -1,6 +1,5 @@
 #include "toc/process_file.h"
 
-#include "core/atomic_file.h"
 #include "html/vthtml.h"
 #include "project/toc_project.h"
 #include "toc/html_toc.h"
@@ -61,15 +60,11 @@ int process_file(std::string_view source_path, std::string_view output_path, boo
 
     // Without a new TOC the page is written exactly as read and scanned, an
     // old TOC included.
-    vtstring out;
-    if (with_toc)
-        write_with_toc(
-            document,
-            {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point, scan.after_subtree},
-            &pieces, out);
-    else
-        write_tree(document, out);
-    if (!vtfile_write_atomic(output_path, out.view())) {
+    const toc_placement placement = with_toc
+                                        ? toc_placement{scan.toc_start_marker, scan.toc_end_marker,
+                                                        scan.insertion_point, scan.after_subtree}
+                                        : toc_placement{};
+    if (!write_page_file(output_path, document, placement, with_toc ? &pieces : nullptr)) {
         error = "Can't open file for writing: ";
         error.append(output_path);
         return 1;

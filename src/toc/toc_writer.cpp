@@ -2,11 +2,6 @@
 
 namespace {
 
-void append_pieces(const vtarr* toc, vtstring& out) {
-    if (!toc) return;
-    for (const vtval& piece : *toc) out.append(piece.text());
-}
-
 size_t document_size(const xml_tree& document, const vtarr* toc) {
     size_t total = 0;
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) total += n->source.size();
@@ -21,11 +16,11 @@ const xml_node* last_descendant(const xml_node* n) {
     return n;
 }
 
-}  // namespace
-
-void write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
-                    vtstring& out) {
-    out.reserve(out.length() + static_cast<int32_t>(document_size(document, toc)));
+// Hands the page's bytes to put in order, the TOC pieces after the
+// insertion point and the old TOC left out.
+template <class Put>
+void walk_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
+                   Put put) {
     const xml_node* start = placement.start_marker;
     const xml_node* end = placement.end_marker;
     bool writing = true;
@@ -33,6 +28,10 @@ void write_with_toc(const xml_tree& document, const toc_placement& placement, co
     bool toc_pending = false;  // the insertion point fell inside the old TOC
     const xml_node* point = placement.after_subtree ? last_descendant(placement.insertion_point)
                                                     : placement.insertion_point;
+    auto put_toc = [&] {
+        if (toc)
+            for (const vtval& piece : *toc) put(piece.text());
+    };
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         if (n == start && end) {
             seen_start = true;
@@ -47,7 +46,7 @@ void write_with_toc(const xml_tree& document, const toc_placement& placement, co
             } else {
                 writing = true;
                 if (n == point) toc_pending = true;
-                if (toc_pending) append_pieces(toc, out);
+                if (toc_pending) put_toc();
                 toc_pending = false;
                 continue;
             }
@@ -56,7 +55,29 @@ void write_with_toc(const xml_tree& document, const toc_placement& placement, co
             if (n == point) toc_pending = true;
             continue;
         }
-        out.append(n->source);
-        if (n == point) append_pieces(toc, out);
+        if (!n->source.empty()) put(n->source);
+        if (n == point) put_toc();
     }
+}
+
+}  // namespace
+
+void write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
+                    vtstring& out) {
+    out.reserve(out.length() + static_cast<int32_t>(document_size(document, toc)));
+    walk_with_toc(document, placement, toc, [&](std::string_view bytes) { out.append(bytes); });
+}
+
+bool write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
+                    atomic_file& out) {
+    bool ok = true;
+    walk_with_toc(document, placement, toc,
+                  [&](std::string_view bytes) { ok = out.write(bytes) && ok; });
+    return ok;
+}
+
+bool write_page_file(std::string_view path, const xml_tree& document,
+                     const toc_placement& placement, const vtarr* toc) {
+    atomic_file file;
+    return file.open(path) && write_with_toc(document, placement, toc, file) && file.commit();
 }

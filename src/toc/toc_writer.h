@@ -1,6 +1,7 @@
 // Writing a page back with its new TOC in place of the old one.
 #pragma once
 
+#include "core/atomic_file.h"
 #include "core/vtarr.h"
 #include "core/vtstring.h"
 #include "html/xml_node.h"
@@ -19,3 +20,12 @@ struct toc_placement {
 // the old one's place.
 void write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
                     vtstring& out);
+// The same bytes written into an opened atomic file; false when a write
+// failed.
+bool write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
+                    atomic_file& out);
+// Replaces path atomically with what write_with_toc gives, streamed from the
+// nodes' bytes without building the page in memory. False when the file
+// cannot be opened, written or committed; path is then untouched.
+bool write_page_file(std::string_view path, const xml_tree& document,
+                     const toc_placement& placement, const vtarr* toc);

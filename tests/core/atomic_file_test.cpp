@@ -54,6 +54,27 @@ TEST(atomic_file, ReplacesWholeAndLeavesNoTemporaryFile) {
     EXPECT_EQ(entry_count(dir.path()), 1);
 }
 
+TEST(atomic_file, PiecesAroundTheBlockSizeComeOutInOrder) {
+    scratch_dir dir;
+    std::string f = dir / "page.html";
+    const size_t block = atomic_file::block_size;
+    atomic_file out;
+    ASSERT_TRUE(out.open(f));
+    std::string expected;
+    char fill = 'a';
+    for (size_t n : {block - 1, size_t{1}, size_t{0}, block, size_t{2}, block - 2, size_t{3},
+                     block + 1, size_t{0}, block - 3, size_t{3}}) {
+        std::string piece(n, fill);
+        fill = fill == 'z' ? 'a' : static_cast<char>(fill + 1);
+        expected += piece;
+        ASSERT_TRUE(out.write(piece));
+    }
+    ASSERT_TRUE(out.write(std::string_view()));
+    ASSERT_TRUE(out.commit());
+    EXPECT_EQ(get(f), expected);
+    EXPECT_FALSE(out.write("late")) << "a committed file takes no more bytes";
+}
+
 TEST(atomic_file, TemporaryFileIsRecognisableAndGoesOnAbort) {
     scratch_dir dir;
     std::string f = dir / "site.txt";
