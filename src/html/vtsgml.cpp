@@ -108,6 +108,16 @@ int vtsgml::scan_text(std::string_view c) {
     text_start_ = at;
     token_start_ = at;
     start_token();
+    // Most tokens are tags: a '/' or a name byte right after '<' makes the
+    // kind final at once, exactly as the detection below would.
+    if (offset_ < c.size()) {
+        const char b = c[offset_];
+        if (b == '/' || name_start(b)) {
+            ++offset_;
+            ++token_length_;
+            make_final(b == '/' ? 2 : 1);
+        }
+    }
     return 0;
 }
 
@@ -314,7 +324,7 @@ int vtsgml::end_token() {
 
 // The input bytes from..to (absolute offsets, to at or before the read
 // position): a view when they lie in one chunk, else joined.
-std::string_view vtsgml::range(int64_t from, int64_t to) {
+std::string_view vtsgml::range_across(int64_t from, int64_t to) {
     size_t ci = chunk_ < chunks_.size() ? chunk_ : chunks_.size() - 1;
     int64_t base = chunk_ < chunks_.size() ? chunk_base_
                                            : chunk_base_ - static_cast<int64_t>(chunks_[ci].size());

@@ -101,7 +101,17 @@ class vtsgml : public vtlexer {
     void detect_byte(char byte);
     void make_final(int kind);
     bool token_ends_with_end_string() const;
-    std::string_view range(int64_t from, int64_t to);
+    // The input bytes from..to: a view into the chunk being read when they
+    // lie there (nearly every token), else range_across().
+    std::string_view range(int64_t from, int64_t to) {
+        if (from >= chunk_base_ && chunk_ < chunks_.size()) {
+            token_in_chunk_ = true;
+            return chunks_[chunk_].substr(static_cast<size_t>(from - chunk_base_),
+                                          static_cast<size_t>(to - from));
+        }
+        return range_across(from, to);
+    }
+    std::string_view range_across(int64_t from, int64_t to);
 
     vtsgml_construct constructs_[max_kind + 1];
     uint32_t enabled_ = 0;
