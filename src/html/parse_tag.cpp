@@ -2,6 +2,8 @@
 // machine. Quoted text outside a value position is skipped as a whole.
 #include "html/parse_tag.h"
 
+#include <array>
+
 namespace {
 
 enum class at : uint8_t {
@@ -34,24 +36,40 @@ bool is_quote(char c) {
     return c == '"' || c == '\'';
 }
 
+// Where finished attributes go: every one into a map, or only the value of
+// one wanted name (the last one written wins, as in the map).
 class splitter {
   public:
     splitter(vthash* attributes, bool lower_case) : attributes_(attributes), lower_(lower_case) {}
+    splitter(std::string_view wanted, vtstring* found, bool lower_case)
+        : lower_(lower_case), wanted_(wanted), found_(found) {}
+
+    bool wants_attributes() const { return attributes_ || found_; }
 
     void store() {
-        if (attributes_) {
+        if (attributes_ || found_) {
             if (lower_) attr_name_.to_lower();
-            attributes_->set(vtval(attr_name_), vtval(value_));
+            if (attributes_) attributes_->set(vtval(attr_name_), vtval(value_));
+            if (found_ && attr_name_.view() == wanted_) {
+                *found_ = value_.view();
+                matched_ = true;
+            }
         }
         attr_name_.clear();
         value_.clear();
     }
 
-    vthash* attributes_;
+    vthash* attributes_ = nullptr;
     bool lower_;
+    std::string_view wanted_;
+    vtstring* found_ = nullptr;
+    bool matched_ = false;
     vtstring attr_name_;
     vtstring value_;
 };
+
+void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_escapes,
+           bool name_only);
 
 }  // namespace
 
@@ -69,9 +87,33 @@ bool tag_blank(char c) {
 
 void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, bool lower_case,
                bool backslash_escapes, bool name_only) {
-    name.clear();
     if (attributes) attributes->clear();
     splitter s(attributes, lower_case);
+    split(bytes, name, s, backslash_escapes, name_only);
+    if (lower_case) name.to_lower();
+}
+
+bool parse_tag_attribute(std::string_view bytes, std::string_view wanted, vtstring& value,
+                         bool lower_case, bool backslash_escapes) {
+    vtstring name;
+    splitter s(wanted, &value, lower_case);
+    split(bytes, name, s, backslash_escapes, false);
+    return s.matched_;
+}
+
+namespace {
+
+void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_escapes,
+           bool name_only) {
+    name.clear();
+    // Names and values are collected byte by byte; none is longer than the
+    // tag, so one allocation each instead of one every few bytes.
+    const auto most = static_cast<int32_t>(bytes.size());
+    name.reserve(most);
+    if (s.wants_attributes()) {
+        s.attr_name_.reserve(most);
+        s.value_.reserve(most);
+    }
     at state = at::before_name;
     char quote = 0;
     size_t i = 0;
@@ -101,7 +143,7 @@ void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, bool 
                 } else if (c == '=') {
                     // skipped: the name goes on after it
                 } else {
-                    if (name_only || !attributes) {
+                    if (name_only || !s.wants_attributes()) {
                         i = bytes.size();
                         continue;
                     }
@@ -180,21 +222,46 @@ void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, bool 
         default:
             break;
     }
-    if (lower_case) name.to_lower();
 }
 
+}  // namespace
+
+namespace {
+
+// Byte classes of the name scan, one table lookup per byte.
+enum name_class : uint8_t { NC_START = 1, NC_BYTE = 2, NC_UPPER = 4, NC_QUOTE = 8 };
+
+// The same classes as tag_name_start, tag_name_byte and is_quote.
+constexpr std::array<uint8_t, 256> make_name_classes() {
+    std::array<uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool start = letter || c == '_' || c == ':';
+        if (start) t[c] |= NC_START;
+        if (start || (c >= '0' && c <= '9') || c == '-' || c == '.') t[c] |= NC_BYTE;
+        if (c >= 'A' && c <= 'Z') t[c] |= NC_UPPER;
+        if (c == '"' || c == '\'') t[c] |= NC_QUOTE;
+    }
+    return t;
+}
+constexpr std::array<uint8_t, 256> name_classes = make_name_classes();
+
+uint8_t class_of(char c) {
+    return name_classes[static_cast<unsigned char>(c)];
+}
+
+}  // namespace
+
 std::string_view parse_tag_name(std::string_view bytes, vtstring& scratch, bool lower_case) {
+    const size_t n = bytes.size();
     size_t i = 0;
-    while (i < bytes.size() && !tag_name_start(bytes[i]) && !is_quote(bytes[i])) ++i;
-    if (i < bytes.size() && tag_name_start(bytes[i])) {
+    while (i < n && !(class_of(bytes[i]) & (NC_START | NC_QUOTE))) ++i;
+    if (i < n && (class_of(bytes[i]) & NC_START)) {
         size_t j = i;
-        bool upper = false;
-        while (j < bytes.size() && tag_name_byte(bytes[j])) {
-            upper |= bytes[j] >= 'A' && bytes[j] <= 'Z';
-            ++j;
-        }
+        uint8_t seen = 0;
+        for (uint8_t c; j < n && ((c = class_of(bytes[j])) & NC_BYTE); ++j) seen |= c;
         // A plain run: no '=' continuing it, nothing to lower-case.
-        if ((j == bytes.size() || bytes[j] != '=') && !(lower_case && upper))
+        if ((j == n || bytes[j] != '=') && !(lower_case && (seen & NC_UPPER)))
             return bytes.substr(i, j - i);
     }
     parse_tag(bytes, scratch, nullptr, lower_case, false, true);

@@ -15,6 +15,12 @@
 void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, bool lower_case,
                bool backslash_escapes, bool name_only);
 
+// The value of one attribute as parse_tag would store it under wanted (a
+// name in the case lower_case gives), without building the map: true when
+// the attribute is there, value then holding it.
+bool parse_tag_attribute(std::string_view bytes, std::string_view wanted, vtstring& value,
+                         bool lower_case, bool backslash_escapes);
+
 // The tag name alone, as parse_tag finds it: a view into bytes when the name
 // stands there as one run already in the wanted case, else built in scratch
 // (and the view points into scratch).

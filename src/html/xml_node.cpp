@@ -19,11 +19,15 @@ vthash xml_node::attributes() const {
 }
 
 bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const {
-    vthash attrs = attributes();
-    const vtval* v = attrs.find(attribute_name);
-    if (!v) return false;
-    value = v->text();
-    return true;
+    if (tagged && tagged->attributes) {
+        const vtval* v = tagged->attributes->find(attribute_name);
+        if (!v) return false;
+        value = v->text();
+        return true;
+    }
+    if ((kind != XK_START && kind != XK_EMPTY) || source.size() < 2) return false;
+    return parse_tag_attribute(source.substr(1, source.size() - 2), attribute_name, value, true,
+                               false);
 }
 
 char* xml_tree::allocate(size_t n) {

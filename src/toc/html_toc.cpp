@@ -1,5 +1,6 @@
 #include "toc/html_toc.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <ctime>
 
@@ -67,12 +68,17 @@ void html_toc::add_item(toc_node* item) {
 
 void html_toc::make_numbering() {
     if (!current_item) return;
-    std::vector<int32_t> counts;
+    // Each level's place among its siblings, from the item up; written from
+    // the top down as "1.4.2. ".
+    number_parts_.clear();
     for (toc_node* x = current_item; x; x = x->parent)
-        counts.push_back(x->parent ? x->parent->child_count : toc->top_count());
+        number_parts_.push_back(x->parent ? x->parent->child_count : toc->top_count());
     vtstring number;
-    for (auto it = counts.rbegin(); it != counts.rend(); ++it) {
-        number.append(std::to_string(*it));
+    number.reserve(static_cast<int32_t>(number_parts_.size()) * 12 + 1);
+    char digits[16];
+    for (auto it = number_parts_.rbegin(); it != number_parts_.rend(); ++it) {
+        const auto end = std::to_chars(digits, digits + sizeof digits, *it).ptr;
+        number.append(std::string_view(digits, static_cast<size_t>(end - digits)));
         number.append('.');
     }
     number.append(' ');

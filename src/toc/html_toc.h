@@ -45,6 +45,7 @@ class html_toc : public pre_html_toc {
     toc_node* new_item(int32_t level);
 
     int32_t item_counter_ = 0;
+    std::vector<int32_t> number_parts_;  // make_numbering's, kept for its storage
 };
 
 // The anchor time stamp of a scan: SOURCE_DATE_EPOCH when it holds a number,

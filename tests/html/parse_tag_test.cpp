@@ -65,3 +65,42 @@ TEST(parse_tag, NameOnlyAndFastNameAgree) {
         EXPECT_EQ(parse_tag_name(bytes, scratch, true), full.view()) << bytes;
     }
 }
+
+TEST(parse_tag, OneAttributeLookupAgreesWithTheMap) {
+    for (std::string_view bytes :
+         {"a name=x href='y'", "A NAME=\"Up\" name=last", "a href=x name", "a x=\"1 name=2\" b",
+          "a=name name=v", "img src=a.gif alt=\"a'b\"", "a name='it''s' z", "a\tname=\t\"t\"\r\n",
+          "a name=un\"quoted\" b", "p", ""}) {
+        vtstring name;
+        vthash map;
+        parse_tag(bytes, name, &map, true, false, false);
+        for (const auto& [key, e] : map) {
+            vtstring value = "stale";
+            ASSERT_TRUE(parse_tag_attribute(bytes, key, value, true, false)) << bytes << " " << key;
+            EXPECT_EQ(value, e.value.text()) << bytes << " " << key;
+        }
+        vtstring untouched = "kept";
+        EXPECT_FALSE(parse_tag_attribute(bytes, "missing", untouched, true, false)) << bytes;
+        EXPECT_EQ(untouched, "kept");
+    }
+    vtstring v;
+    EXPECT_FALSE(parse_tag_attribute("A NAME=x", "NAME", v, true, false)) << "names are lowered";
+    EXPECT_TRUE(parse_tag_attribute("A NAME=x", "NAME", v, false, false));
+    EXPECT_TRUE(parse_tag_attribute("a t=\"a\\\"b\"", "t", v, true, true));
+    EXPECT_EQ(v, "a\"b");
+}
+
+TEST(parse_tag, FastNameAgreesForEveryByte) {
+    for (int c = 0; c < 256; ++c) {
+        const char b = static_cast<char>(c);
+        for (std::string bytes : {std::string(1, b) + "ab", "a" + std::string(1, b) + "B c",
+                                  "Ab" + std::string(1, b), std::string(1, b)}) {
+            for (bool lower : {true, false}) {
+                vtstring full;
+                parse_tag(bytes, full, nullptr, lower, false, true);
+                vtstring scratch;
+                EXPECT_EQ(parse_tag_name(bytes, scratch, lower), full.view()) << c;
+            }
+        }
+    }
+}
