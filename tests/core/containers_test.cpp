@@ -76,6 +76,35 @@ struct tnode : vte_node<tnode> {
     explicit tnode(int i) : id(i) {}
 };
 
+// Nodes that own memory: the tree must destroy every node once, in all
+// blocks, also after it was moved.
+struct counted_node : vte_node<counted_node> {
+    static inline int alive = 0;
+    vtstring text;
+    counted_node() { ++alive; }
+    ~counted_node() { --alive; }
+};
+
+TEST(vte_tree, DestroysEveryNodeOnceAlsoAfterAMove) {
+    {
+        vte_tree<counted_node> t;
+        for (int i = 0; i < 5000; ++i) {
+            counted_node* n = t.make();
+            n->text = std::string(40, 'x');
+            t.append_top(n);
+        }
+        EXPECT_EQ(counted_node::alive, 5000);
+        EXPECT_EQ(t.pool_size(), 5000u);
+        vte_tree<counted_node> moved(std::move(t));
+        vte_tree<counted_node> other;
+        other.make();
+        other = std::move(moved);
+        EXPECT_EQ(counted_node::alive, 5000) << "the replaced tree's node is gone";
+        EXPECT_EQ(other.top_count(), 5000);
+    }
+    EXPECT_EQ(counted_node::alive, 0);
+}
+
 TEST(vte_tree, DocumentOrderAndDepth) {
     vte_tree<tnode> t;
     tnode* a = t.make(1);
