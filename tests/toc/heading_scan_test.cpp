@@ -181,8 +181,12 @@ TEST(html_toc, TensOfThousandsOfHeadingsNestAndNumberConsistently) {
         ++items;
         // An item nests under a smaller level; an earlier sibling is never of a
         // smaller level (the item would have gone under it).
-        if (n->parent) EXPECT_LT(n->parent->heading_level, n->heading_level);
-        if (n->prev) EXPECT_GE(n->prev->heading_level, n->heading_level);
+        if (n->parent) {
+            EXPECT_LT(n->parent->heading_level, n->heading_level);
+        }
+        if (n->prev) {
+            EXPECT_GE(n->prev->heading_level, n->heading_level);
+        }
         // Its number is its position among its siblings, after its parent's.
         int position = 1;
         for (toc_node* p = n->prev; p; p = p->prev) ++position;
