@@ -19,7 +19,7 @@
 #include "setup/running_check.h"
 #include "setup/setup_dialogs.h"
 #include "setup/setup_text.h"
-#include "setup/special_folders.h"
+#include "setup/shell_folders.h"
 
 namespace {
 

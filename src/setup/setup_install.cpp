@@ -8,7 +8,7 @@
 #include "setup/desktop_entry.h"
 #include "setup/setup_text.h"
 #include "setup/shell_link.h"
-#include "setup/special_folders.h"
+#include "setup/shell_folders.h"
 
 namespace {
 

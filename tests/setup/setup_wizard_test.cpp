@@ -21,7 +21,7 @@
 #include "setup/registry_store.h"
 #include "setup/setup_dialogs.h"
 #include "setup/setup_text.h"
-#include "setup/special_folders.h"
+#include "setup/shell_folders.h"
 #include "setup_test_env.h"
 
 // Under the leak checker: font configuration caches that Qt's font database

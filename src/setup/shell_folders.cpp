@@ -1,4 +1,4 @@
-#include "setup/special_folders.h"
+#include "setup/shell_folders.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
