@@ -130,6 +130,26 @@ void vtsgml::start_token() {
     state_ = scan::detect;
 }
 
+// Quote and escape bookkeeping of one byte inside a construct; true when the
+// byte is a '>' that ends the token.
+inline bool vtsgml::markup_byte(char b) {
+    switch (b) {
+        case '"':
+            if (!in_single_) in_double_ = !in_double_;
+            return false;
+        case '\'':
+            if (!in_double_) in_single_ = !in_single_;
+            return false;
+        case '\\':
+            if (end_.backslash && (in_single_ || in_double_)) escape_next_ = true;
+            return false;
+        case '>':
+            return !(end_.quotes && (in_single_ || in_double_)) && token_ends_with_end_string();
+        default:
+            return false;
+    }
+}
+
 // One byte while the kind is not final: quotes, the end test, then the
 // opening rules.
 int vtsgml::scan_detect(std::string_view c) {
@@ -140,23 +160,7 @@ int vtsgml::scan_detect(std::string_view c) {
             escape_next_ = false;
             continue;
         }
-        switch (b) {
-            case '"':
-                if (!in_single_) in_double_ = !in_double_;
-                break;
-            case '\'':
-                if (!in_double_) in_single_ = !in_single_;
-                break;
-            case '\\':
-                if (end_.backslash && (in_single_ || in_double_)) escape_next_ = true;
-                break;
-            case '>':
-                if (!(end_.quotes && (in_single_ || in_double_)) && token_ends_with_end_string())
-                    return end_token();
-                break;
-            default:
-                break;
-        }
+        if (markup_byte(b)) return end_token();
         detect_byte(b);
     }
     return 0;
@@ -272,23 +276,7 @@ int vtsgml::scan_quoted_body(std::string_view c) {
             escape_next_ = false;
             continue;
         }
-        switch (b) {
-            case '"':
-                if (!in_single_) in_double_ = !in_double_;
-                break;
-            case '\'':
-                if (!in_double_) in_single_ = !in_single_;
-                break;
-            case '\\':
-                if (end_.backslash && (in_single_ || in_double_)) escape_next_ = true;
-                break;
-            case '>':
-                if (!(end_.quotes && (in_single_ || in_double_)) && token_ends_with_end_string())
-                    return end_token();
-                break;
-            default:
-                break;
-        }
+        if (markup_byte(b)) return end_token();
     }
     return 0;
 }

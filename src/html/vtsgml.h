@@ -96,6 +96,7 @@ class vtsgml : public vtlexer {
     int scan_detect(std::string_view chunk);
     int scan_body(std::string_view chunk);
     int scan_quoted_body(std::string_view chunk);
+    bool markup_byte(char byte);
     void start_token();
     int end_token();
     void detect_byte(char byte);
