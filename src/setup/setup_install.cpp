@@ -160,8 +160,8 @@ void setup_install::make_desktop_icon(const std::string& target, bool wanted) {
     }
 }
 
-// The "Open With" entry for HTML files, and its record in the store where
-// the original kept its explorer command.
+// The "Open With" entry for HTML files, and its record in the store under the
+// HTML file type's shell command key.
 void setup_install::register_shell_entry(const std::string& target) {
     std::string programs;
     if (!programs_folder(programs) || !make_folders(programs)) return;

@@ -44,7 +44,7 @@ inline constexpr std::string_view shell_verb = "Create ToC with Orvane 1.0b";
 inline constexpr std::string_view inst_dir = "inst_dir";
 inline constexpr std::string_view icon_dir = "icon_dir";
 inline constexpr std::string_view desktop_icon = "desktop_icon";
-// What the uninstaller needs beyond the original's record: the files it
+// What the uninstaller needs beyond the install record: the files it
 // copied (relative to the installation folder, one a line), the folders it
 // made (one a line) and the path of the "Open With" entry for HTML files.
 inline constexpr std::string_view files = "files";
