@@ -167,10 +167,8 @@ void TveltORV1::ClearTOC1Click() {
 }
 
 void TveltORV1::ViewResultFile1Click() {
-    const bool into_source = project_.single() && project_.is_dest_as_source.to_boolean();
-    const QString target = into_source && !project_.source.empty()
-                               ? qt_text(project_.source.front().text())
-                               : qt_text(project_.destination.text());
+    const QString target =
+        qt_text(project_.single() ? project_.single_output() : project_.destination.text());
     if (!shell_.open(QStringLiteral("open"), target))
         warn(QStringLiteral("Can't show destination file: ") + target);
 }

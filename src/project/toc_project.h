@@ -27,6 +27,14 @@ class toc_project {
     int save(std::string_view file_name);
 
     bool single() const { return is_single.to_boolean(); }
+    // A single-file project's page (the first source entry, possibly empty)
+    // and the file its result goes to: the page itself, or the destination.
+    std::string_view single_source() const {
+        return source.empty() ? std::string_view() : source[0].text();
+    }
+    std::string_view single_output() const {
+        return is_dest_as_source.to_boolean() ? single_source() : destination.text();
+    }
 
     vtval is_single;
     vtval is_dest_as_source;

@@ -1,5 +1,7 @@
 #include "toc/build_project.h"
 
+#include <vector>
+
 #include "core/atomic_file.h"
 #include "core/vtfile.h"
 #include "core/vttext.h"
@@ -8,33 +10,19 @@
 #include "toc/html_toc.h"
 #include "toc/process_file.h"
 #include "toc/render_toc.h"
+#include "toc/source_check.h"
 #include "toc/toc_writer.h"
 
 namespace {
 
-// Checks a multi-file project; sums the sources' sizes into total.
-bool validate(toc_project& project, double& total) {
-    std::string_view destination = project.destination.text();
-    if (destination.empty()) {
+// Checks a multi-file project; sizes receives the sources' sizes. Linux has
+// no drives: every source is on the destination's "drive".
+bool validate(toc_project& project, std::vector<double>& sizes) {
+    if (project.destination.text().empty()) {
         project.error_message = "Destination file must be specified";
         return false;
     }
-    if (project.source.empty()) {
-        project.error_message = "At least one source file must be specified";
-        return false;
-    }
-    // Linux has no drives: every source is on the destination's "drive".
-    total = 0;
-    for (const vtval& s : project.source) {
-        vtfile_node info;
-        if (!vtfile_info(s.text(), info) || info.is_directory) {
-            project.error_message = "File doesn't exist: ";
-            project.error_message.append(s.text());
-            return false;
-        }
-        total += info.size.to_real();
-    }
-    return true;
+    return check_sources(project, &sizes);
 }
 
 // The link from the destination's folder to a source, URL-encoded.
@@ -65,23 +53,23 @@ bool read_destination(toc_project& project, xml_tree& tree, build_progress& scal
 }
 
 int build_multi(toc_project& project, progress_fn progress, void* context) {
+    std::vector<double> sizes;
+    if (!validate(project, sizes)) return 1;
     double total = 0;
-    if (!validate(project, total)) return 1;
+    for (double size : sizes) total += size;
     toc_tree toc;
     toc_node* last = nullptr;
     build_progress scale{total, 1.0,     project.insert_local_toc.to_boolean() ? 0.9 : 0.8,
                          0,     context, progress};
-    for (const vtval& s : project.source) {
-        vtfile_node info;
-        vtfile_info(s.text(), info);
-        scale.current = info.size.to_real();
+    for (int32_t i = 0; i < project.source.count(); ++i) {
+        std::string_view s = project.source[i].text();
+        scale.current = sizes[static_cast<size_t>(i)];
         toc_node* first_new = nullptr;
-        if (process_file(s.text(), s.text(), project.insert_local_toc.to_boolean(), project, toc,
-                         last, first_new, project.error_message, build_progress::forward,
-                         &scale) != 0)
+        if (process_file(s, s, project.insert_local_toc.to_boolean(), project, toc, last, first_new,
+                         project.error_message, build_progress::forward, &scale) != 0)
             return 2;
         scale.phase_done();
-        vtstring link = link_path(project.destination.text(), s.text());
+        vtstring link = link_path(project.destination.text(), s);
         for (toc_node* n = first_new; n; n = toc_tree::next(n)) {
             vtstring full(link);
             full.append(n->link);
@@ -119,15 +107,11 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
 
 int build_project(toc_project& project, progress_fn progress, void* context) {
     if (project.single()) {
-        std::string_view source =
-            project.source.empty() ? std::string_view() : project.source[0].text();
-        std::string_view output =
-            project.is_dest_as_source.to_boolean() ? source : project.destination.text();
         toc_tree toc;
         toc_node* last = nullptr;
         toc_node* first_new = nullptr;
-        return process_file(source, output, true, project, toc, last, first_new,
-                            project.error_message, progress, context);
+        return process_file(project.single_source(), project.single_output(), true, project, toc,
+                            last, first_new, project.error_message, progress, context);
     }
     return build_multi(project, progress, context);
 }

@@ -5,6 +5,7 @@
 #include "html/vthtml.h"
 #include "project/toc_project.h"
 #include "toc/html_toc_rollback.h"
+#include "toc/source_check.h"
 #include "toc/toc_writer.h"
 
 namespace {
@@ -63,25 +64,10 @@ int clear_file(std::string_view source_path, std::string_view output_path, toc_p
 }
 
 int clear_project(toc_project& project, progress_fn progress, void* context) {
-    if (project.single()) {
-        std::string_view source =
-            project.source.empty() ? std::string_view() : project.source[0].text();
-        std::string_view output =
-            project.is_dest_as_source.to_boolean() ? source : project.destination.text();
-        return clear_file(source, output, project, progress, context);
-    }
-    if (project.source.empty()) {
-        project.error_message = "At least one source file must be specified";
-        return 1;
-    }
-    for (const vtval& s : project.source) {
-        vtfile_node info;
-        if (!vtfile_info(s.text(), info) || info.is_directory) {
-            project.error_message = "File doesn't exist: ";
-            project.error_message.append(s.text());
-            return 1;
-        }
-    }
+    if (project.single())
+        return clear_file(project.single_source(), project.single_output(), project, progress,
+                          context);
+    if (!check_sources(project, nullptr)) return 1;
     // Every page is cleared even when one fails; the first failure is
     // reported afterwards.
     vtstring first_error;
