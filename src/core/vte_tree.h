@@ -63,6 +63,14 @@ class vte_tree {
             if (n->next) return n->next;
         return nullptr;
     }
+    // Next node in document order inside root's subtree (root itself
+    // excluded), or none at its end.
+    static T* next_within(const T* node, const T* root) {
+        if (node->first_child) return node->first_child;
+        for (const T* n = node; n && n != root; n = n->parent)
+            if (n->next) return n->next;
+        return nullptr;
+    }
     static int32_t depth(const T* node) {
         int32_t d = 0;
         for (const T* p = node->parent; p; p = p->parent) ++d;

@@ -18,10 +18,6 @@ int32_t toc_time_stamp() {
 
 namespace {
 
-bool is_text(const xml_node* n) {
-    return n->kind == XK_TEXT || n->kind == XK_NONE;
-}
-
 // A number exactly as a build puts it in front of a heading: "1.4.2. ".
 bool is_inserted_number(std::string_view s) {
     if (s.size() < 3 || s.back() != ' ' || s[s.size() - 2] != '.') return false;
@@ -121,26 +117,22 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     // included, so that rebuilding gives the same page; other old numbers
     // keep the blank that follows them.
     xml_node* first = heading->first_child;
-    if (process_numbering && is_text(first) && is_inserted_number(first->source)) {
+    if (process_numbering && is_text_node(first) && is_inserted_number(first->source)) {
         first->source = {};
         state.seen_number = 1;
     }
 
-    // The heading is unlinked so that a document-order walk ends with its
-    // subtree.
-    auto former = document->unlink(heading);
     vtstring anchor;
     vtstring text;
     vtstring value;
-    for (xml_node* d = heading->first_child; d; d = xml_tree::next(d)) {
+    for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading)) {
         if (anchor.empty() && d->kind == XK_START && d->name == "a") {
             if (d->attribute("name", value)) anchor = value;
-        } else if (is_text(d)) {
+        } else if (is_text_node(d)) {
             if (process_numbering) strip_numbering(state, d, *document);
             text.append(d->source);
         }
     }
-    document->insert(heading, former.parent, former.next);
 
     if (anchor.empty()) {
         anchor = "velt_link_";
@@ -170,7 +162,8 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
 
 xml_node* html_toc::process_title_element(xml_node* title, bool jump) {
     toc_node* item = new_item(0);
-    if (title->first_child && is_text(title->first_child)) item->text = title->first_child->source;
+    if (title->first_child && is_text_node(title->first_child))
+        item->text = title->first_child->source;
     process_title = false;
     return jump ? insertion_point : xml_tree::next(title);
 }

@@ -32,18 +32,16 @@ int html_toc_rollback::clear_document() {
 
 void html_toc_rollback::clear_heading(xml_node* heading) {
     numbering_state state;
-    auto former = document->unlink(heading);
     xml_node* anchor = nullptr;
-    for (xml_node* d = heading->first_child; d; d = xml_tree::next(d)) {
+    for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading)) {
         if (remove_anchors && !anchor && is_generated_anchor(d)) {
             d->source = {};
             anchor = d;
         } else if (anchor && d->kind == XK_END && d->name == "a" && d->closed &&
                    d->parent == anchor && !d->next) {
             d->source = {};
-        } else if (process_numbering && (d->kind == XK_TEXT || d->kind == XK_NONE)) {
+        } else if (process_numbering && is_text_node(d)) {
             strip_numbering(state, d, *document);
         }
     }
-    document->insert(heading, former.parent, former.next);
 }

@@ -12,6 +12,12 @@ struct numbering_state {
     int32_t last_class = 0;   // 1 after copied white space, 2 after another byte
 };
 
+// The text nodes of a heading: read text, and the empty node a document
+// starts with.
+inline bool is_text_node(const xml_node* n) {
+    return n->kind == XK_TEXT || n->kind == XK_NONE;
+}
+
 // Removes the old number from the front of one of the heading's text nodes,
 // in document order; once the heading's text has begun nothing more changes.
 void strip_numbering(numbering_state& state, xml_node* node, xml_tree& document);

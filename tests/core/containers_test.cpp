@@ -121,6 +121,10 @@ TEST(vte_tree, DocumentOrderAndDepth) {
     EXPECT_EQ(t.depth(b), 1);
     EXPECT_EQ(t.depth(c), 2);
     EXPECT_EQ(t.next_after(b), d);
+    // A walk bounded by a subtree ends with it.
+    EXPECT_EQ(t.next_within(a, a), b);
+    EXPECT_EQ(t.next_within(c, a), nullptr);
+    EXPECT_EQ(t.next_within(c, b), nullptr);
     EXPECT_EQ(t.top_count(), 2);
 }
 
