@@ -50,7 +50,7 @@ TEST(batch_run, BuildAndClearReportExactly) {
     for (int round = 0; round < 2; ++round) {
         run_result r = run(kVorn1, {"-command", project});
         EXPECT_EQ(r.out, "Orvane 1.0b\r\nBuild is complete.\r\n");
-        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(r.status, 0);
     }
     std::string toc = get(dir / "toc.html");
     EXPECT_NE(toc.find("Heading number 2"), std::string::npos);
@@ -58,7 +58,7 @@ TEST(batch_run, BuildAndClearReportExactly) {
 
     run_result r = run(kVorn1, {"-CLEAR", project});
     EXPECT_EQ(r.out, "Orvane 1.0b\r\nClearance is done\r\n");
-    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.status, 0);
 }
 
 TEST(batch_run, ProjectAndValidationErrorsExitOne) {
@@ -68,14 +68,14 @@ TEST(batch_run, ProjectAndValidationErrorsExitOne) {
     run_result r = run(kVorn1, {"-command", dir / "open.txt"});
     EXPECT_TRUE(r.out.starts_with("Orvane 1.0b\r\nError occurred: ")) << r.out;
     EXPECT_GT(r.out.size(), std::string("Orvane 1.0b\r\nError occurred: ").size());
-    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(get(dir / "page.html"), page(2));
 
     put(dir / "multi.txt", "<is_single>0</is_single>\r\n<source>" + (dir / "page.html") +
                                "</source>\r\n<destination></destination>\r\n");
     r = run(kVorn1, {"-command", dir / "multi.txt"});
     EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: Destination file must be specified");
-    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.status, 1);
 }
 
 TEST(batch_run, FullDiskLeavesTheOldFileWhole) {
@@ -87,7 +87,7 @@ TEST(batch_run, FullDiskLeavesTheOldFileWhole) {
     run_result r = run(kVorn1, {"-command", project}, 8192);
     EXPECT_EQ(r.out,
               "Orvane 1.0b\r\nError occurred: Can't open file for writing: " + (dir / "toc.html"));
-    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(get(dir / "toc.html"), "previous TOC page");
     EXPECT_EQ(entry_count(dir.path()), 3) << "the temporary file was removed";
 }
@@ -99,10 +99,10 @@ TEST(batch_run, UnwritableDestinationIsReportedAndKept) {
     chmod((dir / "toc.html").c_str(), 0444);
     std::string project = single_project(dir);
     run_result r = run(kVorn1, {"-command", project}, -1, true);
-    if (r.exit_code == 126) GTEST_SKIP() << "cannot drop privileges";
+    if (r.status == 126) GTEST_SKIP() << "cannot drop privileges";
     EXPECT_EQ(r.out,
               "Orvane 1.0b\r\nError occurred: Can't open file for writing: " + (dir / "toc.html"));
-    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(get(dir / "toc.html"), "kept");
     EXPECT_EQ(entry_count(dir.path()), 3);
 }

@@ -31,7 +31,7 @@ TEST(vorn1_run, ParameterErrorsReportExactlyAndExitTwo) {
                                                                   {"-clear"}}) {
         run_result r = run(kVorn1, args);
         EXPECT_EQ(r.out, kParameterError) << args[0] << " " << args.size();
-        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.err, "");
     }
 }
@@ -40,14 +40,14 @@ TEST(vorn1_run, OtherProgramNamesExitSilently) {
     scratch_dir dir;
     std::filesystem::copy_file(kVorn1, dir / "other");
     run_result r = run(dir / "other", {"-command"});
-    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "");
 
     std::filesystem::copy_file(kVorn1, dir / "VORN1");
     r = run(dir / "VORN1", {"-Command"});
     EXPECT_EQ(r.out, kParameterError) << "the program name is compared in small letters";
-    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.status, 2);
 }
 
 TEST(vorn1_run, UnreadableProjectIsAFailedBatchRun) {
@@ -56,5 +56,5 @@ TEST(vorn1_run, UnreadableProjectIsAFailedBatchRun) {
     put(project, "<is_single>1</is_single>\r\n<source>");
     run_result r = run(kVorn1, {"-command", project});
     EXPECT_TRUE(r.out.starts_with("Orvane 1.0b\r\nError occurred: ")) << r.out;
-    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.status, 1);
 }

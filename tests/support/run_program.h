@@ -2,6 +2,8 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,11 +16,16 @@ struct program_result {
     std::string err;
 };
 
-// Runs program with args in folder cwd, with extra environment entries
-// ("NAME=value"), no standard input and no display.
+struct run_limits {
+    long file_size_limit = -1;  // RLIMIT_FSIZE for the child
+    bool as_nobody = false;     // a root child runs as uid/gid 65534
+};
+
+// Runs program with args in folder cwd (none: the current one), with extra
+// environment entries ("NAME=value"), no standard input and no display.
 inline program_result run_program(const std::string& program, const std::vector<std::string>& args,
-                                  const std::string& cwd,
-                                  const std::vector<std::string>& env = {}) {
+                                  const std::string& cwd, const std::vector<std::string>& env = {},
+                                  const run_limits& limits = {}) {
     int out_pipe[2], err_pipe[2];
     if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
     pid_t pid = fork();
@@ -29,6 +36,14 @@ inline program_result run_program(const std::string& program, const std::vector<
         close(err_pipe[0]);
         int null = open("/dev/null", 0);
         dup2(null, 0);
+        if (limits.file_size_limit >= 0) {
+            const rlimit limit = {static_cast<rlim_t>(limits.file_size_limit),
+                                  static_cast<rlim_t>(limits.file_size_limit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (limits.as_nobody && geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(126);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(127);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
