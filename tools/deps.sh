@@ -4,19 +4,19 @@
 #
 #   tools/deps.sh [example|package|package-check|all]     (default: all)
 #
-#   example        the compiler and build tools: the batch program and its data
+#   example        the compiler and build tools (and GoogleTest, which the
+#                  configuration looks for): the batch program and its data
 #   package        building the Debian package (the window's Qt included)
 #   package-check  checking the built package (lintian, validators, the
 #                  installed window under Xvfb)
 #   all            everything the test suites, sanitizers and fuzzing use
 set -euo pipefail
 
-example=(g++ cmake ninja-build ccache)
+example=(g++ cmake ninja-build ccache libgtest-dev libgmock-dev)
 window=(qt6-base-dev qt6-base-dev-tools libgl-dev)
 package=("${example[@]}" "${window[@]}" debhelper dpkg-dev fakeroot)
 package_check=(lintian appstream desktop-file-utils xdg-utils xvfb xauth xdotool imagemagick)
-all=("${example[@]}" "${window[@]}" pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+all=("${example[@]}" "${window[@]}" pkg-config libbenchmark-dev
   clang libclang-rt-dev libclang-rt-14-dev
   xvfb xauth xdotool imagemagick desktop-file-utils groff-base)
 
