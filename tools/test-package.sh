@@ -6,7 +6,8 @@
 #      with the installed templates, the manual page's single-page example;
 #      the window under Xvfb (tools/screenshot.sh, skipped without Xvfb);
 #      nothing was written under /usr (dpkg --verify);
-#   4. desktop-file-validate and appstreamcli accept the installed files;
+#   4. the copyright file holds the licence text; desktop-file-validate and
+#      appstreamcli accept the installed files;
 #   5. `dpkg --purge` leaves no file behind.
 # Needs root (CI runs as root); installs its own tools with apt. The package
 # is removed again at the end, also when a check fails.
@@ -79,7 +80,11 @@ man -w vorn1 | grep -qx /usr/share/man/man1/vorn1.1.gz || fail "man vorn1 finds 
     fail "the installed window"
 [ -z "$(dpkg --verify orvane)" ] || { dpkg --verify orvane; fail "files under /usr changed"; }
 
-step "desktop entries and AppStream data"
+step "copyright, desktop entries and AppStream data"
+# The copyright file carries the licence of license.txt (after its title and
+# copyright lines) as indented lines.
+diff <(grep '^ ' /usr/share/doc/orvane/copyright | sed 's/^ //; s/^\.$//') \
+    <(tail -n +5 /usr/share/orvane/license.txt | tr -d '\r') || fail "copyright and license.txt differ"
 desktop-file-validate /usr/share/applications/org.orvane.Orvane.desktop \
     /usr/share/applications/org.orvane.Orvane.CreateToc.desktop || fail "desktop-file-validate"
 appstreamcli validate --no-net /usr/share/metainfo/org.orvane.Orvane.metainfo.xml ||
