@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Orvane builds and tests with, when any is missing.
-# Quick and silent when everything is present.
+# Installs the Debian packages that a task needs, when any is missing. Quick
+# and silent when everything is present.
+#
+#   tools/deps.sh [example|package|package-check|all]     (default: all)
+#
+#   example        the compiler and build tools (and GoogleTest, which the
+#                  configuration looks for): the batch program and its data
+#   package        building the Debian package (the window's Qt included)
+#   package-check  checking the built package (lintian, validators, the
+#                  installed window under Xvfb)
+#   all            everything the test suites, sanitizers and fuzzing use
 set -euo pipefail
 
-packages=(
-  g++ cmake ninja-build pkg-config ccache
-  libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+example=(g++ cmake ninja-build ccache libgtest-dev libgmock-dev)
+window=(qt6-base-dev qt6-base-dev-tools libgl-dev)
+package=("${example[@]}" "${window[@]}" debhelper dpkg-dev fakeroot)
+package_check=(lintian appstream desktop-file-utils xdg-utils xvfb xauth xdotool imagemagick)
+all=("${example[@]}" "${window[@]}" pkg-config libbenchmark-dev
   clang libclang-rt-dev libclang-rt-14-dev
-  xvfb xauth xdotool imagemagick desktop-file-utils
-)
+  xvfb xauth xdotool imagemagick desktop-file-utils groff-base)
+
+case "${1:-all}" in
+  example) packages=("${example[@]}") ;;
+  package) packages=("${package[@]}") ;;
+  package-check) packages=("${package_check[@]}") ;;
+  all) packages=("${all[@]}") ;;
+  *) echo "usage: $0 [example|package|package-check|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

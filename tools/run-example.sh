@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs a batch build of the bundled
-# example site on a fresh copy of it in build/example/.
+# Installs what is missing, builds the program and its data (not the test
+# suites), and runs a batch build of the bundled example site on a fresh
+# copy of it in build/example/. The window is built too when Qt is there;
+# tools/run-tests.sh installs Qt and builds everything else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh
+tools/deps.sh example
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build -G Ninja "${launcher[@]}" >/dev/null
-cmake --build build
+cmake --build build --target vorn1 orvane_data
 rm -rf build/example
 cp -r examples build/example
 cd build/example

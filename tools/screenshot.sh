@@ -8,6 +8,8 @@
 #
 #   tools/screenshot.sh [build-dir] [output-dir]
 #
+# build-dir holds vorn1: a build tree, or bin/ of an installation whose
+# templates are in ../share/orvane/.
 # Exits 0 when every step worked, 1 on a failure, 77 when Xvfb or xdotool is
 # missing (the test is then skipped).
 set -euo pipefail
@@ -38,7 +40,9 @@ STUB
 chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
 cp -r "$here/examples" "$work/examples"
-cp -r "$build/vtdata" "$work/vtdata"
+templates="$build/vtdata"
+[ -d "$templates" ] || templates="$build/../share/orvane/vtdata"
+cp -r "$templates" "$work/vtdata"
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 # The id of the first visible window whose title matches; fails after 20 s.

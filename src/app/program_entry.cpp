@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "app/batch.h"
+#include "app/help_text.h"
 #include "core/vtarr.h"
 #include "core/vtfile.h"
 
@@ -34,6 +35,17 @@ vtstring existing_file(std::string_view name) {
     return path;
 }
 
+// The mode of a first argument that is not a batch switch: help, version, a
+// parameter error for any other switch (rather than a window that nobody
+// asked for), else the window with that argument as its preset.
+entry_mode first_argument_mode(std::string_view first) {
+    if (same_ascii_nocase(first, "-h") || same_ascii_nocase(first, "--help"))
+        return entry_mode::help;
+    if (same_ascii_nocase(first, "--version")) return entry_mode::version;
+    if (first.starts_with('-')) return entry_mode::parameter_error;
+    return entry_mode::window;
+}
+
 }  // namespace
 
 entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
@@ -50,8 +62,9 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     bool build = same_ascii_nocase(first, "-command");
     bool clear = same_ascii_nocase(first, "-clear");
     if (!build && !clear) {
+        plan.mode = first_argument_mode(first);
         // Further arguments are ignored; a path keeps its case.
-        plan.file = existing_file(first);
+        if (plan.mode == entry_mode::window) plan.file = existing_file(first);
         return plan;
     }
     // Without a name the switch itself stands as the name, and names no file
@@ -80,6 +93,10 @@ entry_plan plan_process(int argc, char** argv) {
 }
 
 int run_batch(const entry_plan& plan) {
+    if (plan.mode == entry_mode::help || plan.mode == entry_mode::version) {
+        write_report(plan.mode == entry_mode::help ? kHelpText : kVersionText);
+        return BATCH_OK;
+    }
     if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear) {
         write_report(kParameterErrorReport);
         return BATCH_PARAMETER_ERROR;

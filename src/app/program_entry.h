@@ -13,7 +13,9 @@ enum class entry_mode {
     window,           // the main window, file possibly preset
     batch_build,      // "-command" with an existing project file
     batch_clear,      // "-clear" with an existing project file
-    parameter_error,  // a batch switch without an existing project file
+    parameter_error,  // a batch switch without an existing project file, or an unknown switch
+    help,             // "-h" or "--help": the usage text
+    version,          // "--version"
 };
 
 struct entry_plan {
@@ -41,6 +43,7 @@ entry_plan plan_process(int argc, char** argv);
 // there is no standard output.
 void write_report(std::string_view report);
 
-// Runs a batch plan (build, clear or parameter error): writes the report and
-// returns the exit code (0 done, 1 failed, 2 parameter error).
+// Runs a plan that needs no display (build, clear, parameter error, help or
+// version): writes the report or text and returns the exit code (0 done,
+// 1 failed, 2 parameter error).
 int run_batch(const entry_plan& plan);

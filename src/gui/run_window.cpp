@@ -1,5 +1,6 @@
 // Window mode: the application object, the main window and its message loop.
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <cstdio>
 #include <exception>
@@ -21,7 +22,9 @@ bool display_available() {
 int run_loop(QApplication& app, std::string_view preset_file) {
     qt_dialogs dialogs;
     system_shell shell;
-    TveltORV1 window(program_paths::locate(QApplication::applicationDirPath()), dialogs, shell);
+    const program_paths paths = program_paths::locate(QApplication::applicationDirPath());
+    QApplication::setWindowIcon(QIcon(paths.icon_file));
+    TveltORV1 window(paths, dialogs, shell);
     if (window.terminating()) return 0;
     window.preset_single_file(qt_text(preset_file));
     window.show();
@@ -38,6 +41,9 @@ int run_window(int argc, char** argv, std::string_view preset_file) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(k_product_title);
     QApplication::setApplicationDisplayName(QString());
+    // Desktops match the window to the package's menu entry (and its icon)
+    // by this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
     try {
         run_loop(app, preset_file);
     } catch (const std::exception& error) {

@@ -61,5 +61,31 @@ TEST(plan_entry, WindowPresetIsAnExistingFileOnly) {
     EXPECT_TRUE(plan("vorn1", {dir / "index.html"}).file.empty());
     EXPECT_TRUE(plan("vorn1", {dir.path()}).file.empty()) << "a folder is no preset";
     EXPECT_TRUE(plan("vorn1", {}).file.empty());
-    EXPECT_EQ(plan("vorn1", {"-commandx"}).mode, entry_mode::window);
+}
+
+TEST(plan_entry, OtherSwitchesNeverOpenTheWindow) {
+    scratch_dir dir;
+    // A path whose file name begins with a dash is no switch.
+    put(dir / "-x", "<h1>x</h1>");
+    const struct {
+        std::string arg;
+        entry_mode mode;
+    } cases[] = {
+        {"--help", entry_mode::help},
+        {"-h", entry_mode::help},
+        {"--HELP", entry_mode::help},
+        {"--version", entry_mode::version},
+        {"-version", entry_mode::parameter_error},
+        {"-help", entry_mode::parameter_error},
+        {"-commandx", entry_mode::parameter_error},
+        {"--command", entry_mode::parameter_error},
+        {"-", entry_mode::parameter_error},
+        {dir / "-x", entry_mode::window},
+        {"-x", entry_mode::parameter_error},
+    };
+    for (const auto& c : cases) {
+        entry_plan p = plan("vorn1", {c.arg, "index.html"});
+        EXPECT_EQ(p.mode, c.mode) << c.arg;
+        if (c.mode != entry_mode::window) EXPECT_TRUE(p.file.empty()) << c.arg;
+    }
 }

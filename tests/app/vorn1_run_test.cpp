@@ -4,11 +4,16 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include "app/vorn1_runner.h"
 #include "core/vtfile_test_util.h"
+#ifdef ORVANE_HAS_BATCH
+#include "project/toc_project.h"
+#endif
 
+using file_test::get;
 using file_test::put;
 using file_test::scratch_dir;
 using vorn1_runner::kVorn1;
@@ -58,3 +63,52 @@ TEST(vorn1_run, UnreadableProjectIsAFailedBatchRun) {
     EXPECT_TRUE(r.out.starts_with("Orvane 1.0b\r\nError occurred: ")) << r.out;
     EXPECT_EQ(r.status, 1);
 }
+
+TEST(vorn1_run, HelpAndVersionNeedNoDisplay) {
+    const struct {
+        std::string arg;
+        std::string starts;
+    } cases[] = {{"--version", "Orvane 1.0b\n"},
+                 {"--help", "Orvane 1.0b: tables of contents for HTML pages\n"},
+                 {"-H", "Orvane 1.0b: tables of contents for HTML pages\n"}};
+    for (const auto& c : cases) {
+        run_result r = run(kVorn1, {c.arg});
+        EXPECT_TRUE(r.out.starts_with(c.starts)) << c.arg << ": " << r.out;
+        EXPECT_EQ(r.out.find('\r'), std::string::npos) << "terminal text ends lines in LF";
+        EXPECT_EQ(r.status, 0) << c.arg;
+        EXPECT_EQ(r.err, "") << c.arg;
+    }
+    EXPECT_EQ(run(kVorn1, {"--version"}).out, "Orvane 1.0b\n");
+}
+
+TEST(vorn1_run, UnknownSwitchIsAParameterError) {
+    for (std::string arg : {"--bogus", "-commandx", "-"}) {
+        run_result r = run(kVorn1, {arg, "page.html"});
+        EXPECT_EQ(r.out, kParameterError) << arg;
+        EXPECT_EQ(r.status, 2) << arg;
+        EXPECT_EQ(r.err, "") << arg << ": no window was tried";
+    }
+}
+
+#ifdef ORVANE_HAS_BATCH
+
+// A key added to projects must be documented in both places.
+TEST(vorn1_run, HelpAndManualNameEveryProjectKey) {
+    scratch_dir dir;
+    toc_project project;
+    ASSERT_EQ(project.save(dir / "keys.txt"), 0);
+    const std::string saved = get(dir / "keys.txt");
+    const std::string help = run(kVorn1, {"--help"}).out;
+    const std::string manual = get(ORVANE_SOURCE_DIR "/man/vorn1.1");
+    const std::regex line_key("<([a-z_]+)>");
+    int keys = 0;
+    for (std::sregex_iterator it(saved.begin(), saved.end(), line_key), end; it != end; ++it) {
+        const std::string key = (*it)[1];
+        ++keys;
+        EXPECT_NE(help.find(key), std::string::npos) << key << " is not in --help";
+        EXPECT_NE(manual.find(key), std::string::npos) << key << " is not in vorn1.1";
+    }
+    EXPECT_GE(keys, 12);
+}
+
+#endif
