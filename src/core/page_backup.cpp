@@ -136,13 +136,15 @@ bool page_rewrite_in_place(const std::string& target, int source, int64_t length
     if (ok) {
         ok = copy_bytes(source, fd, length) && ftruncate(fd, length) == 0 && fdatasync(fd) == 0;
         if (ok) {
-            // A backup that outlived a crash here would only bring back
-            // the old bytes: the file stays whole either way.
+            // Should the backup outlive this (a crash before its removal
+            // is on disk), the next run brings the old bytes back: the file
+            // is whole either way.
             remove_backup(target);
-        } else {
-            const int backup = ::open(page_backup_path(target).c_str(), O_RDONLY | O_CLOEXEC);
-            if (backup >= 0) restore(backup, file.st_size, fd, target);
-            if (backup >= 0) ::close(backup);
+        } else if (const int backup =
+                       ::open(page_backup_path(target).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+                   backup >= 0) {
+            restore(backup, file.st_size, fd, target);
+            ::close(backup);
         }
     }
     if (ok && mode >= 0 && fchmod(fd, static_cast<mode_t>(mode)) != 0) {
