@@ -40,23 +40,13 @@ std::string attribute(const std::string& path, const char* name) {
     return n < 0 ? std::string("(none)") : std::string(value, static_cast<size_t>(n));
 }
 
-// An access ACL that also lets the user daemon write (the xattr's binary
-// form: a version, then tag, permissions and id for each entry).
-std::string acl_for_daemon() {
-    std::string acl;
-    auto put = [&](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) acl += static_cast<char>((v >> (8 * i)) & 0xff);
-    };
-    put(2, 4);
-    for (auto [tag, perm, id] :
-         {std::tuple{0x01u, 6u, ~0u}, std::tuple{0x02u, 6u, 1u}, std::tuple{0x04u, 4u, ~0u},
-          std::tuple{0x10u, 6u, ~0u}, std::tuple{0x20u, 4u, ~0u}}) {
-        put(tag, 2);
-        put(perm, 2);
-        put(id, 4);
-    }
-    return acl;
-}
+// An access ACL that also lets the user daemon write, in the xattr's binary
+// form: a version, then tag, permissions and id of user::rw-, user:daemon:rw-,
+// group::r--, mask::rw- and other::r--.
+const std::string kAcl(
+    "\x02\0\0\0\x01\0\x06\0\xff\xff\xff\xff\x02\0\x06\0\x01\0\0\0\x04\0\x04\0\xff\xff\xff\xff"
+    "\x10\0\x06\0\xff\xff\xff\xff\x20\0\x04\0\xff\xff\xff\xff",
+    44);
 
 bool has_backups(const site& s) {
     for (const auto& [name, bytes] : s.files())
@@ -103,10 +93,9 @@ TEST_F(ownership, EveryPageKeepsOwnerGroupModeLinksAndAttributes) {
     ASSERT_EQ(link(s.file("linked.html").c_str(), s.file("linked_too.html").c_str()), 0);
     const bool attributes =
         setxattr(s.file("tagged.html").c_str(), "user.origin", "site", 4, 0) == 0;
-    const std::string acl = acl_for_daemon();
     const bool acls =
-        attributes && setxattr(s.file("tagged.html").c_str(), "system.posix_acl_access", acl.data(),
-                               acl.size(), 0) == 0;
+        attributes && setxattr(s.file("tagged.html").c_str(), "system.posix_acl_access",
+                               kAcl.data(), kAcl.size(), 0) == 0;
     std::vector<struct stat> before;
     for (const page& p : pages) before.push_back(status_of(s.file(p.name)));
     const ino_t shared_inode = status_of(s.file("shared.html")).st_ino;
@@ -127,7 +116,7 @@ TEST_F(ownership, EveryPageKeepsOwnerGroupModeLinksAndAttributes) {
         EXPECT_EQ(attribute(s.file("tagged.html"), "user.origin"), "site");
     }
     if (acls) {
-        EXPECT_EQ(attribute(s.file("tagged.html"), "system.posix_acl_access"), acl);
+        EXPECT_EQ(attribute(s.file("tagged.html"), "system.posix_acl_access"), kAcl);
     }
     EXPECT_FALSE(has_backups(s));
     if (!attributes) GTEST_SKIP() << "no extended attributes on this file system";
