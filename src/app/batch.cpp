@@ -3,10 +3,11 @@
 #include "project/toc_project.h"
 #include "toc/build_project.h"
 #include "toc/clear_project.h"
+#include "toc/memory_guard.h"
 
 vtstring batch_report(std::string_view project_file, bool clear, int& exit_code) {
     toc_project project;
-    int result = project.load(project_file);
+    int result = run_guarded(project, [&] { return project.load(project_file); });
     if (result == 0) {
         result = clear ? clear_project(project, nullptr, nullptr)
                        : build_project(project, nullptr, nullptr);

@@ -1,46 +1,24 @@
-// Replacement by rename: the bytes never go into the target itself, so a
-// crash, a kill or a full disk leaves either the old file or the new one.
+// Replacement by rename, or in place behind a backup: the bytes never go into
+// the target unguarded, so a crash, a kill or a full disk leaves either the
+// old file or the new one.
 #include "core/atomic_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
+#include "core/file_attributes.h"
+#include "core/page_backup.h"
 #include "core/vtfile_path.h"
 
 namespace {
 
 constexpr size_t kBlock = atomic_file::block_size;
 constexpr std::string_view kTempSuffix = ".orvane-tmp";
-
-// Follows symlinks (dangling ones too) to the file that is to be replaced.
-std::string resolve_links(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
-        ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
-        if (n <= 0 || static_cast<size_t>(n) >= buf.size()) return path;
-        std::string link(buf.data(), static_cast<size_t>(n));
-        size_t slash = path.find_last_of('/');
-        if (link[0] != '/' && slash != std::string::npos) link = path.substr(0, slash + 1) + link;
-        path = link;
-    }
-    return path;
-}
-
-std::string folder_of(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
 
 // The permission bits a newly created file gets.
 int default_mode() {
@@ -62,6 +40,17 @@ bool write_all(int fd, const char* bytes, size_t n) {
 
 }  // namespace
 
+int atomic_temp_beside(const std::string& target, std::string& temp) {
+    const std::string folder = vtfile_folder_of(target);
+    // A name within NAME_MAX whatever the target's name.
+    std::string name = target.substr(target.find_last_of('/') + 1);
+    if (name.size() > 200) name.resize(200);
+    temp = (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX" + std::string(kTempSuffix);
+    const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
+    if (fd < 0) temp.clear();
+    return fd;
+}
+
 atomic_file::~atomic_file() {
     abort();
 }
@@ -69,14 +58,34 @@ atomic_file::~atomic_file() {
 bool atomic_file::open(std::string_view path) {
     abort();
     failed_ = false;
+    error_ = vtfile_error::none;
     mode_ = -1;
+    mode_given_ = false;
+    has_page_ = false;
+    limit_ = INT64_MAX;
+    written_ = 0;
     std::string p = vtfile_path(path);
-    if (p.empty() || p.back() == '/') return false;
-    target_ = resolve_links(p);
+    if (p.empty() || p.back() == '/') return fail();
+    switch (vtfile_resolve_links(p, target_, true)) {
+        case link_walk::foreign_link:
+            return fail(vtfile_error::foreign_link);
+        case link_walk::loop:
+            return fail();
+        case link_walk::ok:
+            break;
+    }
+    return open_target() || fail();
+}
+
+// Checks the target and its folder and opens the file the bytes go to.
+bool atomic_file::open_target() {
     struct stat st;
-    bool exists = stat(target_.c_str(), &st) == 0;
-    if (exists) {
-        if (S_ISDIR(st.st_mode) || access(target_.c_str(), W_OK) != 0) return false;
+    if (lstat(target_.c_str(), &st) != 0) {
+        if (errno != ENOENT) return false;
+        mode_ = default_mode();
+    } else {
+        if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode) || access(target_.c_str(), W_OK) != 0)
+            return false;
         if (!S_ISREG(st.st_mode)) {
             // A device or a pipe: there is no file to lose, write straight in.
             // A pipe nobody reads fails at once instead of blocking for ever.
@@ -84,36 +93,27 @@ bool atomic_file::open(std::string_view path) {
             if (fd_ >= 0) fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
             return fd_ >= 0;
         }
-        if (mode_ < 0) mode_ = static_cast<int>(st.st_mode & 07777);
-        owner_ = st.st_uid;
-        group_ = st.st_gid;
-        has_owner_ = true;
-    } else if (mode_ < 0) {
-        mode_ = default_mode();
+        mode_ = static_cast<int>(st.st_mode & 07777);
+        page_ = st;
+        has_page_ = true;
     }
-    std::string folder = folder_of(target_);
-    if (access(folder.c_str(), W_OK | X_OK) != 0) return false;
-    // A name within NAME_MAX whatever the target's name.
-    std::string name = target_.substr(target_.find_last_of('/') + 1);
-    if (name.size() > 200) name.resize(200);
-    temp_ = (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX" + std::string(kTempSuffix);
-    fd_ = mkostemps(temp_.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
-    if (fd_ < 0) {
-        temp_.clear();
-        return false;
-    }
-    return true;
+    if (access(vtfile_folder_of(target_).c_str(), W_OK | X_OK) != 0) return false;
+    fd_ = atomic_temp_beside(target_, temp_);
+    return fd_ >= 0;
 }
 
-bool atomic_file::fail() {
+bool atomic_file::fail(vtfile_error why) {
     failed_ = true;
+    if (error_ == vtfile_error::none) error_ = why;
     used_ = room_ = 0;
     return false;
 }
 
 bool atomic_file::flush() {
+    if (written_ + static_cast<int64_t>(used_) >= limit_) return fail(vtfile_error::too_large);
     if (used_ == 0) return true;
     if (!write_all(fd_, buffer_.get(), used_)) return fail();
+    written_ += static_cast<int64_t>(used_);
     room_ += used_;
     used_ = 0;
     return true;
@@ -130,39 +130,43 @@ bool atomic_file::write_more(std::string_view bytes) {
         if (bytes.size() < room_) return write(bytes);
     }
     if (!flush()) return false;
-    if (bytes.size() >= kBlock) return write_all(fd_, bytes.data(), bytes.size()) || fail();
-    return write(bytes);
+    if (bytes.size() < kBlock) return write(bytes);
+    if (written_ + static_cast<int64_t>(bytes.size()) >= limit_)
+        return fail(vtfile_error::too_large);
+    if (!write_all(fd_, bytes.data(), bytes.size())) return fail();
+    written_ += static_cast<int64_t>(bytes.size());
+    return true;
 }
 
-// Owner first: a change of owner may clear set-id bits that the mode then
-// puts back. Both are best effort: a file system without owners or modes
-// (a FAT stick) must not make the write fail.
-void atomic_file::keep_attributes() {
-    // Only root may hand the file to the target's owner; others keep theirs.
-    if (has_owner_ && geteuid() == 0 && fchown(fd_, owner_, group_) != 0) {
-        // the new file stays root's
-    }
-    if (fchmod(fd_, static_cast<mode_t>(mode_)) != 0) {
+// By rename when the new file can carry all the target has, else in place.
+// A new file gets its permission bits best effort: a file system without
+// modes (a FAT stick) must not make the write fail.
+bool atomic_file::replace() {
+    if (has_page_ && (page_.st_nlink != 1 ||
+                      !vtfile_take_attributes(fd_, target_, page_, static_cast<mode_t>(mode_))))
+        return page_rewrite_in_place(target_, fd_, written_, mode_given_ ? mode_ : -1);
+    if (!has_page_ && fchmod(fd_, static_cast<mode_t>(mode_)) != 0) {
         // the new file keeps the temporary file's 0600
     }
-}
-
-bool atomic_file::commit() {
-    if (fd_ < 0) return false;
-    bool ok = !failed_ && flush();
-    if (temp_.empty()) {  // written in place
-        ok = ::close(fd_) == 0 && ok;
-        fd_ = -1;
-        return ok;
-    }
-    ok = ok && fdatasync(fd_) == 0;
-    if (ok) keep_attributes();
+    bool ok = fdatasync(fd_) == 0;
     ok = ::close(fd_) == 0 && ok;
     fd_ = -1;
     ok = ok && rename(temp_.c_str(), target_.c_str()) == 0;
     if (ok) temp_.clear();
-    abort();
     return ok;
+}
+
+bool atomic_file::commit() {
+    if (fd_ < 0) return fail();
+    bool ok = !failed_ && flush();
+    if (temp_.empty()) {  // written straight into a device
+        ok = ::close(fd_) == 0 && ok;
+        fd_ = -1;
+    } else {
+        ok = ok && replace();
+        abort();
+    }
+    return ok || fail();
 }
 
 void atomic_file::abort() {
@@ -171,7 +175,6 @@ void atomic_file::abort() {
     if (!temp_.empty()) unlink(temp_.c_str());
     temp_.clear();
     used_ = room_ = 0;
-    has_owner_ = false;
 }
 
 bool vtfile_write_atomic(std::string_view path, std::string_view bytes) {

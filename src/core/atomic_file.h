@@ -1,18 +1,31 @@
 // atomic_file: writes a file so that it is either complete or untouched.
 //
 // The bytes go to a temporary file (".<name>.XXXXXX.orvane-tmp") in the
-// target's own folder, are synced to disk and renamed over the target, which
-// keeps its permission bits (and owner, when we may set it). A symlinked
-// target is resolved first, so the link survives and the file it names is
-// replaced. Any failure leaves the target as it was and removes the
-// temporary file.
+// target's own folder and are then put in the target's place, in one of two
+// ways:
+// - by rename, when the new file can carry everything the target has: its
+//   owner, group, permission bits and extended attributes (ACLs included),
+//   and the target has no other hard link. The temporary file is synced
+//   first, so a crash leaves the old file or the new one.
+// - in place otherwise (another user's page in a shared group folder, a page
+//   with hard links): the target is overwritten, guarded by a durable backup
+//   of its old bytes (page_backup.h), so that it keeps its inode and with it
+//   its owner, group, links and attributes.
+// The symlinks on the way to the target are followed, so a link survives and
+// the file it names is written; each must belong to us or to root. Any
+// failure leaves the target as it was and removes the temporary file.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "core/vtfile_error.h"
 
 class atomic_file {
   public:
@@ -25,12 +38,19 @@ class atomic_file {
     ~atomic_file();
 
     // Prepares to replace path. Fails, creating nothing, when the target is a
-    // folder, its folder is missing or not writable, or an existing target is
-    // not writable by us.
+    // folder, its folder is missing or not writable, an existing target is
+    // not writable by us, or a symlink on the way loops or belongs to another
+    // user.
     bool open(std::string_view path);
     // After open: permission bits for the replacement instead of the
     // target's own (or, for a new file, the defaults under the umask).
-    void set_permissions(unsigned mode) { mode_ = static_cast<int>(mode); }
+    void set_permissions(unsigned mode) {
+        mode_ = static_cast<int>(mode);
+        mode_given_ = true;
+    }
+    // After open: the file fails (error() too_large) when it would hold
+    // limit bytes or more.
+    void set_size_limit(int64_t limit) { limit_ = limit; }
     // Buffers bytes, writing in large blocks. False once any write failed.
     // Inline: a page is written as thousands of small pieces.
     bool write(std::string_view bytes) {
@@ -43,8 +63,8 @@ class atomic_file {
         }
         return write_more(bytes);
     }
-    // Flushes, syncs and renames over the target. False on any failure; the
-    // target is then untouched.
+    // Flushes and puts the new bytes in the target's place. False on any
+    // failure; the target is then untouched.
     bool commit();
     // Drops the temporary file; the target stays as it was.
     void abort();
@@ -52,19 +72,27 @@ class atomic_file {
     bool is_open() const { return fd_ >= 0; }
     // The path that will be replaced (symlinks resolved).
     const std::string& target() const { return target_; }
+    // Why open, a write or commit failed: cannot_write, foreign_link or
+    // too_large; none before any failure.
+    vtfile_error error() const { return error_; }
 
   private:
     bool write_more(std::string_view bytes);
     bool flush();
-    bool fail();
-    void keep_attributes();
+    bool fail(vtfile_error why = vtfile_error::cannot_write);
+    bool open_target();
+    bool replace();
 
     int fd_ = -1;
     int mode_ = -1;
-    unsigned owner_ = 0;
-    unsigned group_ = 0;
-    bool has_owner_ = false;
+    bool mode_given_ = false;
     bool failed_ = false;
+    vtfile_error error_ = vtfile_error::none;
+    // The target as it was at open, when it is a regular file.
+    bool has_page_ = false;
+    struct stat page_ {};
+    int64_t limit_ = INT64_MAX;
+    int64_t written_ = 0;  // bytes in the temporary file
     std::string target_;
     std::string temp_;
     // Bytes not written yet: used_ of them, room_ more fit (0 while the
@@ -73,6 +101,11 @@ class atomic_file {
     size_t used_ = 0;
     size_t room_ = 0;
 };
+
+// Creates a temporary file beside target, named ".<name>.XXXXXX.orvane-tmp",
+// open for reading and writing with permission bits 0600. Its descriptor, or
+// -1; temp receives its path.
+int atomic_temp_beside(const std::string& target, std::string& temp);
 
 // Replaces path with bytes through atomic_file. True on success.
 bool vtfile_write_atomic(std::string_view path, std::string_view bytes);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/page_backup.h"
 #include "core/vtfile_path.h"
 
 namespace {
@@ -75,26 +76,56 @@ int32_t read_error_code(int err) {
     }
 }
 
+int open_checked(const std::string& path, int flags, bool folders) {
+    // Non-blocking only while opening: a named pipe without a writer would
+    // otherwise hold the program for ever.
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) return VTFILE_INVALID;
+    struct stat st;
+    // Only the empty mode opens folders (read-only opens would succeed);
+    // pipes and sockets are never files.
+    if (fstat(fd, &st) != 0 || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) ||
+        (!folders && S_ISDIR(st.st_mode))) {
+        ::close(fd);
+        return VTFILE_INVALID;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 }  // namespace
 
 int vtfile_open(std::string_view path, std::string_view mode) {
     std::string p = vtfile_path(path);
     if (p.empty()) return VTFILE_INVALID;
     open_mode m = parse_mode(mode);
-    // Non-blocking only while opening: a named pipe without a writer would
-    // otherwise hold the program for ever.
-    int fd = ::open(p.c_str(), m.flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    int fd = open_checked(p, m.flags, m.folders);
+    if (fd >= 0 && m.at_end) lseek(fd, 0, SEEK_END);
+    return fd;
+}
+
+int vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why) {
+    std::string resolved;
+    why = vtfile_error::cannot_read;
+    if (path.empty()) return VTFILE_INVALID;
+    switch (vtfile_resolve_links(path, resolved, links == vtfile_links::trusted)) {
+        case link_walk::foreign_link:
+            why = vtfile_error::foreign_link;
+            return VTFILE_INVALID;
+        case link_walk::loop:
+            return VTFILE_INVALID;
+        case link_walk::ok:
+            break;
+    }
+    // No link is left to follow; one put there since is not followed.
+    int fd = open_checked(resolved, O_RDONLY | O_NOFOLLOW, false);
     if (fd < 0) return VTFILE_INVALID;
-    struct stat st;
-    // Only the empty mode opens folders (read-only opens would succeed);
-    // pipes and sockets are never files.
-    if (fstat(fd, &st) != 0 || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) ||
-        (!m.folders && S_ISDIR(st.st_mode))) {
+    if (page_settle_backup(fd, resolved, path) == backup_check::refused) {
         ::close(fd);
+        why = vtfile_error::bad_backup;
         return VTFILE_INVALID;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (m.at_end) lseek(fd, 0, SEEK_END);
+    why = vtfile_error::none;
     return fd;
 }
 

@@ -5,8 +5,9 @@
 // operation accepts and does nothing with. Paths may be written with slashes or
 // backslashes: every operation that takes a path turns backslashes into
 // slashes on a copy before use (the caller's string is never changed).
-// Failures are results (false, 0, -1, VTFILE_INVALID); nothing here prints or
-// throws. Callers word the messages.
+// Failures are results (false, 0, -1, VTFILE_INVALID); nothing here throws,
+// and nothing prints but the notice of a file restored from its backup.
+// Callers word the messages (vtfile_error_message helps).
 //
 // Files the tool produces are written through atomic_file (atomic_file.h),
 // never by truncating in place.
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/vtfile_error.h"
 #include "core/vtfile_node.h"
 #include "core/vtstring.h"
 #include "core/vtval.h"
@@ -72,6 +74,20 @@ vtval vtfile_size_of(std::string_view path);
 // an empty file, leaving buffer as it was; false when the file cannot be
 // opened, measured or read (buffer then unspecified).
 bool vtfile_read_all(std::string_view path, vtstring& buffer);
+
+// How vtfile_open_rewritten treats the symlinks on the way to a file.
+enum class vtfile_links {
+    any,      // follows every link
+    trusted,  // follows only links that belong to the effective user or root
+};
+// Opens for reading a file that the tool rewrites (a page, a project or a
+// settings file): as vtfile_open(path, "r"), and besides it waits for a
+// rewrite in place by another run to end, and first restores a file that an
+// interrupted one cut short (page_backup.h; said on standard error). The
+// shared lock it takes lasts until the handle is closed. VTFILE_INVALID on
+// failure, with why: cannot_read, foreign_link (a link refused under
+// vtfile_links::trusted) or bad_backup.
+int vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why);
 
 // ---- information and folders ----
 

@@ -2,6 +2,12 @@
 // the deepest existing folder).
 #include "core/vtfile_path.h"
 
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -31,12 +37,97 @@ bool same_text(std::string_view a, std::string_view b, bool ignore_case) {
     return true;
 }
 
+// resolved with one more component; resolved holds no symlink, so ".."
+// may take off its last component by the text alone.
+void step(std::string& resolved, std::string_view name) {
+    if (name == "..") {
+        const size_t slash = resolved.find_last_of('/');
+        const std::string_view last = slash == std::string::npos
+                                          ? std::string_view(resolved)
+                                          : std::string_view(resolved).substr(slash + 1);
+        if (resolved == "/") return;
+        if (!resolved.empty() && last != "..") {
+            resolved.resize(slash == std::string::npos ? 0 : slash == 0 ? 1 : slash);
+            return;
+        }
+    }
+    if (!resolved.empty() && resolved.back() != '/') resolved += '/';
+    resolved += name;
+}
+
+// True when the kernel finds path without passing a symlink: one walk
+// instead of one lstat per component. False also when it cannot tell (no
+// such file yet, a kernel without openat2).
+bool has_no_links(const std::string& path) {
+    open_how how{};
+    how.flags = O_PATH | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS;
+    const long fd = syscall(SYS_openat2, AT_FDCWD, path.c_str(), &how, sizeof how);
+    if (fd < 0) return false;
+    close(static_cast<int>(fd));
+    return true;
+}
+
+bool read_link(const std::string& path, std::string& target) {
+    target.resize(256);
+    for (;;) {
+        const ssize_t n = readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0) return false;
+        if (static_cast<size_t>(n) < target.size()) {
+            target.resize(static_cast<size_t>(n));
+            return true;
+        }
+        target.resize(target.size() * 2);
+    }
+}
+
 }  // namespace
 
 std::string vtfile_path(std::string_view path) {
     std::string p(path);
     std::replace(p.begin(), p.end(), '\\', '/');
     return p;
+}
+
+std::string vtfile_folder_of(std::string_view path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string_view::npos) return ".";
+    if (slash == 0) return "/";
+    return std::string(path.substr(0, slash));
+}
+
+link_walk vtfile_resolve_links(std::string_view path, std::string& resolved, bool own_links_only) {
+    std::string rest = vtfile_path(path);
+    if (!rest.empty() && has_no_links(rest)) {
+        resolved = std::move(rest);
+        return link_walk::ok;
+    }
+    resolved = !rest.empty() && rest[0] == '/' ? "/" : "";
+    const uid_t me = geteuid();
+    int links = 0;
+    size_t at = 0;
+    while (at < rest.size()) {
+        size_t end = rest.find('/', at);
+        if (end == std::string::npos) end = rest.size();
+        const std::string name = rest.substr(at, end - at);
+        at = end + 1;
+        if (name.empty() || name == ".") continue;
+        const size_t before = resolved.size();
+        step(resolved, name);
+        struct stat st;
+        if (name == ".." || lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) continue;
+        if (own_links_only && st.st_uid != me && st.st_uid != 0) return link_walk::foreign_link;
+        std::string target;
+        if (++links > 40 || !read_link(resolved, target)) return link_walk::loop;
+        // The link's text takes its place; a relative one starts from the
+        // link's own folder.
+        resolved.resize(before);
+        if (target[0] == '/') resolved = "/";
+        rest = at < rest.size() ? target + "/" + rest.substr(at) : target;
+        at = 0;
+    }
+    if (resolved.empty()) resolved = ".";
+    return link_walk::ok;
 }
 
 vtstring vtfile_relative_path(std::string_view base, std::string_view target, bool ignore_case) {

@@ -121,10 +121,10 @@ void vthtml::close_by_end_tag(xml_node* end_tag) {
 
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
                    void (*progress)(int percent, void* context), void* context) {
-    const int file = vtfile_open(path, "r");
+    vtfile_error why = vtfile_error::none;
+    const int file = vtfile_open_rewritten(path, vtfile_links::trusted, why);
     if (file == VTFILE_INVALID) {
-        error = "Can't open source file: ";
-        error += path;
+        error = vtfile_error_message(why, path);
         return 1;
     }
     const double size = vtfile_size(file).to_real();
@@ -148,7 +148,8 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
         result = reader.run();
         if (result != VTSGML_MORE) {
             vtfile_close(file);
-            error = "Memory error occurred";
+            error = reader.size_exceeded() ? vtfile_error_message(vtfile_error::too_large, path)
+                                           : vtstring("Memory error occurred");
             return result;
         }
         if (progress && size > 0)

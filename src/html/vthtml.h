@@ -47,10 +47,12 @@ class vthtml : public vtsgml {
 };
 
 // Reads the HTML file at path into tree (after what it holds) in 16,384-byte
-// reads, reporting progress percentages when progress is given. Returns 0; 1
+// reads, reporting progress percentages when progress is given. The file is
+// opened as vtfile_open_rewritten does with trusted links only. Returns 0; 1
 // with "Can't open source file: " + path when the file cannot be opened or a
-// read fails (a page read in part never passes for a whole one); or
-// the reader's failing result (1 for a file of 4,194,304 bytes or more) with
-// "Memory error occurred".
+// read fails (a page read in part never passes for a whole one), or with the
+// message of a refused link or backup; or the reader's failing result: 1 with
+// "Page is too large: " + path for a file of page_size_limit bytes or more,
+// else with "Memory error occurred".
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
                    void (*progress)(int percent, void* context), void* context);

@@ -18,11 +18,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/page_size_limit.h"
+
 class vtlexer {
   public:
     // Size limits of the readers (the whole input must stay below them).
     static constexpr int64_t default_size_limit = 65536;
-    static constexpr int64_t html_size_limit = 4194304;
+    static constexpr int64_t html_size_limit = page_size_limit;
     static constexpr int64_t tagged_size_limit = 16777216;
 
     vtlexer() = default;

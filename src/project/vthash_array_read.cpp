@@ -58,7 +58,8 @@ bool vthash_array::parse(std::string_view bytes, vtstring& error) {
 }
 
 bool vthash_array::read(std::string_view file_name, vtstring& error) {
-    int handle = vtfile_open(file_name, "r");
+    vtfile_error why;
+    int handle = vtfile_open_rewritten(file_name, vtfile_links::any, why);
     if (handle == VTFILE_INVALID) {
         error = "Can't open file ";
         error.append(file_name);

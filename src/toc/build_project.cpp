@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "core/atomic_file.h"
 #include "core/vtfile.h"
 #include "core/vttext.h"
 #include "html/vthtml.h"
 #include "project/toc_project.h"
 #include "toc/html_toc.h"
+#include "toc/memory_guard.h"
 #include "toc/process_file.h"
 #include "toc/render_toc.h"
 #include "toc/source_check.h"
@@ -36,8 +36,8 @@ vtstring link_path(std::string_view destination, std::string_view source) {
 // one that exists but cannot be read is not overwritten.
 bool read_destination(toc_project& project, xml_tree& tree, build_progress& scale) {
     tree.add_leading_empty_node();
-    vtfile_node info;
-    bool exists = vtfile_info(project.destination.text(), info);
+    bool exists = false;
+    if (!check_destination(project, exists)) return false;
     vtstring error;
     int r =
         read_html_file(project.destination.text(), tree, error, build_progress::forward, &scale);
@@ -94,24 +94,25 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
     if (!write_page_file(project.destination.text(), destination,
                          {placement.toc_start_marker, placement.toc_end_marker,
                           placement.insertion_point, placement.after_subtree},
-                         &pieces)) {
-        project.error_message = "Can't open file for writing: ";
-        project.error_message.append(project.destination.text());
+                         &pieces, project.error_message))
         return 1;
-    }
     if (progress) progress(100, context);
     return 0;
+}
+
+int build_single(toc_project& project, progress_fn progress, void* context) {
+    toc_tree toc;
+    toc_node* last = nullptr;
+    toc_node* first_new = nullptr;
+    return process_file(project.single_source(), project.single_output(), true, project, toc, last,
+                        first_new, project.error_message, progress, context);
 }
 
 }  // namespace
 
 int build_project(toc_project& project, progress_fn progress, void* context) {
-    if (project.single()) {
-        toc_tree toc;
-        toc_node* last = nullptr;
-        toc_node* first_new = nullptr;
-        return process_file(project.single_source(), project.single_output(), true, project, toc,
-                            last, first_new, project.error_message, progress, context);
-    }
-    return build_multi(project, progress, context);
+    return run_guarded(project, [&] {
+        return project.single() ? build_single(project, progress, context)
+                                : build_multi(project, progress, context);
+    });
 }

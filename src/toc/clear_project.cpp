@@ -1,10 +1,10 @@
 #include "toc/clear_project.h"
 
-#include "core/atomic_file.h"
 #include "core/vtfile.h"
 #include "html/vthtml.h"
 #include "project/toc_project.h"
 #include "toc/html_toc_rollback.h"
+#include "toc/memory_guard.h"
 #include "toc/source_check.h"
 #include "toc/toc_writer.h"
 
@@ -12,19 +12,17 @@ namespace {
 
 bool write_page(std::string_view path, const xml_tree& document, const pre_html_toc& markers,
                 vtstring& error) {
-    if (write_page_file(path, document, {markers.toc_start_marker, markers.toc_end_marker, nullptr},
-                        nullptr))
-        return true;
-    error = "Can't open file for writing: ";
-    error.append(path);
-    return false;
+    return write_page_file(path, document,
+                           {markers.toc_start_marker, markers.toc_end_marker, nullptr}, nullptr,
+                           error);
 }
 
 // Leaves the old TOC out of the destination; its anchors and numbers stay.
 int clear_destination(toc_project& project, progress_fn progress, void* context) {
     std::string_view path = project.destination.text();
-    vtfile_node info;
-    if (!vtfile_info(path, info)) {
+    bool exists = false;
+    if (!check_destination(project, exists)) return 1;
+    if (!exists) {
         // Nothing built there yet: nothing to clear.
         if (progress) progress(100, context);
         return 0;
@@ -63,7 +61,9 @@ int clear_file(std::string_view source_path, std::string_view output_path, toc_p
     return 0;
 }
 
-int clear_project(toc_project& project, progress_fn progress, void* context) {
+namespace {
+
+int clear_all(toc_project& project, progress_fn progress, void* context) {
     if (project.single())
         return clear_file(project.single_source(), project.single_output(), project, progress,
                           context);
@@ -82,4 +82,10 @@ int clear_project(toc_project& project, progress_fn progress, void* context) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int clear_project(toc_project& project, progress_fn progress, void* context) {
+    return run_guarded(project, [&] { return clear_all(project, progress, context); });
 }

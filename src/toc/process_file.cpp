@@ -64,11 +64,8 @@ int process_file(std::string_view source_path, std::string_view output_path, boo
                                         ? toc_placement{scan.toc_start_marker, scan.toc_end_marker,
                                                         scan.insertion_point, scan.after_subtree}
                                         : toc_placement{};
-    if (!write_page_file(output_path, document, placement, with_toc ? &pieces : nullptr)) {
-        error = "Can't open file for writing: ";
-        error.append(output_path);
+    if (!write_page_file(output_path, document, placement, with_toc ? &pieces : nullptr, error))
         return 1;
-    }
     if (progress) progress(100, context);
     return 0;
 }

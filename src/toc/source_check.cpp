@@ -1,6 +1,7 @@
 #include "toc/source_check.h"
 
 #include "core/vtfile.h"
+#include "core/vtfile_error.h"
 #include "project/toc_project.h"
 
 bool check_sources(toc_project& project, std::vector<double>* sizes) {
@@ -16,6 +17,17 @@ bool check_sources(toc_project& project, std::vector<double>* sizes) {
             return false;
         }
         if (sizes) sizes->push_back(info.size.to_real());
+    }
+    return true;
+}
+
+bool check_destination(toc_project& project, bool& exists) {
+    vtfile_node info;
+    exists = vtfile_info(project.destination.text(), info);
+    if (exists && info.is_directory) {
+        project.error_message =
+            vtfile_error_message(vtfile_error::cannot_write, project.destination.text());
+        return false;
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "toc/toc_writer.h"
 
+#include "core/page_size_limit.h"
+
 namespace {
 
 size_t document_size(const xml_tree& document, const vtarr* toc) {
@@ -77,7 +79,11 @@ bool write_with_toc(const xml_tree& document, const toc_placement& placement, co
 }
 
 bool write_page_file(std::string_view path, const xml_tree& document,
-                     const toc_placement& placement, const vtarr* toc) {
+                     const toc_placement& placement, const vtarr* toc, vtstring& error) {
     atomic_file file;
-    return file.open(path) && write_with_toc(document, placement, toc, file) && file.commit();
+    if (file.open(path)) file.set_size_limit(page_size_limit);
+    if (file.is_open() && write_with_toc(document, placement, toc, file) && file.commit())
+        return true;
+    error = vtfile_error_message(file.error(), path);
+    return false;
 }

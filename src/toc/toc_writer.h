@@ -25,7 +25,10 @@ void write_with_toc(const xml_tree& document, const toc_placement& placement, co
 bool write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
                     atomic_file& out);
 // Replaces path atomically with what write_with_toc gives, streamed from the
-// nodes' bytes without building the page in memory. False when the file
-// cannot be opened, written or committed; path is then untouched.
+// nodes' bytes without building the page in memory. False, with error naming
+// path, when the file cannot be opened, written or committed ("Can't open
+// file for writing: "), would reach page_size_limit, which the reader
+// refuses ("Page is too large: "), or lies behind another user's link; path
+// is then untouched.
 bool write_page_file(std::string_view path, const xml_tree& document,
-                     const toc_placement& placement, const vtarr* toc);
+                     const toc_placement& placement, const vtarr* toc, vtstring& error);

@@ -207,3 +207,29 @@ TEST(atomic_file, WriteBeyondFileSizeLimitFailsAndKeepsTarget) {
     EXPECT_EQ(get(f), "precious");
     EXPECT_EQ(entry_count(dir.path()), 1) << "the temporary file was removed";
 }
+
+// A page with a second hard link is rewritten in place: both names show the
+// new bytes, cut to their length. A rewrite in place that fails half way
+// (here the file-size limit) puts the old bytes back. Nothing is left beside
+// the page either way.
+TEST(atomic_file, RewriteInPlaceKeepsLinksAndOnFailureTheOldBytes) {
+    scratch_dir dir;
+    const std::string page = dir / "page.html", other = dir / "other.html";
+    put(page, std::string(3000, 'o'));
+    ASSERT_EQ(link(page.c_str(), other.c_str()), 0);
+    ASSERT_TRUE(vtfile_write_atomic(other, "short"));
+    EXPECT_EQ(get(page), "short");
+    int result = run_in_child([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        atomic_file out;
+        // A piece this big goes straight to the temporary file; the limit
+        // then stops the copy into the page.
+        if (!out.open(page) || !out.write(std::string(300000, 'n'))) return 10;
+        struct rlimit limit = {200000, 200000};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
+        return out.commit() ? 1 : 0;
+    });
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(get(other), "short");
+    EXPECT_EQ(entry_count(dir.path()), 2);
+}

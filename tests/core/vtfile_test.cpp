@@ -5,6 +5,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "core/vtfile_path.h"
 #include "core/vtfile_test_util.h"
 
 using file_test::get;
@@ -310,4 +311,38 @@ TEST(vtfile_list, PatternDotsOrderAndParent) {
         << "dot entries alone count as not found";
     EXPECT_EQ(none.top_count(), 2);
     EXPECT_FALSE(vtfile_list(dir / "missing", none, nullptr, true, "*"));
+}
+
+TEST(vtfile_resolve_links, NamesTheSameFileWithoutLinks) {
+    scratch_dir dir;
+    mkdir((dir / "real").c_str(), 0755);
+    mkdir((dir / "real/deep").c_str(), 0755);
+    put(dir / "real/page.html", "p");
+    put(dir / "real/deep/inner.html", "i");
+    symlink("real/page.html", (dir / "file_link").c_str());
+    symlink("real/deep", (dir / "folder_link").c_str());
+    symlink((dir / "real").c_str(), (dir / "absolute_link").c_str());
+    symlink("../page.html", (dir / "real/deep/up_link").c_str());
+    symlink("loop_b", (dir / "loop_a").c_str());
+    symlink("loop_a", (dir / "loop_b").c_str());
+    // ".." after a folder link climbs from where the link leads, as the
+    // kernel does.
+    for (const char* name :
+         {"real/page.html", "file_link", "folder_link/inner.html", "folder_link/../page.html",
+          "absolute_link/./deep//inner.html", "folder_link/up_link", "real/deep/../../file_link"}) {
+        std::string resolved;
+        ASSERT_EQ(vtfile_resolve_links(dir / name, resolved, true), link_walk::ok) << name;
+        struct stat st;
+        ASSERT_EQ(lstat(resolved.c_str(), &st), 0) << name << " gave " << resolved;
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << name << " gave " << resolved;
+        char* real = realpath((dir / name).c_str(), nullptr);
+        char* ours = realpath(resolved.c_str(), nullptr);
+        EXPECT_STREQ(real, ours) << name;
+        free(real);
+        free(ours);
+    }
+    std::string resolved;
+    EXPECT_EQ(vtfile_resolve_links(dir / "loop_a", resolved, true), link_walk::loop);
+    EXPECT_EQ(vtfile_resolve_links(dir / "folder_link/new.html", resolved, true), link_walk::ok);
+    EXPECT_EQ(resolved, dir / "real/deep/new.html") << "a missing file keeps its name";
 }

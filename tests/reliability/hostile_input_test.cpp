@@ -63,22 +63,64 @@ TEST(hostile_page, RandomBinaryIsBuiltOrRefusedCleanly) {
     }
 }
 
-TEST(hostile_page, SizeLimitIsExactAndRefusalLosesNothing) {
+// What a build writes can always be read back: neither a page read nor an
+// output written reaches 4,194,304 bytes, and a refusal changes nothing.
+TEST(hostile_page, SizeLimitHoldsForPagesReadAndWritten) {
     const std::string head = "<html><body><h1>Size</h1><p>";
-    for (size_t size : {size_t{4194303}, size_t{4194304}}) {
-        std::string page = head + std::string(size - head.size(), 'x');
+    site probe;
+    ASSERT_EQ(build_page(probe, head).out, kDone);
+    const size_t growth = probe.read("page.html").size() - head.size();
+    const size_t limit = 4194304;
+    // Input sizes: an output one byte below the limit, an output at it, an
+    // input below the limit that grows past it, an input at it.
+    for (const size_t size : {limit - 1 - growth, limit - growth, limit - 1, limit}) {
+        const std::string page = head + std::string(size - head.size(), 'x');
         site s;
         const run_result r = build_page(s, page);
-        if (size == 4194303) {
+        if (size + growth < limit) {
             EXPECT_EQ(r.out, kDone);
-            EXPECT_EQ(r.exit_code, 0);
-            EXPECT_EQ(count(s.read("page.html"), "<a name=\"velt_link_1_1000000000\">Size</a>"),
-                      1u);
-        } else {
-            EXPECT_EQ(r.out, failure("Memory error occurred"));
-            EXPECT_EQ(r.exit_code, 1);
-            EXPECT_TRUE(same_bytes(s.read("page.html"), page));
+            EXPECT_EQ(s.read("page.html").size(), limit - 1);
+            continue;
         }
+        EXPECT_EQ(r.out, failure("Page is too large: page.html")) << size;
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_TRUE(same_bytes(s.read("page.html"), page));
+        EXPECT_TRUE(temporary_files(s.files()).empty());
+    }
+}
+
+// Each failure names the file it is about.
+TEST(hostile_project, EveryFailureNamesItsFile) {
+    // A destination whose TOC of 14 x 5,000 entries would pass the limit.
+    std::string dense = "<body>";
+    for (int i = 0; i < 5000; ++i) dense += "<h1>Heading</h1>";
+    std::vector<std::string> many;
+    for (int i = 0; i < 14; ++i) many.push_back("p" + std::to_string(i) + ".html");
+    struct failing_case {
+        std::vector<std::string> sources;
+        std::string destination, command, report;
+    } cases[] = {
+        {many, "index.html", "-command", "Page is too large: index.html"},
+        {{"p0.html", "big.html", "p1.html"},
+         "index.html",
+         "-command",
+         "Page is too large: big.html"},
+        {{"p0.html"}, "folder", "-command", "Can't open file for writing: folder"},
+        {{"p0.html"}, "folder", "-clear", "Can't open file for writing: folder"},
+    };
+    for (const failing_case& c : cases) {
+        site s;
+        for (const std::string& name : many) s.write(name, dense);
+        s.write("big.html", std::string(4194304, 'x'));
+        s.write("index.html", "<body><!-- toc --></body>");
+        s.write("folder/keep.html", "<h1>Kept</h1>");
+        s.project(c.sources, false, c.destination);
+        const snapshot before = s.files();
+        const run_result r = run_vorn1(s.path(), {c.command, "project.txt"});
+        EXPECT_EQ(r.out, failure(c.report));
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_TRUE(same_bytes(s.read("index.html"), before.at("index.html")));
+        EXPECT_TRUE(temporary_files(s.files()).empty());
     }
 }
 
@@ -125,18 +167,20 @@ TEST(hostile_page, StrayEndTagsAndHugeTagsKeepEveryByte) {
     }
 }
 
-TEST(hostile_page, HundredThousandHeadingsAreNumberedInOrder) {
+TEST(hostile_page, ThirtyThousandHeadingsAreNumberedInOrder) {
+    // As many as fit: the page grows about ten times, and stays below the
+    // size limit.
     std::string page = "<body>";
-    for (int i = 0; i < 100000; ++i) page += i % 10 ? "<h2>sub</h2>\n" : "<h1>top</h1>\n";
+    for (int i = 0; i < 30000; ++i) page += i % 10 ? "<h2>sub</h2>\n" : "<h1>top</h1>\n";
     site s;
     const run_result r = build_page(s, page, "<process_numbering>1</process_numbering>\r\n");
     ASSERT_EQ(r.out, kDone) << r.err;
     const std::string built = s.read("page.html");
-    EXPECT_EQ(count(built, "<a name=\"velt_link_"), 100000u);
-    EXPECT_EQ(count(built, "href=\"#velt_link_"), 100000u);
-    EXPECT_NE(built.find("<h1>10000. <a name=\"velt_link_99991_1000000000\">top</a></h1>"),
+    EXPECT_EQ(count(built, "<a name=\"velt_link_"), 30000u);
+    EXPECT_EQ(count(built, "href=\"#velt_link_"), 30000u);
+    EXPECT_NE(built.find("<h1>3000. <a name=\"velt_link_29991_1000000000\">top</a></h1>"),
               std::string::npos);
-    EXPECT_NE(built.find("<h2>10000.9. <a name=\"velt_link_100000_1000000000\">sub</a></h2>"),
+    EXPECT_NE(built.find("<h2>3000.9. <a name=\"velt_link_30000_1000000000\">sub</a></h2>"),
               std::string::npos);
 }
 

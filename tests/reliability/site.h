@@ -109,9 +109,12 @@ inline std::vector<std::string> temporary_files(const snapshot& files) {
 }
 
 struct run_options {
-    long file_size_limit = -1;  // RLIMIT_FSIZE for the child
-    bool as_nobody = false;     // drop to uid/gid 65534 (when root)
-    long kill_after_us = -1;    // SIGKILL after this many microseconds
+    long file_size_limit = -1;    // RLIMIT_FSIZE for the child
+    long memory_limit = -1;       // RLIMIT_AS for the child
+    bool as_nobody = false;       // drop to uid/gid 65534 (when root)
+    std::vector<gid_t> groups{};  // supplementary groups of nobody
+    long kill_after_us = -1;      // SIGKILL after this many microseconds
+    std::string kill_once = "";   // SIGKILL as soon as this file (in cwd) exists
 };
 
 struct run_result {
@@ -135,13 +138,14 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
         dup2(err, 2);
         const int null = open("/dev/null", O_RDONLY);
         dup2(null, 0);
-        if (options.file_size_limit >= 0) {
-            const rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
-                                  static_cast<rlim_t>(options.file_size_limit)};
-            setrlimit(RLIMIT_FSIZE, &limit);
+        for (const auto& [resource, value] : {std::pair{RLIMIT_FSIZE, options.file_size_limit},
+                                              std::pair{RLIMIT_AS, options.memory_limit}}) {
+            const rlimit limit = {static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
+            if (value >= 0) setrlimit(resource, &limit);
         }
         if (options.as_nobody && geteuid() == 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            (setgroups(options.groups.size(), options.groups.data()) != 0 || setgid(65534) != 0 ||
+             setuid(65534) != 0))
             _exit(126);
         if (chdir(cwd.c_str()) != 0) _exit(125);
         setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
@@ -154,10 +158,13 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
         _exit(127);
     }
     int status = 0;
-    if (options.kill_after_us >= 0) {
+    if (options.kill_after_us >= 0 || !options.kill_once.empty()) {
         // Poll so that a run that ends early is not waited for.
+        const std::string watched = cwd + "/" + options.kill_once;
         for (long waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 200) {
-            if (waited >= options.kill_after_us) {
+            struct stat st;
+            if (options.kill_once.empty() ? waited >= options.kill_after_us
+                                          : lstat(watched.c_str(), &st) == 0) {
                 kill(pid, SIGKILL);
                 waitpid(pid, &status, 0);
                 break;

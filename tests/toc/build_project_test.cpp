@@ -39,7 +39,7 @@ TEST(build_project, UnreadableExistingDestinationIsNotOverwritten) {
     dir.write("index.html", huge);
     toc_project p = multi(dir, {"a.html"}, "index.html");
     EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
-    EXPECT_EQ(p.error_message, "Memory error occurred");
+    EXPECT_EQ(p.error_message, "Page is too large: " + dir.file("index.html"));
     EXPECT_EQ(dir.read("index.html"), huge);
 }
 

@@ -39,7 +39,7 @@ TEST(clear_project, FailingPageDoesNotStopTheOthersAndIsReported) {
     int reported = -1;
     auto progress = [](int percent, void* context) { *static_cast<int*>(context) = percent; };
     EXPECT_EQ(clear_project(p, progress, &reported), 1);
-    EXPECT_EQ(p.error_message, "Memory error occurred");
+    EXPECT_EQ(p.error_message, "Page is too large: " + dir.file("huge.html"));
     EXPECT_EQ(dir.read("a.html"), clean);
     EXPECT_EQ(dir.read("huge.html"), huge);
     EXPECT_EQ(dir.read("c.html"), clean);

@@ -1,0 +1,16 @@
+// Giving a new file the attributes of the file it is to replace.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <string>
+
+// Gives the file open as fd (a new file of ours) the extended attributes
+// (ACLs included: they are the system.posix_acl_* attributes), the owner and
+// group, and the permission bits mode of the file target described by page.
+// True when fd carries all of them afterwards; false when any could not be
+// given: another user's file (only root may give a file away), a group we are
+// not in, an attribute we may not set. The new file may then not take the
+// target's place by rename.
+bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page,
+                            mode_t mode);

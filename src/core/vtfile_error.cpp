@@ -1,0 +1,17 @@
+#include "core/vtfile_error.h"
+
+vtstring vtfile_error_message(vtfile_error error, std::string_view path) {
+    // In the order of vtfile_error.
+    static constexpr std::string_view texts[] = {
+        "",
+        "Can't open source file: ",
+        "Can't open file for writing: ",
+        "Can't follow link of another user: ",
+        "Page is too large: ",
+        "Can't restore file from its backup: ",
+    };
+    if (error == vtfile_error::none) return {};
+    vtstring message(texts[static_cast<size_t>(error)]);
+    message.append(path);
+    return message;
+}
