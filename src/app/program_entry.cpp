@@ -81,7 +81,9 @@ entry_plan plan_process(int argc, char** argv) {
 
 int run_batch(const entry_plan& plan) {
     if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear) {
-        write_report(kParameterErrorReport);
+        vtstring report(kProductTitle);
+        report += kParameterError;
+        write_report(report.view());
         return BATCH_PARAMETER_ERROR;
     }
     int exit_code = BATCH_FAILED;

@@ -16,10 +16,10 @@
 #include <set>
 
 #include "core/vtfile.h"
-#include "gui/instance_lock.h"
+#include "desktop/dialogs.h"
+#include "desktop/instance_lock.h"
 #include "setup/TSetupForm.h"
 #include "setup/registry_store.h"
-#include "setup/setup_dialogs.h"
 #include "setup/setup_text.h"
 #include "setup/shell_folders.h"
 #include "setup_test_env.h"
@@ -43,7 +43,7 @@ QApplication& application() {
     return *app;
 }
 
-class scripted_dialogs : public setup_dialogs {
+class scripted_dialogs : public dialogs {
   public:
     struct shown {
         QMessageBox::Icon icon;
@@ -54,14 +54,14 @@ class scripted_dialogs : public setup_dialogs {
                  const QString& detail) override {
         messages.push_back({icon, text, detail});
     }
-    bool question(QWidget*, const QString&) override { return true; }
-    bool browse_folder(QWidget*, const QString& title, const QString& start,
-                       QString& chosen) override {
+    bool question(QWidget*, const QString&, QMessageBox::StandardButton) override { return true; }
+    QStringList choose_files(QWidget*, const file_request&) override { return {}; }
+    QString choose_folder(QWidget*, const QString& title, const QString& start) override {
         browse_title = title;
         browse_start = start;
-        chosen = browse_answer;
-        return !browse_answer.isEmpty();
+        return browse_answer;
     }
+    void show_modal(QDialog&) override {}
 
     std::vector<shown> messages;
     QString browse_answer;
