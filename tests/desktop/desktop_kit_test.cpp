@@ -11,17 +11,10 @@
 
 #include "desktop/byte_text.h"
 #include "desktop/qt_dialogs.h"
+#include "support/qt_application.h"
 #include "support/temp_folder.h"
 
 namespace {
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "desktop_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // Runs inspect on the message box that opens next, then closes it with button.
 void on_next_box(std::function<void(QMessageBox&)> inspect, QMessageBox::StandardButton button) {
@@ -52,7 +45,7 @@ TEST(byte_text, PathsNameTheSameFileOnBothSides) {
 }
 
 TEST(qt_dialogs, BoxesShowLineBreaksDetailAndTheirDefaultAnswer) {
-    application();
+    test_application();
     qt_dialogs boxes;
     on_next_box(
         [](QMessageBox& box) {

@@ -23,6 +23,7 @@
 #include "setup/setup_text.h"
 #include "setup/shell_folders.h"
 #include "setup_test_env.h"
+#include "support/qt_application.h"
 
 // Under the leak checker: font configuration caches that Qt's font database
 // keeps until the process ends are the system library's, not ours.
@@ -33,15 +34,6 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace {
 
 const std::string built_distribution = ORVANE_BUILD_DIR "/dist/orvane-1.0b";
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "setup_wizard_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: widgets of the suite may outlive any exit-time order.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 class scripted_dialogs : public dialogs {
   public:
@@ -75,7 +67,7 @@ QString q(const std::string& text) {
 
 class SetupWizard : public ::testing::Test {
   protected:
-    void SetUp() override { application(); }
+    void SetUp() override { test_application(); }
 
     template <class T>
     T* control(TSetupForm& form, const char* name) {
