@@ -53,11 +53,10 @@ int main(int argc, char** argv) {
         tell(boxes, QMessageBox::Warning, remover.message());
         return 1;
     }
-    if (boxes != nullptr &&
-        !boxes->question(nullptr,
-                         qt_text("Do you want to remove " + product + " from " +
-                                 remover.install_folder() + " ?"),
-                         QMessageBox::No)) {
+    if (boxes != nullptr && !boxes->question(nullptr,
+                                             qt_text("Do you want to remove " + product + " from " +
+                                                     remover.install_folder() + " ?"),
+                                             QMessageBox::No)) {
         return 0;
     }
     if (!remover.run()) {
