@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include <stdexcept>
 
 #include "desktop/byte_text.h"
+#include "desktop/guarded_run.h"
 #include "desktop/qt_dialogs.h"
 #include "support/qt_application.h"
 #include "support/temp_folder.h"
@@ -66,6 +68,32 @@ TEST(qt_dialogs, BoxesShowLineBreaksDetailAndTheirDefaultAnswer) {
             answer);
         EXPECT_EQ(boxes.question(nullptr, "Sure?", answer), answer == QMessageBox::Yes);
     }
+}
+
+// Records message boxes instead of showing them.
+class recording_dialogs : public dialogs {
+  public:
+    void message(QWidget*, QMessageBox::Icon icon, const QString& text, const QString&) override {
+        icons.push_back(icon);
+        texts.push_back(text);
+    }
+    bool question(QWidget*, const QString&, QMessageBox::StandardButton) override { return false; }
+    QStringList choose_files(QWidget*, const file_request&) override { return {}; }
+    QString choose_folder(QWidget*, const QString&, const QString&) override { return {}; }
+    void show_modal(QDialog&) override {}
+
+    std::vector<QMessageBox::Icon> icons;
+    QStringList texts;
+};
+
+TEST(run_guarded, AnEscapedExceptionIsShownAndTheProgramFails) {
+    recording_dialogs boxes;
+    EXPECT_EQ(run_guarded(boxes, [] { return 3; }), 3);
+    EXPECT_TRUE(boxes.texts.isEmpty());
+    EXPECT_EQ(run_guarded(boxes, []() -> int { throw std::runtime_error("caf\xc3\xa9 closed"); }),
+              1);
+    EXPECT_EQ(boxes.texts, QStringList{QStringLiteral("caf\u00e9 closed")});
+    EXPECT_EQ(boxes.icons, std::vector<QMessageBox::Icon>{QMessageBox::Critical});
 }
 
 }  // namespace
