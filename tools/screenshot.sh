@@ -28,7 +28,9 @@ if [ "${ORVANE_INSIDE_XVFB:-}" != 1 ]; then
 fi
 
 work=$(mktemp -d)
-trap 'kill "${pid:-0}" 2> /dev/null || true; rm -rf "$work"' EXIT
+# Only the window started here is stopped: "kill 0" would end the whole process
+# group, the test runner with it.
+trap '[ -z "${pid:-}" ] || kill "$pid" 2> /dev/null || true; rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/bin"
 chmod 700 "$XDG_RUNTIME_DIR"

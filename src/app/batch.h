@@ -4,10 +4,8 @@
 
 #include <string_view>
 
+#include "core/product_title.h"
 #include "core/vtstring.h"
-
-// The product title that begins every report and caption.
-inline constexpr std::string_view kProductTitle = "Orvane 1.0b";
 
 // Exit codes of the batch mode.
 enum batch_exit : int { BATCH_OK = 0, BATCH_FAILED = 1, BATCH_PARAMETER_ERROR = 2 };

@@ -98,7 +98,9 @@ int run_batch(const entry_plan& plan) {
         return BATCH_OK;
     }
     if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear) {
-        write_report(kParameterErrorReport);
+        vtstring report(kProductTitle);
+        report += kParameterError;
+        write_report(report.view());
         return BATCH_PARAMETER_ERROR;
     }
     int exit_code = BATCH_FAILED;

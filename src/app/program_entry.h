@@ -25,9 +25,10 @@ struct entry_plan {
     vtstring file;
 };
 
-// The report of a batch switch without a usable project file.
-inline constexpr std::string_view kParameterErrorReport =
-    "Orvane 1.0b\r\nParameter error.\r\nCommand line syntax is:\r\nvorn1 -command project_filename";
+// The report of a batch switch without a usable project file, after the
+// product title.
+inline constexpr std::string_view kParameterError =
+    "\r\nParameter error.\r\nCommand line syntax is:\r\nvorn1 -command project_filename";
 
 // Decides what to run. program_path is the executable's path (its base name,
 // ASCII lower-cased, chooses the program: "vorn1" or "setup"); arguments are

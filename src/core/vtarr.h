@@ -11,16 +11,6 @@
 
 class vtarr {
   public:
-    vtarr() = default;
-    virtual ~vtarr() = default;
-    vtarr(const vtarr&) = default;
-    vtarr& operator=(const vtarr&) = default;
-    vtarr(vtarr&&) = default;
-    vtarr& operator=(vtarr&&) = default;
-
-    // Appends a copy at the end (readers derived from the list use this slot
-    // for their own input).
-    virtual void add(const vtval& value) { push_back(value); }
     void push_back(vtval value);
     void push_front(vtval value);
     // Removes the first or last value into out; false when the list is empty.

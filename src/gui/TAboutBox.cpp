@@ -7,14 +7,14 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "gui/gui_text.h"
-#include "gui/screen_centre.h"
+#include "desktop/named_widget.h"
+#include "desktop/product_title.h"
+#include "desktop/screen_centre.h"
 
 namespace {
 
 QLabel* named_label(const QString& text, const char* name, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = named(new QLabel(text, parent), name);
     label->setTextFormat(Qt::PlainText);
     return label;
 }

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/screen_centre.h"
+#include "desktop/screen_centre.h"
 
 TDescriptionBox::TDescriptionBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TDescriptionBox"));

@@ -18,18 +18,18 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "desktop/byte_text.h"
+#include "desktop/dialogs.h"
+#include "desktop/instance_lock.h"
+#include "desktop/screen_centre.h"
 #include "gui/TAboutBox.h"
 #include "gui/TDescriptionBox.h"
 #include "gui/build_runner.h"
-#include "gui/dialogs.h"
-#include "gui/gui_text.h"
 #include "gui/help_context.h"
-#include "gui/instance_lock.h"
 #include "gui/path_choosers.h"
 #include "gui/project_editor.h"
 #include "gui/project_form.h"
 #include "gui/recent_menu.h"
-#include "gui/screen_centre.h"
 #include "gui/source_list_editor.h"
 #include "gui/template_commands.h"
 #include "gui/user_settings.h"
@@ -72,10 +72,9 @@ TveltORV1::TveltORV1(const program_paths& paths, dialogs& owner_dialogs, shell_l
 
     if (!load_catalogue()) {
         terminating_ = true;
-        dialogs_.message(this,
-                         QStringLiteral("Error occurred when parsing templates.txt file:\r\n") +
-                             qt_text(catalogue_.error().view()) +
-                             QStringLiteral("\r\n\r\nApplication is terminating."));
+        dialogs_.warn(this, QStringLiteral("Error occurred when parsing templates.txt file:\r\n") +
+                                qt_text(catalogue_.error().view()) +
+                                QStringLiteral("\r\n\r\nApplication is terminating."));
         return;
     }
     NewProject1Click();

@@ -5,12 +5,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
+#include <algorithm>
 
+#include "desktop/byte_text.h"
+#include "desktop/dialogs.h"
+#include "desktop/product_title.h"
 #include "gui/TAboutBox.h"
 #include "gui/TveltORV1.h"
 #include "gui/build_runner.h"
-#include "gui/dialogs.h"
-#include "gui/gui_text.h"
 #include "gui/help_context.h"
 #include "gui/project_editor.h"
 #include "gui/project_form.h"
@@ -21,10 +23,17 @@ namespace {
 
 const QString k_web_site = QStringLiteral("https://orvane.org/");
 
+// The part after the last path separator (slash, or a backslash from a
+// project written elsewhere); all of it when there is none.
+QString after_last_separator(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(cut + 1);
+}
+
 }  // namespace
 
 void TveltORV1::warn(const QString& text) {
-    dialogs_.message(this, text);
+    dialogs_.warn(this, text);
 }
 
 void TveltORV1::set_status(const QString& text) {

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "gui/dialogs.h"
+#include "desktop/dialogs.h"
 
 class file_chooser {
   public:

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
-#include "gui/gui_text.h"
+#include "desktop/byte_text.h"
 #include "gui/template_catalogue.h"
 #include "project/toc_project.h"
 

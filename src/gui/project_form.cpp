@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "desktop/named_widget.h"
 #include "gui/help_context.h"
 #include "gui/link_label.h"
 
@@ -21,12 +22,6 @@ namespace {
 constexpr int k_project_help = 4;
 constexpr int k_source_help = 5;
 constexpr int k_format_help = 7;
-
-template <typename W>
-W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 // Hints show in the status line (and as a tool tip).
 void set_hint(QWidget* widget, const QString& hint) {

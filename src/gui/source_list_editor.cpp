@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "gui/dialogs.h"
+#include "desktop/dialogs.h"
 #include "gui/file_chooser.h"
 
 source_list_editor::source_list_editor(const main_controls& controls, dialogs& owner_dialogs,
@@ -54,11 +54,12 @@ void source_list_editor::delete_files() {
     int count = 0;
     selection_span(first, count);
     if (first < 0) {
-        dialogs_.message(list->window(), QStringLiteral("No items selected"));
+        dialogs_.warn(list->window(), QStringLiteral("No items selected"));
     } else if (dialogs_.question(
                    list->window(),
                    QStringLiteral(
-                       "Are you sure you wish to remove selected files from the project?"))) {
+                       "Are you sure you wish to remove selected files from the project?"),
+                   QMessageBox::Yes)) {
         for (int row = list->count() - 1; row >= 0; --row)
             if (list->item(row)->isSelected()) delete list->takeItem(row);
         show_count();

@@ -4,9 +4,9 @@
 #include <QTabWidget>
 
 #include "core/vttext.h"
+#include "desktop/byte_text.h"
+#include "desktop/dialogs.h"
 #include "gui/TDescriptionBox.h"
-#include "gui/dialogs.h"
-#include "gui/gui_text.h"
 #include "gui/link_label.h"
 #include "gui/project_editor.h"
 #include "gui/shell_launcher.h"
@@ -34,8 +34,8 @@ void template_commands::BitBtn7Click() {
     if (index < 0) return;
     const QString path = data_folder_ + qt_text(catalogue_.file(index));
     if (!shell_.open(QStringLiteral("open"), path))
-        dialogs_.message(controls_.tabs->window(),
-                         QStringLiteral("Can't open template file: ") + path);
+        dialogs_.warn(controls_.tabs->window(),
+                      QStringLiteral("Can't open template file: ") + path);
 }
 
 void template_commands::Label3Click() {

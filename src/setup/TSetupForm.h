@@ -22,14 +22,14 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QPlainTextEdit;
-class setup_dialogs;
+class dialogs;
 
 class TSetupForm : public QWidget {
     Q_OBJECT
 
   public:
     // distribution_folder is where the files to install are.
-    TSetupForm(setup_dialogs& dialogs, registry_store& store,
+    TSetupForm(dialogs& owner_dialogs, registry_store& store,
                const std::string& distribution_folder, QWidget* parent = nullptr);
 
     bool terminating() const { return terminating_; }
@@ -66,7 +66,7 @@ class TSetupForm : public QWidget {
     void terminate(const QString& text, const QString& detail = {});
     void warn(const std::string& text, const std::string& detail);
 
-    setup_dialogs& dialogs_;
+    dialogs& dialogs_;
     registry_store& store_;
     setup_distribution distribution_;
     setup_choices choices_;
@@ -74,21 +74,21 @@ class TSetupForm : public QWidget {
     int page_ = 0;
     bool terminating_ = false;
 
+    // The controls carry their documented names as objectName (in brackets).
     QStackedWidget* pages_ = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QLabel* Label3 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label8 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QLabel* Label15 = nullptr;
-    QLabel* Label16 = nullptr;
-    QLabel* Label17 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label12 = nullptr;
+    QPushButton* cancel_button_ = nullptr;       // Button1: Cancel, Don't Accept, Finish
+    QPushButton* next_button_ = nullptr;         // Button2
+    QPushButton* back_button_ = nullptr;         // Button3
+    QPlainTextEdit* license_text_ = nullptr;     // Memo1
+    QLineEdit* folder_field_ = nullptr;          // Edit1
+    QLabel* space_needed_ = nullptr;             // Label7
+    QLabel* previous_version_ = nullptr;         // Label8
+    QCheckBox* desktop_icon_ = nullptr;          // CheckBox1
+    QCheckBox* shell_extension_ = nullptr;       // CheckBox2
+    QLabel* summary_folder_ = nullptr;           // Label15
+    QLabel* summary_desktop_icon_ = nullptr;     // Label16
+    QLabel* summary_shell_extension_ = nullptr;  // Label17
+    QProgressBar* progress_bar_ = nullptr;       // ProgressBar1
+    QLabel* progress_percent_ = nullptr;         // Label10
+    QLabel* complete_ = nullptr;                 // Label12
 };

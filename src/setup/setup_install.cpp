@@ -4,11 +4,12 @@
 
 #include <algorithm>
 
+#include "core/product_title.h"
 #include "core/vtfile.h"
 #include "setup/desktop_entry.h"
 #include "setup/setup_text.h"
-#include "setup/shell_link.h"
 #include "setup/shell_folders.h"
+#include "setup/shell_link.h"
 
 namespace {
 
@@ -242,7 +243,7 @@ bool setup_install::run(setup_choices& choices, const progress_fn& progress) {
 
     if (store_.create_key(reg_root::hklm, setup_text::uninstall_key)) {
         vthash values;
-        values.set(vtval("DisplayName"), vtval(setup_text::product));
+        values.set(vtval("DisplayName"), vtval(kProductTitle));
         values.set(vtval("UninstallString"),
                    vtval(std::string_view(target + std::string(setup_text::uninstaller))));
         store_.write_values(reg_root::hklm, setup_text::uninstall_key, values);

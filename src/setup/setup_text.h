@@ -5,8 +5,6 @@
 
 namespace setup_text {
 
-inline constexpr std::string_view product = "Orvane 1.0b";
-
 // Messages.
 inline constexpr std::string_view running =
     "Before installation you need to close running\r\nOrvane 1.0b";

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/product_title.h"
 #include "setup/desktop_entry.h"
 #include "setup/setup_distribution.h"
 #include "setup/setup_text.h"
@@ -57,7 +58,7 @@ bool uninstaller::load() {
         values.set(vtval(name), vtval(""));
     }
     if (!store_.read_values(reg_root::hklm, setup_text::program_key, values)) {
-        message_ = store_.error().empty() ? std::string(setup_text::product) + " is not installed."
+        message_ = store_.error().empty() ? std::string(kProductTitle) + " is not installed."
                                           : store_.error();
         return false;
     }

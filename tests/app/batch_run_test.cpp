@@ -41,8 +41,6 @@ std::string page(int headings) {
 
 }  // namespace
 
-#ifdef ORVANE_HAS_BATCH
-
 TEST(batch_run, BuildAndClearReportExactly) {
     scratch_dir dir;
     put(dir / "page.html", page(3));
@@ -106,5 +104,3 @@ TEST(batch_run, UnwritableDestinationIsReportedAndKept) {
     EXPECT_EQ(get(dir / "toc.html"), "kept");
     EXPECT_EQ(entry_count(dir.path()), 3);
 }
-
-#endif

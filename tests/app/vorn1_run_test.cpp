@@ -9,9 +9,7 @@
 
 #include "app/vorn1_runner.h"
 #include "core/vtfile_test_util.h"
-#ifdef ORVANE_HAS_BATCH
 #include "project/toc_project.h"
-#endif
 
 using file_test::get;
 using file_test::put;
@@ -90,8 +88,6 @@ TEST(vorn1_run, UnknownSwitchIsAParameterError) {
     }
 }
 
-#ifdef ORVANE_HAS_BATCH
-
 // A key added to projects must be documented in both places.
 TEST(vorn1_run, HelpAndManualNameEveryProjectKey) {
     scratch_dir dir;
@@ -110,5 +106,3 @@ TEST(vorn1_run, HelpAndManualNameEveryProjectKey) {
     }
     EXPECT_GE(keys, 12);
 }
-
-#endif

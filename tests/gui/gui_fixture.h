@@ -13,18 +13,18 @@
 #include <memory>
 #include <vector>
 
+#include "desktop/dialogs.h"
 #include "gui/TveltORV1.h"
-#include "gui/dialogs.h"
 #include "gui/program_paths.h"
 #include "gui/shell_launcher.h"
 
 // Answers in place of the user and records what was shown.
 class scripted_dialogs : public dialogs {
   public:
-    void message(QWidget*, const QString& text, QMessageBox::Icon) override {
+    void message(QWidget*, QMessageBox::Icon, const QString& text, const QString&) override {
         messages.push_back(text);
     }
-    bool question(QWidget*, const QString& text) override {
+    bool question(QWidget*, const QString& text, QMessageBox::StandardButton) override {
         questions.push_back(text);
         return answer_yes;
     }
@@ -35,6 +35,7 @@ class scripted_dialogs : public dialogs {
         files.pop_front();
         return next;
     }
+    QString choose_folder(QWidget*, const QString&, const QString&) override { return {}; }
     void show_modal(QDialog& dialog) override {
         modal_titles.push_back(dialog.windowTitle());
         if (auto* comments = dialog.findChild<QLabel*>(QStringLiteral("Comments")))

@@ -7,49 +7,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/window_mode.h"
+#include "desktop/instance_lock.h"
 #include "gui/build_runner.h"
-#include "gui/instance_lock.h"
 #include "gui_fixture.h"
 
 namespace {
 
 using lifecycle = window_test;
-
-// Sets an environment variable for one scope.
-class scoped_env {
-  public:
-    scoped_env(const char* name, const QByteArray& value)
-        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~scoped_env() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    QByteArray old_;
-    bool had_;
-};
-
-TEST(window_mode, WithoutDisplayTellsAboutBatchModeAndFails) {
-    scoped_env display("DISPLAY", QByteArray());
-    scoped_env wayland("WAYLAND_DISPLAY", QByteArray());
-    scoped_env platform("QT_QPA_PLATFORM", QByteArray());
-    char name[] = "vorn1";
-    char* argv[] = {name, nullptr};
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(run_window(1, argv, ""), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "no display: use -command project_filename for a batch build\n");
-}
 
 TEST(build_runner, ProgressIsClampedAndShownAsPercent) {
     QWidget window;

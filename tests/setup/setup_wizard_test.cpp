@@ -16,13 +16,14 @@
 #include <set>
 
 #include "core/vtfile.h"
-#include "gui/instance_lock.h"
+#include "desktop/dialogs.h"
+#include "desktop/instance_lock.h"
 #include "setup/TSetupForm.h"
 #include "setup/registry_store.h"
-#include "setup/setup_dialogs.h"
 #include "setup/setup_text.h"
 #include "setup/shell_folders.h"
 #include "setup_test_env.h"
+#include "support/qt_application.h"
 
 // Under the leak checker: font configuration caches that Qt's font database
 // keeps until the process ends are the system library's, not ours.
@@ -34,16 +35,7 @@ namespace {
 
 const std::string built_distribution = ORVANE_BUILD_DIR "/dist/orvane-1.0b";
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "setup_wizard_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: widgets of the suite may outlive any exit-time order.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-class scripted_dialogs : public setup_dialogs {
+class scripted_dialogs : public dialogs {
   public:
     struct shown {
         QMessageBox::Icon icon;
@@ -54,14 +46,14 @@ class scripted_dialogs : public setup_dialogs {
                  const QString& detail) override {
         messages.push_back({icon, text, detail});
     }
-    bool question(QWidget*, const QString&) override { return true; }
-    bool browse_folder(QWidget*, const QString& title, const QString& start,
-                       QString& chosen) override {
+    bool question(QWidget*, const QString&, QMessageBox::StandardButton) override { return true; }
+    QStringList choose_files(QWidget*, const file_request&) override { return {}; }
+    QString choose_folder(QWidget*, const QString& title, const QString& start) override {
         browse_title = title;
         browse_start = start;
-        chosen = browse_answer;
-        return !browse_answer.isEmpty();
+        return browse_answer;
     }
+    void show_modal(QDialog&) override {}
 
     std::vector<shown> messages;
     QString browse_answer;
@@ -75,7 +67,7 @@ QString q(const std::string& text) {
 
 class SetupWizard : public ::testing::Test {
   protected:
-    void SetUp() override { application(); }
+    void SetUp() override { test_application(); }
 
     template <class T>
     T* control(TSetupForm& form, const char* name) {

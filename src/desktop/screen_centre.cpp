@@ -1,4 +1,4 @@
-#include "gui/screen_centre.h"
+#include "desktop/screen_centre.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,9 +1,9 @@
-#include "gui/qt_dialogs.h"
+#include "desktop/qt_dialogs.h"
 
 #include <QDialog>
 #include <QFileDialog>
 
-#include "gui/gui_text.h"
+#include "desktop/product_title.h"
 
 namespace {
 
@@ -14,14 +14,18 @@ QString shown(QString text) {
 
 }  // namespace
 
-void qt_dialogs::message(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
+void qt_dialogs::message(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                         const QString& detail) {
     QMessageBox box(icon, k_product_title, shown(text), QMessageBox::Ok, parent);
+    if (!detail.isEmpty()) box.setDetailedText(shown(detail));
     box.exec();
 }
 
-bool qt_dialogs::question(QWidget* parent, const QString& text) {
+bool qt_dialogs::question(QWidget* parent, const QString& text,
+                          QMessageBox::StandardButton default_button) {
     QMessageBox box(QMessageBox::Question, k_product_title, shown(text),
                     QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(default_button);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -44,6 +48,10 @@ QStringList qt_dialogs::choose_files(QWidget* parent, const file_request& reques
     }
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles();
+}
+
+QString qt_dialogs::choose_folder(QWidget* parent, const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(parent, title, start);
 }
 
 void qt_dialogs::show_modal(QDialog& dialog) {

@@ -1,13 +1,15 @@
-#include "setup/running_check.h"
+#include "desktop/instance_lock.h"
 
 #include <QLockFile>
+#include <QStandardPaths>
 
-#include "gui/instance_lock.h"
+QString main_window_lock_path() {
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+           QStringLiteral("/TveltORV1.lock");
+}
 
 bool main_window_running() {
     QLockFile lock(main_window_lock_path());
-    // A lock left by a process that has died is taken over, so only a live
-    // window counts.
     if (lock.tryLock(0)) {
         lock.unlock();
         return false;

@@ -1,4 +1,4 @@
-// Centring a window on its screen.
+// Centring a window on the screen.
 #pragma once
 
 #include <QPoint>

@@ -1,0 +1,60 @@
+# Checks the include arrows between the folders of src/ (cmake -DSRC=<src> -P
+# check_layering.cmake). Every #include "folder/..." must name a folder that
+# the including folder may use, and no engine folder may include Qt. Prints
+# each forbidden include as "file: folder may not include header" and
+# fails when there is one.
+#
+#   core <- html <- project, template <- toc <- app      the engine, no Qt
+#   desktop                                             the Qt kit, no engine
+#   gui, setup: the engine below app, and desktop
+#   vorn1: everything (the programs are put together there)
+
+set(allowed_core "")
+set(allowed_html core)
+set(allowed_project core html)
+set(allowed_template core html)
+set(allowed_toc core html project template)
+set(allowed_app core html project template toc)
+set(allowed_desktop "")
+set(allowed_gui core html project template toc desktop)
+set(allowed_setup core html project template toc desktop)
+set(allowed_vorn1 core html project template toc app desktop gui setup)
+set(engine core html project template toc app)
+
+if(NOT IS_DIRECTORY "${SRC}")
+  message(FATAL_ERROR "no source folder: pass -DSRC=<path to src>")
+endif()
+
+file(GLOB_RECURSE sources RELATIVE "${SRC}" "${SRC}/*.h" "${SRC}/*.cpp")
+list(SORT sources)
+set(violations 0)
+foreach(file IN LISTS sources)
+  string(REGEX MATCH "^[^/]+" folder "${file}")
+  if(NOT DEFINED allowed_${folder})
+    message("src/${file}: folder ${folder} has no place in the layering")
+    math(EXPR violations "${violations} + 1")
+    continue()
+  endif()
+  set(may_use ${folder} ${allowed_${folder}})
+  list(FIND engine ${folder} engine_index)
+  file(STRINGS "${SRC}/${file}" lines REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "#[ \t]*include[ \t]*\"([^/\"]+)/[^\"]*\"")
+      list(FIND may_use ${CMAKE_MATCH_1} used_index)
+      if(used_index EQUAL -1)
+        string(REGEX MATCH "\"[^\"]*\"" header "${line}")
+        message("src/${file}: ${folder} may not include ${header}")
+        math(EXPR violations "${violations} + 1")
+      endif()
+    elseif(line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*|qt[a-z]*)[/>]" AND NOT engine_index EQUAL -1)
+      message("src/${file}: ${folder} is engine code and may not include Qt <${CMAKE_MATCH_1}>")
+      math(EXPR violations "${violations} + 1")
+    endif()
+  endforeach()
+endforeach()
+
+if(violations GREATER 0)
+  message(FATAL_ERROR "${violations} forbidden include(s)")
+endif()
+list(LENGTH sources count)
+message("layering: ${count} files, every include allowed")

@@ -1,0 +1,34 @@
+// Window mode: the application object, the main window and its message loop.
+#include <QApplication>
+#include <QIcon>
+
+#include "desktop/byte_text.h"
+#include "desktop/display_session.h"
+#include "desktop/guarded_run.h"
+#include "desktop/product_title.h"
+#include "desktop/qt_dialogs.h"
+#include "gui/TveltORV1.h"
+#include "gui/system_shell.h"
+#include "vorn1/desktop_modes.h"
+
+int run_window(int argc, char** argv, std::string_view preset_file) {
+    std::unique_ptr<QApplication> app =
+        open_display(argc, argv, "no display: use -command project_filename for a batch build\n");
+    if (!app) return 1;
+    QApplication::setApplicationName(k_product_title);
+    QApplication::setApplicationDisplayName(QString());
+    // Desktops match the window to the package's menu entry (and its icon)
+    // by this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
+    qt_dialogs dialogs;
+    return run_guarded(dialogs, [&] {
+        system_shell shell;
+        const program_paths paths = program_paths::locate(QApplication::applicationDirPath());
+        QApplication::setWindowIcon(QIcon(paths.icon_file));
+        TveltORV1 window(paths, dialogs, shell);
+        if (window.terminating()) return 0;
+        window.preset_single_file(qt_text(preset_file));
+        window.show();
+        return QApplication::exec();
+    });
+}

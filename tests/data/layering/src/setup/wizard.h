@@ -1,0 +1,2 @@
+// Forbidden: the installer on the window.
+#include "gui/TveltORV1.h"

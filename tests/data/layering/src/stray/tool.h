@@ -1,0 +1,2 @@
+// Forbidden: a folder without a place in the layering.
+#include "core/vtstring.h"

@@ -1,0 +1,4 @@
+// Forbidden: Qt in engine code.
+#include <QString>
+
+#include "html/vthtml.h"
