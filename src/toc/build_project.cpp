@@ -85,16 +85,25 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
     placement.document = &destination;
     placement.scan_placement();
 
-    vtarr pieces;
-    if (render_toc(toc, pieces, toc.first(), project.template_file.text()) != 0) {
+    toc_renderer renderer;
+    bool rendered = renderer.open(project.template_file.text());
+    atomic_file file;
+    const bool written =
+        rendered && file.open(project.destination.text()) &&
+        write_with_toc(destination,
+                       {placement.toc_start_marker, placement.toc_end_marker,
+                        placement.insertion_point, placement.after_subtree},
+                       [&](const toc_sink& put) {
+                           return rendered = renderer.render(toc, toc.first(), put);
+                       },
+                       file) &&
+        file.commit();
+    if (!rendered) {
         project.error_message = "Can't open template file: ";
         project.error_message.append(project.template_file.text());
         return 1;
     }
-    if (!write_page_file(project.destination.text(), destination,
-                         {placement.toc_start_marker, placement.toc_end_marker,
-                          placement.insertion_point, placement.after_subtree},
-                         &pieces)) {
+    if (!written) {
         project.error_message = "Can't open file for writing: ";
         project.error_message.append(project.destination.text());
         return 1;

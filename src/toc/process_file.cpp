@@ -1,5 +1,6 @@
 #include "toc/process_file.h"
 
+#include "core/atomic_file.h"
 #include "html/vthtml.h"
 #include "project/toc_project.h"
 #include "toc/html_toc.h"
@@ -19,6 +20,18 @@ void configure(html_toc& scan, const toc_project& project, xml_tree& document, t
     scan.process_numbering = project.process_numbering.to_boolean();
     scan.process_title = project.process_title.to_boolean();
     scan.named_anchor_attributes = project.named_anchor_attributes.text();
+}
+
+int write_failure(std::string_view path, vtstring& error) {
+    error = "Can't open file for writing: ";
+    error.append(path);
+    return 1;
+}
+
+int template_failure(std::string_view path, vtstring& error) {
+    error = "Can't open template file: ";
+    error.append(path);
+    return 1;
 }
 
 }  // namespace
@@ -46,29 +59,34 @@ int process_file(std::string_view source_path, std::string_view output_path, boo
     scale.report(100);
     scale.phase_done();
 
-    vtarr pieces;
-    bool with_toc = false;
-    if (insert) {
-        const toc_node* start = first_new;
-        if (project.process_title.to_boolean() && start && start->heading_level == 0)
-            start = toc_tree::next(start);
-        with_toc = render_toc(toc, pieces, start, project.template_file.text()) == 0;
-        scale.weight = 0.41;
-        scale.report(100);
-        scale.phase_done();
+    if (!insert) {
+        // Without a new TOC the page is written exactly as read and scanned,
+        // an old TOC included.
+        if (!write_page_file(output_path, document, toc_placement{}, nullptr))
+            return write_failure(output_path, error);
+        if (progress) progress(100, context);
+        return 0;
     }
 
-    // Without a new TOC the page is written exactly as read and scanned, an
-    // old TOC included.
-    const toc_placement placement = with_toc
-                                        ? toc_placement{scan.toc_start_marker, scan.toc_end_marker,
-                                                        scan.insertion_point, scan.after_subtree}
-                                        : toc_placement{};
-    if (!write_page_file(output_path, document, placement, with_toc ? &pieces : nullptr)) {
-        error = "Can't open file for writing: ";
-        error.append(output_path);
-        return 1;
-    }
+    const toc_node* start = first_new;
+    if (project.process_title.to_boolean() && start && start->heading_level == 0)
+        start = toc_tree::next(start);
+    // The page stays as it is when its TOC cannot be made.
+    atomic_file file;
+    if (!file.open(output_path)) return write_failure(output_path, error);
+    toc_renderer renderer;
+    if (!renderer.open(project.template_file.text()))
+        return template_failure(project.template_file.text(), error);
+    bool rendered = true;
+    const bool written = write_with_toc(
+        document,
+        {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point, scan.after_subtree},
+        [&](const toc_sink& put) { return rendered = renderer.render(toc, start, put); }, file);
+    if (!rendered) return template_failure(project.template_file.text(), error);
+    if (!written || !file.commit()) return write_failure(output_path, error);
+    scale.weight = 0.41;
+    scale.report(100);
+    scale.phase_done();
     if (progress) progress(100, context);
     return 0;
 }

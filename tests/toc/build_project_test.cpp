@@ -95,9 +95,10 @@ TEST(build_project, SingleFileFailures) {
     p.is_dest_as_source = vtval(0);
     EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
     EXPECT_EQ(p.error_message, "Can't open file for writing: ");
-    // A missing template in a single-file build writes the page without a TOC.
+    // A missing template fails the build and leaves the page as it was.
     p.is_dest_as_source = vtval(1);
     p.template_file = vtval(dir.file("missing.tpl"));
-    EXPECT_EQ(build_project(p, nullptr, nullptr), 0);
-    EXPECT_EQ(dir.read("a.html").find("VELT_HTML_TOC"), std::string::npos);
+    EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
+    EXPECT_EQ(p.error_message, "Can't open template file: " + dir.file("missing.tpl"));
+    EXPECT_EQ(dir.read("a.html"), "<h1>A</h1>");
 }
