@@ -33,6 +33,18 @@ bool is_inserted_number(std::string_view s) {
     return true;
 }
 
+// "</a>" and a heading's end tag as it is mostly written ("</h1>" to
+// "</h9>"): fixed texts, so most headings need no copy of their end tag.
+std::string_view anchor_end_before(std::string_view end_tag) {
+    static constexpr std::string_view joined[] = {
+        "</a></h0>", "</a></h1>", "</a></h2>", "</a></h3>", "</a></h4>",
+        "</a></h5>", "</a></h6>", "</a></h7>", "</a></h8>", "</a></h9>"};
+    if (end_tag.size() != 5 || !end_tag.starts_with("</h") || end_tag[4] != '>' ||
+        end_tag[3] < '0' || end_tag[3] > '9')
+        return {};
+    return joined[end_tag[3] - '0'];
+}
+
 }  // namespace
 
 toc_node* html_toc::new_item(int32_t level) {
@@ -134,24 +146,34 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
         }
     }
 
-    if (anchor.empty()) {
+    // The number and the new anchor's start tag follow the heading's start
+    // tag, "</a>" precedes its end tag. They join those tags' bytes rather
+    // than becoming nodes of their own: a page of many short headings would
+    // otherwise grow by a few hundred bytes per heading.
+    const bool new_anchor = anchor.empty();
+    vtstring& inserted = inserted_;
+    inserted.clear();
+    if (process_numbering) inserted.append(item->numbering.view());
+    if (new_anchor) {
         anchor = "velt_link_";
         anchor.append(std::to_string(item_counter_));
         anchor.append('_');
         anchor.append(std::to_string(time_stamp));
-        vtstring open("<a name=\"");
-        open.append(anchor).append('"').append(named_anchor_attributes).append('>');
-        xml_node* start = document->make_text(open.view());
-        document->insert_first_child(start, heading);
-        xml_node* close = document->make_text("</a>");
-        xml_node* last = heading->last_child;
-        if (last->kind == XK_END && last->closed)
-            document->insert_before(close, last);
-        else
-            document->insert_after(close, last);
+        inserted.append("<a name=\"").append(anchor).append('"');
+        inserted.append(named_anchor_attributes).append('>');
     }
-    if (process_numbering)
-        document->insert_first_child(document->make_text(item->numbering.view()), heading);
+    if (!inserted.empty()) document->set_source(heading, heading->source, inserted.view());
+    if (new_anchor) {
+        xml_node* last = heading->last_child;
+        if (last->kind == XK_END && last->closed) {
+            const std::string_view fixed = anchor_end_before(last->source);
+            if (!fixed.empty())
+                last->source = fixed;
+            else
+                document->set_source(last, "</a>", last->source);
+        } else
+            document->insert_after(document->make_text("</a>"), last);
+    }
 
     item->text = std::move(text);
     item->link = "#";

@@ -46,6 +46,7 @@ class html_toc : public pre_html_toc {
 
     int32_t item_counter_ = 0;
     std::vector<int32_t> number_parts_;  // make_numbering's, kept for its storage
+    vtstring inserted_;                  // process_heading's, kept for its storage
 };
 
 // The anchor time stamp of a scan: SOURCE_DATE_EPOCH when it holds a number,
