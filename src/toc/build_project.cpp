@@ -72,8 +72,8 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
         vtstring link = link_path(project.destination.text(), s);
         for (toc_node* n = first_new; n; n = toc_tree::next(n)) {
             vtstring full(link);
-            full.append(n->link);
-            n->link = std::move(full);
+            full.append(n->link.view());
+            n->link = full.view();
         }
     }
 

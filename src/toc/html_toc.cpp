@@ -90,7 +90,7 @@ void html_toc::make_numbering() {
         number.append('.');
     }
     number.append(' ');
-    current_item->numbering = std::move(number);
+    current_item->numbering = number.view();
 }
 
 int html_toc::scan_headings() {
@@ -176,8 +176,9 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     }
 
     item->text = std::move(text);
-    item->link = "#";
-    item->link.append(anchor);
+    vtstring link("#");
+    link.append(anchor.view());
+    item->link = link.view();
     fill_pending();
     return xml_tree::next_after(heading);
 }
