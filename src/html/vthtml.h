@@ -49,7 +49,8 @@ class vthtml : public vtsgml {
 // Reads the HTML file at path into tree (after what it holds) in 16,384-byte
 // reads, reporting progress percentages when progress is given. Returns 0; 1
 // with "Can't open source file: " + path when the file cannot be opened or a
-// read fails (a page read in part never passes for a whole one); or
+// read fails (a page read in part never passes for a whole one); 1 with
+// "Can't read UTF-16 or UTF-32 file: " + path for such a page; or
 // the reader's failing result (1 for a file of 4,194,304 bytes or more) with
 // "Memory error occurred".
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,

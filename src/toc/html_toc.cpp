@@ -51,6 +51,7 @@ toc_node* html_toc::new_item(int32_t level) {
     ++item_counter_;
     toc_node* item = toc->make();
     item->heading_level = level;
+    item->page = page;
     add_item(item);
     if (process_numbering) make_numbering();
     return item;
@@ -176,8 +177,11 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     }
 
     item->text = std::move(text);
+    // The link goes into double-quoted attributes: an author's anchor name
+    // may hold a double quote.
     vtstring link("#");
     link.append(anchor.view());
+    link.replace_all("\"", "&quot;");
     item->link = link.view();
     fill_pending();
     return xml_tree::next_after(heading);
@@ -199,7 +203,7 @@ void html_toc::handle_navigation(xml_node* comment) {
     parse_tag(inside, name, &attrs, true, false, false);
     if (name == "velt_toc_nav_this") {
         vtstring crumb =
-            current_item ? breadcrumb(current_item, link_last_value(attrs)) : vtstring();
+            current_item ? breadcrumb(current_item, link_last_value(attrs), *toc, page) : vtstring();
         document->set_source(comment, crumb.view());
         comment->kind = XK_TEXT;
     } else if (name == "velt_toc_nav_next") {
@@ -208,7 +212,7 @@ void html_toc::handle_navigation(xml_node* comment) {
     } else if (name == "velt_toc_nav_parent") {
         vtstring crumb;
         if (current_item && current_item->parent)
-            crumb = breadcrumb(current_item->parent, link_last_value(attrs));
+            crumb = breadcrumb(current_item->parent, link_last_value(attrs), *toc, page);
         document->set_source(comment, crumb.view());
         comment->kind = XK_TEXT;
     }
@@ -216,7 +220,7 @@ void html_toc::handle_navigation(xml_node* comment) {
 
 void html_toc::fill_pending() {
     for (auto& [node, link_last] : pending_next) {
-        vtstring crumb = breadcrumb(current_item, link_last);
+        vtstring crumb = breadcrumb(current_item, link_last, *toc, page);
         document->set_source(node, crumb.view());
         node->kind = XK_TEXT;
     }

@@ -4,6 +4,7 @@
 #include "html/vthtml.h"
 #include "project/toc_project.h"
 #include "toc/html_toc.h"
+#include "toc/page_links.h"
 #include "toc/render_toc.h"
 #include "toc/toc_writer.h"
 
@@ -49,6 +50,8 @@ int process_file(std::string_view source_path, std::string_view output_path, boo
     toc.indent = project.indent.text();
     html_toc scan;
     configure(scan, project, document, toc, last);
+    toc.pages.push_back(normal_page_path(source_path));
+    scan.page = static_cast<int32_t>(toc.pages.size()) - 1;
     if (scan.scan_headings() != 0) {
         error = "Memory error occurred\r\n";
         return 1;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/small_text.h"
 #include "core/vte_tree.h"
@@ -14,9 +16,12 @@ struct toc_node : vte_node<toc_node> {
     vtstring text;              // the heading's text as written, tags removed
     small_text<32> link;        // "#" + anchor, later with the page path in front
     small_text<16> numbering;   // "1.4.2. " when numbering is on, else empty
+    int32_t page = -1;          // index of the item's page in its tree's pages
 };
 
 class toc_tree : public vte_tree<toc_node> {
   public:
     vtstring indent;  // indentation unit for templates
+    // The normal paths of the pages whose items the tree holds.
+    std::vector<std::string> pages;
 };
