@@ -1,7 +1,8 @@
 // The heading scan and write-out over any page, numbering off: the written
 // page minus the anchors the scan inserted and the navigation comments it
-// filled is the input, byte for byte; every inserted node is an anchor start
-// or end tag; the page keeps at most one TOC after the write-out.
+// filled is the input, byte for byte; what the scan adds is an anchor start
+// tag after a heading's start tag and "</a>" before its end (or after its
+// last node); the page keeps at most one TOC after the write-out.
 //
 // The first byte picks the heading range, page titles and anchor attributes.
 #include <cstdint>
@@ -67,23 +68,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (scan.scan_headings() != 0) std::abort();
 
     const std::string anchor_start = "<a name=\"velt_link_";
+    auto is_anchor_start = [&](std::string_view s) {
+        return starts_with(s, anchor_start) && s.size() >= attributes.size() + 2 &&
+               s.substr(s.size() - attributes.size() - 2) == "\"" + attributes + ">";
+    };
     std::string rest;
     size_t inserted_starts = 0;
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         auto found = original.find(n);
         if (found == original.end()) {
-            const std::string_view s = n->source;
-            if (n->kind != XK_TEXT) std::abort();
-            if (s == "</a>") continue;
-            if (!starts_with(s, anchor_start) ||
-                s.substr(s.size() - attributes.size() - 2) != "\"" + attributes + ">")
-                std::abort();
+            // "</a>" after the last node of a heading without an end tag.
+            if (n->kind != XK_TEXT || n->source != "</a>") std::abort();
+            continue;
+        }
+        const std::string_view before = found->second.source;
+        const std::string_view now = n->source;
+        rest += before;
+        if (now == before) continue;
+        // Navigation comments are rewritten in place; a heading's start tag
+        // is followed by its new anchor, its end tag preceded by "</a>".
+        if (found->second.kind == XK_DIRECTIVE) continue;
+        if (n->kind == XK_START && starts_with(now, before) &&
+            is_anchor_start(now.substr(before.size()))) {
             ++inserted_starts;
             continue;
         }
-        // Only navigation comments are rewritten in place.
-        if (found->second.kind != XK_DIRECTIVE && n->source != found->second.source) std::abort();
-        rest += found->second.source;
+        if (n->kind == XK_END && now.size() == before.size() + 4 && starts_with(now, "</a>") &&
+            now.substr(4) == before)
+            continue;
+        std::abort();
     }
     if (rest != page) std::abort();
 
