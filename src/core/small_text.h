@@ -19,7 +19,7 @@ class small_text {
 
   public:
     small_text() { bytes_[N - 1] = 0; }
-    small_text(std::string_view text) : small_text() { assign(text); }  // NOLINT
+    small_text(std::string_view text) : small_text() { assign(text); }    // NOLINT
     small_text(const char* text) : small_text(std::string_view(text)) {}  // NOLINT
     small_text(const small_text& other) : small_text() { assign(other.view()); }
     small_text(small_text&& other) noexcept {

@@ -66,10 +66,10 @@ bool vti_body_runner::pass_stretch(frame& f) {
     // over here.
     if (f.count >= program.pending_from()) return false;
     const vti_range& range = program.ranges()[f.range];
-    const uint32_t end = std::min<uint32_t>(range.second, f.token + program.pending_from() - f.count);
+    const uint32_t end =
+        std::min<uint32_t>(range.second, f.token + program.pending_from() - f.count);
     const vti_blocks& blocks = program.source().blocks();
-    const uint32_t stop =
-        blocks.next_stop(f.token, end, f.state.if_depth(), f.state.for_depth());
+    const uint32_t stop = blocks.next_stop(f.token, end, f.state.if_depth(), f.state.for_depth());
     if (stop == f.token) return false;
     if (f.state.mode() == vti_mode::capture) {
         if (!f.collected.empty() && f.collected.back().second == f.token)

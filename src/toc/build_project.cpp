@@ -86,13 +86,12 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
     atomic_file file;
     const bool written =
         rendered && file.open(project.destination.text()) &&
-        write_with_toc(destination,
-                       {placement.toc_start_marker, placement.toc_end_marker,
-                        placement.insertion_point, placement.after_subtree},
-                       [&](const toc_sink& put) {
-                           return rendered = renderer.render(toc, toc.first(), put);
-                       },
-                       file) &&
+        write_with_toc(
+            destination,
+            {placement.toc_start_marker, placement.toc_end_marker, placement.insertion_point,
+             placement.after_subtree},
+            [&](const toc_sink& put) { return rendered = renderer.render(toc, toc.first(), put); },
+            file) &&
         file.commit();
     if (!rendered) {
         project.error_message = "Can't open template file: ";

@@ -202,8 +202,8 @@ void html_toc::handle_navigation(xml_node* comment) {
     vthash attrs;
     parse_tag(inside, name, &attrs, true, false, false);
     if (name == "velt_toc_nav_this") {
-        vtstring crumb =
-            current_item ? breadcrumb(current_item, link_last_value(attrs), *toc, page) : vtstring();
+        vtstring crumb = current_item ? breadcrumb(current_item, link_last_value(attrs), *toc, page)
+                                      : vtstring();
         document->set_source(comment, crumb.view());
         comment->kind = XK_TEXT;
     } else if (name == "velt_toc_nav_next") {

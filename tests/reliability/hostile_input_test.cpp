@@ -187,11 +187,11 @@ TEST(hostile_page, StrayMarkerTextLosesNothing) {
 
 TEST(hostile_page, UtfSixteenAndThirtyTwoAreRefusedUntouched) {
     const std::string wide[] = {
-        std::string("\xFF\xFE<\0h\0\x31\0>\0", 10),         // UTF-16LE with its mark
-        std::string("\xFE\xFF\0<\0h\0\x31\0>", 10),         // UTF-16BE
-        std::string("\0\0\xFE\xFF\0\0\0<\0\0\0h", 12),   // UTF-32BE
+        std::string("\xFF\xFE<\0h\0\x31\0>\0", 10),            // UTF-16LE with its mark
+        std::string("\xFE\xFF\0<\0h\0\x31\0>", 10),            // UTF-16BE
+        std::string("\0\0\xFE\xFF\0\0\0<\0\0\0h", 12),         // UTF-32BE
         std::string("<\0h\0t\0m\0l\0>\0<\0h\0\x31\0>\0", 20),  // no mark
-        std::string("<\0\0\0h\0\0\0\x31\0\0\0>\0\0\0", 16),  // UTF-32LE, no mark
+        std::string("<\0\0\0h\0\0\0\x31\0\0\0>\0\0\0", 16),    // UTF-32LE, no mark
     };
     for (const std::string& page : wide) {
         for (const char* command : {"-command", "-clear"}) {

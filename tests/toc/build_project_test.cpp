@@ -115,7 +115,8 @@ TEST(build_project, LinksBetweenMixedSpellingsOfPaths) {
     dir.write("b/index.html", "<body></body>");
     const std::string old_folder(vtfile_current_folder().view());
     ASSERT_TRUE(vtfile_set_current_folder(dir.path()));
-    for (const std::string& destination : {dir.file("b/index.html"), std::string("a/../b/index.html")}) {
+    for (const std::string& destination :
+         {dir.file("b/index.html"), std::string("a/../b/index.html")}) {
         toc_project p;
         p.is_single = vtval(0);
         p.source.clear();
