@@ -163,7 +163,14 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
         inserted.append("<a name=\"").append(anchor).append('"');
         inserted.append(named_anchor_attributes).append('>');
     }
-    if (!inserted.empty()) document->set_source(heading, heading->source, inserted.view());
+    if (!inserted.empty()) {
+        // Right after the tag's own bytes (which end at its first '>'),
+        // before what an earlier pass over the same heading put there.
+        const std::string_view tag = heading->source;
+        const size_t own = tag.find('>') + 1;
+        inserted.append(tag.substr(own));
+        document->set_source(heading, tag.substr(0, own), inserted.view());
+    }
     if (new_anchor) {
         xml_node* last = heading->last_child;
         if (last->kind == XK_END && last->closed) {
