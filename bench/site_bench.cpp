@@ -102,11 +102,12 @@ std::string tagged(const std::string& key, const std::string& value) {
 }
 
 // The project file and the page list of the floor, written into the site.
-void write_project(const site& s, const std::string& bin, bool single, bool local_toc) {
+void write_project(const site& s, const std::string& bin, bool single, bool local_toc,
+                   bool numbering = false) {
     std::ofstream p(s.folder + "/project.txt", std::ios::binary);
     p << tagged("is_single", single ? "1" : "0") << tagged("is_dest_as_source", "1")
       << tagged("destination", single ? s.pages[0] : "orvane-toc.html") << tagged("range_from", "1")
-      << tagged("range_to", "3") << tagged("process_numbering", "0")
+      << tagged("range_to", "3") << tagged("process_numbering", numbering ? "1" : "0")
       << tagged("process_title", single ? "0" : "1")
       << tagged("insert_local_toc", local_toc ? "1" : "0")
       << tagged("template_file", fs::absolute(bin + "/vtdata/nested_list.html").string());
@@ -143,6 +144,20 @@ site single_page(const options& o) {
     std::ofstream(s.folder + "/big.html", std::ios::binary) << generate_page(11, o.single_bytes);
     s.pages.push_back("big.html");
     s.megabytes = megabytes_of(s);
+    return s;
+}
+
+// The heading-dense page: 466,033 empty h1 elements, just under the size
+// limit, built with numbering on (a number, an anchor and a TOC entry each).
+site dense_page(const options& o) {
+    site s;
+    s.name = "466,033 empty headings";
+    s.folder = o.work + "/gen-dense";
+    fs::create_directories(s.folder);
+    std::ofstream page(s.folder + "/dense.html", std::ios::binary);
+    for (int i = 0; i < 466033; ++i) page << "<h1></h1>";
+    s.pages.push_back("dense.html");
+    s.megabytes = 466033 * 9 / 1e6;
     return s;
 }
 
@@ -277,6 +292,9 @@ int main(int argc, char** argv) {
     const site one = single_page(o);
     write_project(one, o.bin, true, false);
     print_row("single page", one, o.runs, measure(o, one, o.runs));
+    const site dense = dense_page(o);
+    write_project(dense, o.bin, true, false, true);
+    print_row(dense.name, dense, o.runs, measure(o, dense, o.runs));
     if (!o.docs.empty()) {
         const site d = docs_site(o);
         write_project(d, o.bin, false, false);

@@ -24,7 +24,7 @@ void read_variables(std::string_view head, vti_variables& variables) {
         head = end == std::string_view::npos ? std::string_view() : head.substr(end + 1);
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
-        vtarr& list = variables[std::string(line.substr(0, eq))];
+        vti_list& list = variables[std::string(line.substr(0, eq))];
         std::string_view values = line.substr(eq + 1);
         while (true) {
             const size_t bar = values.find('|');

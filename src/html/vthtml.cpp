@@ -5,6 +5,7 @@
 
 #include "core/vtfile.h"
 #include "html/parse_tag.h"
+#include "html/text_encoding.h"
 
 namespace {
 
@@ -143,6 +144,12 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
             return 1;
         }
         if (n == 0) break;
+        if (total == 0 && is_utf16_or_utf32(buffer.view())) {
+            vtfile_close(file);
+            error = "Can't read UTF-16 or UTF-32 file: ";
+            error += path;
+            return 1;
+        }
         total += n;
         reader.add(buffer.view());
         result = reader.run();

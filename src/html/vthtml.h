@@ -51,7 +51,8 @@ class vthtml : public vtsgml {
 // opened as vtfile_open_rewritten does with trusted links only. Returns 0; 1
 // with "Can't open source file: " + path when the file cannot be opened or a
 // read fails (a page read in part never passes for a whole one), or with the
-// message of a refused link or backup; or the reader's failing result: 1 with
+// message of a refused link or backup; 1 with "Can't read UTF-16 or UTF-32
+// file: " + path for such a page; or the reader's failing result: 1 with
 // "Page is too large: " + path for a file of page_size_limit bytes or more,
 // else with "Memory error occurred".
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,

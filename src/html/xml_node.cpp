@@ -54,6 +54,13 @@ std::string_view xml_tree::keep(std::string_view bytes) {
     return {p, bytes.size()};
 }
 
+void xml_tree::set_source(xml_node* node, std::string_view front, std::string_view back) {
+    char* p = allocate(front.size() + back.size());
+    if (!front.empty()) std::memcpy(p, front.data(), front.size());
+    if (!back.empty()) std::memcpy(p + front.size(), back.data(), back.size());
+    node->source = {p, front.size() + back.size()};
+}
+
 xml_tagged* xml_tree::tagged(xml_node* node) {
     if (!node->tagged) node->tagged = tagged_.emplace_back();
     return const_cast<xml_tagged*>(node->tagged);

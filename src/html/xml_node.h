@@ -77,6 +77,8 @@ class xml_tree : public vte_tree<xml_node> {
     void adopt(std::unique_ptr<char[]> block) { blocks_.push_back(std::move(block)); }
     // Gives a node new bytes to write.
     void set_source(xml_node* node, std::string_view bytes) { node->source = keep(bytes); }
+    // Gives a node the bytes front, then back, to write.
+    void set_source(xml_node* node, std::string_view front, std::string_view back);
     // A new node of the given kind with the given bytes, not yet linked.
     xml_node* make_text(std::string_view bytes);
     // A place for a tagged node's attributes, owned by the tree.

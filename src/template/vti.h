@@ -39,6 +39,11 @@ class vti : public vti_scanner {
     int process() { return run(); }
     // Moves the produced strings to the end of out, in order.
     void take_output(std::vector<vtstring>& out) { output_.take(out); }
+    // Hands output to sink as it is produced, in pieces of about 64 KB;
+    // take_output then gives only the rest.
+    void set_output_sink(std::function<void(std::string_view)> sink) {
+        output_.set_sink(std::move(sink));
+    }
 
   protected:
     void on_piece(std::string_view bytes, bool last) override;

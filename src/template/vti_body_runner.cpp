@@ -1,5 +1,9 @@
 #include "template/vti_body_runner.h"
 
+#include <algorithm>
+
+#include "template/vti_blocks.h"
+
 void vti_body_runner::run(const vti_program& body, int32_t turns, bool loop, int32_t index) {
     const size_t base = depth_;
     int32_t turn = 0;
@@ -56,7 +60,34 @@ void vti_body_runner::pass(frame& f, uint32_t token, std::string_view raw) {
     }
 }
 
+bool vti_body_runner::pass_stretch(frame& f) {
+    const vti_program& program = *f.program;
+    // Text from pending_from on is output whatever the mode: never passed
+    // over here.
+    if (f.count >= program.pending_from()) return false;
+    const vti_range& range = program.ranges()[f.range];
+    const uint32_t end =
+        std::min<uint32_t>(range.second, f.token + program.pending_from() - f.count);
+    const vti_blocks& blocks = program.source().blocks();
+    const uint32_t stop = blocks.next_stop(f.token, end, f.state.if_depth(), f.state.for_depth());
+    if (stop == f.token) return false;
+    if (f.state.mode() == vti_mode::capture) {
+        if (!f.collected.empty() && f.collected.back().second == f.token)
+            f.collected.back().second = stop;
+        else
+            f.collected.emplace_back(f.token, stop);
+    }
+    f.state.pass_over(blocks.ifs(stop) - blocks.ifs(f.token),
+                      blocks.fors(stop) - blocks.fors(f.token));
+    f.count += stop - f.token;
+    f.token = stop;
+    if (stop == range.second && ++f.range < program.ranges().size())
+        f.token = program.ranges()[f.range].first;
+    return true;
+}
+
 void vti_body_runner::step(frame& f) {
+    if (f.state.mode() != vti_mode::output && pass_stretch(f)) return;
     const vti_program& program = *f.program;
     const vti_source& source = program.source();
     const uint32_t at = f.token;

@@ -42,6 +42,9 @@ class vti_body_runner {
 
     void push(const vti_program& program, int32_t index);
     void step(frame& f);
+    // Collects or drops, in one go, the tokens from the read position on
+    // that need no action; false when the next token needs one.
+    bool pass_stretch(frame& f);
     void pass(frame& f, uint32_t token, std::string_view raw);
 
     vti_output& output_;

@@ -23,7 +23,7 @@ struct vti_directive {
     vti_code code = VTI_UNKNOWN;
     // The list named by the "var" attribute; null when the attribute is
     // missing or names no variable.
-    const vtarr* list = nullptr;
+    const vti_list* list = nullptr;
 };
 
 // Reads a whole directive comment ("<!--#name attr=value ...-->"): the name

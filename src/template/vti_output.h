@@ -3,6 +3,7 @@
 // 64 KB, so a run of many short values makes few strings.
 #pragma once
 
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -13,6 +14,10 @@ class vti_output {
   public:
     static constexpr int32_t piece_size = 65536;
 
+    // From now on every full piece goes to sink as soon as it is full, and
+    // only the last one waits to be taken: a run's output is not held whole.
+    void set_sink(std::function<void(std::string_view)> sink) { sink_ = std::move(sink); }
+
     void append(std::string_view bytes) {
         if (bytes.empty()) return;
         if (pieces_.empty() || pieces_.back().length() >= piece_size) {
@@ -20,6 +25,10 @@ class vti_output {
             pieces_.back().reserve(piece_size);
         }
         pieces_.back().append(bytes);
+        if (sink_ && pieces_.back().length() >= piece_size) {
+            sink_(pieces_.back().view());
+            pieces_.back().clear();
+        }
     }
     // Moves every piece to the end of out, in order, and starts afresh.
     void take(std::vector<vtstring>& out) {
@@ -29,4 +38,5 @@ class vti_output {
 
   private:
     std::vector<vtstring> pieces_;
+    std::function<void(std::string_view)> sink_;
 };

@@ -1,5 +1,6 @@
 #include "template/vti_source.h"
 
+#include "template/vti_blocks.h"
 #include "template/vti_program.h"
 #include "template/vti_scanner.h"
 
@@ -52,6 +53,7 @@ vti_source::vti_source(std::string text, const vti_variables& variables) : text_
     std::vector<vti_range> all;
     if (count) all.emplace_back(0, count);
     whole_ = std::make_unique<vti_program>(*this, std::move(all));
+    blocks_ = std::make_unique<vti_blocks>(tokens_);
 }
 
 vti_source::~vti_source() = default;

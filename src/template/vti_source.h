@@ -21,6 +21,7 @@
 #include "template/vti_directive.h"
 #include "template/vti_variables.h"
 
+class vti_blocks;
 class vti_program;
 
 struct vti_token {
@@ -54,6 +55,8 @@ class vti_source {
 
     // The program of all tokens.
     const vti_program& whole() const { return *whole_; }
+    // The nesting of the directives, for crossing collected stretches.
+    const vti_blocks& blocks() const { return *blocks_; }
     // The program of the given non-empty ranges, made once.
     const vti_program& program(const std::vector<vti_range>& ranges) const;
 
@@ -61,5 +64,6 @@ class vti_source {
     std::string text_;
     std::vector<vti_token> tokens_;
     std::unique_ptr<vti_program> whole_;
+    std::unique_ptr<vti_blocks> blocks_;
     mutable std::map<std::vector<vti_range>, std::unique_ptr<vti_program>> programs_;
 };

@@ -20,7 +20,7 @@ vti_decision vti_state::apply(const vti_directive& directive) {
     return {.pass = true};
 }
 
-const vtval* vti_state::selected(const vtarr* list) const {
+const vtval* vti_state::selected(const vti_list* list) const {
     if (!list || list->empty()) return nullptr;
     return &(*list)[index_ > 0 && index_ < list->count() ? index_ : 0];
 }

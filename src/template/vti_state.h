@@ -39,11 +39,20 @@ class vti_state {
     vti_mode mode() const { return mode_; }
     // The list position this instance reads.
     int32_t index() const { return index_; }
+    int32_t if_depth() const { return if_depth_; }
+    int32_t for_depth() const { return for_depth_; }
+    // Applies tokens that are only passed through, which open and close
+    // the given net numbers of ifs and fors without ever closing this
+    // instance's block or driving a counter below zero.
+    void pass_over(int32_t ifs, int32_t fors) {
+        if_depth_ += ifs;
+        for_depth_ += fors;
+    }
 
   private:
     // The value at index when 0 < index < length, else the first; null when
     // the list is missing or empty.
-    const vtval* selected(const vtarr* list) const;
+    const vtval* selected(const vti_list* list) const;
 
     vti_decision echo(const vti_directive& d);
     vti_decision open_for(const vti_directive& d);
@@ -56,5 +65,5 @@ class vti_state {
     vti_mode mode_ = vti_mode::output;
     int32_t if_depth_ = 0;
     int32_t for_depth_ = 0;
-    const vtarr* loop_list_ = nullptr;
+    const vti_list* loop_list_ = nullptr;
 };

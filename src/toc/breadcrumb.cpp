@@ -2,7 +2,24 @@
 
 #include <vector>
 
-vtstring breadcrumb(const toc_node* item, bool link_last) {
+#include "toc/page_links.h"
+
+namespace {
+
+// An item's link as written into the page `page`. Links of items of earlier
+// pages lead from the destination's folder: the part before "#" (which the
+// URL encoding never leaves in a path) is the path from there.
+vtstring link_from(const toc_node& item, const toc_tree* toc, int32_t page) {
+    if (!toc || page < 0 || item.page < 0 || item.page == page) return item.link.view();
+    const std::string_view link = item.link.view();
+    const size_t hash = link.find('#');
+    vtstring result = page_link(toc->pages[static_cast<size_t>(page)],
+                                toc->pages[static_cast<size_t>(item.page)]);
+    if (hash != std::string_view::npos) result.append(link.substr(hash));
+    return result;
+}
+
+vtstring crumbs(const toc_node* item, bool link_last, const toc_tree* toc, int32_t page) {
     std::vector<const toc_node*> chain;
     for (const toc_node* n = item; n; n = n->parent) chain.push_back(n);
     vtstring result;
@@ -12,7 +29,7 @@ vtstring breadcrumb(const toc_node* item, bool link_last) {
         const bool link = i > 0 || link_last;
         if (link) {
             result.append("<a href=\"");
-            result.append(n.link.view());
+            result.append(link_from(n, toc, page).view());
             result.append("\">");
         }
         result.append(n.numbering.view());
@@ -21,6 +38,16 @@ vtstring breadcrumb(const toc_node* item, bool link_last) {
         if (i > 0) result.append(" &gt; ");
     }
     return result;
+}
+
+}  // namespace
+
+vtstring breadcrumb(const toc_node* item, bool link_last) {
+    return crumbs(item, link_last, nullptr, -1);
+}
+
+vtstring breadcrumb(const toc_node* item, bool link_last, const toc_tree& toc, int32_t page) {
+    return crumbs(item, link_last, &toc, page);
 }
 
 bool link_last_value(const vthash& attributes) {

@@ -8,6 +8,7 @@
 #include "project/toc_project.h"
 #include "toc/html_toc.h"
 #include "toc/memory_guard.h"
+#include "toc/page_links.h"
 #include "toc/process_file.h"
 #include "toc/render_toc.h"
 #include "toc/source_check.h"
@@ -23,13 +24,6 @@ bool validate(toc_project& project, std::vector<double>& sizes) {
         return false;
     }
     return check_sources(project, &sizes);
-}
-
-// The link from the destination's folder to a source, URL-encoded.
-vtstring link_path(std::string_view destination, std::string_view source) {
-    // Compared with letter case: on Linux "Docs" and "docs" are two folders.
-    vtstring relative = vtfile_relative_path(destination, source, false);
-    return vt_url_encode_path(relative.view());
 }
 
 // Reads the destination. A destination that does not exist yet is created;
@@ -59,6 +53,8 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
     for (double size : sizes) total += size;
     toc_tree toc;
     toc_node* last = nullptr;
+    // Links are taken between absolute, normal paths, whatever the spelling.
+    const std::string destination_path = normal_page_path(project.destination.text());
     build_progress scale{total, 1.0,     project.insert_local_toc.to_boolean() ? 0.9 : 0.8,
                          0,     context, progress};
     for (int32_t i = 0; i < project.source.count(); ++i) {
@@ -69,11 +65,11 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
                          project.error_message, build_progress::forward, &scale) != 0)
             return 2;
         scale.phase_done();
-        vtstring link = link_path(project.destination.text(), s);
+        const vtstring link = page_link(destination_path, toc.pages.back());
         for (toc_node* n = first_new; n; n = toc_tree::next(n)) {
             vtstring full(link);
-            full.append(n->link);
-            n->link = std::move(full);
+            full.append(n->link.view());
+            n->link = full.view();
         }
     }
 
@@ -85,16 +81,17 @@ int build_multi(toc_project& project, progress_fn progress, void* context) {
     placement.document = &destination;
     placement.scan_placement();
 
-    vtarr pieces;
-    if (render_toc(toc, pieces, toc.first(), project.template_file.text()) != 0) {
+    toc_renderer renderer;
+    if (!renderer.open(project.template_file.text())) {
         project.error_message = "Can't open template file: ";
         project.error_message.append(project.template_file.text());
         return 1;
     }
-    if (!write_page_file(project.destination.text(), destination,
-                         {placement.toc_start_marker, placement.toc_end_marker,
-                          placement.insertion_point, placement.after_subtree},
-                         &pieces, project.error_message))
+    if (write_page_with_toc(project.destination.text(), destination,
+                            {placement.toc_start_marker, placement.toc_end_marker,
+                             placement.insertion_point, placement.after_subtree},
+                            renderer, project.template_file.text(), toc, toc.first(),
+                            project.error_message) != 0)
         return 1;
     if (progress) progress(100, context);
     return 0;

@@ -33,12 +33,25 @@ bool is_inserted_number(std::string_view s) {
     return true;
 }
 
+// "</a>" and a heading's end tag as it is mostly written ("</h1>" to
+// "</h9>"): fixed texts, so most headings need no copy of their end tag.
+std::string_view anchor_end_before(std::string_view end_tag) {
+    static constexpr std::string_view joined[] = {
+        "</a></h0>", "</a></h1>", "</a></h2>", "</a></h3>", "</a></h4>",
+        "</a></h5>", "</a></h6>", "</a></h7>", "</a></h8>", "</a></h9>"};
+    if (end_tag.size() != 5 || !end_tag.starts_with("</h") || end_tag[4] != '>' ||
+        end_tag[3] < '0' || end_tag[3] > '9')
+        return {};
+    return joined[end_tag[3] - '0'];
+}
+
 }  // namespace
 
 toc_node* html_toc::new_item(int32_t level) {
     ++item_counter_;
     toc_node* item = toc->make();
     item->heading_level = level;
+    item->page = page;
     add_item(item);
     if (process_numbering) make_numbering();
     return item;
@@ -78,7 +91,7 @@ void html_toc::make_numbering() {
         number.append('.');
     }
     number.append(' ');
-    current_item->numbering = std::move(number);
+    current_item->numbering = number.view();
 }
 
 int html_toc::scan_headings() {
@@ -134,28 +147,49 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
         }
     }
 
-    if (anchor.empty()) {
+    // The number and the new anchor's start tag follow the heading's start
+    // tag, "</a>" precedes its end tag. They join those tags' bytes rather
+    // than becoming nodes of their own: a page of many short headings would
+    // otherwise grow by a few hundred bytes per heading.
+    const bool new_anchor = anchor.empty();
+    vtstring& inserted = inserted_;
+    inserted.clear();
+    if (process_numbering) inserted.append(item->numbering.view());
+    if (new_anchor) {
         anchor = "velt_link_";
         anchor.append(std::to_string(item_counter_));
         anchor.append('_');
         anchor.append(std::to_string(time_stamp));
-        vtstring open("<a name=\"");
-        open.append(anchor).append('"').append(named_anchor_attributes).append('>');
-        xml_node* start = document->make_text(open.view());
-        document->insert_first_child(start, heading);
-        xml_node* close = document->make_text("</a>");
-        xml_node* last = heading->last_child;
-        if (last->kind == XK_END && last->closed)
-            document->insert_before(close, last);
-        else
-            document->insert_after(close, last);
+        inserted.append("<a name=\"").append(anchor).append('"');
+        inserted.append(named_anchor_attributes).append('>');
     }
-    if (process_numbering)
-        document->insert_first_child(document->make_text(item->numbering.view()), heading);
+    if (!inserted.empty()) {
+        // Right after the tag's own bytes (which end at its first '>'),
+        // before what an earlier pass over the same heading put there.
+        const std::string_view tag = heading->source;
+        const size_t own = tag.find('>') + 1;
+        inserted.append(tag.substr(own));
+        document->set_source(heading, tag.substr(0, own), inserted.view());
+    }
+    if (new_anchor) {
+        xml_node* last = heading->last_child;
+        if (last->kind == XK_END && last->closed) {
+            const std::string_view fixed = anchor_end_before(last->source);
+            if (!fixed.empty())
+                last->source = fixed;
+            else
+                document->set_source(last, "</a>", last->source);
+        } else
+            document->insert_after(document->make_text("</a>"), last);
+    }
 
     item->text = std::move(text);
-    item->link = "#";
-    item->link.append(anchor);
+    // The link goes into double-quoted attributes: an author's anchor name
+    // may hold a double quote.
+    vtstring link("#");
+    link.append(anchor.view());
+    link.replace_all("\"", "&quot;");
+    item->link = link.view();
     fill_pending();
     return xml_tree::next_after(heading);
 }
@@ -175,8 +209,8 @@ void html_toc::handle_navigation(xml_node* comment) {
     vthash attrs;
     parse_tag(inside, name, &attrs, true, false, false);
     if (name == "velt_toc_nav_this") {
-        vtstring crumb =
-            current_item ? breadcrumb(current_item, link_last_value(attrs)) : vtstring();
+        vtstring crumb = current_item ? breadcrumb(current_item, link_last_value(attrs), *toc, page)
+                                      : vtstring();
         document->set_source(comment, crumb.view());
         comment->kind = XK_TEXT;
     } else if (name == "velt_toc_nav_next") {
@@ -185,7 +219,7 @@ void html_toc::handle_navigation(xml_node* comment) {
     } else if (name == "velt_toc_nav_parent") {
         vtstring crumb;
         if (current_item && current_item->parent)
-            crumb = breadcrumb(current_item->parent, link_last_value(attrs));
+            crumb = breadcrumb(current_item->parent, link_last_value(attrs), *toc, page);
         document->set_source(comment, crumb.view());
         comment->kind = XK_TEXT;
     }
@@ -193,7 +227,7 @@ void html_toc::handle_navigation(xml_node* comment) {
 
 void html_toc::fill_pending() {
     for (auto& [node, link_last] : pending_next) {
-        vtstring crumb = breadcrumb(current_item, link_last);
+        vtstring crumb = breadcrumb(current_item, link_last, *toc, page);
         document->set_source(node, crumb.view());
         node->kind = XK_TEXT;
     }

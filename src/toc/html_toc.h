@@ -36,6 +36,8 @@ class html_toc : public pre_html_toc {
     // Seconds since 1970 used in new anchor names; taken when the scan begins
     // unless set (SOURCE_DATE_EPOCH sets it for reproducible builds).
     int32_t time_stamp = 0;
+    // The index in toc's pages of the page scanned; -1 when it has none.
+    int32_t page = -1;
 
   private:
     xml_node* process_heading(xml_node* heading, int32_t level);
@@ -46,6 +48,7 @@ class html_toc : public pre_html_toc {
 
     int32_t item_counter_ = 0;
     std::vector<int32_t> number_parts_;  // make_numbering's, kept for its storage
+    vtstring inserted_;                  // process_heading's, kept for its storage
 };
 
 // The anchor time stamp of a scan: SOURCE_DATE_EPOCH when it holds a number,

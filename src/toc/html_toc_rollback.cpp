@@ -13,17 +13,14 @@ bool is_generated_anchor(const xml_node* n) {
 }  // namespace
 
 int html_toc_rollback::clear_document() {
-    toc_start_marker = toc_end_marker = nullptr;
+    // Markers are judged on the page as read, before anchors go.
+    find_markers();
     xml_node* n = document->first();
     while (n) {
-        if (n->kind == XK_START) {
-            if (is_heading(n->name) && n->first_child) {
-                clear_heading(n);
-                n = xml_tree::next_after(n);
-                continue;
-            }
-        } else if (n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) {
-            note_marker(n);
+        if (n->kind == XK_START && is_heading(n->name) && n->first_child) {
+            clear_heading(n);
+            n = xml_tree::next_after(n);
+            continue;
         }
         n = xml_tree::next(n);
     }

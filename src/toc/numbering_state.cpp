@@ -19,7 +19,7 @@ void strip_numbering(numbering_state& state, xml_node* node, xml_tree& document)
     // few bytes appended.
     out.reserve(static_cast<int32_t>(in.size()));
     size_t i = 0;
-    for (; i < in.size() && !state.done; ++i) {
+    while (i < in.size() && !state.done) {
         char c = in[i];
         if (is_white(c)) {
             if (state.seen_number) {
@@ -27,12 +27,24 @@ void strip_numbering(numbering_state& state, xml_node* node, xml_tree& document)
                 state.done = 1;
                 state.last_class = 1;
             }
+            ++i;
         } else if (is_number(c)) {
+            // A run of digits and dots is a number only when white space or
+            // the end of the node follows it: "2001:" and "3D" are words.
+            size_t end = i;
+            while (end < in.size() && is_number(in[end])) ++end;
+            if (end < in.size() && !is_white(in[end])) {
+                state.done = 1;
+                state.last_class = 2;
+                break;
+            }
             state.seen_number = 1;
+            i = end;
         } else {
             out.append(c);
             state.done = 1;
             state.last_class = 2;
+            ++i;
         }
     }
     // After the number only the run of white space that follows it shrinks

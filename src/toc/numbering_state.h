@@ -20,4 +20,6 @@ inline bool is_text_node(const xml_node* n) {
 
 // Removes the old number from the front of one of the heading's text nodes,
 // in document order; once the heading's text has begun nothing more changes.
+// A run of digits and dots counts as a number only when white space or the
+// end of the node follows it.
 void strip_numbering(numbering_state& state, xml_node* node, xml_tree& document);

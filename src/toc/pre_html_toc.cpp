@@ -3,6 +3,7 @@
 #include <regex.h>
 
 #include "core/vtval.h"
+#include "html/markup_context.h"
 #include "html/vtregex.h"
 
 namespace {
@@ -33,30 +34,72 @@ int32_t pre_html_toc::is_heading(std::string_view name) const {
     return (level >= range_from && level <= range_to) ? level : 0;
 }
 
-void pre_html_toc::note_marker(xml_node* n) {
-    if (!toc_start_marker && n->source == toc_start_text)
+void pre_html_toc::note_marker(xml_node* n, size_t order) {
+    if (!toc_start_marker && n->source == toc_start_text) {
         toc_start_marker = n;
-    else if (!toc_end_marker && n->source == toc_end_text)
+        start_order_ = order;
+    } else if (!toc_end_marker && n->source == toc_end_text) {
         toc_end_marker = n;
+        end_order_ = order;
+    }
+}
+
+namespace {
+
+// The nearest enclosing element that an end tag closed.
+const xml_node* closed_parent(const xml_node* n) {
+    for (const xml_node* p = n->parent; p; p = p->parent)
+        if (p->kind == XK_START && p->closed) return p;
+    return nullptr;
+}
+
+}  // namespace
+
+void pre_html_toc::settle_markers() {
+    if (!toc_start_marker || !toc_end_marker) return;
+    // An element that an end tag closed and that holds one marker but not the
+    // other starts before the stretch and ends inside it, or starts inside
+    // and ends after it. Elements never closed cut nothing short: the reader
+    // nests what follows them, in the TOC and after it.
+    if (end_order_ < start_order_ ||
+        closed_parent(toc_start_marker) != closed_parent(toc_end_marker))
+        toc_start_marker = toc_end_marker = nullptr;
+}
+
+void pre_html_toc::find_markers() {
+    toc_start_marker = toc_end_marker = nullptr;
+    markup_context context;
+    size_t order = 0;
+    for (xml_node* n = document->first(); n; n = xml_tree::next(n), ++order) {
+        if ((n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) && context.in_text())
+            note_marker(n, order);
+        context.read(n->source);
+    }
+    settle_markers();
 }
 
 void pre_html_toc::scan_placement() {
     toc_start_marker = toc_end_marker = insertion_point = first_heading = body_element = nullptr;
     after_subtree = false;
     if (!document) return;
-    for (xml_node* n = document->first(); n; n = xml_tree::next(n)) {
+    markup_context context;
+    size_t order = 0;
+    for (xml_node* n = document->first(); n; n = xml_tree::next(n), ++order) {
+        const bool own_comment = context.in_text();
+        context.read(n->source);
         if (n->kind == XK_START) {
             if (!first_heading && n->first_child && is_heading(n->name))
                 first_heading = n;
             else if (!body_element && n->name == "body")
                 body_element = n;
-        } else if (n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) {
+        } else if ((n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) && own_comment) {
             if (!insertion_point && is_placeholder(n->source))
                 insertion_point = n;
             else
-                note_marker(n);
+                note_marker(n, order);
         }
     }
+    settle_markers();
     if (insertion_point) return;
     if (body_element) {
         insertion_point = body_element;

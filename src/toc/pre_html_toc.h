@@ -4,6 +4,13 @@
 // white space around the word), else after the body start tag, else before
 // the first heading within range. An earlier TOC lies between the two marker
 // comments and is replaced on every build.
+//
+// A build or a clearing run never removes bytes that a build did not write.
+// So a comment counts as a marker (or a placeholder) only where a browser
+// reads it as a comment of its own: not inside a script or style element, an
+// attribute value or a longer comment. And two markers count only when they
+// enclose a well-formed stretch of markup: no element that an end tag closes
+// may start on one side of a marker and end on the other.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +28,8 @@ class pre_html_toc {
 
     // Fills the five node fields from document.
     void scan_placement();
+    // Finds the markers of an earlier TOC alone (the clearing run's scan).
+    void find_markers();
     // The heading level of a tag name ("h" or "H" and one character whose
     // value minus '0' lies in range), or 0.
     int32_t is_heading(std::string_view name) const;
@@ -42,7 +51,14 @@ class pre_html_toc {
     // element.
     bool after_subtree = false;
 
-  protected:
-    // Records n as a marker when it is the first of its kind.
-    void note_marker(xml_node* n);
+  private:
+    // Records n as a marker when it is the first of its kind; order counts
+    // the nodes in document order.
+    void note_marker(xml_node* n, size_t order);
+    // Drops both markers unless they enclose a well-formed stretch of markup
+    // in the right order.
+    void settle_markers();
+
+    size_t start_order_ = 0;
+    size_t end_order_ = 0;
 };

@@ -1,18 +1,44 @@
 // render_toc: the HTML text of a table of contents, from a template.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "core/vtarr.h"
+#include "core/vtfile.h"
 #include "toc/toc_node.h"
 
 // Result when the template file cannot be opened or read.
 constexpr int RENDER_TOC_NO_TEMPLATE = 800;
 
-// Appends to output, as strings to be written one after another: the start
-// marker, the explanatory comment, the template's output over the events
-// from start_item to the end of the tree, and the end marker. Without a
-// start_item the template is not run (only markers and comment). Returns 0,
-// or RENDER_TOC_NO_TEMPLATE with output unchanged.
+// Takes the TOC's text piece by piece, in order.
+using toc_sink = std::function<void(std::string_view)>;
+
+// A rendering whose template is opened first, so that a missing template is
+// known before any output is begun, and whose text is handed on piece by
+// piece rather than held: a TOC can be many times the size of its page.
+class toc_renderer {
+  public:
+    toc_renderer() = default;
+    toc_renderer(const toc_renderer&) = delete;
+    toc_renderer& operator=(const toc_renderer&) = delete;
+    ~toc_renderer();
+
+    // Opens the template; false when it cannot be opened.
+    bool open(std::string_view template_path);
+    bool is_open() const { return file_ != VTFILE_INVALID; }
+    // Hands to put, in order: the start marker, the explanatory comment, the
+    // template's output over the events from start_item to the end of the
+    // tree, and the end marker. Without a start_item the template is not run
+    // (only markers and comment). False when the template cannot be read to
+    // its end; what was put must then be thrown away.
+    bool render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put);
+
+  private:
+    int file_ = VTFILE_INVALID;
+};
+
+// Appends the rendering to output, as strings to be written one after
+// another. Returns 0, or RENDER_TOC_NO_TEMPLATE with output unchanged.
 int render_toc(const toc_tree& toc, vtarr& output, const toc_node* start_item,
                std::string_view template_path);

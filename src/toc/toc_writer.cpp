@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
+
 size_t document_size(const xml_tree& document, const vtarr* toc) {
     size_t total = 0;
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) total += n->source.size();
@@ -18,11 +20,11 @@ const xml_node* last_descendant(const xml_node* n) {
     return n;
 }
 
-// Hands the page's bytes to put in order, the TOC pieces after the
+// Hands the page's bytes to put in order, the TOC (put_toc) after the
 // insertion point and the old TOC left out.
-template <class Put>
-void walk_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
-                   Put put) {
+template <class Put, class PutToc>
+void walk_with_toc(const xml_tree& document, const toc_placement& placement, Put put,
+                   PutToc put_toc) {
     const xml_node* start = placement.start_marker;
     const xml_node* end = placement.end_marker;
     bool writing = true;
@@ -30,10 +32,12 @@ void walk_with_toc(const xml_tree& document, const toc_placement& placement, con
     bool toc_pending = false;  // the insertion point fell inside the old TOC
     const xml_node* point = placement.after_subtree ? last_descendant(placement.insertion_point)
                                                     : placement.insertion_point;
-    auto put_toc = [&] {
-        if (toc)
-            for (const vtval& piece : *toc) put(piece.text());
-    };
+    // A TOC at the very start of a page goes after its byte-order mark.
+    const xml_node* bom_node = nullptr;
+    if (point && point == document.first() && point->source.empty()) {
+        const xml_node* n = xml_tree::next(point);
+        if (n && n->kind == XK_TEXT && n->source.starts_with(utf8_bom)) bom_node = n;
+    }
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         if (n == start && end) {
             seen_start = true;
@@ -57,9 +61,23 @@ void walk_with_toc(const xml_tree& document, const toc_placement& placement, con
             if (n == point) toc_pending = true;
             continue;
         }
+        if (n == bom_node) {
+            put(utf8_bom);
+            put_toc();
+            put(n->source.substr(utf8_bom.size()));
+            continue;
+        }
         if (!n->source.empty()) put(n->source);
-        if (n == point) put_toc();
+        if (n == point && !bom_node) put_toc();
     }
+}
+
+// The pieces of a TOC rendered before.
+auto pieces_of(const vtarr* toc) {
+    return [toc](const auto& put) {
+        if (toc)
+            for (const vtval& piece : *toc) put(piece.text());
+    };
 }
 
 }  // namespace
@@ -67,14 +85,15 @@ void walk_with_toc(const xml_tree& document, const toc_placement& placement, con
 void write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
                     vtstring& out) {
     out.reserve(out.length() + static_cast<int32_t>(document_size(document, toc)));
-    walk_with_toc(document, placement, toc, [&](std::string_view bytes) { out.append(bytes); });
+    auto put = [&](std::string_view bytes) { out.append(bytes); };
+    walk_with_toc(document, placement, put, [&] { pieces_of(toc)(put); });
 }
 
 bool write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
                     atomic_file& out) {
     bool ok = true;
-    walk_with_toc(document, placement, toc,
-                  [&](std::string_view bytes) { ok = out.write(bytes) && ok; });
+    auto put = [&](std::string_view bytes) { ok = out.write(bytes) && ok; };
+    walk_with_toc(document, placement, put, [&] { pieces_of(toc)(put); });
     return ok;
 }
 
@@ -86,4 +105,14 @@ bool write_page_file(std::string_view path, const xml_tree& document,
         return true;
     error = vtfile_error_message(file.error(), path);
     return false;
+}
+
+bool write_with_toc(const xml_tree& document, const toc_placement& placement,
+                    const toc_maker& make_toc, atomic_file& out) {
+    bool ok = true;
+    const std::function<void(std::string_view)> put = [&](std::string_view bytes) {
+        ok = out.write(bytes) && ok;
+    };
+    walk_with_toc(document, placement, put, [&] { ok = make_toc(put) && ok; });
+    return ok;
 }

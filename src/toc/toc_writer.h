@@ -1,6 +1,9 @@
 // Writing a page back with its new TOC in place of the old one.
 #pragma once
 
+#include <functional>
+#include <string_view>
+
 #include "core/atomic_file.h"
 #include "core/vtarr.h"
 #include "core/vtstring.h"
@@ -32,3 +35,13 @@ bool write_with_toc(const xml_tree& document, const toc_placement& placement, co
 // is then untouched.
 bool write_page_file(std::string_view path, const xml_tree& document,
                      const toc_placement& placement, const vtarr* toc, vtstring& error);
+
+// Writes the TOC through put when the write-out reaches its place; false
+// when it cannot be made.
+using toc_maker = std::function<bool(const std::function<void(std::string_view)>& put)>;
+
+// The same into an opened atomic file, with the TOC made while the page is
+// written rather than held: a page of many headings has a TOC many times
+// its own size. False when a write or make_toc failed.
+bool write_with_toc(const xml_tree& document, const toc_placement& placement,
+                    const toc_maker& make_toc, atomic_file& out);

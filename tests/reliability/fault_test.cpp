@@ -98,9 +98,10 @@ TEST(fault, FullFileSystemLeavesThePageWholeAndIsReported) {
     std::string page = "<body>";
     while (page.size() < 60000) page += "<h2>Heading</h2><p>text text text</p>\n";
     s.write("small/page.html", page);
+    s.write("small/t.tpl", "x");
     s.write("small/project.txt",
             "<is_single>1</is_single><is_dest_as_source>1</is_dest_as_source>"
-            "<source>page.html</source><template_file>none.tpl</template_file>");
+            "<source>page.html</source><template_file>t.tpl</template_file>");
     const run_result r = run_vorn1(folder, {"-command", "project.txt"});
     const snapshot now = s.files();
     umount(folder.c_str());

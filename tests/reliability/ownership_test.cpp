@@ -175,15 +175,21 @@ TEST_F(ownership, KilledRewriteInPlaceIsRecoveredByTheNextBuild) {
     const snapshot after = done.files();
 
     for (const int killed_at : {0, 7, 19}) {
-        site t;
-        t.copy_from(s);
-        own(t.path(), 0, kUsers, 0775);
-        for (const auto& [name, bytes] : t.files()) own(t.file(name), kDaemon, kUsers, 0664);
         const std::string page = "page" + std::to_string(killed_at) + ".html";
         const run_options as_member{.as_nobody = true, .groups = {kUsers}};
         run_options killing = as_member;
         killing.kill_once = "." + page + ".orvane-backup";
-        ASSERT_EQ(build(t, killing).exit_code, -1) << page;
+        // The backup lives for about a millisecond: a watcher that missed it
+        // tries again on a fresh copy.
+        site t;
+        bool killed = false;
+        for (int attempt = 0; attempt < 10 && !killed; ++attempt) {
+            t.copy_from(s);
+            own(t.path(), 0, kUsers, 0775);
+            for (const auto& [name, bytes] : t.files()) own(t.file(name), kDaemon, kUsers, 0664);
+            killed = build(t, killing).exit_code == -1;
+        }
+        ASSERT_TRUE(killed) << page;
         const run_result again = build(t, as_member);
         ASSERT_EQ(again.out, kDone) << again.err;
         EXPECT_EQ(again.err, "Restored from its backup after an interrupted write: " + page + "\n");

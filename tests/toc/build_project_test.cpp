@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/vtfile.h"
 #include "project/toc_project.h"
 #include "support/temp_folder.h"
 
@@ -95,9 +97,35 @@ TEST(build_project, SingleFileFailures) {
     p.is_dest_as_source = vtval(0);
     EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
     EXPECT_EQ(p.error_message, "Can't open file for writing: ");
-    // A missing template in a single-file build writes the page without a TOC.
+    // A missing template fails the build and leaves the page as it was.
     p.is_dest_as_source = vtval(1);
     p.template_file = vtval(dir.file("missing.tpl"));
-    EXPECT_EQ(build_project(p, nullptr, nullptr), 0);
-    EXPECT_EQ(dir.read("a.html").find("VELT_HTML_TOC"), std::string::npos);
+    EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
+    EXPECT_EQ(p.error_message, "Can't open template file: " + dir.file("missing.tpl"));
+    EXPECT_EQ(dir.read("a.html"), "<h1>A</h1>");
+}
+
+TEST(build_project, LinksBetweenMixedSpellingsOfPaths) {
+    // An absolute destination with relative sources, and paths that climb
+    // out and back in, link as plainly as same-folder paths.
+    temp_folder dir;
+    std::filesystem::create_directories(dir.file("a"));
+    std::filesystem::create_directories(dir.file("b"));
+    dir.write("b/p.html", "<h1>P</h1>");
+    dir.write("b/index.html", "<body></body>");
+    const std::string old_folder(vtfile_current_folder().view());
+    ASSERT_TRUE(vtfile_set_current_folder(dir.path()));
+    for (const std::string& destination :
+         {dir.file("b/index.html"), std::string("a/../b/index.html")}) {
+        toc_project p;
+        p.is_single = vtval(0);
+        p.source.clear();
+        p.source.push_back(vtval("./b/p.html"));
+        p.destination = vtval(destination);
+        p.template_file = vtval(dir.write("t.tpl", "<!--#echo var=\"link\"-->"));
+        EXPECT_EQ(build_project(p, nullptr, nullptr), 0) << p.error_message.str();
+        EXPECT_NE(dir.read("b/index.html").find("\np.html#velt_link_1_"), std::string::npos)
+            << destination << ": " << dir.read("b/index.html");
+    }
+    vtfile_set_current_folder(old_folder);
 }

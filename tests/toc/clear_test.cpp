@@ -57,3 +57,16 @@ TEST(html_toc_rollback, ClearedPageLosesTocBetweenMarkers) {
     EXPECT_EQ(once, "<body><h1>1. <a name=a>a</a></h1>");
     EXPECT_EQ(cleared(once, false), once);
 }
+
+TEST(html_toc_rollback, WordsThatBeginWithDigitsKeepThem) {
+    EXPECT_EQ(cleared("<h1>2001: A Space Odyssey</h1><h2>3D <i>x</i></h2><h3>1.5x</h3>", true),
+              "<h1>2001: A Space Odyssey</h1><h2>3D <i>x</i></h2><h3>1.5x</h3>");
+    EXPECT_EQ(cleared("<h1>1. <a name=\"velt_link_1_2\">2001: A</a></h1>", true),
+              "<h1> 2001: A</h1>");
+}
+
+TEST(html_toc_rollback, StrayMarkerTextIsKept) {
+    const std::string stray = "<script>s = \"<!--VELT_HTML_TOC_START-->\";</script>";
+    EXPECT_EQ(cleared(stray + "<body><!--VELT_HTML_TOC_START-->x<!--VELT_HTML_TOC_END-->y", false),
+              stray + "<body>y");
+}

@@ -198,3 +198,32 @@ TEST(html_toc, TensOfThousandsOfHeadingsNestAndNumberConsistently) {
     }
     EXPECT_EQ(items, 30000);
 }
+
+TEST(html_toc, OnlyDigitsAndDotsBeforeABlankOrTheNodeEndAreOldNumbers) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"2001: A Space Odyssey", "2001: A Space Odyssey"},
+        {"3D graphics", "3D graphics"},
+        {"1.5x", "1.5x"},
+        {"1.4.2.   Intro", " Intro"},
+        {"12 Monkeys", " Monkeys"},
+        {"<b>3.</b> Intro", "<b></b> Intro"},
+        {".5. Dots", " Dots"},
+        {"<b>7</b>", "<b></b>"},
+    };
+    for (const auto& [heading, kept] : cases) {
+        scanned s(std::string("<h1>") + heading + "</h1>", 1, 6, true);
+        EXPECT_EQ(s.out, std::string("<h1>1. <a name=\"velt_link_1_1000\">") + kept + "</a></h1>")
+            << heading;
+        // Built again, the page stays as it is.
+        EXPECT_EQ(scanned(s.out, 1, 6, true).out, s.out) << heading;
+    }
+}
+
+TEST(html_toc, LinksHoldNoBareDoubleQuote) {
+    scanned s(
+        "<body><h1><a name='say \"hi\"'>x</a></h1><!--#velt_toc_nav_this link_last=\"1\"-->"
+        "<h1><a name=\"a&amp;b\">y</a></h1></body>");
+    EXPECT_EQ(s.toc.first()->link, "#say &quot;hi&quot;");
+    EXPECT_EQ(s.toc.first()->next->link, "#a&amp;b");
+    EXPECT_NE(s.out.find("<a href=\"#say &quot;hi&quot;\">x</a>"), std::string::npos) << s.out;
+}

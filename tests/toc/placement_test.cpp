@@ -91,3 +91,37 @@ TEST(pre_html_toc, TocNeverVanishesWhenInsertionPointIsInsideOldToc) {
     EXPECT_EQ(rebuilt("<body><!--VELT_HTML_TOC_START--><!-- toc --><!--VELT_HTML_TOC_END-->tail"),
               "<body>[TOC]tail");
 }
+
+TEST(pre_html_toc, StrayMarkerTextIsNoMarker) {
+    // Marker text that a browser reads as part of a script, a style sheet,
+    // an attribute value or a longer comment is kept, and the old TOC after
+    // it is replaced.
+    const std::string start = "<!--VELT_HTML_TOC_START-->";
+    const std::string strays[] = {
+        "<script>var S = \"" + start + "\"; function f(){}</script></head>",
+        "<STYLE>/*" + start + "*/ p{}</STYLE>",
+        "<!-- removed -> " + start + " -->",
+        "<!-- a -- > " + start + " -->",
+        "<?php echo \"" + start + "\"; ?>",
+        "<p title=\"a>b " + start + "\">x</p>",
+        "<textarea>" + start + "</textarea x>",
+    };
+    for (const std::string& stray : strays)
+        EXPECT_EQ(rebuilt(stray + "<body>" + old_toc + "x"), stray + "<body>[TOC]x");
+    // Markers around a stretch that is not well-formed count as absent:
+    // an element that starts before the start marker and ends between the
+    // markers, or starts between them and ends after the end marker.
+    const std::string pages[] = {
+        "<div>" + start + "<p>keep</p></div><p>keep</p><!--VELT_HTML_TOC_END-->",
+        start + "<div><p>keep</p><!--VELT_HTML_TOC_END--><p>keep</p></div>",
+    };
+    for (const std::string& page : pages) EXPECT_EQ(rebuilt("<body>" + page), "<body>[TOC]" + page);
+}
+
+TEST(pre_html_toc, ElementsNeverClosedDoNotCutATocShort) {
+    // A TOC of unclosed items (a user's template) followed by the page's own
+    // closed elements still counts: it is replaced, not added to.
+    EXPECT_EQ(rebuilt("<body><div><!--VELT_HTML_TOC_START--><ul><li>a<li><p>b</ul><p>c"
+                      "<!--VELT_HTML_TOC_END--></div><p>after</p></body>"),
+              "<body>[TOC]<div></div><p>after</p></body>");
+}
