@@ -26,11 +26,12 @@ bool empty_by_name(std::string_view name) {
 vthtml::vthtml(xml_tree& tree) : tree_(tree) {
     set_size_limit(html_size_limit);
     set_keep_text(true);
-    set_enabled_kinds(0x2013);  // start and end tags, comments, directive comments
-    set_construct(XK_START, {">", false, false});
-    set_construct(XK_END, {">", false, false});
-    set_construct(XK_COMMENT, {">", false, false});
-    set_construct(XK_DIRECTIVE, {"-->", false, false});
+    set_enabled_kinds(xml_kind_bit(xml_kind::start_tag) | xml_kind_bit(xml_kind::end_tag) |
+                      xml_kind_bit(xml_kind::comment) | xml_kind_bit(xml_kind::directive));
+    set_construct(xml_kind::start_tag, {">", false, false});
+    set_construct(xml_kind::end_tag, {">", false, false});
+    set_construct(xml_kind::comment, {">", false, false});
+    set_construct(xml_kind::directive, {"-->", false, false});
 }
 
 void vthtml::add(std::string_view chunk) {
@@ -48,7 +49,7 @@ std::string_view vthtml::keep_token(std::string_view bytes) {
 int vthtml::on_text(std::string_view bytes) {
     try {
         xml_node* node = tree_.make();
-        node->kind = XK_TEXT;
+        node->kind = xml_kind::text;
         node->closed = true;
         node->source = keep_token(bytes);
         place(node);
@@ -58,27 +59,28 @@ int vthtml::on_text(std::string_view bytes) {
     return 0;
 }
 
-int vthtml::on_markup(int kind, std::string_view bytes) {
+int vthtml::on_markup(xml_kind kind, std::string_view bytes) {
     try {
         xml_node* node = tree_.make();
         node->source = keep_token(bytes);
         const std::string_view src = node->source;
-        if (kind == XK_START || kind == XK_END) {
-            const size_t skip = kind == XK_START ? 1 : 2;
-            std::string_view name =
-                parse_tag_name(src.substr(skip, src.size() - skip - 1), scratch_, true);
+        if (kind == xml_kind::start_tag || kind == xml_kind::end_tag) {
+            const size_t skip = kind == xml_kind::start_tag ? 1 : 2;
+            std::string_view name = parse_tag_name(src.substr(skip, src.size() - skip - 1),
+                                                   scratch_, tag_flags::lower_case);
             node->name = name.data() == scratch_.data() ? tree_.keep(name) : name;
         }
-        if (kind == XK_START && (src[src.size() - 2] == '/' || empty_by_name(node->name)))
-            kind = XK_EMPTY;
+        if (kind == xml_kind::start_tag &&
+            (src[src.size() - 2] == '/' || empty_by_name(node->name)))
+            kind = xml_kind::empty_tag;
         node->kind = kind;
-        if (kind == XK_END) {
+        if (kind == xml_kind::end_tag) {
             close_by_end_tag(node);
             return 0;
         }
-        node->closed = kind != XK_START;
+        node->closed = kind != xml_kind::start_tag;
         place(node);
-        if (kind == XK_START) push_open(node);
+        if (kind == xml_kind::start_tag) push_open(node);
     } catch (const std::bad_alloc&) {
         return VTSGML_NO_MEMORY;
     }

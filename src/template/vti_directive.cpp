@@ -35,7 +35,8 @@ vti_directive vti_read_directive(std::string_view raw, const vti_variables& vari
     // The splitter skips "<!--#" itself: none of it can start a name.
     vtstring name;
     vthash attributes;
-    parse_tag(raw.substr(0, raw.size() - kClose.size()), name, &attributes, true, true, false);
+    parse_tag(raw.substr(0, raw.size() - kClose.size()), name, &attributes,
+              tag_flags::lower_case | tag_flags::backslash_escapes);
     for (const named_code& entry : kDirectives)
         if (name.view() == entry.name) result.code = entry.code;
     if (result.code == VTI_UNKNOWN) return result;

@@ -3,9 +3,9 @@
 #include "html/xml_node.h"
 
 vti_scanner::vti_scanner() {
-    set_enabled_kinds(1u << (XK_DIRECTIVE - 1));
+    set_enabled_kinds(xml_kind_bit(xml_kind::directive));
     set_keep_text(true);
-    set_construct(XK_DIRECTIVE, {"-->", true, true});
+    set_construct(xml_kind::directive, {"-->", true, true});
     set_size_limit(size_limit);
 }
 
@@ -20,7 +20,7 @@ int vti_scanner::on_text(std::string_view bytes) {
     return 0;
 }
 
-int vti_scanner::on_markup(int kind, std::string_view bytes) {
-    on_token(bytes, kind == XK_DIRECTIVE);
+int vti_scanner::on_markup(xml_kind kind, std::string_view bytes) {
+    on_token(bytes, kind == xml_kind::directive);
     return 0;
 }

@@ -28,5 +28,5 @@ class vti_scanner : public vtsgml {
   private:
     int finish() final;
     int on_text(std::string_view bytes) final;
-    int on_markup(int kind, std::string_view bytes) final;
+    int on_markup(xml_kind kind, std::string_view bytes) final;
 };

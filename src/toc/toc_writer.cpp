@@ -36,7 +36,7 @@ void walk_with_toc(const xml_tree& document, const toc_placement& placement, Put
     const xml_node* bom_node = nullptr;
     if (point && point == document.first() && point->source.empty()) {
         const xml_node* n = xml_tree::next(point);
-        if (n && n->kind == XK_TEXT && n->source.starts_with(utf8_bom)) bom_node = n;
+        if (n && n->kind == xml_kind::text && n->source.starts_with(utf8_bom)) bom_node = n;
     }
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         if (n == start && end) {
