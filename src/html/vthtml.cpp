@@ -125,29 +125,26 @@ void vthtml::close_by_end_tag(xml_node* end_tag) {
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
                    void (*progress)(int percent, void* context), void* context) {
     vtfile_error why = vtfile_error::none;
-    const int file = vtfile_open_rewritten(path, vtfile_links::trusted, why);
-    if (file == VTFILE_INVALID) {
+    const vtfile_handle file = vtfile_open_rewritten(path, vtfile_links::trusted, why);
+    if (!file.is_open()) {
         error = vtfile_error_message(why, path);
         return 1;
     }
-    const double size = vtfile_size(file).to_real();
+    const double size = file.size().to_real();
     vthtml reader(tree);
     vtstring buffer;
     int64_t total = 0;
     int result = 0;
     for (;;) {
-        const int32_t n = vtfile_read(file, buffer, 16384);
+        const int32_t n = file.read(buffer, 16384);
         if (n < 0) {
             // A failed read is not the end of the file: a page read in part
             // would be written back cut short.
-            vtfile_close(file);
-            error = "Can't open source file: ";
-            error += path;
+            error = vtfile_error_message(vtfile_error::cannot_read, path);
             return 1;
         }
         if (n == 0) break;
         if (total == 0 && is_utf16_or_utf32(buffer.view())) {
-            vtfile_close(file);
             error = "Can't read UTF-16 or UTF-32 file: ";
             error += path;
             return 1;
@@ -156,7 +153,6 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
         reader.add(buffer.view());
         result = reader.run();
         if (result != VTSGML_MORE) {
-            vtfile_close(file);
             error = reader.size_exceeded() ? vtfile_error_message(vtfile_error::too_large, path)
                                            : vtstring("Memory error occurred");
             return result;
@@ -166,7 +162,6 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
     }
     reader.set_input_complete();
     result = reader.run();
-    vtfile_close(file);
     if (result != VTSGML_DONE) {
         error = "Memory error occurred";
         return result;
