@@ -1,7 +1,5 @@
 #include "toc/toc_writer.h"
 
-#include "core/page_size_limit.h"
-
 namespace {
 
 constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
@@ -95,16 +93,6 @@ bool write_with_toc(const xml_tree& document, const toc_placement& placement, co
     auto put = [&](std::string_view bytes) { ok = out.write(bytes) && ok; };
     walk_with_toc(document, placement, put, [&] { pieces_of(toc)(put); });
     return ok;
-}
-
-bool write_page_file(std::string_view path, const xml_tree& document,
-                     const toc_placement& placement, const vtarr* toc, vtstring& error) {
-    atomic_file file;
-    if (file.open(path)) file.set_size_limit(page_size_limit);
-    if (file.is_open() && write_with_toc(document, placement, toc, file) && file.commit())
-        return true;
-    error = vtfile_error_message(file.error(), path);
-    return false;
 }
 
 bool write_with_toc(const xml_tree& document, const toc_placement& placement,

@@ -46,14 +46,15 @@ int render(const std::string& template_path) {
     return render_toc(toc, pieces, item, template_path);
 }
 
-toc_project project_of(const std::string& page, const std::string& template_path, bool single) {
+// Builds (or clears) a project of the one page.
+int run(const std::string& page, const std::string& template_path, bool single, bool clear) {
     toc_project p;
     p.is_single = vtval(single ? 1 : 0);
     p.source.clear();
     p.source.push_back(vtval(page));
     p.destination = vtval(page + ".toc.html");
     p.template_file = vtval(template_path);
-    return p;
+    return clear ? clear_project(p, nullptr, nullptr) : build_project(p, nullptr, nullptr);
 }
 
 }  // namespace
@@ -86,31 +87,11 @@ TEST(descriptors, NoReadLeavesOneOpen) {
         {"template read", [&] { return render(tpl) == 0; }},
         {"missing template", [&] { return render(missing) == RENDER_TOC_NO_TEMPLATE; }},
         {"template read fails", [&] { return render(unreadable) == RENDER_TOC_NO_TEMPLATE; }},
-        {"single build",
-         [&] {
-             toc_project p = project_of(page, tpl, true);
-             return build_project(p, nullptr, nullptr) == 0;
-         }},
-        {"single build, template missing",
-         [&] {
-             toc_project p = project_of(page, missing, true);
-             return build_project(p, nullptr, nullptr) == 1;
-         }},
-        {"site build, template missing",
-         [&] {
-             toc_project p = project_of(page, missing, false);
-             return build_project(p, nullptr, nullptr) == 1;
-         }},
-        {"site build, page too large",
-         [&] {
-             toc_project p = project_of(huge, tpl, false);
-             return build_project(p, nullptr, nullptr) == 2;
-         }},
-        {"site clearing, page unreadable",
-         [&] {
-             toc_project p = project_of(utf16, tpl, false);
-             return clear_project(p, nullptr, nullptr) == 1;
-         }},
+        {"single build", [&] { return run(page, tpl, true, false) == 0; }},
+        {"single build, template missing", [&] { return run(page, missing, true, false) == 1; }},
+        {"site build, template missing", [&] { return run(page, missing, false, false) == 1; }},
+        {"site build, page too large", [&] { return run(huge, tpl, false, false) == 2; }},
+        {"site clearing, page unreadable", [&] { return run(utf16, tpl, false, true) == 1; }},
     };
     for (const step& s : steps) {
         const size_t before = open_descriptors();
