@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr std::string_view parse_failed_text = "Memory error occurred";
+
 // Elements that never take an end tag.
 bool empty_by_name(std::string_view name) {
     static constexpr std::string_view names[] = {
@@ -154,7 +156,7 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
         result = reader.run();
         if (result != VTSGML_MORE) {
             error = reader.size_exceeded() ? vtfile_error_message(vtfile_error::too_large, path)
-                                           : vtstring("Memory error occurred");
+                                           : vtstring(parse_failed_text);
             return result;
         }
         if (progress && size > 0)
@@ -163,7 +165,7 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
     reader.set_input_complete();
     result = reader.run();
     if (result != VTSGML_DONE) {
-        error = "Memory error occurred";
+        error = parse_failed_text;
         return result;
     }
     if (progress) progress(100, context);
