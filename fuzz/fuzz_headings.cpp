@@ -18,7 +18,7 @@
 namespace {
 
 struct before {
-    int32_t kind;
+    xml_kind kind;
     std::string source;
 };
 
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         auto found = original.find(n);
         if (found == original.end()) {
             // "</a>" after the last node of a heading without an end tag.
-            if (n->kind != XK_TEXT || n->source != "</a>") std::abort();
+            if (n->kind != xml_kind::text || n->source != "</a>") std::abort();
             continue;
         }
         const std::string_view before = found->second.source;
@@ -97,13 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (now == before) continue;
         // Navigation comments are rewritten in place; a heading's start tag
         // is followed by its new anchor, its end tag preceded by "</a>".
-        if (found->second.kind == XK_DIRECTIVE) continue;
-        if (n->kind == XK_START && starts_with(now, before)) {
+        if (found->second.kind == xml_kind::directive) continue;
+        if (n->kind == xml_kind::start_tag && starts_with(now, before)) {
             const size_t starts = anchor_starts(now.substr(before.size()));
             inserted_starts += starts;
             if (starts) continue;
         }
-        if (n->kind == XK_END && now.ends_with(before)) {
+        if (n->kind == xml_kind::end_tag && now.ends_with(before)) {
             std::string_view ends = now.substr(0, now.size() - before.size());
             while (starts_with(ends, "</a>")) ends.remove_prefix(4);
             if (ends.empty()) continue;

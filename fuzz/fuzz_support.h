@@ -8,7 +8,7 @@
 inline std::string fuzz_outline(const xml_tree& tree) {
     std::string out;
     for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) {
-        out += std::to_string(xml_tree::depth(n)) + ":" + std::to_string(n->kind) +
+        out += std::to_string(xml_tree::depth(n)) + ":" + std::string(xml_kind_name(n->kind)) +
                (n->closed ? "c" : "o") + ":";
         out.append(n->name);
         out += "|";

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "core/atomic_file.h"
+#include "core/vtfile_handle.h"
 #include "core/vtfile_path.h"
 
 namespace {
@@ -48,11 +49,9 @@ bool copy_bytes(int from, int to, int64_t length) {
 
 // Makes a rename or an unlink in the folder of path durable.
 bool sync_folder(const std::string& path) {
-    const int fd = ::open(vtfile_folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    const vtfile_handle folder(
+        ::open(vtfile_folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return folder.is_open() && fsync(folder.get()) == 0;
 }
 
 // Writes the bytes of the file open as fd to its backup and makes it
@@ -100,15 +99,12 @@ bool trusted(const struct stat& backup, const struct stat& file) {
 
 bool restore_left_backup(int fd, const std::string& target) {
     const std::string path = page_backup_path(target);
-    const int backup = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (backup < 0) return false;
+    const vtfile_handle backup(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!backup.is_open()) return false;
     struct stat b, file;
-    bool ok = fstat(backup, &b) == 0 && fstat(fd, &file) == 0 && trusted(b, file);
-    const int out = ok ? ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
-    ok = out >= 0 && restore(backup, b.st_size, out, target);
-    if (out >= 0) ::close(out);
-    ::close(backup);
-    return ok;
+    if (fstat(backup.get(), &b) != 0 || fstat(fd, &file) != 0 || !trusted(b, file)) return false;
+    const vtfile_handle out(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    return out.is_open() && restore(backup.get(), b.st_size, out.get(), target);
 }
 
 }  // namespace
@@ -128,8 +124,10 @@ std::string page_backup_path(const std::string& target) {
 }
 
 bool page_rewrite_in_place(const std::string& target, int source, int64_t length, int mode) {
-    const int fd = ::open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
+    // Closing the file at the end releases its lock.
+    const vtfile_handle page(::open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+    if (!page.is_open()) return false;
+    const int fd = page.get();
     flock(fd, LOCK_EX);
     struct stat file;
     bool ok = fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && save_backup(fd, file, target);
@@ -140,17 +138,15 @@ bool page_rewrite_in_place(const std::string& target, int source, int64_t length
             // is on disk), the next run brings the old bytes back: the file
             // is whole either way.
             remove_backup(target);
-        } else if (const int backup =
-                       ::open(page_backup_path(target).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-                   backup >= 0) {
-            restore(backup, file.st_size, fd, target);
-            ::close(backup);
+        } else if (const vtfile_handle backup(
+                       ::open(page_backup_path(target).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+                   backup.is_open()) {
+            restore(backup.get(), file.st_size, fd, target);
         }
     }
     if (ok && mode >= 0 && fchmod(fd, static_cast<mode_t>(mode)) != 0) {
         // the file keeps its bits
     }
-    ::close(fd);
     return ok;
 }
 

@@ -104,29 +104,44 @@ int vtfile_open(std::string_view path, std::string_view mode) {
     return fd;
 }
 
-int vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why) {
+vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why) {
     std::string resolved;
     why = vtfile_error::cannot_read;
-    if (path.empty()) return VTFILE_INVALID;
+    if (path.empty()) return {};
     switch (vtfile_resolve_links(path, resolved, links == vtfile_links::trusted)) {
         case link_walk::foreign_link:
             why = vtfile_error::foreign_link;
-            return VTFILE_INVALID;
+            return {};
         case link_walk::loop:
-            return VTFILE_INVALID;
+            return {};
         case link_walk::ok:
             break;
     }
     // No link is left to follow; one put there since is not followed.
-    int fd = open_checked(resolved, O_RDONLY | O_NOFOLLOW, false);
-    if (fd < 0) return VTFILE_INVALID;
-    if (page_settle_backup(fd, resolved, path) == backup_check::refused) {
-        ::close(fd);
+    vtfile_handle file(open_checked(resolved, O_RDONLY | O_NOFOLLOW, false));
+    if (!file.is_open()) return {};
+    if (page_settle_backup(file.get(), resolved, path) == backup_check::refused) {
         why = vtfile_error::bad_backup;
-        return VTFILE_INVALID;
+        return {};
     }
     why = vtfile_error::none;
-    return fd;
+    return file;
+}
+
+vtfile_handle vtfile_handle::open(std::string_view path, std::string_view mode) {
+    return vtfile_handle(vtfile_open(path, mode));
+}
+
+int32_t vtfile_handle::read(vtstring& buffer, int32_t count) const {
+    return vtfile_read(handle_, buffer, count);
+}
+
+vtval vtfile_handle::size() const {
+    return vtfile_size(handle_);
+}
+
+void vtfile_handle::reset(int handle) noexcept {
+    vtfile_close(std::exchange(handle_, handle));
 }
 
 bool vtfile_close(int handle) {
@@ -173,15 +188,13 @@ vtval vtfile_size(int handle) {
 }
 
 vtval vtfile_size_of(std::string_view path) {
-    int fd = vtfile_open(path, "");
-    vtval size = vtfile_size(fd);
-    vtfile_close(fd);
-    return size;
+    return vtfile_handle::open(path, "").size();
 }
 
 bool vtfile_read_all(std::string_view path, vtstring& buffer) {
-    int fd = vtfile_open(path, "r");
-    if (fd < 0) return false;
+    const vtfile_handle file = vtfile_handle::open(path, "r");
+    if (!file.is_open()) return false;
+    const int fd = file.get();
     off_t size = lseek(fd, 0, SEEK_END);
     bool ok = size >= 0 && size <= INT32_MAX && lseek(fd, 0, SEEK_SET) == 0;
     if (ok && size > 0) {
@@ -195,7 +208,6 @@ bool vtfile_read_all(std::string_view path, vtstring& buffer) {
         }
         ok = done == size;
     }
-    ::close(fd);
     return ok;
 }
 
@@ -259,19 +271,18 @@ bool vtfile_copy(std::string_view source, std::string_view target, bool overwrit
     struct stat st;
     if (from.empty() || to.empty()) return false;
     if (!overwrite && lstat(to.c_str(), &st) == 0) return false;
-    int fd = vtfile_open(from, "r");
-    if (fd < 0) return false;
+    const vtfile_handle in = vtfile_handle::open(from, "r");
+    if (!in.is_open()) return false;
     atomic_file out;
-    bool ok = fstat(fd, &st) == 0 && out.open(to);
+    bool ok = fstat(in.get(), &st) == 0 && out.open(to);
     if (ok) out.set_permissions(st.st_mode & 07777);
     vtstring chunk;
     while (ok) {
-        int32_t n = vtfile_read(fd, chunk, 1 << 20);
+        int32_t n = in.read(chunk, 1 << 20);
         if (n < 0) ok = false;
         if (n <= 0) break;
         ok = out.write(chunk.view());
     }
-    ::close(fd);
     return ok && out.commit();
 }
 

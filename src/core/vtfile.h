@@ -2,12 +2,12 @@
 //
 // Files are opened by a mode text in the manner of the C library and used
 // through an int handle; VTFILE_INVALID (-1) is the invalid handle, which every
-// operation accepts and does nothing with. Paths may be written with slashes or
-// backslashes: every operation that takes a path turns backslashes into
-// slashes on a copy before use (the caller's string is never changed).
-// Failures are results (false, 0, -1, VTFILE_INVALID); nothing here throws,
-// and nothing prints but the notice of a file restored from its backup.
-// Callers word the messages (vtfile_error_message helps).
+// operation accepts and does nothing with. Code that opens a file to read it
+// holds the handle in a vtfile_handle (vtfile_handle.h), which closes it. Paths may be written with
+// slashes or backslashes: every operation that takes a path turns backslashes into slashes on a
+// copy before use (the caller's string is never changed). Failures are results (false, 0, -1,
+// VTFILE_INVALID); nothing here throws, and nothing prints but the notice of a file restored from
+// its backup. Callers word the messages (vtfile_error_message helps).
 //
 // Files the tool produces are written through atomic_file (atomic_file.h),
 // never by truncating in place.
@@ -17,11 +17,10 @@
 #include <string_view>
 
 #include "core/vtfile_error.h"
+#include "core/vtfile_handle.h"
 #include "core/vtfile_node.h"
 #include "core/vtstring.h"
 #include "core/vtval.h"
-
-constexpr int VTFILE_INVALID = -1;
 
 // Origins of vtfile_seek.
 enum vtfile_origin : int { VTFILE_START = 0, VTFILE_CURRENT = 1, VTFILE_END = 2 };
@@ -84,10 +83,10 @@ enum class vtfile_links {
 // settings file): as vtfile_open(path, "r"), and besides it waits for a
 // rewrite in place by another run to end, and first restores a file that an
 // interrupted one cut short (page_backup.h; said on standard error). The
-// shared lock it takes lasts until the handle is closed. VTFILE_INVALID on
+// shared lock it takes lasts until the handle is closed. An empty handle on
 // failure, with why: cannot_read, foreign_link (a link refused under
 // vtfile_links::trusted) or bad_backup.
-int vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why);
+vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why);
 
 // ---- information and folders ----
 

@@ -2,8 +2,6 @@
 // machine. Quoted text outside a value position is skipped as a whole.
 #include "html/parse_tag.h"
 
-#include <array>
-
 namespace {
 
 enum class at : uint8_t {
@@ -30,10 +28,6 @@ size_t skip_quoted(std::string_view bytes, size_t i, bool backslash_escapes) {
         if (bytes[i] == quote) return i + 1;
     }
     return bytes.size();
-}
-
-bool is_quote(char c) {
-    return c == '"' || c == '\'';
 }
 
 // Where finished attributes go: every one into a map, or only the value of
@@ -68,43 +62,33 @@ class splitter {
     vtstring value_;
 };
 
-void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_escapes,
-           bool name_only);
+void split(std::string_view bytes, vtstring& name, splitter& s, tag_flags flags);
 
 }  // namespace
 
-bool tag_name_start(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
-}
-
-bool tag_name_byte(char c) {
-    return tag_name_start(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
-bool tag_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, bool lower_case,
-               bool backslash_escapes, bool name_only) {
+void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, tag_flags flags) {
     if (attributes) attributes->clear();
+    const bool lower_case = has(flags, tag_flags::lower_case);
     splitter s(attributes, lower_case);
-    split(bytes, name, s, backslash_escapes, name_only);
+    split(bytes, name, s, flags);
     if (lower_case) name.to_lower();
 }
 
 bool parse_tag_attribute(std::string_view bytes, std::string_view wanted, vtstring& value,
-                         bool lower_case, bool backslash_escapes) {
+                         tag_flags flags) {
     vtstring name;
-    splitter s(wanted, &value, lower_case);
-    split(bytes, name, s, backslash_escapes, false);
+    splitter s(wanted, &value, has(flags, tag_flags::lower_case));
+    split(
+        bytes, name, s,
+        has(flags, tag_flags::backslash_escapes) ? tag_flags::backslash_escapes : tag_flags::none);
     return s.matched_;
 }
 
 namespace {
 
-void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_escapes,
-           bool name_only) {
+void split(std::string_view bytes, vtstring& name, splitter& s, tag_flags flags) {
+    const bool backslash_escapes = has(flags, tag_flags::backslash_escapes);
+    const bool name_only = has(flags, tag_flags::name_only);
     name.clear();
     // Names and values are collected byte by byte; none is longer than the
     // tag, so one allocation each instead of one every few bytes.
@@ -123,7 +107,7 @@ void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_e
             case at::before_name:
             case at::name_tail:
             case at::between:
-                if (is_quote(c)) {
+                if (tag_quote(c)) {
                     i = skip_quoted(bytes, i, backslash_escapes);
                     continue;
                 }
@@ -148,7 +132,7 @@ void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_e
                         continue;
                     }
                     state = tag_blank(c) ? at::between : at::name_tail;
-                    if (is_quote(c)) continue;  // skipped by name_tail
+                    if (tag_quote(c)) continue;  // skipped by name_tail
                 }
                 break;
             case at::attr_name:
@@ -174,7 +158,7 @@ void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_e
                 }
                 break;
             case at::before_value:
-                if (is_quote(c)) {
+                if (tag_quote(c)) {
                     quote = c;
                     state = at::quoted;
                 } else if (!tag_blank(c)) {
@@ -186,7 +170,7 @@ void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_e
                 if (tag_blank(c)) {
                     s.store();
                     state = at::between;
-                } else if (is_quote(c)) {
+                } else if (tag_quote(c)) {
                     // A quote restarts the value as a quoted one.
                     s.value_.clear();
                     quote = c;
@@ -226,44 +210,20 @@ void split(std::string_view bytes, vtstring& name, splitter& s, bool backslash_e
 
 }  // namespace
 
-namespace {
-
-// Byte classes of the name scan, one table lookup per byte.
-enum name_class : uint8_t { NC_START = 1, NC_BYTE = 2, NC_UPPER = 4, NC_QUOTE = 8 };
-
-// The same classes as tag_name_start, tag_name_byte and is_quote.
-constexpr std::array<uint8_t, 256> make_name_classes() {
-    std::array<uint8_t, 256> t{};
-    for (int c = 0; c < 256; ++c) {
-        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        const bool start = letter || c == '_' || c == ':';
-        if (start) t[c] |= NC_START;
-        if (start || (c >= '0' && c <= '9') || c == '-' || c == '.') t[c] |= NC_BYTE;
-        if (c >= 'A' && c <= 'Z') t[c] |= NC_UPPER;
-        if (c == '"' || c == '\'') t[c] |= NC_QUOTE;
-    }
-    return t;
-}
-constexpr std::array<uint8_t, 256> name_classes = make_name_classes();
-
-uint8_t class_of(char c) {
-    return name_classes[static_cast<unsigned char>(c)];
-}
-
-}  // namespace
-
-std::string_view parse_tag_name(std::string_view bytes, vtstring& scratch, bool lower_case) {
+std::string_view parse_tag_name(std::string_view bytes, vtstring& scratch, tag_flags flags) {
+    const bool lower_case = has(flags, tag_flags::lower_case);
     const size_t n = bytes.size();
     size_t i = 0;
-    while (i < n && !(class_of(bytes[i]) & (NC_START | NC_QUOTE))) ++i;
-    if (i < n && (class_of(bytes[i]) & NC_START)) {
+    while (i < n && !(byte_class_of(bytes[i]) & (byte_class::name_start | byte_class::quote))) ++i;
+    if (i < n && (byte_class_of(bytes[i]) & byte_class::name_start)) {
         size_t j = i;
         uint8_t seen = 0;
-        for (uint8_t c; j < n && ((c = class_of(bytes[j])) & NC_BYTE); ++j) seen |= c;
+        for (uint8_t c; j < n && ((c = byte_class_of(bytes[j])) & byte_class::name); ++j) seen |= c;
         // A plain run: no '=' continuing it, nothing to lower-case.
-        if ((j == n || bytes[j] != '=') && !(lower_case && (seen & NC_UPPER)))
+        if ((j == n || bytes[j] != '=') && !(lower_case && (seen & byte_class::upper)))
             return bytes.substr(i, j - i);
     }
-    parse_tag(bytes, scratch, nullptr, lower_case, false, true);
+    parse_tag(bytes, scratch, nullptr,
+              lower_case ? tag_flags::lower_case | tag_flags::name_only : tag_flags::name_only);
     return scratch.view();
 }

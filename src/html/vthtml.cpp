@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr std::string_view parse_failed_text = "Memory error occurred";
+
 // Elements that never take an end tag.
 bool empty_by_name(std::string_view name) {
     static constexpr std::string_view names[] = {
@@ -26,11 +28,12 @@ bool empty_by_name(std::string_view name) {
 vthtml::vthtml(xml_tree& tree) : tree_(tree) {
     set_size_limit(html_size_limit);
     set_keep_text(true);
-    set_enabled_kinds(0x2013);  // start and end tags, comments, directive comments
-    set_construct(XK_START, {">", false, false});
-    set_construct(XK_END, {">", false, false});
-    set_construct(XK_COMMENT, {">", false, false});
-    set_construct(XK_DIRECTIVE, {"-->", false, false});
+    set_enabled_kinds(xml_kind_bit(xml_kind::start_tag) | xml_kind_bit(xml_kind::end_tag) |
+                      xml_kind_bit(xml_kind::comment) | xml_kind_bit(xml_kind::directive));
+    set_construct(xml_kind::start_tag, {">", false, false});
+    set_construct(xml_kind::end_tag, {">", false, false});
+    set_construct(xml_kind::comment, {">", false, false});
+    set_construct(xml_kind::directive, {"-->", false, false});
 }
 
 void vthtml::add(std::string_view chunk) {
@@ -48,7 +51,7 @@ std::string_view vthtml::keep_token(std::string_view bytes) {
 int vthtml::on_text(std::string_view bytes) {
     try {
         xml_node* node = tree_.make();
-        node->kind = XK_TEXT;
+        node->kind = xml_kind::text;
         node->closed = true;
         node->source = keep_token(bytes);
         place(node);
@@ -58,27 +61,28 @@ int vthtml::on_text(std::string_view bytes) {
     return 0;
 }
 
-int vthtml::on_markup(int kind, std::string_view bytes) {
+int vthtml::on_markup(xml_kind kind, std::string_view bytes) {
     try {
         xml_node* node = tree_.make();
         node->source = keep_token(bytes);
         const std::string_view src = node->source;
-        if (kind == XK_START || kind == XK_END) {
-            const size_t skip = kind == XK_START ? 1 : 2;
-            std::string_view name =
-                parse_tag_name(src.substr(skip, src.size() - skip - 1), scratch_, true);
+        if (kind == xml_kind::start_tag || kind == xml_kind::end_tag) {
+            const size_t skip = kind == xml_kind::start_tag ? 1 : 2;
+            std::string_view name = parse_tag_name(src.substr(skip, src.size() - skip - 1),
+                                                   scratch_, tag_flags::lower_case);
             node->name = name.data() == scratch_.data() ? tree_.keep(name) : name;
         }
-        if (kind == XK_START && (src[src.size() - 2] == '/' || empty_by_name(node->name)))
-            kind = XK_EMPTY;
+        if (kind == xml_kind::start_tag &&
+            (src[src.size() - 2] == '/' || empty_by_name(node->name)))
+            kind = xml_kind::empty_tag;
         node->kind = kind;
-        if (kind == XK_END) {
+        if (kind == xml_kind::end_tag) {
             close_by_end_tag(node);
             return 0;
         }
-        node->closed = kind != XK_START;
+        node->closed = kind != xml_kind::start_tag;
         place(node);
-        if (kind == XK_START) push_open(node);
+        if (kind == xml_kind::start_tag) push_open(node);
     } catch (const std::bad_alloc&) {
         return VTSGML_NO_MEMORY;
     }
@@ -123,29 +127,26 @@ void vthtml::close_by_end_tag(xml_node* end_tag) {
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
                    void (*progress)(int percent, void* context), void* context) {
     vtfile_error why = vtfile_error::none;
-    const int file = vtfile_open_rewritten(path, vtfile_links::trusted, why);
-    if (file == VTFILE_INVALID) {
+    const vtfile_handle file = vtfile_open_rewritten(path, vtfile_links::trusted, why);
+    if (!file.is_open()) {
         error = vtfile_error_message(why, path);
         return 1;
     }
-    const double size = vtfile_size(file).to_real();
+    const double size = file.size().to_real();
     vthtml reader(tree);
     vtstring buffer;
     int64_t total = 0;
     int result = 0;
     for (;;) {
-        const int32_t n = vtfile_read(file, buffer, 16384);
+        const int32_t n = file.read(buffer, 16384);
         if (n < 0) {
             // A failed read is not the end of the file: a page read in part
             // would be written back cut short.
-            vtfile_close(file);
-            error = "Can't open source file: ";
-            error += path;
+            error = vtfile_error_message(vtfile_error::cannot_read, path);
             return 1;
         }
         if (n == 0) break;
         if (total == 0 && is_utf16_or_utf32(buffer.view())) {
-            vtfile_close(file);
             error = "Can't read UTF-16 or UTF-32 file: ";
             error += path;
             return 1;
@@ -154,9 +155,8 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
         reader.add(buffer.view());
         result = reader.run();
         if (result != VTSGML_MORE) {
-            vtfile_close(file);
             error = reader.size_exceeded() ? vtfile_error_message(vtfile_error::too_large, path)
-                                           : vtstring("Memory error occurred");
+                                           : vtstring(parse_failed_text);
             return result;
         }
         if (progress && size > 0)
@@ -164,9 +164,8 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
     }
     reader.set_input_complete();
     result = reader.run();
-    vtfile_close(file);
     if (result != VTSGML_DONE) {
-        error = "Memory error occurred";
+        error = parse_failed_text;
         return result;
     }
     if (progress) progress(100, context);

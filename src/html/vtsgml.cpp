@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include "html/byte_class.h"
+
 namespace {
 
 enum candidate : uint8_t {
@@ -26,31 +28,31 @@ enum candidate : uint8_t {
 struct keyword {
     uint8_t bit;
     std::string_view text;
-    int kind;
+    xml_kind kind;
 };
 
 constexpr keyword keywords[] = {
-    {CAND_CDATA, "<![CDATA[", 6},   {CAND_DOCTYPE, "<!DOCTYPE", 7}, {CAND_ELEMENT, "<!ELEMENT", 8},
-    {CAND_ATTLIST, "<!ATTLIST", 9}, {CAND_ENTITY, "<!ENTITY", 10},
+    {CAND_CDATA, "<![CDATA[", xml_kind::cdata},
+    {CAND_DOCTYPE, "<!DOCTYPE", xml_kind::doctype},
+    {CAND_ELEMENT, "<!ELEMENT", xml_kind::element_declaration},
+    {CAND_ATTLIST, "<!ATTLIST", xml_kind::attlist_declaration},
+    {CAND_ENTITY, "<!ENTITY", xml_kind::entity_declaration},
 };
-
-bool name_start(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
-}
 
 }  // namespace
 
 vtsgml::vtsgml() {
-    for (int k = 1; k <= max_kind; ++k) constructs_[k] = {">", false, false};
-    constructs_[5] = {"-->", false, false};
-    constructs_[6] = {"]]>", false, false};
-    constructs_[11] = {"?>", true, true};
-    constructs_[12] = {"%>", false, false};
-    constructs_[14] = {"-->", true, true};
+    for (int k = 1; k <= xml_markup_kinds; ++k) constructs_[k] = {">", false, false};
+    set_construct(xml_kind::comment, {"-->", false, false});
+    set_construct(xml_kind::cdata, {"]]>", false, false});
+    set_construct(xml_kind::processing_instruction, {"?>", true, true});
+    set_construct(xml_kind::server_script, {"%>", false, false});
+    set_construct(xml_kind::directive, {"-->", true, true});
 }
 
-void vtsgml::set_construct(int kind, vtsgml_construct construct) {
-    if (kind >= 1 && kind <= max_kind && !construct.end.empty()) constructs_[kind] = construct;
+void vtsgml::set_construct(xml_kind kind, vtsgml_construct construct) {
+    const int k = static_cast<int>(kind);
+    if (k >= 1 && k <= xml_markup_kinds && !construct.end.empty()) constructs_[k] = construct;
 }
 
 int vtsgml::run() {
@@ -112,10 +114,10 @@ int vtsgml::scan_text(std::string_view c) {
     // kind final at once, exactly as the detection below would.
     if (offset_ < c.size()) {
         const char b = c[offset_];
-        if (b == '/' || name_start(b)) {
+        if (b == '/' || tag_name_start(b)) {
             ++offset_;
             ++token_length_;
-            make_final(b == '/' ? 2 : 1);
+            make_final(b == '/' ? xml_kind::end_tag : xml_kind::start_tag);
         }
     }
     return 0;
@@ -123,7 +125,7 @@ int vtsgml::scan_text(std::string_view c) {
 
 void vtsgml::start_token() {
     token_length_ = 1;
-    kind_ = 15;
+    kind_ = xml_kind::unknown;
     end_ = vtsgml_construct{};
     candidates_ = 0;
     in_single_ = in_double_ = escape_next_ = false;
@@ -171,22 +173,22 @@ void vtsgml::detect_byte(char b) {
     if (len == 2) {
         switch (b) {
             case '!':
-                kind_ = 4;
+                kind_ = xml_kind::declaration;
                 return;
             case '/':
-                make_final(2);
+                make_final(xml_kind::end_tag);
                 return;
             case '?':
-                make_final(11);
+                make_final(xml_kind::processing_instruction);
                 return;
             case '%':
-                make_final(12);
+                make_final(xml_kind::server_script);
                 return;
             case '#':
-                make_final(13);
+                make_final(xml_kind::hash_construct);
                 return;
             default:
-                make_final(name_start(b) ? 1 : 15);
+                make_final(tag_name_start(b) ? xml_kind::start_tag : xml_kind::unknown);
                 return;
         }
     }
@@ -208,7 +210,7 @@ void vtsgml::detect_byte(char b) {
                 candidates_ = CAND_ATTLIST;
                 return;
             default:
-                make_final(4);
+                make_final(xml_kind::declaration);
                 return;
         }
     }
@@ -216,11 +218,11 @@ void vtsgml::detect_byte(char b) {
         // "<!--" gives a comment; a '#' right after it a directive comment.
         if (len == 4) {
             if (b == '-')
-                kind_ = 5;
+                kind_ = xml_kind::comment;
             else
                 make_final(kind_);
         } else {
-            make_final(b == '#' ? 14 : kind_);
+            make_final(b == '#' ? xml_kind::directive : kind_);
         }
         return;
     }
@@ -239,10 +241,10 @@ void vtsgml::detect_byte(char b) {
 
 // Enabled kinds take their descriptor; others are abandoned and their bytes
 // stay in the text.
-void vtsgml::make_final(int kind) {
+void vtsgml::make_final(xml_kind kind) {
     kind_ = kind;
     if (kind_enabled(kind)) {
-        end_ = constructs_[kind];
+        end_ = construct(kind);
         state_ = (end_.quotes || end_.backslash) ? scan::quoted_body : scan::body;
         return;
     }
@@ -362,7 +364,7 @@ int vtsgml::finish() {
 int vtsgml::on_text(std::string_view) {
     return 0;
 }
-int vtsgml::on_markup(int, std::string_view) {
+int vtsgml::on_markup(xml_kind, std::string_view) {
     return 0;
 }
 

@@ -13,7 +13,7 @@
 // - A construct whose kind is not enabled is abandoned at the byte that made
 //   its kind final: its bytes stay part of the text. A '>' that arrives while
 //   the kind is still being detected ends the token with the kind reached so
-//   far, enabled or not: "<>" is delivered as kind 15, "<!>" as kind 4.
+//   far, enabled or not: "<>" is delivered as unknown, "<!>" as declaration.
 // - Text tokens are never empty. A construct still open at the end of the
 //   input is delivered as text by finish().
 // - Handlers return 0 to go on; any other value ends the run with that result
@@ -25,6 +25,7 @@
 
 #include "core/vtstring.h"
 #include "html/vtlexer.h"
+#include "html/xml_kind.h"
 
 // Results of run().
 enum vtsgml_result : int {
@@ -46,9 +47,6 @@ struct vtsgml_construct {
 
 class vtsgml : public vtlexer {
   public:
-    // Construct kinds 1..15 (see xml_kind in xml_node.h).
-    static constexpr int max_kind = 15;
-
     vtsgml();
     ~vtsgml() override = default;
 
@@ -56,19 +54,22 @@ class vtsgml : public vtlexer {
     // non-zero result. Fails with 1 at once while size() >= size_limit().
     int run();
 
-    // Bit k-1 enables kind k.
+    // Bit k-1 enables kind k (xml_kind_bit).
     void set_enabled_kinds(uint32_t mask) { enabled_ = mask; }
     uint32_t enabled_kinds() const { return enabled_; }
-    bool kind_enabled(int kind) const {
-        return kind >= 1 && kind <= max_kind && (enabled_ >> (kind - 1)) & 1u;
+    bool kind_enabled(xml_kind kind) const {
+        const int k = static_cast<int>(kind);
+        return k >= 1 && k <= xml_markup_kinds && (enabled_ >> (k - 1)) & 1u;
     }
     // Collect and deliver the bytes outside constructs as text tokens.
     void set_keep_text(bool keep) { keep_text_ = keep; }
     bool keep_text() const { return keep_text_; }
-    // The descriptor of one kind (1..15); the end string must end in '>' and
+    // The descriptor of one markup kind; the end string must end in '>' and
     // outlive the tokenizer (a literal).
-    void set_construct(int kind, vtsgml_construct construct);
-    const vtsgml_construct& construct(int kind) const { return constructs_[kind]; }
+    void set_construct(xml_kind kind, vtsgml_construct construct);
+    const vtsgml_construct& construct(xml_kind kind) const {
+        return constructs_[static_cast<int>(kind)];
+    }
 
   protected:
     // Called once at the end of input. The base delivers the pending text
@@ -78,7 +79,7 @@ class vtsgml : public vtlexer {
     // A text token (never empty).
     virtual int on_text(std::string_view bytes);
     // A markup token of the given kind, from '<' through its end string.
-    virtual int on_markup(int kind, std::string_view bytes);
+    virtual int on_markup(xml_kind kind, std::string_view bytes);
 
     // True when the token given to the current handler call is a view into
     // chunk memory (valid as long as the chunks), false when it was joined
@@ -100,7 +101,7 @@ class vtsgml : public vtlexer {
     void start_token();
     int end_token();
     void detect_byte(char byte);
-    void make_final(int kind);
+    void make_final(xml_kind kind);
     bool token_ends_with_end_string() const;
     // The input bytes from..to: a view into the chunk being read when they
     // lie there (nearly every token), else range_across().
@@ -114,7 +115,7 @@ class vtsgml : public vtlexer {
     }
     std::string_view range_across(int64_t from, int64_t to);
 
-    vtsgml_construct constructs_[max_kind + 1];
+    vtsgml_construct constructs_[xml_markup_kinds + 1];
     uint32_t enabled_ = 0;
     bool keep_text_ = false;
 
@@ -124,7 +125,7 @@ class vtsgml : public vtlexer {
     int64_t text_start_ = 0;
     int64_t token_start_ = 0;
     int64_t token_length_ = 0;
-    int kind_ = 15;
+    xml_kind kind_ = xml_kind::unknown;
     vtsgml_construct end_{};
     uint8_t candidates_ = 0;
     bool in_single_ = false;

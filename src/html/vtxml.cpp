@@ -9,12 +9,15 @@
 vtxml::vtxml(xml_tree& tree) : tree_(tree) {
     set_size_limit(tagged_size_limit);
     set_keep_text(true);
-    set_enabled_kinds(0x437);  // tags, comments, CDATA, processing instructions
-    set_construct(XK_START, {">", false, false});
-    set_construct(XK_END, {">", false, false});
-    set_construct(XK_EMPTY, {">", false, false});
-    set_construct(XK_COMMENT, {"-->", false, false});
-    set_construct(XK_CDATA, {"]]>", false, false});
+    set_enabled_kinds(xml_kind_bit(xml_kind::start_tag) | xml_kind_bit(xml_kind::end_tag) |
+                      xml_kind_bit(xml_kind::empty_tag) | xml_kind_bit(xml_kind::comment) |
+                      xml_kind_bit(xml_kind::cdata) |
+                      xml_kind_bit(xml_kind::processing_instruction));
+    set_construct(xml_kind::start_tag, {">", false, false});
+    set_construct(xml_kind::end_tag, {">", false, false});
+    set_construct(xml_kind::empty_tag, {">", false, false});
+    set_construct(xml_kind::comment, {"-->", false, false});
+    set_construct(xml_kind::cdata, {"]]>", false, false});
     fill_entity_table(entities_);
 }
 
@@ -65,7 +68,7 @@ void vtxml::place(xml_node* node) {
 int vtxml::on_text(std::string_view bytes) {
     try {
         xml_node* node = tree_.make();
-        node->kind = XK_TEXT;
+        node->kind = xml_kind::text;
         node->closed = true;
         node->source = keep_token(bytes);
         tree_.tagged(node)->text = decoded(node->source);
@@ -78,7 +81,7 @@ int vtxml::on_text(std::string_view bytes) {
 
 void vtxml::start_element(xml_node* node, std::string_view inner) {
     vthash raw;
-    parse_tag(inner, scratch_, &raw, false, false, false);
+    parse_tag(inner, scratch_, &raw, tag_flags::none);
     // The name as written is usually one run of the source: no copy then.
     const size_t at = inner.find(scratch_.view());
     node->name = at != std::string_view::npos ? inner.substr(at, scratch_.view().size())
@@ -93,33 +96,34 @@ void vtxml::start_element(xml_node* node, std::string_view inner) {
     tree_.tagged(node)->attributes = attributes;
 }
 
-int vtxml::on_markup(int kind, std::string_view bytes) {
+int vtxml::on_markup(xml_kind kind, std::string_view bytes) {
     try {
         xml_node* node = tree_.make();
         node->source = keep_token(bytes);
         const std::string_view src = node->source;
         switch (kind) {
-            case XK_START:
-                if (src[src.size() - 2] == '/') kind = XK_EMPTY;
+            case xml_kind::start_tag:
+                if (src[src.size() - 2] == '/') kind = xml_kind::empty_tag;
                 start_element(node, src.substr(1, src.size() - 2));
                 break;
-            case XK_END: {
-                node->name = parse_tag_name(src.substr(2, src.size() - 3), scratch_, false);
+            case xml_kind::end_tag: {
+                node->name =
+                    parse_tag_name(src.substr(2, src.size() - 3), scratch_, tag_flags::none);
                 if (node->name.data() == scratch_.data()) node->name = tree_.keep(node->name);
-                node->kind = XK_END;
+                node->kind = xml_kind::end_tag;
                 return end_element(node);
             }
-            case XK_CDATA:
-                kind = XK_TEXT;
+            case xml_kind::cdata:
+                kind = xml_kind::text;
                 tree_.tagged(node)->text = src.substr(9, src.size() - 12);
                 break;
             default:
                 break;
         }
         node->kind = kind;
-        node->closed = kind != XK_START;
+        node->closed = kind != xml_kind::start_tag;
         place(node);
-        if (kind == XK_START) {
+        if (kind == xml_kind::start_tag) {
             parent_ = node;
             ++open_count_;
         }
@@ -137,9 +141,9 @@ int vtxml::end_element(xml_node* end_tag) {
         return 0;
     }
     xml_node* last = last_ == last_end_tag_ ? last_closed_ : last_;
-    if (last->kind == XK_START && !last->closed && last->name == end_tag->name) {
+    if (last->kind == xml_kind::start_tag && !last->closed && last->name == end_tag->name) {
         // "<a></a>": one empty element; the end tag is not kept.
-        last->kind = XK_EMPTY;
+        last->kind = xml_kind::empty_tag;
         last->closed = true;
         --open_count_;
         parent_ = last->parent;
@@ -147,7 +151,8 @@ int vtxml::end_element(xml_node* end_tag) {
         return 0;
     }
     xml_node* parent = last->parent;
-    if (parent && parent->kind == XK_START && !parent->closed && parent->name == end_tag->name) {
+    if (parent && parent->kind == xml_kind::start_tag && !parent->closed &&
+        parent->name == end_tag->name) {
         parent->closed = true;
         --open_count_;
         end_tag->closed = true;

@@ -30,7 +30,7 @@ class vtxml : public vtsgml {
   protected:
     int finish() override;
     int on_text(std::string_view bytes) override;
-    int on_markup(int kind, std::string_view bytes) override;
+    int on_markup(xml_kind kind, std::string_view bytes) override;
 
   private:
     std::string_view keep_token(std::string_view bytes);

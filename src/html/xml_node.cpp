@@ -11,9 +11,9 @@ static_assert(sizeof(xml_node) <= 88, "nodes are the bulk of a parsed page's mem
 vthash xml_node::attributes() const {
     if (tagged && tagged->attributes) return *tagged->attributes;
     vthash attrs;
-    if ((kind == XK_START || kind == XK_EMPTY) && source.size() >= 2) {
+    if ((kind == xml_kind::start_tag || kind == xml_kind::empty_tag) && source.size() >= 2) {
         vtstring tag_name;
-        parse_tag(source.substr(1, source.size() - 2), tag_name, &attrs, true, false, false);
+        parse_tag(source.substr(1, source.size() - 2), tag_name, &attrs, tag_flags::lower_case);
     }
     return attrs;
 }
@@ -25,9 +25,10 @@ bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const
         value = v->text();
         return true;
     }
-    if ((kind != XK_START && kind != XK_EMPTY) || source.size() < 2) return false;
-    return parse_tag_attribute(source.substr(1, source.size() - 2), attribute_name, value, true,
-                               false);
+    if ((kind != xml_kind::start_tag && kind != xml_kind::empty_tag) || source.size() < 2)
+        return false;
+    return parse_tag_attribute(source.substr(1, source.size() - 2), attribute_name, value,
+                               tag_flags::lower_case);
 }
 
 char* xml_tree::allocate(size_t n) {
@@ -68,7 +69,7 @@ xml_tagged* xml_tree::tagged(xml_node* node) {
 
 xml_node* xml_tree::make_text(std::string_view bytes) {
     xml_node* n = make();
-    n->kind = XK_TEXT;
+    n->kind = xml_kind::text;
     n->closed = true;
     n->source = keep(bytes);
     return n;

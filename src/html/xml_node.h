@@ -15,27 +15,7 @@
 #include "core/vte_tree.h"
 #include "core/vthash.h"
 #include "core/vtstring.h"
-
-// Construct kinds of the tokenizer, and the node kinds of the tree.
-enum xml_kind : int32_t {
-    XK_NONE = -1,
-    XK_START = 1,
-    XK_END = 2,
-    XK_EMPTY = 3,
-    XK_DECLARATION = 4,
-    XK_COMMENT = 5,
-    XK_CDATA = 6,
-    XK_DOCTYPE = 7,
-    XK_ELEMENT_DECL = 8,
-    XK_ATTLIST = 9,
-    XK_ENTITY_DECL = 10,
-    XK_PI = 11,
-    XK_SERVER_SCRIPT = 12,
-    XK_HASH = 13,
-    XK_DIRECTIVE = 14,
-    XK_UNKNOWN = 15,
-    XK_TEXT = 18,
-};
+#include "html/xml_kind.h"
 
 // What the tagged reader keeps beside a node: the decoded text of a text
 // node or the content of a CDATA section, and the decoded attributes of a
@@ -49,7 +29,7 @@ struct xml_tagged {
 // kind and closed fill the padding after the links, and what only the tagged
 // reader needs lives beside the node.
 struct xml_node : vte_node<xml_node> {
-    int8_t kind = XK_NONE;  // an xml_kind
+    xml_kind kind = xml_kind::none;
     bool closed = false;
     std::string_view name;    // element name (lower case from the HTML reader)
     std::string_view source;  // the bytes written back for this node

@@ -14,9 +14,9 @@ constexpr int32_t piece_size = 8092;
 // text; everything else adds nothing for itself (nesting is flattened).
 void collect(const xml_tree& tree, vthash_array& settings) {
     for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) {
-        if (n->kind != XK_START || n->child_count != 2) continue;
+        if (n->kind != xml_kind::start_tag || n->child_count != 2) continue;
         const xml_node* text = n->first_child;
-        if (text->kind == XK_TEXT && text->next->kind == XK_END)
+        if (text->kind == xml_kind::text && text->next->kind == xml_kind::end_tag)
             settings.add(n->name, vtval(text->text()));
     }
 }
@@ -59,8 +59,8 @@ bool vthash_array::parse(std::string_view bytes, vtstring& error) {
 
 bool vthash_array::read(std::string_view file_name, vtstring& error) {
     vtfile_error why;
-    int handle = vtfile_open_rewritten(file_name, vtfile_links::any, why);
-    if (handle == VTFILE_INVALID) {
+    const vtfile_handle file = vtfile_open_rewritten(file_name, vtfile_links::any, why);
+    if (!file.is_open()) {
         error = "Can't open file ";
         error.append(file_name);
         return false;
@@ -68,12 +68,11 @@ bool vthash_array::read(std::string_view file_name, vtstring& error) {
     vtstring piece;
     bool read_failed = false;
     auto next_piece = [&] {
-        int32_t n = vtfile_read(handle, piece, piece_size);
+        int32_t n = file.read(piece, piece_size);
         read_failed = read_failed || n < 0;
         return n > 0 ? piece.view() : std::string_view();
     };
     bool ok = read_pieces(next_piece, *this, error);
-    vtfile_close(handle);
     if (ok && read_failed) {
         // A file that breaks off with a read error is not taken as complete.
         clear();

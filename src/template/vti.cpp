@@ -1,12 +1,41 @@
 #include "template/vti.h"
 
-#include "template/vti_program.h"
-#include "template/vti_source.h"
+#include "template/vti_body.h"
+#include "template/vti_body_runner.h"
+#include "template/vti_directives.h"
+#include "template/vti_state.h"
 
-vti::vti(const vti_variables& variables, int32_t index)
-    : variables_(variables), state_(index), runner_(output_) {}
+// The top-level instance: reads the template as it comes, collects a body
+// until its closing directive and has the runner run it.
+class vti::instance : public vti_scanner {
+  public:
+    instance(const vti_variables& variables, int32_t index)
+        : variables_(variables), state_(index), runner_(output_) {}
 
-void vti::pass(std::string_view raw) {
+    vti_output& output() { return output_; }
+
+  protected:
+    void on_piece(std::string_view bytes, bool last) override {
+        // The text after the last token is output whatever the mode.
+        if (last)
+            output_.append(bytes);
+        else
+            pass(bytes);
+    }
+    void on_token(std::string_view bytes, bool directive) override;
+    int end_result() override { return state_.mode() == vti_mode::output ? VTSGML_DONE : 3; }
+
+  private:
+    void pass(std::string_view raw);
+
+    const vti_variables& variables_;
+    vti_state state_;
+    std::string collected_;
+    vti_output output_;
+    vti_body_runner runner_;
+};
+
+void vti::instance::pass(std::string_view raw) {
     switch (state_.mode()) {
         case vti_mode::output:
             output_.append(raw);
@@ -19,15 +48,7 @@ void vti::pass(std::string_view raw) {
     }
 }
 
-void vti::on_piece(std::string_view bytes, bool last) {
-    // The text after the last token is output whatever the mode.
-    if (last)
-        output_.append(bytes);
-    else
-        pass(bytes);
-}
-
-void vti::on_token(std::string_view bytes, bool directive) {
+void vti::instance::on_token(std::string_view bytes, bool directive) {
     const vti_directive parsed =
         directive ? vti_read_directive(bytes, variables_) : vti_directive{};
     const vti_decision d = state_.apply(parsed);
@@ -42,6 +63,27 @@ void vti::on_token(std::string_view bytes, bool directive) {
     collected_.clear();
 }
 
-int vti::end_result() {
-    return state_.mode() == vti_mode::output ? VTSGML_DONE : 3;
+vti::vti(const vti_variables& variables, int32_t index)
+    : instance_(std::make_unique<instance>(variables, index)) {}
+
+vti::~vti() = default;
+
+void vti::add(std::string_view chunk) {
+    instance_->add(chunk);
+}
+
+void vti::mark_end() {
+    instance_->set_input_complete();
+}
+
+int vti::process() {
+    return instance_->run();
+}
+
+void vti::take_output(std::vector<vtstring>& out) {
+    instance_->output().take(out);
+}
+
+void vti::set_output_sink(std::function<void(std::string_view)> sink) {
+    instance_->output().set_sink(std::move(sink));
 }

@@ -13,49 +13,83 @@
 // - Variables are lists read by position: the top-level instance reads
 //   `index`, turn t of a loop reads t. A position past a list's end reads its
 //   first value.
+//
+// Inside: vti_directives (the scanner and what one directive asks for),
+// vti_state (the rules of one instance), vti_body (a collected body as
+// tokens) and vti_body_runner (the runs of bodies).
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "template/vti_body_runner.h"
-#include "template/vti_output.h"
-#include "template/vti_scanner.h"
-#include "template/vti_state.h"
-#include "template/vti_variables.h"
+#include "core/vtarr.h"
+#include "core/vtstring.h"
 
-class vti : public vti_scanner {
+// Makes the values of a list on demand: a TOC of half a million events would
+// take a few hundred megabytes as stored values of its eight variables.
+class vti_list_maker {
+  public:
+    virtual ~vti_list_maker() = default;
+    virtual int32_t count() const = 0;
+    // The value at index (0 <= index < count); valid until the next call.
+    virtual const vtval& value(int32_t index) const = 0;
+};
+
+// The values of one variable, one per position: held, or made on demand.
+class vti_list {
+  public:
+    vti_list() = default;
+    vti_list(vtarr values) : values_(std::move(values)) {}  // NOLINT: stored values
+    // A list whose values the maker makes; it must outlive the list.
+    explicit vti_list(const vti_list_maker& maker) : maker_(&maker) {}
+
+    void push_back(vtval value) { values_.push_back(std::move(value)); }
+    int32_t count() const { return maker_ ? maker_->count() : values_.count(); }
+    bool empty() const { return count() == 0; }
+    // The value at index (0 <= index < count); a made value is valid until
+    // the next read of this list.
+    const vtval& operator[](int32_t index) const {
+        return maker_ ? maker_->value(index) : values_[index];
+    }
+
+  private:
+    vtarr values_;
+    const vti_list_maker* maker_ = nullptr;
+};
+
+// The variables a template run reads, by name (compared byte by byte,
+// case-sensitively). The caller owns the map and keeps it unchanged while any
+// engine of the run uses it.
+using vti_variables = std::map<std::string, vti_list, std::less<>>;
+
+class vti {
   public:
     // variables must stay unchanged while the engine lives.
     explicit vti(const vti_variables& variables, int32_t index = 0);
+    ~vti();
+    vti(const vti&) = delete;
+    vti& operator=(const vti&) = delete;
 
+    // Queues the next chunk of the template.
+    void add(std::string_view chunk);
     // Marks that no more chunks will come.
-    void mark_end() { set_input_complete(); }
+    void mark_end();
     // Consumes the queued input: 0 when more is wanted, 2 at the end of input,
     // 3 at the end of input inside an unfinished block (its body is never
     // run), 1 when the input added so far reached the size limit.
-    int process() { return run(); }
+    int process();
     // Moves the produced strings to the end of out, in order.
-    void take_output(std::vector<vtstring>& out) { output_.take(out); }
+    void take_output(std::vector<vtstring>& out);
     // Hands output to sink as it is produced, in pieces of about 64 KB;
     // take_output then gives only the rest.
-    void set_output_sink(std::function<void(std::string_view)> sink) {
-        output_.set_sink(std::move(sink));
-    }
-
-  protected:
-    void on_piece(std::string_view bytes, bool last) override;
-    void on_token(std::string_view bytes, bool directive) override;
-    int end_result() override;
+    void set_output_sink(std::function<void(std::string_view)> sink);
 
   private:
-    void pass(std::string_view raw);
-
-    const vti_variables& variables_;
-    vti_state state_;
-    std::string collected_;
-    vti_output output_;
-    vti_body_runner runner_;
+    class instance;
+    std::unique_ptr<instance> instance_;
 };

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "template/vti_blocks.h"
-
 void vti_body_runner::run(const vti_program& body, int32_t turns, bool loop, int32_t index) {
     const size_t base = depth_;
     int32_t turn = 0;

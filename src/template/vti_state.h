@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "template/vti_directive.h"
+#include "template/vti_directives.h"
 
 enum class vti_mode : uint8_t { output, capture, skip };
 

@@ -2,114 +2,100 @@
 
 #include <vector>
 
-#include "core/vtfile.h"
-#include "core/vttext.h"
-#include "html/vthtml.h"
 #include "project/toc_project.h"
-#include "toc/html_toc.h"
+#include "toc/build_settings.h"
+#include "toc/build_state.h"
 #include "toc/memory_guard.h"
 #include "toc/page_links.h"
+#include "toc/pre_html_toc.h"
 #include "toc/process_file.h"
-#include "toc/render_toc.h"
 #include "toc/source_check.h"
-#include "toc/toc_writer.h"
 
 namespace {
 
 // Checks a multi-file project; sizes receives the sources' sizes. Linux has
 // no drives: every source is on the destination's "drive".
-bool validate(toc_project& project, std::vector<double>& sizes) {
-    if (project.destination.text().empty()) {
-        project.error_message = "Destination file must be specified";
+bool validate(const build_settings& settings, build_state& state, std::vector<double>& sizes) {
+    if (settings.destination.empty()) {
+        state.fail("Destination file must be specified");
         return false;
     }
-    return check_sources(project, &sizes);
+    return check_sources(settings, state.error, &sizes);
 }
 
 // Reads the destination. A destination that does not exist yet is created;
 // one that exists but cannot be read is not overwritten.
-bool read_destination(toc_project& project, xml_tree& tree, build_progress& scale) {
-    tree.add_leading_empty_node();
+bool read_destination(const build_settings& settings, build_state& state, xml_tree& tree) {
     bool exists = false;
-    if (!check_destination(project, exists)) return false;
-    vtstring error;
-    int r =
-        read_html_file(project.destination.text(), tree, error, build_progress::forward, &scale);
-    if (r != 0 && exists) {
-        project.error_message = error;
-        return false;
-    }
-    if (r != 0) {
-        tree = xml_tree();
+    if (!check_destination(settings, state.error, exists)) return false;
+    if (!exists) {
         tree.add_leading_empty_node();
+        return true;
     }
-    return true;
+    return state.read_page(settings.destination, tree, &state.scale) == 0;
 }
 
-int build_multi(toc_project& project, progress_fn progress, void* context) {
+// Puts the link from the destination to the page last processed in front of
+// the links of that page's items.
+void link_from_destination(const std::string& destination_path, build_state& state) {
+    const vtstring link = page_link(destination_path, state.toc.pages.back());
+    for (toc_node* n = state.page_first; n; n = toc_tree::next(n)) {
+        vtstring full(link);
+        full.append(n->link.view());
+        n->link = full.view();
+    }
+}
+
+int build_multi(const build_settings& settings, build_state& state) {
     std::vector<double> sizes;
-    if (!validate(project, sizes)) return 1;
+    if (!validate(settings, state, sizes)) return BUILD_FAILED;
     double total = 0;
     for (double size : sizes) total += size;
-    toc_tree toc;
-    toc_node* last = nullptr;
     // Links are taken between absolute, normal paths, whatever the spelling.
-    const std::string destination_path = normal_page_path(project.destination.text());
-    build_progress scale{total, 1.0,     project.insert_local_toc.to_boolean() ? 0.9 : 0.8,
-                         0,     context, progress};
-    for (int32_t i = 0; i < project.source.count(); ++i) {
-        std::string_view s = project.source[i].text();
-        scale.current = sizes[static_cast<size_t>(i)];
-        toc_node* first_new = nullptr;
-        if (process_file(s, s, project.insert_local_toc.to_boolean(), project, toc, last, first_new,
-                         project.error_message, build_progress::forward, &scale) != 0)
-            return 2;
-        scale.phase_done();
-        const vtstring link = page_link(destination_path, toc.pages.back());
-        for (toc_node* n = first_new; n; n = toc_tree::next(n)) {
-            vtstring full(link);
-            full.append(n->link.view());
-            n->link = full.view();
-        }
+    const std::string destination_path = normal_page_path(settings.destination);
+    state.scale.total = total;
+    state.scale.weight = settings.insert_local_toc ? 0.9 : 0.8;
+    for (size_t i = 0; i < settings.sources.size(); ++i) {
+        const std::string& s = settings.sources[i];
+        state.scale.current = sizes[i];
+        state.page_first = nullptr;
+        if (process_file({s, s, settings.insert_local_toc}, settings, state) != 0)
+            return BUILD_PAGE_FAILED;
+        state.scale.phase_done();
+        link_from_destination(destination_path, state);
     }
 
-    scale.weight = 0.05;
+    state.scale.weight = 0.05;
     xml_tree destination;
-    if (!read_destination(project, destination, scale)) return 1;
-    scale.phase_done();
+    if (!read_destination(settings, state, destination)) return BUILD_FAILED;
+    state.scale.phase_done();
     pre_html_toc placement;
     placement.document = &destination;
     placement.scan_placement();
 
+    // The template is checked before the destination is touched.
     toc_renderer renderer;
-    if (!renderer.open(project.template_file.text())) {
-        project.error_message = "Can't open template file: ";
-        project.error_message.append(project.template_file.text());
-        return 1;
-    }
-    if (write_page_with_toc(project.destination.text(), destination,
-                            {placement.toc_start_marker, placement.toc_end_marker,
-                             placement.insertion_point, placement.after_subtree},
-                            renderer, project.template_file.text(), toc, toc.first(),
-                            project.error_message) != 0)
-        return 1;
-    if (progress) progress(100, context);
-    return 0;
-}
-
-int build_single(toc_project& project, progress_fn progress, void* context) {
-    toc_tree toc;
-    toc_node* last = nullptr;
-    toc_node* first_new = nullptr;
-    return process_file(project.single_source(), project.single_output(), true, project, toc, last,
-                        first_new, project.error_message, progress, context);
+    if (!renderer.open(settings.template_file))
+        return state.fail(template_error_message(settings.template_file));
+    const toc_rendering site{renderer, settings.template_file, state.toc, state.toc.first()};
+    if (state.write_page(settings.destination, destination, placement.placement(), &site) != 0)
+        return BUILD_FAILED;
+    state.done();
+    return BUILD_OK;
 }
 
 }  // namespace
 
 int build_project(toc_project& project, progress_fn progress, void* context) {
     return run_guarded(project, [&] {
-        return project.single() ? build_single(project, progress, context)
-                                : build_multi(project, progress, context);
+        const build_settings settings = build_settings::of(project);
+        build_state state(progress, context);
+        const int result =
+            settings.single
+                ? process_file({settings.single_source(), settings.single_output(), true}, settings,
+                               state)
+                : build_multi(settings, state);
+        if (result != BUILD_OK) project.error_message = std::move(state.error);
+        return result;
     });
 }

@@ -5,7 +5,17 @@
 
 class toc_project;
 
-// 0 on success; 1 when validation, the destination or the rendering fails;
-// 2 when a source of a multi-file project fails. On failure the project's
-// error message says why. progress may be null.
+// Results of build_project and clear_project.
+enum build_result : int {
+    BUILD_OK = 0,
+    // Validation, the destination, the template, or the page of a
+    // single-file project.
+    BUILD_FAILED = 1,
+    // A page of a multi-file build.
+    BUILD_PAGE_FAILED = 2,
+};
+
+// A build_result; on failure the project's error message says why, and
+// nothing else of the project changes. The settings are read from the
+// project once, at the start. progress may be null.
 int build_project(toc_project& project, progress_fn progress, void* context);

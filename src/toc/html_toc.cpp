@@ -105,7 +105,7 @@ int html_toc::scan_headings() {
         jump = n != insertion_point;
     }
     while (n) {
-        if (n->kind == XK_START) {
+        if (n->kind == xml_kind::start_tag) {
             int32_t level = is_heading(n->name);
             if (level && n->first_child) {
                 n = process_heading(n, level);
@@ -115,7 +115,7 @@ int html_toc::scan_headings() {
                 n = process_title_element(n, jump);
                 continue;
             }
-        } else if (n->kind == XK_DIRECTIVE) {
+        } else if (n->kind == xml_kind::directive) {
             handle_navigation(n);
         }
         n = xml_tree::next(n);
@@ -139,7 +139,7 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     vtstring text;
     vtstring value;
     for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading)) {
-        if (anchor.empty() && d->kind == XK_START && d->name == "a") {
+        if (anchor.empty() && d->kind == xml_kind::start_tag && d->name == "a") {
             if (d->attribute("name", value)) anchor = value;
         } else if (is_text_node(d)) {
             if (process_numbering) strip_numbering(state, d, *document);
@@ -173,7 +173,7 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     }
     if (new_anchor) {
         xml_node* last = heading->last_child;
-        if (last->kind == XK_END && last->closed) {
+        if (last->kind == xml_kind::end_tag && last->closed) {
             const std::string_view fixed = anchor_end_before(last->source);
             if (!fixed.empty())
                 last->source = fixed;
@@ -207,12 +207,12 @@ void html_toc::handle_navigation(xml_node* comment) {
     std::string_view inside = src.size() >= 8 ? src.substr(5, src.size() - 8) : std::string_view();
     vtstring name;
     vthash attrs;
-    parse_tag(inside, name, &attrs, true, false, false);
+    parse_tag(inside, name, &attrs, tag_flags::lower_case);
     if (name == "velt_toc_nav_this") {
         vtstring crumb = current_item ? breadcrumb(current_item, link_last_value(attrs), *toc, page)
                                       : vtstring();
         document->set_source(comment, crumb.view());
-        comment->kind = XK_TEXT;
+        comment->kind = xml_kind::text;
     } else if (name == "velt_toc_nav_next") {
         comment->source = {};
         pending_next.emplace_back(comment, link_last_value(attrs));
@@ -221,7 +221,7 @@ void html_toc::handle_navigation(xml_node* comment) {
         if (current_item && current_item->parent)
             crumb = breadcrumb(current_item->parent, link_last_value(attrs), *toc, page);
         document->set_source(comment, crumb.view());
-        comment->kind = XK_TEXT;
+        comment->kind = xml_kind::text;
     }
 }
 
@@ -229,7 +229,7 @@ void html_toc::fill_pending() {
     for (auto& [node, link_last] : pending_next) {
         vtstring crumb = breadcrumb(current_item, link_last, *toc, page);
         document->set_source(node, crumb.view());
-        node->kind = XK_TEXT;
+        node->kind = xml_kind::text;
     }
     pending_next.clear();
 }

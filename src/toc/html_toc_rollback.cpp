@@ -5,7 +5,7 @@
 namespace {
 
 bool is_generated_anchor(const xml_node* n) {
-    if (n->kind != XK_START || n->name != "a") return false;
+    if (n->kind != xml_kind::start_tag || n->name != "a") return false;
     vtstring name;
     return n->attribute("name", name) && name.view().substr(0, 10) == "velt_link_";
 }
@@ -17,7 +17,7 @@ int html_toc_rollback::clear_document() {
     find_markers();
     xml_node* n = document->first();
     while (n) {
-        if (n->kind == XK_START && is_heading(n->name) && n->first_child) {
+        if (n->kind == xml_kind::start_tag && is_heading(n->name) && n->first_child) {
             clear_heading(n);
             n = xml_tree::next_after(n);
             continue;
@@ -34,7 +34,7 @@ void html_toc_rollback::clear_heading(xml_node* heading) {
         if (remove_anchors && !anchor && is_generated_anchor(d)) {
             d->source = {};
             anchor = d;
-        } else if (anchor && d->kind == XK_END && d->name == "a" && d->closed &&
+        } else if (anchor && d->kind == xml_kind::end_tag && d->name == "a" && d->closed &&
                    d->parent == anchor && !d->next) {
             d->source = {};
         } else if (process_numbering && is_text_node(d)) {

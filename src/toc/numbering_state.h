@@ -15,7 +15,7 @@ struct numbering_state {
 // The text nodes of a heading: read text, and the empty node a document
 // starts with.
 inline bool is_text_node(const xml_node* n) {
-    return n->kind == XK_TEXT || n->kind == XK_NONE;
+    return n->kind == xml_kind::text || n->kind == xml_kind::none;
 }
 
 // Removes the old number from the front of one of the heading's text nodes,

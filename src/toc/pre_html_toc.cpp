@@ -49,7 +49,7 @@ namespace {
 // The nearest enclosing element that an end tag closed.
 const xml_node* closed_parent(const xml_node* n) {
     for (const xml_node* p = n->parent; p; p = p->parent)
-        if (p->kind == XK_START && p->closed) return p;
+        if (p->kind == xml_kind::start_tag && p->closed) return p;
     return nullptr;
 }
 
@@ -71,7 +71,7 @@ void pre_html_toc::find_markers() {
     markup_context context;
     size_t order = 0;
     for (xml_node* n = document->first(); n; n = xml_tree::next(n), ++order) {
-        if ((n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) && context.in_text())
+        if ((n->kind == xml_kind::comment || n->kind == xml_kind::directive) && context.in_text())
             note_marker(n, order);
         context.read(n->source);
     }
@@ -87,12 +87,13 @@ void pre_html_toc::scan_placement() {
     for (xml_node* n = document->first(); n; n = xml_tree::next(n), ++order) {
         const bool own_comment = context.in_text();
         context.read(n->source);
-        if (n->kind == XK_START) {
+        if (n->kind == xml_kind::start_tag) {
             if (!first_heading && n->first_child && is_heading(n->name))
                 first_heading = n;
             else if (!body_element && n->name == "body")
                 body_element = n;
-        } else if ((n->kind == XK_COMMENT || n->kind == XK_DIRECTIVE) && own_comment) {
+        } else if ((n->kind == xml_kind::comment || n->kind == xml_kind::directive) &&
+                   own_comment) {
             if (!insertion_point && is_placeholder(n->source))
                 insertion_point = n;
             else

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "html/xml_node.h"
+#include "toc/toc_placement.h"
 
 inline constexpr std::string_view toc_start_text = "<!--VELT_HTML_TOC_START-->";
 inline constexpr std::string_view toc_end_text = "<!--VELT_HTML_TOC_END-->";
@@ -35,6 +36,12 @@ class pre_html_toc {
     int32_t is_heading(std::string_view name) const;
     // Whether a comment's source is a placeholder.
     static bool is_placeholder(std::string_view source);
+    // What scan_placement found: the old TOC and where the new one goes.
+    toc_placement placement() const {
+        return {toc_start_marker, toc_end_marker, insertion_point, after_subtree};
+    }
+    // The old TOC alone, for writing the page without any.
+    toc_placement old_toc() const { return {toc_start_marker, toc_end_marker, nullptr}; }
 
     int32_t range_from = 1;
     int32_t range_to = 6;

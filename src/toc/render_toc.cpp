@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/vtfile.h"
 #include "template/vti.h"
 #include "toc/toc_events.h"
 
@@ -18,13 +19,13 @@ constexpr std::string_view kComment =
 constexpr int32_t kChunkSize = 16384;
 
 // Streams the template through the engine. False when a read fails.
-bool run_template(int file, const vti_variables& variables, const toc_sink& put) {
+bool run_template(const vtfile_handle& file, const vti_variables& variables, const toc_sink& put) {
     vti engine(variables);
     engine.set_output_sink(put);
     vtstring chunk;
     std::vector<vtstring> out;
     for (;;) {
-        const int32_t n = vtfile_read(file, chunk, kChunkSize);
+        const int32_t n = file.read(chunk, kChunkSize);
         if (n < 0 && n != VTFILE_ERR_EOF) return false;
         if (n > 0)
             engine.add(chunk.view());
@@ -40,14 +41,9 @@ bool run_template(int file, const vti_variables& variables, const toc_sink& put)
 
 }  // namespace
 
-toc_renderer::~toc_renderer() {
-    vtfile_close(file_);
-}
-
 bool toc_renderer::open(std::string_view template_path) {
-    vtfile_close(file_);
-    file_ = vtfile_open(template_path, "r");
-    return file_ != VTFILE_INVALID;
+    file_ = vtfile_handle::open(template_path, "r");
+    return file_.is_open();
 }
 
 bool toc_renderer::render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put) {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/vtarr.h"
-#include "core/vtfile.h"
+#include "core/vtfile_handle.h"
 #include "toc/toc_node.h"
 
 // Result when the template file cannot be opened or read.
@@ -19,14 +19,9 @@ using toc_sink = std::function<void(std::string_view)>;
 // piece rather than held: a TOC can be many times the size of its page.
 class toc_renderer {
   public:
-    toc_renderer() = default;
-    toc_renderer(const toc_renderer&) = delete;
-    toc_renderer& operator=(const toc_renderer&) = delete;
-    ~toc_renderer();
-
     // Opens the template; false when it cannot be opened.
     bool open(std::string_view template_path);
-    bool is_open() const { return file_ != VTFILE_INVALID; }
+    bool is_open() const { return file_.is_open(); }
     // Hands to put, in order: the start marker, the explanatory comment, the
     // template's output over the events from start_item to the end of the
     // tree, and the end marker. Without a start_item the template is not run
@@ -35,7 +30,7 @@ class toc_renderer {
     bool render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put);
 
   private:
-    int file_ = VTFILE_INVALID;
+    vtfile_handle file_;
 };
 
 // Appends the rendering to output, as strings to be written one after

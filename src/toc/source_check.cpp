@@ -2,18 +2,18 @@
 
 #include "core/vtfile.h"
 #include "core/vtfile_error.h"
-#include "project/toc_project.h"
+#include "toc/build_settings.h"
 
-bool check_sources(toc_project& project, std::vector<double>* sizes) {
-    if (project.source.empty()) {
-        project.error_message = "At least one source file must be specified";
+bool check_sources(const build_settings& settings, vtstring& error, std::vector<double>* sizes) {
+    if (settings.sources.empty()) {
+        error = "At least one source file must be specified";
         return false;
     }
-    for (const vtval& s : project.source) {
+    for (const std::string& s : settings.sources) {
         vtfile_node info;
-        if (!vtfile_info(s.text(), info) || info.is_directory) {
-            project.error_message = "File doesn't exist: ";
-            project.error_message.append(s.text());
+        if (!vtfile_info(s, info) || info.is_directory) {
+            error = "File doesn't exist: ";
+            error.append(s);
             return false;
         }
         if (sizes) sizes->push_back(info.size.to_real());
@@ -21,12 +21,11 @@ bool check_sources(toc_project& project, std::vector<double>* sizes) {
     return true;
 }
 
-bool check_destination(toc_project& project, bool& exists) {
+bool check_destination(const build_settings& settings, vtstring& error, bool& exists) {
     vtfile_node info;
-    exists = vtfile_info(project.destination.text(), info);
+    exists = vtfile_info(settings.destination, info);
     if (exists && info.is_directory) {
-        project.error_message =
-            vtfile_error_message(vtfile_error::cannot_write, project.destination.text());
+        error = vtfile_error_message(vtfile_error::cannot_write, settings.destination);
         return false;
     }
     return true;

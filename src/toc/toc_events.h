@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "template/vti_variables.h"
+#include "template/vti.h"
 #include "toc/toc_node.h"
 
 struct toc_event {

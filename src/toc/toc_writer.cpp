@@ -1,7 +1,5 @@
 #include "toc/toc_writer.h"
 
-#include "core/page_size_limit.h"
-
 namespace {
 
 constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
@@ -36,7 +34,7 @@ void walk_with_toc(const xml_tree& document, const toc_placement& placement, Put
     const xml_node* bom_node = nullptr;
     if (point && point == document.first() && point->source.empty()) {
         const xml_node* n = xml_tree::next(point);
-        if (n && n->kind == XK_TEXT && n->source.starts_with(utf8_bom)) bom_node = n;
+        if (n && n->kind == xml_kind::text && n->source.starts_with(utf8_bom)) bom_node = n;
     }
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         if (n == start && end) {
@@ -95,16 +93,6 @@ bool write_with_toc(const xml_tree& document, const toc_placement& placement, co
     auto put = [&](std::string_view bytes) { ok = out.write(bytes) && ok; };
     walk_with_toc(document, placement, put, [&] { pieces_of(toc)(put); });
     return ok;
-}
-
-bool write_page_file(std::string_view path, const xml_tree& document,
-                     const toc_placement& placement, const vtarr* toc, vtstring& error) {
-    atomic_file file;
-    if (file.open(path)) file.set_size_limit(page_size_limit);
-    if (file.is_open() && write_with_toc(document, placement, toc, file) && file.commit())
-        return true;
-    error = vtfile_error_message(file.error(), path);
-    return false;
 }
 
 bool write_with_toc(const xml_tree& document, const toc_placement& placement,

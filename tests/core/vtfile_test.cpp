@@ -1,5 +1,6 @@
 #include "core/vtfile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -101,6 +102,30 @@ TEST(vtfile_open, InvalidHandleIsHarmless) {
     EXPECT_EQ(vtfile_seek(VTFILE_INVALID, 0, VTFILE_END), -1);
     EXPECT_EQ(vtfile_size(VTFILE_INVALID).to_integer(), -1);
     EXPECT_EQ(vtfile_size_of("/nonexistent/x").to_integer(), -1);
+}
+
+TEST(vtfile_handle, EveryOpenHandleIsClosedExactlyOnce) {
+    scratch_dir dir;
+    put(dir / "f", "abc");
+    // fcntl on a closed descriptor fails: that tells open from closed.
+    auto is_open = [](int fd) { return fcntl(fd, F_GETFD) != -1; };
+    vtfile_handle a = vtfile_handle::open(dir / "f", "r");
+    vtfile_handle b = vtfile_handle::open(dir / "f", "r");
+    const int first = a.get();
+    const int second = b.get();
+    ASSERT_TRUE(is_open(first) && is_open(second));
+    a = std::move(b);  // the handle replaced is closed, the one moved kept
+    EXPECT_FALSE(is_open(first));
+    EXPECT_EQ(a.get(), second);
+    EXPECT_FALSE(b.is_open());
+    {
+        const vtfile_handle c(a.release());
+        EXPECT_FALSE(a.is_open());
+        vtstring buf;
+        EXPECT_EQ(c.read(buf, 10), 3);
+    }
+    EXPECT_FALSE(is_open(second));
+    EXPECT_FALSE(vtfile_handle::open(dir / "missing", "r").is_open());
 }
 
 TEST(vtfile_read_all, WholeFileEmptyFileAndMissingFile) {

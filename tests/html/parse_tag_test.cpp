@@ -10,7 +10,9 @@ namespace {
 std::string split(std::string_view bytes, bool lower = true, bool backslash = false) {
     vtstring name;
     vthash attributes;
-    parse_tag(bytes, name, &attributes, lower, backslash, false);
+    parse_tag(bytes, name, &attributes,
+              (lower ? tag_flags::lower_case : tag_flags::none) |
+                  (backslash ? tag_flags::backslash_escapes : tag_flags::none));
     std::string out = name.str();
     for (const auto& [key, e] : attributes) out += "|" + key + "=" + std::string(e.value.text());
     return out;
@@ -60,9 +62,9 @@ TEST(parse_tag, NameOnlyAndFastNameAgree) {
     for (std::string_view bytes :
          {"p class=x", "P", "a=b c", "/Div x", "h1\tid=a", "\"q\" b", "x.y-z/", "", "123"}) {
         vtstring full;
-        parse_tag(bytes, full, nullptr, true, false, true);
+        parse_tag(bytes, full, nullptr, tag_flags::lower_case | tag_flags::name_only);
         vtstring scratch;
-        EXPECT_EQ(parse_tag_name(bytes, scratch, true), full.view()) << bytes;
+        EXPECT_EQ(parse_tag_name(bytes, scratch, tag_flags::lower_case), full.view()) << bytes;
     }
 }
 
@@ -73,20 +75,24 @@ TEST(parse_tag, OneAttributeLookupAgreesWithTheMap) {
           "a name=un\"quoted\" b", "p", ""}) {
         vtstring name;
         vthash map;
-        parse_tag(bytes, name, &map, true, false, false);
+        parse_tag(bytes, name, &map, tag_flags::lower_case);
         for (const auto& [key, e] : map) {
             vtstring value = "stale";
-            ASSERT_TRUE(parse_tag_attribute(bytes, key, value, true, false)) << bytes << " " << key;
+            ASSERT_TRUE(parse_tag_attribute(bytes, key, value, tag_flags::lower_case))
+                << bytes << " " << key;
             EXPECT_EQ(value, e.value.text()) << bytes << " " << key;
         }
         vtstring untouched = "kept";
-        EXPECT_FALSE(parse_tag_attribute(bytes, "missing", untouched, true, false)) << bytes;
+        EXPECT_FALSE(parse_tag_attribute(bytes, "missing", untouched, tag_flags::lower_case))
+            << bytes;
         EXPECT_EQ(untouched, "kept");
     }
     vtstring v;
-    EXPECT_FALSE(parse_tag_attribute("A NAME=x", "NAME", v, true, false)) << "names are lowered";
-    EXPECT_TRUE(parse_tag_attribute("A NAME=x", "NAME", v, false, false));
-    EXPECT_TRUE(parse_tag_attribute("a t=\"a\\\"b\"", "t", v, true, true));
+    EXPECT_FALSE(parse_tag_attribute("A NAME=x", "NAME", v, tag_flags::lower_case))
+        << "names are lowered";
+    EXPECT_TRUE(parse_tag_attribute("A NAME=x", "NAME", v, tag_flags::none));
+    EXPECT_TRUE(parse_tag_attribute("a t=\"a\\\"b\"", "t", v,
+                                    tag_flags::lower_case | tag_flags::backslash_escapes));
     EXPECT_EQ(v, "a\"b");
 }
 
@@ -95,9 +101,9 @@ TEST(parse_tag, FastNameAgreesForEveryByte) {
         const char b = static_cast<char>(c);
         for (std::string bytes : {std::string(1, b) + "ab", "a" + std::string(1, b) + "B c",
                                   "Ab" + std::string(1, b), std::string(1, b)}) {
-            for (bool lower : {true, false}) {
+            for (tag_flags lower : {tag_flags::lower_case, tag_flags::none}) {
                 vtstring full;
-                parse_tag(bytes, full, nullptr, lower, false, true);
+                parse_tag(bytes, full, nullptr, lower | tag_flags::name_only);
                 vtstring scratch;
                 EXPECT_EQ(parse_tag_name(bytes, scratch, lower), full.view()) << c;
             }

@@ -9,9 +9,9 @@ std::string describe(const xml_tree& tree) {
     std::string out;
     for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) {
         out.append(static_cast<size_t>(xml_tree::depth(n)) * 2, ' ');
-        out += std::to_string(n->kind);
+        out += xml_kind_name(n->kind);
         if (!n->name.empty()) out += "[" + std::string(n->name) + "]";
-        if (n->closed) out += "c";
+        if (!n->closed) out += " open";
         out += " ";
         out += n->source;
         if (!n->text().empty() && n->text() != n->source) out += " =" + std::string(n->text());

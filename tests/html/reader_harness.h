@@ -12,7 +12,7 @@ struct reader_outcome {
     int result = 0;
     int line = 0;
     int column = 0;
-    std::string tree;  // one line per node: depth, kind, closed, name, source
+    std::string tree;  // one line per node: depth, kind, name, open, source
     std::string written;
 };
 
@@ -20,7 +20,9 @@ struct reader_outcome {
 reader_outcome run_html(std::string_view text, size_t chunk);
 reader_outcome run_tagged(std::string_view text, size_t chunk);
 
-// The outline of a tree: "<depth spaces><kind>[name]<c if closed> source".
+// The outline of a tree, one line per node: two blanks per level of depth,
+// the kind's name, the element name in brackets, " open" for a node not
+// closed, a blank and the source ("start_tag[li] open <li>").
 std::string describe(const xml_tree& tree);
 
 // Runs whole, in production chunks and byte by byte; fails the test when

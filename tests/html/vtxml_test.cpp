@@ -7,20 +7,20 @@
 TEST(vtxml, EmptyPairBecomesOneEmptyElement) {
     reader_outcome out = tagged_all_ways("<a></a>");
     EXPECT_EQ(out.result, VTSGML_DONE);
-    EXPECT_EQ(out.tree, "3[a]c <a>\n");
+    EXPECT_EQ(out.tree, "empty_tag[a] <a>\n");
 }
 
 TEST(vtxml, NestedElementsAndNamesKeepCase) {
     reader_outcome out = tagged_all_ways("<Key><b>x</b></Key>\n<c/>");
     EXPECT_EQ(out.result, VTSGML_DONE);
     EXPECT_EQ(out.tree,
-              "1[Key]c <Key>\n"
-              "  1[b]c <b>\n"
-              "    18c x\n"
-              "    2[b]c </b>\n"
-              "  2[Key]c </Key>\n"
-              "18c \n\n"
-              "3[c]c <c/>\n");
+              "start_tag[Key] <Key>\n"
+              "  start_tag[b] <b>\n"
+              "    text x\n"
+              "    end_tag[b] </b>\n"
+              "  end_tag[Key] </Key>\n"
+              "text \n\n"
+              "empty_tag[c] <c/>\n");
 }
 
 TEST(vtxml, MisplacedEndTagReportsItsPosition) {
@@ -42,7 +42,7 @@ TEST(vtxml, UnclosedTagReportsTheLastByte) {
 TEST(vtxml, EndTagBeforeAnyNodeIsPlaced) {
     reader_outcome out = tagged_all_ways("</x><a>1</a>");
     EXPECT_EQ(out.result, VTSGML_DONE);
-    EXPECT_EQ(out.tree, "2[x] </x>\n1[a]c <a>\n  18c 1\n  2[a]c </a>\n");
+    EXPECT_EQ(out.tree, "end_tag[x] open </x>\nstart_tag[a] <a>\n  text 1\n  end_tag[a] </a>\n");
     EXPECT_EQ(tagged_all_ways("</x></y>").result, VTSGML_MISPLACED_END);
 }
 
@@ -51,13 +51,13 @@ TEST(vtxml, TextAndValuesDecodedCdataAndCommentsNot) {
         "<k v=\"&lt;1&#62;\">a &lt; b &amp;&amp; c</k><c><![CDATA[&lt;<x>]]></c><!-- &lt; -->");
     EXPECT_EQ(out.result, VTSGML_DONE);
     EXPECT_EQ(out.tree,
-              "1[k]c <k v=\"&lt;1&#62;\">\n"
-              "  18c a &lt; b &amp;&amp; c =a < b && c\n"
-              "  2[k]c </k>\n"
-              "1[c]c <c>\n"
-              "  18c <![CDATA[&lt;<x>]]> =&lt;<x>\n"
-              "  2[c]c </c>\n"
-              "5c <!-- &lt; -->\n");
+              "start_tag[k] <k v=\"&lt;1&#62;\">\n"
+              "  text a &lt; b &amp;&amp; c =a < b && c\n"
+              "  end_tag[k] </k>\n"
+              "start_tag[c] <c>\n"
+              "  text <![CDATA[&lt;<x>]]> =&lt;<x>\n"
+              "  end_tag[c] </c>\n"
+              "comment <!-- &lt; -->\n");
     xml_tree tree;
     vtxml reader(tree);
     reader.add("<k v=\"&lt;1&#62;\" W='x'/>");
@@ -72,12 +72,12 @@ TEST(vtxml, TextAndValuesDecodedCdataAndCommentsNot) {
 TEST(vtxml, ProcessingInstructionQuotesProtectTheEnd) {
     reader_outcome out = tagged_all_ways("<?x a=\"?>\"?><a/>");
     EXPECT_EQ(out.result, VTSGML_DONE);
-    EXPECT_EQ(out.tree, "11c <?x a=\"?>\"?>\n3[a]c <a/>\n");
+    EXPECT_EQ(out.tree, "processing_instruction <?x a=\"?>\"?>\nempty_tag[a] <a/>\n");
 }
 
 TEST(vtxml, LineEndsBecomeLineFeeds) {
     reader_outcome out = tagged_all_ways("<a>1\r\n2\r3\n</a>");
-    EXPECT_EQ(out.tree, "1[a]c <a>\n  18c 1\n2\n3\n\n  2[a]c </a>\n");
+    EXPECT_EQ(out.tree, "start_tag[a] <a>\n  text 1\n2\n3\n\n  end_tag[a] </a>\n");
     // A CR LF pair split between two chunks is one line end.
     xml_tree tree;
     vtxml reader(tree);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "template/vti.h"
-#include "template/vti_scanner.h"
+#include "template/vti_directives.h"
 #include "template/vti_state.h"
 
 namespace {

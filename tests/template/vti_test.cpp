@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "template/vti_directives.h"
+
 namespace {
 
 struct rendered {

@@ -1,10 +1,33 @@
-#include "template/vti_directive.h"
+#include "template/vti_directives.h"
 
 #include <array>
 #include <string>
 
 #include "core/vthash.h"
 #include "html/parse_tag.h"
+
+vti_scanner::vti_scanner() {
+    set_enabled_kinds(xml_kind_bit(xml_kind::directive));
+    set_keep_text(true);
+    set_construct(xml_kind::directive, {"-->", true, true});
+    set_size_limit(size_limit);
+}
+
+int vti_scanner::finish() {
+    std::string_view rest = take_pending_text();
+    if (!rest.empty()) on_piece(rest, true);
+    return end_result();
+}
+
+int vti_scanner::on_text(std::string_view bytes) {
+    on_piece(bytes, false);
+    return 0;
+}
+
+int vti_scanner::on_markup(xml_kind kind, std::string_view bytes) {
+    on_token(bytes, kind == xml_kind::directive);
+    return 0;
+}
 
 namespace {
 
@@ -35,7 +58,8 @@ vti_directive vti_read_directive(std::string_view raw, const vti_variables& vari
     // The splitter skips "<!--#" itself: none of it can start a name.
     vtstring name;
     vthash attributes;
-    parse_tag(raw.substr(0, raw.size() - kClose.size()), name, &attributes, true, true, false);
+    parse_tag(raw.substr(0, raw.size() - kClose.size()), name, &attributes,
+              tag_flags::lower_case | tag_flags::backslash_escapes);
     for (const named_code& entry : kDirectives)
         if (name.view() == entry.name) result.code = entry.code;
     if (result.code == VTI_UNKNOWN) return result;

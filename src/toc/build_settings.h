@@ -1,0 +1,51 @@
+// build_settings: what a build or a clearing run takes from its project, read
+// once: numbers as numbers, flags as flags, paths and texts as text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class toc_project;
+class pre_html_toc;
+class html_toc;
+
+struct build_settings {
+    // One page (the first source), or a site of sources and a destination.
+    bool single = true;
+    // A single page is rewritten in place rather than into the destination.
+    bool overwrite_source = true;
+    std::vector<std::string> sources;
+    std::string destination;
+    std::string template_file;
+    // Heading levels taken, and what is done to them.
+    int32_t range_from = 1;
+    int32_t range_to = 6;
+    bool process_numbering = true;
+    bool process_title = false;
+    std::string named_anchor_attributes;
+    // Each page of a site gets a TOC of its own headings as well.
+    bool insert_local_toc = false;
+    // The indentation unit of templates.
+    std::string indent;
+
+    // The settings of project, converted as the project record says: a text
+    // counts as the decimal number at its start, a flag is set when that is
+    // not 0.
+    static build_settings of(const toc_project& project);
+
+    // A single page's path (empty when there is none) and the file its
+    // result goes to: the page itself, or the destination.
+    std::string_view single_source() const {
+        return sources.empty() ? std::string_view() : std::string_view(sources.front());
+    }
+    std::string_view single_output() const {
+        return overwrite_source ? single_source() : std::string_view(destination);
+    }
+
+    // Copies the heading range and the numbering flag into a scan, and for a
+    // heading scan the page-title flag and the anchor attributes too.
+    void configure(pre_html_toc& scan) const;
+    void configure(html_toc& scan) const;
+};

@@ -1,0 +1,49 @@
+#include "toc/build_state.h"
+
+#include "core/atomic_file.h"
+#include "core/page_size_limit.h"
+#include "html/vthtml.h"
+#include "toc/toc_writer.h"
+
+int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
+    document.add_leading_empty_node();
+    return read_html_file(path, document, error, page_scale ? build_progress::forward : nullptr,
+                          page_scale);
+}
+
+int build_state::write_page(std::string_view path, const xml_tree& document,
+                            const toc_placement& placement, const toc_rendering* toc) {
+    atomic_file file;
+    if (!file.open(path)) return fail(file.error(), path);
+    file.set_size_limit(page_size_limit);
+    if (toc && !toc->renderer.is_open() && !toc->renderer.open(toc->template_path))
+        return fail(template_error_message(toc->template_path));
+    bool rendered = true;
+    const bool written = write_with_toc(
+        document, placement,
+        [&](const toc_sink& put) {
+            if (toc) rendered = toc->renderer.render(toc->toc, toc->start, put);
+            return rendered;
+        },
+        file);
+    // The page stays as it is when its TOC cannot be made.
+    if (!rendered) return fail(template_error_message(toc->template_path));
+    if (!written || !file.commit()) return fail(file.error(), path);
+    return 0;
+}
+
+int build_state::fail(std::string_view message) {
+    error = message;
+    return 1;
+}
+
+int build_state::fail(vtfile_error why, std::string_view path) {
+    error = vtfile_error_message(why, path);
+    return 1;
+}
+
+vtstring template_error_message(std::string_view path) {
+    vtstring message("Can't open template file: ");
+    message.append(path);
+    return message;
+}

@@ -1,0 +1,67 @@
+// build_state: what one build or clearing run carries from page to page.
+//
+// The TOC collected so far, the progress scale and the error text of the
+// run; and the one way in which the run's pages are read and written, so
+// that what a run does with files is decided here alone.
+#pragma once
+
+#include <string_view>
+
+#include "core/vtfile_error.h"
+#include "core/vtstring.h"
+#include "html/xml_node.h"
+#include "toc/build_progress.h"
+#include "toc/render_toc.h"
+#include "toc/toc_node.h"
+#include "toc/toc_placement.h"
+
+// The message of a heading scan or a clearing that failed.
+inline constexpr std::string_view scan_failed_text = "Memory error occurred\r\n";
+
+// A TOC rendered into a page while the page is written.
+struct toc_rendering {
+    // Opened here unless already open: a caller that must know of a
+    // missing template before anything else opens it first.
+    toc_renderer& renderer;
+    std::string_view template_path;
+    const toc_tree& toc;
+    // The first item rendered; none gives markers and comment alone.
+    const toc_node* start = nullptr;
+};
+
+class build_state {
+  public:
+    // Progress goes to progress (may be null) with context, unscaled until
+    // the run sets the scale.
+    build_state(progress_fn progress, void* context)
+        : scale{.context = context, .callback = progress} {}
+
+    // Reads the page at path into document, after the empty node that every
+    // document starts with, reporting through page_scale when given. 0, or
+    // the reader's non-zero result with error set (read_html_file).
+    int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
+    // Replaces path with document, without the old TOC of placement and, when
+    // toc is given, with the new one rendered in its place. 0, or 1 with
+    // error naming path or the template; path is then untouched.
+    int write_page(std::string_view path, const xml_tree& document, const toc_placement& placement,
+                   const toc_rendering* toc);
+
+    // Sets error and gives 1.
+    int fail(std::string_view message);
+    int fail(vtfile_error why, std::string_view path);
+    // Reports 100 to the caller: the run is done.
+    void done() const {
+        if (scale.callback) scale.callback(100, scale.context);
+    }
+
+    toc_tree toc;
+    // The last item so far, and the first item of the page processed last
+    // (null when it had none).
+    toc_node* last = nullptr;
+    toc_node* page_first = nullptr;
+    build_progress scale;
+    vtstring error;
+};
+
+// "Can't open template file: " + path.
+vtstring template_error_message(std::string_view path);
