@@ -114,7 +114,8 @@ run_copies::~run_copies() {
 std::string run_copies::make(const site& s) {
     if (free_bytes(root_) < s.megabytes * 1e6 + 1e9)
         throw std::runtime_error("not enough free disk for a copy of " + s.name + " in " + root_);
-    const std::string to = quiet_subfolder(root_, made_);
+    const std::string to = quiet_subfolder(root_, folders_);
+    ++copies_;
     fs::copy(s.folder, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     sync();
     return to;

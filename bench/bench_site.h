@@ -49,8 +49,13 @@ class run_copies {
     // A new copy of s, synced to disk; its folder. Throws std::runtime_error
     // when the copy would leave less than 1 GB free.
     std::string make(const site& s);
+    // Copies made, and folders passed over because creating files was slow
+    // there.
+    int copies() const { return copies_; }
+    int crowded() const { return folders_ - copies_; }
 
   private:
     std::string root_;
-    int made_ = 0;
+    int folders_ = 0;
+    int copies_ = 0;
 };

@@ -216,6 +216,8 @@ void run(const options& o) {
     std::printf("\n== Targets ==\n");
     for (const sized_figures& x : sites) print_targets(x.s, x.f);
     if (o.scale > 0) scale_run(o, p, copies, sites);
+    std::printf("\n%d copies; %d folders passed over where creating a file was slow\n",
+                copies.copies(), copies.crowded());
 }
 
 }  // namespace

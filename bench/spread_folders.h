@@ -59,7 +59,7 @@ inline std::string quiet_subfolder(const std::string& parent, int& counter) {
     for (int tries = 0; tries < 8; ++tries) {
         folder = parent + "/" + std::to_string(++counter);
         std::filesystem::create_directories(folder);
-        if (create_cost_us(folder) < 150) break;
+        if (create_cost_us(folder) < 60) break;
     }
     return folder;
 }

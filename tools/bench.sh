@@ -9,7 +9,8 @@
 #      edited and the clearing run, with the files each changed and wrote;
 #      the floors: per page, batched with each barrier (stage every page,
 #      one barrier, renames, folder syncs), read and compare; the targets;
-#   2. the cost of single file operations on the work folder's file system;
+#   2. the cost of single file operations on the work folder's file system
+#      (printed first);
 #   3. the microbenchmarks of the engine's stages (Google Benchmark) and the
 #      whole in-memory page pipeline;
 #   4. the template engine over 100,000 events with each shipped template.
@@ -60,15 +61,17 @@ ninja -C "$build" orvane_data vorn1 durable_floor batched_floor fs_costs site_be
 work="${ORVANE_BENCH_WORK:-/tmp/orvane-site-bench}"
 
 echo
+echo "== File operations on the work folder's file system (load $(cut -d' ' -f1 /proc/loadavg)) =="
+# First: the copies site_bench removes at its end would slow creating files
+# near them for a minute.
+"$build/fs_costs" "$work"
+echo
 echo "== End to end (median wall; CPU and peak RSS of the build process) =="
 set -- --bin "$build" --pages "$pages" --runs "$runs" --work "$work"
 [ -n "$docs" ] && set -- "$@" --docs "$docs"
 [ -n "$scale" ] && set -- "$@" --scale "$scale"
 "$build/site_bench" "$@"
 
-echo
-echo "== File operations on the work folder's file system (load $(cut -d' ' -f1 /proc/loadavg)) =="
-"$build/fs_costs" "$work"
 [ -n "$sites_only" ] && exit 0
 
 echo
