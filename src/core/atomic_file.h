@@ -80,7 +80,6 @@ class atomic_file {
     bool write_more(std::string_view bytes);
     bool flush();
     bool fail(vtfile_error why = vtfile_error::cannot_write);
-    bool open_target();
     bool replace();
 
     int fd_ = -1;
@@ -106,6 +105,11 @@ class atomic_file {
 // open for reading and writing with permission bits 0600. Its descriptor, or
 // -1; temp receives its path.
 int atomic_temp_beside(const std::string& target, std::string& temp);
+// The <name> in the temporary files of a target named target_name.
+std::string atomic_temp_stem(std::string_view target_name);
+// True when entry (a bare file name) has the form of such a temporary file;
+// stem then receives its <name>.
+bool atomic_temp_parse(std::string_view entry, std::string_view& stem);
 
 // Replaces path with bytes through atomic_file. True on success.
 bool vtfile_write_atomic(std::string_view path, std::string_view bytes);

@@ -6,6 +6,6 @@
 class toc_project;
 
 // Clears every page of the project: 0 on success; 1 with the project's error
-// message set (a multi-file run goes on after a failing page and then reports
-// the first failure). progress may be null.
+// message naming the first failure, and then no file changed (all pages are
+// staged and committed together, as by build_project). progress may be null.
 int clear_project(toc_project& project, progress_fn progress, void* context);
