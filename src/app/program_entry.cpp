@@ -5,8 +5,10 @@
 #include <csignal>
 
 #include "app/batch.h"
+#include "app/check_report.h"
 #include "app/help_text.h"
 #include "core/vtarr.h"
+#include "core/temp_registry.h"
 #include "core/vtfile.h"
 
 namespace {
@@ -61,7 +63,8 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     std::string_view first = arguments[0].text();
     bool build = same_ascii_nocase(first, "-command");
     bool clear = same_ascii_nocase(first, "-clear");
-    if (!build && !clear) {
+    bool check = same_ascii_nocase(first, "-check") || same_ascii_nocase(first, "--check");
+    if (!build && !clear && !check) {
         plan.mode = first_argument_mode(first);
         // Further arguments are ignored; a path keeps its case.
         if (plan.mode == entry_mode::window) plan.file = existing_file(first);
@@ -74,7 +77,9 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     if (plan.file.empty())
         plan.mode = entry_mode::parameter_error;
     else
-        plan.mode = build ? entry_mode::batch_build : entry_mode::batch_clear;
+        plan.mode = build   ? entry_mode::batch_build
+                    : clear ? entry_mode::batch_clear
+                            : entry_mode::batch_check;
     return plan;
 }
 
@@ -97,15 +102,19 @@ int run_batch(const entry_plan& plan) {
         write_report(plan.mode == entry_mode::help ? kHelpText : kVersionText);
         return BATCH_OK;
     }
-    if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear) {
+    if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear &&
+        plan.mode != entry_mode::batch_check) {
         vtstring report(kProductTitle);
         report += kParameterError;
         write_report(report.view());
         return BATCH_PARAMETER_ERROR;
     }
+    temp_registry_handle_signals();
     int exit_code = BATCH_FAILED;
     vtstring report =
-        batch_report(plan.file.view(), plan.mode == entry_mode::batch_clear, exit_code);
+        plan.mode == entry_mode::batch_check
+            ? check_report(plan.file.view(), exit_code)
+            : batch_report(plan.file.view(), plan.mode == entry_mode::batch_clear, exit_code);
     write_report(report.view());
     return exit_code;
 }
