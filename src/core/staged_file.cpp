@@ -96,18 +96,22 @@ bool staged_file::diverge() {
     switch (sink_) {
         case sink::none:
             return true;
-        case sink::temp_file:
+        case sink::temp_file: {
+            // A termination signal must not come between the file's creation
+            // and its registration, or the file would outlive the run.
+            const termination_deferred hold;
             out_ = atomic_temp_beside(target_.path, temp_);
             if (out_ >= 0) slot_ = temp_registry_add(temp_);
             break;
+        }
         case sink::memory:
             out_ = memfd_create("orvane-check", MFD_CLOEXEC);
             break;
     }
     if (out_ < 0) return fail();
     // The copy leaves the file position alone.
-    if (equal_ > 0 && (!vtfile_copy_bytes(current_, out_, equal_) ||
-                       lseek(out_, equal_, SEEK_SET) != equal_))
+    if (equal_ > 0 &&
+        (!vtfile_copy_bytes(current_, out_, equal_) || lseek(out_, equal_, SEEK_SET) != equal_))
         return fail();
     return true;
 }
