@@ -42,6 +42,15 @@ bool data_home_folder(std::string& folder) {
     return true;
 }
 
+bool config_home_folder(std::string& folder) {
+    folder = environment("XDG_CONFIG_HOME");
+    if (!folder.empty() && folder[0] == '/') return true;
+    std::string home = environment("HOME");
+    if (home.empty()) return false;
+    folder = home + "/.config";
+    return true;
+}
+
 bool programs_folder(std::string& folder) {
     if (!data_home_folder(folder)) return false;
     folder += "/applications";

@@ -193,6 +193,13 @@ TEST_F(main_window, PresetOpensSingleFileThatOverwritesItsSource) {
     EXPECT_EQ(find<QLineEdit>("Edit2")->text(), "/home/Ann/Page One.html");
     EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
     EXPECT_TRUE(window.project_path().isEmpty());
+    // A page named relative to the folder the program was started in is
+    // that page, wherever the project is saved later.
+    const QString started_in = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(root_.path()));
+    window.preset_single_file(QStringLiteral("page.html"));
+    QDir::setCurrent(started_in);
+    EXPECT_EQ(find<QLineEdit>("Edit2")->text(), QDir(root_.path()).absoluteFilePath("page.html"));
 }
 
 TEST_F(main_window, UnreadableCatalogueStopsTheStartAndWritesNoSettings) {
