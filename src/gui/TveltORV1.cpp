@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -50,6 +51,9 @@ TveltORV1::TveltORV1(const program_paths& paths, dialogs& owner_dialogs, shell_l
       shell_(shell),
       chooser_(owner_dialogs) {
     setObjectName(QStringLiteral("TveltORV1"));
+    // Docks and task bars show the program's icon for the window.
+    const QIcon icon(paths_.icon_file);
+    if (!icon.isNull()) setWindowIcon(icon);
     set_help_context(this, k_window_help);
     form_ = std::make_unique<project_form>(this);
     setCentralWidget(form_->controls().tabs);

@@ -27,9 +27,9 @@ inline constexpr std::string_view no_copy = "Setup can't copy files.";
 inline constexpr std::string_view no_subfolder = "Setup can't create a folder.";
 inline constexpr std::string_view no_menu_link = "Setup can't create Start menu link.";
 inline constexpr std::string_view package_installed =
-    "Orvane 1.0b is installed on this computer from its Debian package (/usr/bin/vorn1). Setup "
-    "does not install a second copy: start Orvane from the menu, or remove the package first "
-    "(sudo apt remove orvane).";
+    "Orvane 1.0b is installed on this computer from its Debian package \"orvane\". Setup does "
+    "not install a second copy: start Orvane from the menu, or remove the package first (sudo apt "
+    "remove orvane).";
 inline constexpr std::string_view previous_version =
     "Previous version of software is detected. It is highly recommended that you install current "
     "version to the same directory.";

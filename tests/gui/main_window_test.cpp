@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,8 +28,12 @@ std::vector<std::string> sources(const toc_project& project) {
 }
 
 TEST_F(main_window, StartsAsNewSingleFileProjectWithDocumentedControls) {
+    QPixmap icon(16, 16);
+    icon.fill(Qt::darkBlue);
+    ASSERT_TRUE(icon.save(paths_.icon_file, "PNG"));
     TveltORV1& window = open_window();
     EXPECT_FALSE(window.terminating());
+    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
     EXPECT_EQ(status(), "For context help use F1 key");
     EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
