@@ -15,7 +15,6 @@
 #include "desktop/box_text.h"
 #include "desktop/byte_text.h"
 #include "desktop/guarded_run.h"
-#include "desktop/instance_lock.h"
 #include "desktop/qt_dialogs.h"
 #include "support/qt_application.h"
 #include "support/temp_folder.h"
@@ -109,23 +108,6 @@ TEST(box_text, LongPathsGetPlacesToWrapAndTitlesOneLine) {
     for (const QString& piece : wrapped.split(QChar(0x200B))) EXPECT_LE(piece.size(), 40);
     EXPECT_EQ(window_title(QStringLiteral("Orvane 1.0b\r\nSelect an installation folder")),
               "Orvane 1.0b - Select an installation folder");
-}
-
-// Every window holds its share of the lock; the check sees any live one.
-TEST(instance_lock, RunningWhileAnyWindowHoldsItsShare) {
-    test_application();
-    temp_folder runtime;  // this test's own, not the session's
-    chmod(runtime.path().c_str(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path()));
-    EXPECT_FALSE(main_window_running());
-    auto first = std::make_unique<instance_lock>();
-    instance_lock second;
-    EXPECT_TRUE(first->held() && second.held());
-    EXPECT_TRUE(main_window_running());
-    first.reset();
-    EXPECT_TRUE(main_window_running());
-    second.release();
-    EXPECT_FALSE(main_window_running());
 }
 
 TEST(qt_dialogs, BoxesShowLineBreaksDetailAndTheirDefaultAnswer) {
