@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,8 +28,12 @@ std::vector<std::string> sources(const toc_project& project) {
 }
 
 TEST_F(main_window, StartsAsNewSingleFileProjectWithDocumentedControls) {
+    QPixmap icon(16, 16);
+    icon.fill(Qt::darkBlue);
+    ASSERT_TRUE(icon.save(paths_.icon_file, "PNG"));
     TveltORV1& window = open_window();
     EXPECT_FALSE(window.terminating());
+    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
     EXPECT_EQ(status(), "For context help use F1 key");
     EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
@@ -193,6 +198,13 @@ TEST_F(main_window, PresetOpensSingleFileThatOverwritesItsSource) {
     EXPECT_EQ(find<QLineEdit>("Edit2")->text(), "/home/Ann/Page One.html");
     EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
     EXPECT_TRUE(window.project_path().isEmpty());
+    // A page named relative to the folder the program was started in is
+    // that page, wherever the project is saved later.
+    const QString started_in = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(root_.path()));
+    window.preset_single_file(QStringLiteral("page.html"));
+    QDir::setCurrent(started_in);
+    EXPECT_EQ(find<QLineEdit>("Edit2")->text(), QDir(root_.path()).absoluteFilePath("page.html"));
 }
 
 TEST_F(main_window, UnreadableCatalogueStopsTheStartAndWritesNoSettings) {
