@@ -1,0 +1,201 @@
+// Headings linked by ids, skipped headings, and a TOC block written with its
+// page's line ends.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "page_fixture.h"
+#include "toc/heading_id.h"
+#include "toc/html_toc.h"
+#include "toc/html_toc_rollback.h"
+#include "toc/page_line_end.h"
+#include "toc/readable_id.h"
+#include "toc/toc_writer.h"
+
+namespace {
+
+struct built {
+    std::string page;
+    std::vector<std::string> links;  // "text=link" of every item
+};
+
+built build(std::string_view html, bool ids, std::string_view skip = "", bool numbering = false) {
+    xml_tree document;
+    parse_page(html, document);
+    toc_tree toc;
+    html_toc scan;
+    scan.document = &document;
+    scan.toc = &toc;
+    scan.anchor_ids = ids;
+    scan.skip_class = skip;
+    scan.process_numbering = numbering;
+    scan.named_anchor_attributes = " class=\"unused\"";
+    scan.time_stamp = 7;
+    EXPECT_EQ(scan.scan_headings(), 0);
+    built b{written(document), {}};
+    for (toc_node* n = toc.first(); n; n = toc_tree::next(n))
+        b.links.push_back(n->text.str() + "=" + n->link.str());
+    return b;
+}
+
+std::string cleared(std::string_view html, std::string_view skip = "", bool numbering = false) {
+    xml_tree document;
+    parse_page(html, document);
+    html_toc_rollback r;
+    r.document = &document;
+    r.skip_class = skip;
+    r.process_numbering = numbering;
+    r.remove_anchors = true;
+    EXPECT_EQ(r.clear_document(), 0);
+    return written(document);
+}
+
+using strings = std::vector<std::string>;
+
+}  // namespace
+
+TEST(readable_id, TextBecomesAShortLowerCaseId) {
+    const std::string a63(63, 'a');
+    const std::pair<std::string, std::string> cases[] = {
+        {"Getting started", "getting-started"},
+        {"  C++ &amp; Rust!  ", "c-rust"},
+        {"Caf&eacute; cr&#xE8;me &mdash; Notes", "caf\xC3\xA9-cr\xC3\xA8me-notes"},
+        {"&#65;&#x42; 2.0", "ab-2-0"},
+        {"\xC3\x9C"
+         "ber \xE6\x97\xA5\xE6\x9C\xAC \xE2\x80\x94 ok",
+         "\xC3\x9C"
+         "ber-\xE6\x97\xA5\xE6\x9C\xAC-ok"},
+        {"a&nbsp;b\xC2\xA0"
+         "c",
+         "a-b-c"},  // no-break spaces separate
+        {"a\xFF\xC3"
+         "b",
+         "a-b"},  // broken UTF-8 never reaches an id
+        {"&lt;script&gt;&quot;x&quot;", "script-x"},
+        {"&unknown; &#0; &#xD800;x", "unknown-x"},
+        {"", "section"},
+        {" -- \xE2\x80\xA6 ", "section"},
+        {std::string(70, 'A'), std::string(64, 'a')},
+        {a63 + "\xC3\xA9", a63},  // a 2-byte letter does not fit
+        {a63 + " b", a63},        // nor does "-b"
+        {std::string(62, 'a') + " b", std::string(62, 'a') + "-b"},
+    };
+    for (const auto& [text, id] : cases) EXPECT_EQ(readable_id(text), id) << text;
+}
+
+TEST(heading_id, WrittenIdsAreFoundAgainAndNothingElse) {
+    const std::pair<std::string, std::string> written_ids[] = {
+        {"<h2>", "<h2 id=\"x\" data-velt-id>"},
+        {"<H2 class='a b'>", "<H2 class='a b' id=\"x\" data-velt-id>"},
+        {"<h2 class=\"a\"/>", "<h2 class=\"a\" id=\"x\" data-velt-id/>"},
+        {"<h2/>", "<h2 id=\"x\" data-velt-id/>"},
+        {"<h2 class=a/>", "<h2 class=a/ id=\"x\" data-velt-id>"},  // the '/' is the value's
+    };
+    vtstring back;
+    for (const auto& [tag, with_id] : written_ids) {
+        EXPECT_EQ(tag_with_own_id(tag, "x"), with_id);
+        ASSERT_TRUE(tag_without_own_id(with_id, back)) << with_id;
+        EXPECT_EQ(back, tag);
+    }
+    for (std::string_view author :
+         {"<h2 id=\"x\">", "<h2 data-velt-id>", "<h2 data-velt-id id=\"x\">",
+          "<h2 id=\"x\" class=\"y\" data-velt-id=\"1\">", "<h2 id='x' data-velt-id>",
+          "<h2 id=\"x\" data-velt-id"})
+        EXPECT_FALSE(tag_without_own_id(author, back)) << author;
+}
+
+TEST(html_toc, AnchorIdsReuseOwnIdsAndWriteReadableOnes) {
+    const built b = build(
+        "<body><p id=\"setup\" name=\"x\"></p>"
+        "<h2 id=\"intro\">Intro</h2>"
+        "<h2><a name=\"old\">Old</a></h2>"
+        "<h2><a name=\"\" id=\"inner\">Inner</a></h2>"
+        "<h2 class=\"c\">Setup</h2><h2>Setup</h2><h3></h3>"
+        "<h2 id=\"intro\">Again</h2>"
+        "<h2 id=\"\">Empty id</h2>"
+        "<h2 id=\"kept\" data-velt-id>Kept</h2><h2>12.  Old</h2></body>",
+        true, "", true);
+    EXPECT_EQ(b.page,
+              "<body><p id=\"setup\" name=\"x\"></p>"
+              "<h2 id=\"intro\">1. Intro</h2>"
+              "<h2>2. <a name=\"old\">Old</a></h2>"
+              "<h2>3. <a name=\"\" id=\"inner\">Inner</a></h2>"
+              "<h2 class=\"c\" id=\"setup-2\" data-velt-id>4. Setup</h2>"
+              "<h2 id=\"setup-3\" data-velt-id>5. Setup</h2>"
+              "<h3 id=\"section\" data-velt-id>5.1. </h3>"
+              "<h2 id=\"intro\">6. Again</h2>"
+              // A second id would not count: the old way, attributes included.
+              "<h2 id=\"\">7. <a name=\"velt_link_8_7\" class=\"unused\">Empty id</a></h2>"
+              "<h2 id=\"kept\" data-velt-id>8. Kept</h2>"
+              "<h2 id=\"old-2\" data-velt-id>9.  Old</h2></body>");
+    EXPECT_EQ(b.links, (strings{"Intro=#intro", "Old=#old", "Inner=#inner", "Setup=#setup-2",
+                                "Setup=#setup-3", "=#section", "Again=#intro",
+                                "Empty id=#velt_link_8_7", "Kept=#kept", " Old=#old-2"}));
+    // Rebuilt, the page keeps every byte.
+    EXPECT_EQ(build(b.page, true, "", true).page, b.page);
+}
+
+TEST(html_toc, SkippedHeadingsAreLeftAloneAndNavigationWaits) {
+    const std::string page =
+        "<body><h1>A</h1><!--#velt_toc_nav_next-->"
+        "<h2 class=\"x  no-toc\"><!--#velt_toc_nav_this-->3. Aside</h2>"
+        "<h2 class=\"no-toc-x NO-TOC\">B</h2></body>";
+    const built b = build(page, false, "no-toc", true);
+    EXPECT_EQ(b.links, (strings{"A=#velt_link_1_7", "B=#velt_link_2_7"}));
+    EXPECT_EQ(b.page,
+              "<body><h1>1. <a name=\"velt_link_1_7\" class=\"unused\">A</a></h1>"
+              "<a href=\"#velt_link_1_7\">1. A</a> &gt; 1.1. B"
+              "<h2 class=\"x  no-toc\"><!--#velt_toc_nav_this-->3. Aside</h2>"
+              "<h2 class=\"no-toc-x NO-TOC\">1.1. <a name=\"velt_link_2_7\" "
+              "class=\"unused\">B</a></h2></body>");
+    // A class holding a blank matches no heading.
+    EXPECT_EQ(build(page, false, "x  no-toc").links.size(), 3u);
+    // Clearing passes a skipped heading over as well.
+    const std::string aside = "<h2 class=\"no-toc\"><a name=\"velt_link_1_7\">A</a></h2>";
+    EXPECT_EQ(cleared(aside, "no-toc"), aside);
+}
+
+TEST(html_toc_rollback, TakesOutOnlyTheIdsABuildWrote) {
+    EXPECT_EQ(cleared("<h2 id=\"a\">A</h2><h2 class=\"c\" id=\"b\" data-velt-id>B</h2>"
+                      "<h2><a name=\"velt_link_1_7\">D</a></h2>"),
+              "<h2 id=\"a\">A</h2><h2 class=\"c\">B</h2><h2>D</h2>");
+    // Behind a written id the number is the build's, its blank included.
+    EXPECT_EQ(cleared("<h2 id=\"a\">1. A</h2><h2 id=\"b\" data-velt-id>2. B</h2>", "", true),
+              "<h2 id=\"a\"> A</h2><h2>B</h2>");
+}
+
+TEST(page_line_end, FirstLineEndOutsideTheOldTocCounts) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<p>a</p>\r\n<p>b</p>\n", "\r\n"},
+        {"<p>a</p>\n<p>b</p>\r\n", "\n"},
+        {"<p>a</p>", "\n"},
+        {"<p>a</p>\r", "\n"},
+        {"<p>a\r</p>\n", "\n"},  // CR and LF in separate nodes are no pair
+        {"<!--VELT_HTML_TOC_START-->\r\n<!---->\r\n<!--VELT_HTML_TOC_END-->\n<p>a</p>\n", "\n"},
+        {"<!--VELT_HTML_TOC_START-->\n<!--VELT_HTML_TOC_END--><p>a</p>\r\n", "\r\n"},
+    };
+    for (const auto& [page, line_end] : cases) {
+        xml_tree document;
+        parse_page(page, document);
+        pre_html_toc scan;
+        scan.document = &document;
+        scan.scan_placement();
+        EXPECT_EQ(page_line_end(document, scan.placement()), line_end) << page;
+    }
+}
+
+TEST(line_end_sink, EveryLineEndOfTheBlockBecomesThePages) {
+    // Pieces as a template may hand them over, a CR LF split between two.
+    const std::vector<std::string> pieces{"a\r\nb\nc\r", "\nd\r", "e\n", "\r", "\n", "\r"};
+    for (const auto& [line_end, expected] : {std::pair{"\n", "a\nb\nc\nd\re\n\n\r"},
+                                             std::pair{"\r\n", "a\r\nb\r\nc\r\nd\re\r\n\r\n\r"}}) {
+        std::string out;
+        const toc_sink put = [&](std::string_view s) { out += s; };
+        line_end_sink sink(put, line_end);
+        for (const std::string& piece : pieces) sink(piece);
+        sink.finish();
+        EXPECT_EQ(out, expected) << std::strlen(line_end);
+    }
+}
