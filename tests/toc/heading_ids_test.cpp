@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "page_fixture.h"
+#include "project/toc_project.h"
+#include "toc/build_project.h"
 #include "toc/heading_id.h"
 #include "toc/html_toc.h"
 #include "toc/html_toc_rollback.h"
@@ -197,5 +199,57 @@ TEST(line_end_sink, EveryLineEndOfTheBlockBecomesThePages) {
         for (const std::string& piece : pieces) sink(piece);
         sink.finish();
         EXPECT_EQ(out, expected) << std::strlen(line_end);
+    }
+}
+
+TEST(build_project, OddAnchorIdsAndSkipClassValuesReachNoPage) {
+    // Only "1" turns ids on; a class holding a blank (or anything but the
+    // exact word) skips nothing; no value is ever written into the page.
+    const std::string long_value(100000, '1');
+    const struct {
+        std::string anchor_ids, skip_class;
+        bool ids, skipped;
+    } cases[] = {
+        {"1", "b", true, true},
+        {"1", "", true, false},
+        {"", "", false, false},
+        {" 1", "a b", false, false},
+        {"1 ", "\"b\"", false, false},
+        {"01", "<b>", false, false},
+        {"\"1\"", " b", false, false},
+        {"<1>", "b\t", false, false},
+        {long_value, long_value, false, false},
+        {"2", "B", false, false},
+    };
+    temp_folder dir;
+    const std::string page = "<body><h2 class=\"a b\">T</h2></body>\n";
+    for (const auto& c : cases) {
+        toc_project p;
+        p.source.clear();
+        p.source.push_back(vtval(dir.write("page.html", page)));
+        p.template_file = vtval(dir.write(
+            "t.tpl", "<!--#for var=\"item\"-->[<!--#echo var=\"link\"-->]<!--#endfor-->"));
+        p.process_numbering = vtval(0);
+        p.anchor_ids = vtval(c.anchor_ids);
+        p.skip_class = vtval(c.skip_class);
+        ASSERT_EQ(build_project(p, nullptr, nullptr), 0) << p.error_message.str();
+        std::string out = dir.read("page.html");
+        const size_t start = out.find("<!--VELT_HTML_TOC_START-->");
+        const size_t end = out.find("<!--VELT_HTML_TOC_END-->") + 24;
+        ASSERT_NE(start, std::string::npos);
+        const std::string toc = out.substr(start, end - start);
+        out.erase(start, end - start);
+        const std::string& shown = c.anchor_ids.substr(0, 9);
+        if (c.skipped) {
+            EXPECT_EQ(out, page) << shown;
+            EXPECT_EQ(toc.find('['), std::string::npos) << shown;
+        } else if (c.ids) {
+            EXPECT_EQ(out, "<body><h2 class=\"a b\" id=\"t\" data-velt-id>T</h2></body>\n");
+            EXPECT_NE(toc.find("[#t]"), std::string::npos) << shown;
+        } else {
+            EXPECT_TRUE(out.starts_with("<body><h2 class=\"a b\"><a name=\"velt_link_1_")) << out;
+            EXPECT_TRUE(out.ends_with("\">T</a></h2></body>\n")) << out;
+            EXPECT_NE(toc.find("[#velt_link_1_"), std::string::npos) << shown;
+        }
     }
 }
