@@ -1,21 +1,11 @@
 #include "toc/page_ids.h"
 
-#include "html/parse_tag.h"
-
 void page_ids::read_page() {
     read_ = true;
     vtstring value;
-    for (const xml_node* n = document_.first(); n; n = xml_tree::next(n)) {
-        if (n->kind != xml_kind::start_tag && n->kind != xml_kind::empty_tag) continue;
-        // A heading already scanned holds what the scan added after its own
-        // tag, which ends at its first '>'.
-        const std::string_view tag = n->source.substr(0, n->source.find('>') + 1);
-        if (tag.size() < 2) continue;
-        const std::string_view inside = tag.substr(1, tag.size() - 2);
+    for (const xml_node* n = document_.first(); n; n = xml_tree::next(n))
         for (const std::string_view attribute : {"id", "name"})
-            if (parse_tag_attribute(inside, attribute, value, tag_flags::lower_case))
-                used_.emplace(value.view());
-    }
+            if (n->attribute(attribute, value)) used_.emplace(value.view());
 }
 
 vtstring page_ids::claim(std::string_view wanted) {
