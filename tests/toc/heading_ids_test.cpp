@@ -11,7 +11,6 @@
 #include "toc/build_project.h"
 #include "toc/heading_id.h"
 #include "toc/html_toc.h"
-#include "toc/html_toc_rollback.h"
 #include "toc/page_line_end.h"
 #include "toc/readable_id.h"
 #include "toc/toc_writer.h"
@@ -40,18 +39,6 @@ built build(std::string_view html, bool ids, std::string_view skip = "", bool nu
     for (toc_node* n = toc.first(); n; n = toc_tree::next(n))
         b.links.push_back(n->text.str() + "=" + n->link.str());
     return b;
-}
-
-std::string cleared(std::string_view html, std::string_view skip = "", bool numbering = false) {
-    xml_tree document;
-    parse_page(html, document);
-    html_toc_rollback r;
-    r.document = &document;
-    r.skip_class = skip;
-    r.process_numbering = numbering;
-    r.remove_anchors = true;
-    EXPECT_EQ(r.clear_document(), 0);
-    return written(document);
 }
 
 using strings = std::vector<std::string>;
@@ -154,18 +141,6 @@ TEST(html_toc, SkippedHeadingsAreLeftAloneAndNavigationWaits) {
               "class=\"unused\">B</a></h2></body>");
     // A class holding a blank matches no heading.
     EXPECT_EQ(build(page, false, "x  no-toc").links.size(), 3u);
-    // Clearing passes a skipped heading over as well.
-    const std::string aside = "<h2 class=\"no-toc\"><a name=\"velt_link_1_7\">A</a></h2>";
-    EXPECT_EQ(cleared(aside, "no-toc"), aside);
-}
-
-TEST(html_toc_rollback, TakesOutOnlyTheIdsABuildWrote) {
-    EXPECT_EQ(cleared("<h2 id=\"a\">A</h2><h2 class=\"c\" id=\"b\" data-velt-id>B</h2>"
-                      "<h2><a name=\"velt_link_1_7\">D</a></h2>"),
-              "<h2 id=\"a\">A</h2><h2 class=\"c\">B</h2><h2>D</h2>");
-    // Behind a written id the number is the build's, its blank included.
-    EXPECT_EQ(cleared("<h2 id=\"a\">1. A</h2><h2 id=\"b\" data-velt-id>2. B</h2>", "", true),
-              "<h2 id=\"a\"> A</h2><h2>B</h2>");
 }
 
 TEST(page_line_end, FirstLineEndOutsideTheOldTocCounts) {
