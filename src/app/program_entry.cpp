@@ -6,6 +6,7 @@
 
 #include "app/batch.h"
 #include "app/help_text.h"
+#include "app/progress_line.h"
 #include "core/vtarr.h"
 #include "core/vtfile.h"
 
@@ -104,8 +105,9 @@ int run_batch(const entry_plan& plan) {
         return BATCH_PARAMETER_ERROR;
     }
     int exit_code = BATCH_FAILED;
-    vtstring report =
-        batch_report(plan.file.view(), plan.mode == entry_mode::batch_clear, exit_code);
+    const bool clear = plan.mode == entry_mode::batch_clear;
+    const auto line = progress_line::for_terminal(clear ? "Clearing" : "Building");
+    vtstring report = batch_report(plan.file.view(), clear, exit_code, line.get());
     write_report(report.view());
     return exit_code;
 }

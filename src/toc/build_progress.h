@@ -2,10 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // Called with a percentage from 0 to 100 and the caller's context, on the
 // caller's thread. Optional wherever it is taken.
 using progress_fn = void (*)(int percent, void* context);
+// Called with the path of each page as a run begins to read it, and the
+// context of the progress callback. Optional wherever it is taken.
+using page_fn = void (*)(std::string_view path, void* context);
 
 // The scale through which a nested step reports: its 0..100 maps onto its
 // share (current / total * weight) of the whole, on top of base. The base

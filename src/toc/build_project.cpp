@@ -86,10 +86,10 @@ int build_multi(const build_settings& settings, build_state& state) {
 
 }  // namespace
 
-int build_project(toc_project& project, progress_fn progress, void* context) {
+int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages) {
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
-        build_state state(progress, context);
+        build_state state(progress, context, pages);
         const int result =
             settings.single
                 ? process_file({settings.single_source(), settings.single_output(), true}, settings,

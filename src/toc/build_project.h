@@ -17,5 +17,6 @@ enum build_result : int {
 
 // A build_result; on failure the project's error message says why, and
 // nothing else of the project changes. The settings are read from the
-// project once, at the start. progress may be null.
-int build_project(toc_project& project, progress_fn progress, void* context);
+// project once, at the start. progress and pages may be null.
+int build_project(toc_project& project, progress_fn progress, void* context,
+                  page_fn pages = nullptr);

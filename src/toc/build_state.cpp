@@ -3,9 +3,11 @@
 #include "core/atomic_file.h"
 #include "core/page_size_limit.h"
 #include "html/vthtml.h"
+#include "toc/page_line_end.h"
 #include "toc/toc_writer.h"
 
 int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
+    if (pages_) pages_(path, context_);
     document.add_leading_empty_node();
     return read_html_file(path, document, error, page_scale ? build_progress::forward : nullptr,
                           page_scale);
@@ -22,7 +24,9 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
     const bool written = write_with_toc(
         document, placement,
         [&](const toc_sink& put) {
-            if (toc) rendered = toc->renderer.render(toc->toc, toc->start, put);
+            if (toc)
+                rendered = toc->renderer.render(toc->toc, toc->start, put,
+                                                page_line_end(document, placement));
             return rendered;
         },
         file);

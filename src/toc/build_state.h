@@ -32,9 +32,9 @@ struct toc_rendering {
 class build_state {
   public:
     // Progress goes to progress (may be null) with context, unscaled until
-    // the run sets the scale.
-    build_state(progress_fn progress, void* context)
-        : scale{.context = context, .callback = progress} {}
+    // the run sets the scale; each page read is told to pages (may be null).
+    build_state(progress_fn progress, void* context, page_fn pages = nullptr)
+        : scale{.context = context, .callback = progress}, pages_(pages), context_(context) {}
 
     // Reads the page at path into document, after the empty node that every
     // document starts with, reporting through page_scale when given. 0, or
@@ -61,6 +61,10 @@ class build_state {
     toc_node* page_first = nullptr;
     build_progress scale;
     vtstring error;
+
+  private:
+    page_fn pages_ = nullptr;
+    void* context_ = nullptr;
 };
 
 // "Can't open template file: " + path.

@@ -80,6 +80,8 @@ TEST_F(settings, FormatOptionsComeBackWhileRemembered) {
     find<QCheckBox>("CheckBox1")->setChecked(true);
     find<QComboBox>("ComboBox3")->setCurrentIndex(1);
     find<QLineEdit>("Edit4")->setText("..");
+    find<QCheckBox>("CheckBox5")->setChecked(true);
+    find<QLineEdit>("Edit5")->setText("no-toc");
     (void)window;
     close_window();
     ASSERT_TRUE(QFile::exists(paths_.format_options_file()));
@@ -91,6 +93,8 @@ TEST_F(settings, FormatOptionsComeBackWhileRemembered) {
     EXPECT_TRUE(find<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_EQ(find<QComboBox>("ComboBox3")->currentIndex(), 1);
     EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "..");
+    EXPECT_TRUE(find<QCheckBox>("CheckBox5")->isChecked());
+    EXPECT_EQ(find<QLineEdit>("Edit5")->text(), "no-toc");
     // The project itself starts from the defaults.
     EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
     EXPECT_EQ(find<QLineEdit>("Edit1")->text(), "");
