@@ -2,9 +2,12 @@
 // page minus the anchors the scan inserted and the navigation comments it
 // filled is the input, byte for byte; what the scan adds is an anchor start
 // tag after a heading's start tag and "</a>" before its end (or after its
-// last node); the page keeps at most one TOC after the write-out.
+// last node); with ids, a heading's start tag may instead carry an id that
+// clearing takes out again, made of bytes that need no escaping; the page
+// keeps at most one TOC after the write-out.
 //
-// The first byte picks the heading range, page titles and anchor attributes.
+// The first byte picks the heading range, page titles, anchor attributes and
+// ids.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,6 +15,7 @@
 #include <unordered_map>
 
 #include "html/vthtml.h"
+#include "toc/heading_id.h"
 #include "toc/html_toc.h"
 #include "toc/toc_writer.h"
 
@@ -65,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     scan.time_stamp = 1000000000;
     const std::string attributes = options & 0x40 ? " class=\"toc\"" : "";
     scan.named_anchor_attributes = attributes;
+    scan.anchor_ids = options & 0x80;
     if (scan.scan_headings() != 0) std::abort();
 
     const std::string anchor_start = "<a name=\"velt_link_";
@@ -102,6 +107,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const size_t starts = anchor_starts(now.substr(before.size()));
             inserted_starts += starts;
             if (starts) continue;
+        }
+        vtstring without_id;
+        if (scan.anchor_ids && n->kind == xml_kind::start_tag &&
+            tag_without_own_id(now, without_id) && without_id == before) {
+            const size_t id = now.find(" id=\"", before.size() - 2) + 5;
+            for (char c : now.substr(id, now.find('"', id) - id))
+                if (c == '"' || c == '&' || c == '<' || c == '>' ||
+                    static_cast<unsigned char>(c) <= ' ')
+                    std::abort();
+            continue;
         }
         if (n->kind == xml_kind::end_tag && now.ends_with(before)) {
             std::string_view ends = now.substr(0, now.size() - before.size());

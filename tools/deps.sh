@@ -13,7 +13,8 @@
 set -euo pipefail
 
 example=(g++ cmake ninja-build ccache libgtest-dev libgmock-dev)
-window=(qt6-base-dev qt6-base-dev-tools libgl-dev)
+# The window opens pages and help with xdg-open (xdg-utils).
+window=(qt6-base-dev qt6-base-dev-tools libgl-dev xdg-utils)
 package=("${example[@]}" "${window[@]}" debhelper dpkg-dev fakeroot)
 package_check=(lintian appstream desktop-file-utils xdg-utils xvfb xauth xdotool imagemagick)
 all=("${example[@]}" "${window[@]}" pkg-config libbenchmark-dev

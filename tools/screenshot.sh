@@ -1,7 +1,9 @@
 #!/bin/bash
-# Drives vorn1 under Xvfb as a person would: start it, take a screenshot of
-# the new single-file project, open the example project (Ctrl+O and the file
-# dialog), take a screenshot of the multiple-file layout, build it with Ctrl+B,
+# Drives vorn1 under Xvfb as a person would: start it (in another folder than
+# the example's, whose project names its pages relative to itself), take a
+# screenshot of the new single-file project, open the example project (Ctrl+O
+# and the file dialog), take a screenshot of the multiple-file layout, build it
+# with Ctrl+B,
 # take a screenshot with the build finished, open the result with Ctrl+R, take
 # a screenshot of the format options and leave through File > Exit.
 # xdg-open is replaced by a stub that records what it was asked to open.
@@ -30,14 +32,14 @@ fi
 work=$(mktemp -d)
 # Only the window started here is stopped: "kill 0" would end the whole process
 # group, the test runner with it.
-trap '[ -z "${pid:-}" ] || kill "$pid" 2> /dev/null || true; rm -rf "$work"' EXIT
+trap 'for p in ${pid:-} ${wm:-}; do kill "$p" 2> /dev/null || true; done; rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/bin"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 cat > "$work/bin/xdg-open" << STUB
 #!/bin/sh
-echo "\$PWD/\$*" >> "$work/opened.txt"
+echo "\$*" >> "$work/opened.txt"
 STUB
 chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
@@ -70,12 +72,27 @@ shot() {
     echo "saved $out/$1.png"
 }
 
-cd "$work/examples"
+# A window manager, where one is installed, for screenshots with frames; it
+# must manage the screen before the window is mapped.
+if command -v openbox > /dev/null && command -v xprop > /dev/null; then
+    openbox > /dev/null 2>&1 &
+    wm=$!
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+fi
+
+cd "$work"
 "$build/vorn1" &
 pid=$!
 main=$(window_id 'Orvane 1.0b - New project')
 xdotool windowfocus --sync "$main"
 shot window-single
+# Docks match the window to its menu entries (StartupWMClass=vorn1) by its class.
+if command -v xprop > /dev/null; then
+    xprop -id "$main" WM_CLASS | grep -q '"vorn1", "vorn1"' || fail "window class: $(xprop -id "$main" WM_CLASS)"
+fi
 
 keys_to "$main" ctrl+o
 dialog=$(window_id 'Open project settings file')
@@ -87,8 +104,9 @@ window_id 'Orvane 1.0b - project.txt' > /dev/null
 shot window-multiple
 
 keys_to "$main" ctrl+b
-for _ in $(seq 50); do grep -q VELT_HTML_TOC_END index.html && break; sleep 0.2; done
-grep -q VELT_HTML_TOC_END index.html || fail "Ctrl+B built no TOC into index.html"
+index="$work/examples/index.html"
+for _ in $(seq 50); do grep -q VELT_HTML_TOC_END "$index" && break; sleep 0.2; done
+grep -q VELT_HTML_TOC_END "$index" || fail "Ctrl+B built no TOC into index.html"
 shot window-built
 
 keys_to "$main" ctrl+r

@@ -1,16 +1,23 @@
 #include "app/batch.h"
 
+#include "app/progress_line.h"
 #include "project/toc_project.h"
 #include "toc/build_project.h"
 #include "toc/clear_project.h"
 #include "toc/memory_guard.h"
 
-vtstring batch_report(std::string_view project_file, bool clear, int& exit_code) {
+vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
+                      progress_line* line) {
     toc_project project;
     int result = run_guarded(project, [&] { return project.load(project_file); });
     if (result == 0) {
-        result = clear ? clear_project(project, nullptr, nullptr)
-                       : build_project(project, nullptr, nullptr);
+        // A site's pages and its destination; one page alone otherwise.
+        if (line) line->set_total(project.single() ? 1 : project.source.count() + 1);
+        const progress_fn progress = line ? &progress_line::on_progress : nullptr;
+        const page_fn pages = line ? &progress_line::on_page : nullptr;
+        result = clear ? clear_project(project, progress, line, pages)
+                       : build_project(project, progress, line, pages);
+        if (line) line->finish();
     }
     vtstring report(kProductTitle);
     if (result != 0) {

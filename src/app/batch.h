@@ -10,9 +10,12 @@
 // Exit codes of the batch mode.
 enum batch_exit : int { BATCH_OK = 0, BATCH_FAILED = 1, BATCH_PARAMETER_ERROR = 2 };
 
-// Loads project_file and builds it (or clears it when clear is set), without
-// progress. Returns the whole report, title first: "\r\nBuild is complete.\r\n"
-// or "\r\nClearance is done\r\n" on success (exit_code BATCH_OK), else
+class progress_line;
+
+// Loads project_file and builds it (or clears it when clear is set), its
+// progress shown on line when given. Returns the whole report, title first: "\r\nBuild is
+// complete.\r\n" or "\r\nClearance is done\r\n" on success (exit_code BATCH_OK), else
 // "\r\nError occurred: " and the project's error message exactly as the
 // failing step left it (exit_code BATCH_FAILED).
-vtstring batch_report(std::string_view project_file, bool clear, int& exit_code);
+vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
+                      progress_line* line = nullptr);

@@ -7,8 +7,9 @@
 #include "app/batch.h"
 #include "app/check_report.h"
 #include "app/help_text.h"
-#include "core/vtarr.h"
+#include "app/progress_line.h"
 #include "core/temp_registry.h"
+#include "core/vtarr.h"
 #include "core/vtfile.h"
 
 namespace {
@@ -111,10 +112,13 @@ int run_batch(const entry_plan& plan) {
     }
     temp_registry_handle_signals();
     int exit_code = BATCH_FAILED;
-    vtstring report =
-        plan.mode == entry_mode::batch_check
-            ? check_report(plan.file.view(), exit_code)
-            : batch_report(plan.file.view(), plan.mode == entry_mode::batch_clear, exit_code);
+    const bool clear = plan.mode == entry_mode::batch_clear;
+    const bool check = plan.mode == entry_mode::batch_check;
+    const auto line = progress_line::for_terminal(check   ? "Checking"
+                                                  : clear ? "Clearing"
+                                                          : "Building");
+    vtstring report = check ? check_report(plan.file.view(), exit_code, line.get())
+                            : batch_report(plan.file.view(), clear, exit_code, line.get());
     write_report(report.view());
     return exit_code;
 }

@@ -32,6 +32,10 @@ class dialogs {
     // the answer the Return key gives.
     virtual bool question(QWidget* parent, const QString& text,
                           QMessageBox::StandardButton default_button) = 0;
+    // Save, Discard or Cancel, asked before unsaved changes would be lost;
+    // Save is the Return key's answer, Escape cancels.
+    enum class save_answer { save, discard, cancel };
+    virtual save_answer ask_save(QWidget* parent, const QString& text) = 0;
     // The chosen paths (one unless several were allowed); empty on cancel.
     virtual QStringList choose_files(QWidget* parent, const file_request& request) = 0;
     // The chosen folder, starting at start; empty on cancel.

@@ -3,30 +3,49 @@
 #include <QDialog>
 #include <QFileDialog>
 
+#include "desktop/box_text.h"
+#include "desktop/byte_text.h"
 #include "desktop/product_title.h"
 
 namespace {
 
-// Messages carry CR LF line ends; the box wants plain line feeds.
-QString shown(QString text) {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+// Qt decodes the names it lists itself; the caller gets the paths on disk.
+QStringList exact_paths(const QStringList& decoded) {
+    QStringList paths;
+    for (const QString& path : decoded) paths << exact_path(path);
+    return paths;
 }
 
 }  // namespace
 
 void qt_dialogs::message(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                          const QString& detail) {
-    QMessageBox box(icon, k_product_title, shown(text), QMessageBox::Ok, parent);
-    if (!detail.isEmpty()) box.setDetailedText(shown(detail));
+    QMessageBox box(icon, k_product_title, box_text(text), QMessageBox::Ok, parent);
+    if (!detail.isEmpty()) box.setDetailedText(box_text(detail));
     box.exec();
 }
 
 bool qt_dialogs::question(QWidget* parent, const QString& text,
                           QMessageBox::StandardButton default_button) {
-    QMessageBox box(QMessageBox::Question, k_product_title, shown(text),
+    QMessageBox box(QMessageBox::Question, k_product_title, box_text(text),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(default_button);
     return box.exec() == QMessageBox::Yes;
+}
+
+dialogs::save_answer qt_dialogs::ask_save(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, k_product_title, box_text(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return save_answer::save;
+        case QMessageBox::Discard:
+            return save_answer::discard;
+        default:
+            return save_answer::cancel;
+    }
 }
 
 QStringList qt_dialogs::choose_files(QWidget* parent, const file_request& request) {
@@ -47,11 +66,15 @@ QStringList qt_dialogs::choose_files(QWidget* parent, const file_request& reques
         }
     }
     if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles();
+    return exact_paths(dialog.selectedFiles());
 }
 
 QString qt_dialogs::choose_folder(QWidget* parent, const QString& title, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, title, start);
+    QFileDialog dialog(parent, window_title(title), start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return exact_path(dialog.selectedFiles().front());
 }
 
 void qt_dialogs::show_modal(QDialog& dialog) {

@@ -9,6 +9,7 @@ class qt_dialogs : public dialogs {
                  const QString& detail) override;
     bool question(QWidget* parent, const QString& text,
                   QMessageBox::StandardButton default_button) override;
+    save_answer ask_save(QWidget* parent, const QString& text) override;
     QStringList choose_files(QWidget* parent, const file_request& request) override;
     QString choose_folder(QWidget* parent, const QString& title, const QString& start) override;
     void show_modal(QDialog& dialog) override;

@@ -4,9 +4,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
-#include <QLockFile>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -18,6 +17,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "core/atomic_file.h"
+#include "core/vtfile.h"
 #include "desktop/byte_text.h"
 #include "desktop/dialogs.h"
 #include "desktop/instance_lock.h"
@@ -50,6 +51,9 @@ TveltORV1::TveltORV1(const program_paths& paths, dialogs& owner_dialogs, shell_l
       shell_(shell),
       chooser_(owner_dialogs) {
     setObjectName(QStringLiteral("TveltORV1"));
+    // Docks and task bars show the program's icon for the window.
+    const QIcon icon(paths_.icon_file);
+    if (!icon.isNull()) setWindowIcon(icon);
     set_help_context(this, k_window_help);
     form_ = std::make_unique<project_form>(this);
     setCentralWidget(form_->controls().tabs);
@@ -77,17 +81,16 @@ TveltORV1::TveltORV1(const program_paths& paths, dialogs& owner_dialogs, shell_l
                                 QStringLiteral("\r\n\r\nApplication is terminating."));
         return;
     }
-    NewProject1Click();
+    new_project();
     readSettings();
     if (remember_action_->isChecked()) {
         readFormatOptions();
         show_record();
     }
+    mark_saved();
     set_status(QStringLiteral("For context help use F1 key"));
     applyGeometry();
-    lock_ = std::make_unique<QLockFile>(main_window_lock_path());
-    lock_->setStaleLockTime(0);
-    lock_->tryLock(0);
+    lock_ = std::make_unique<instance_lock>();
 }
 
 TveltORV1::~TveltORV1() {
@@ -255,6 +258,10 @@ bool TveltORV1::event(QEvent* event) {
 }
 
 void TveltORV1::closeEvent(QCloseEvent* event) {
+    if (!exit_done_ && !terminating_ && !settle_changes()) {
+        event->ignore();
+        return;
+    }
     run_exit_sequence();
     event->accept();
 }
@@ -272,12 +279,21 @@ void TveltORV1::applyGeometry() {
 }
 
 void TveltORV1::readSettings() {
-    // The user's own file, or the distribution's until the user has one.
-    QString path = paths_.user_settings_file();
-    if (!QFileInfo::exists(path)) path = paths_.distribution_settings;
+    // The user's own file. On the first start the shipped file is copied
+    // there (the program's own folder may be read-only, as /usr/share is);
+    // only when that cannot be done is the shipped file read in place.
+    std::string path = byte_text(paths_.user_settings_file());
+    vtfile_node info;
+    if (!vtfile_info(path, info)) {
+        QDir().mkpath(paths_.user_folder);
+        const std::string shipped = byte_text(paths_.distribution_settings);
+        vtstring bytes;
+        if (!vtfile_read_all(shipped, bytes) || !vtfile_write_atomic(path, bytes.view()))
+            path = shipped;
+    }
     user_settings settings;
     vtstring error;
-    if (!settings.read(byte_text(path), error)) {
+    if (!settings.read(path, error)) {
         warn(QStringLiteral("Can't read settings file"));
         return;
     }
@@ -319,5 +335,5 @@ void TveltORV1::run_exit_sequence() {
     enter_recent();
     writeSettings();
     if (remember_action_->isChecked()) writeFormatOptions();
-    if (lock_) lock_->unlock();
+    lock_.reset();
 }

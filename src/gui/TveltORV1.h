@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <string>
 
 #include "gui/file_chooser.h"
 #include "gui/program_paths.h"
@@ -13,7 +14,6 @@
 
 class QAction;
 class QLabel;
-class QLockFile;
 class QMenu;
 class QProgressBar;
 class QToolButton;
@@ -21,6 +21,7 @@ class TAboutBox;
 class TDescriptionBox;
 class build_runner;
 class dialogs;
+class instance_lock;
 class project_editor;
 class project_form;
 class recent_menu;
@@ -45,6 +46,9 @@ class TveltORV1 : public QMainWindow {
     const toc_project& project() const { return project_; }
     const QString& project_path() const { return project_path_; }
     const QStringList& recent() const;
+    // True when the controls differ from the project as it was last opened,
+    // saved or started afresh.
+    bool unsaved_changes() const;
 
     // Commands (named as the menu items and buttons that start them).
     void NewProject1Click();
@@ -79,6 +83,14 @@ class TveltORV1 : public QMainWindow {
 
     void show_record();
     void read_record();
+    void mark_saved();
+    bool settle_changes();
+    void set_project_path(const QString& path);
+    std::string project_folder() const;
+    void new_project();
+    bool save_project();
+    bool save_project_as();
+    void warn_open_failure(const QString& text);
     void update_caption();
     void set_status(const QString& text);
     void enter_recent();
@@ -95,6 +107,7 @@ class TveltORV1 : public QMainWindow {
     dialogs& dialogs_;
     shell_launcher& shell_;
     toc_project project_;
+    toc_project saved_;  // the controls' settings when last opened, saved or started
     QString project_path_;
     template_catalogue catalogue_;
     file_chooser chooser_;
@@ -110,7 +123,7 @@ class TveltORV1 : public QMainWindow {
     std::unique_ptr<build_runner> runner_;
     std::unique_ptr<TAboutBox> about_box_;
     std::unique_ptr<TDescriptionBox> description_box_;
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<instance_lock> lock_;
 
     QLabel* status_label_ = nullptr;
     QProgressBar* progress_bar_ = nullptr;

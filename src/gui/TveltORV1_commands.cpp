@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "core/vtfile.h"
 #include "desktop/byte_text.h"
 #include "desktop/dialogs.h"
 #include "desktop/product_title.h"
@@ -15,6 +16,7 @@
 #include "gui/build_runner.h"
 #include "gui/help_context.h"
 #include "gui/project_editor.h"
+#include "gui/project_folder.h"
 #include "gui/project_form.h"
 #include "gui/recent_menu.h"
 #include "gui/shell_launcher.h"
@@ -55,6 +57,47 @@ void TveltORV1::show_record() {
     set_view_result_enabled(false);
 }
 
+void TveltORV1::mark_saved() {
+    editor_->read_into(saved_);
+}
+
+bool TveltORV1::unsaved_changes() const {
+    toc_project shown;
+    editor_->read_into(shown);
+    return !same_settings(shown, saved_);
+}
+
+// Before the project is replaced or the window closes: true when that may
+// go ahead (nothing unsaved, discarded, or saved), false when the user
+// cancelled or the save failed.
+bool TveltORV1::settle_changes() {
+    if (!unsaved_changes()) return true;
+    switch (dialogs_.ask_save(this,
+                              QStringLiteral("The project has unsaved changes. Do you want to save "
+                                             "them?"))) {
+        case dialogs::save_answer::save:
+            return save_project();
+        case dialogs::save_answer::discard:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TveltORV1::set_project_path(const QString& path) {
+    project_path_ = path;
+    chooser_.set_base_folder(qt_text(project_folder()));
+    update_caption();
+}
+
+std::string TveltORV1::project_folder() const {
+    return folder_of(byte_text(project_path_));
+}
+
+void TveltORV1::warn_open_failure(const QString& text) {
+    warn(shell_.failure_text(text));
+}
+
 void TveltORV1::set_view_result_enabled(bool enabled) {
     view_result_action_->setEnabled(enabled);
     view_result_button_->setEnabled(enabled);
@@ -78,21 +121,29 @@ void TveltORV1::preset_single_file(const QString& path) {
     if (path.isEmpty()) return;
     project_.is_single = vtval::make_bool(true);
     project_.source.clear();
-    project_.source.push_back(vtval(byte_text(path)));
+    // The page named is the page built, wherever the project is saved later.
+    project_.source.push_back(
+        vtval(resolved_path(byte_text(path), vtfile_current_folder().view())));
     project_.is_dest_as_source = vtval::make_bool(true);
     show_record();
+    mark_saved();
 }
 
 void TveltORV1::NewProject1Click() {
+    if (settle_changes()) new_project();
+}
+
+void TveltORV1::new_project() {
     enter_recent();
-    project_path_.clear();
     project_.reset();
     show_record();
-    update_caption();
+    set_project_path(QString());
+    mark_saved();
     set_status(QStringLiteral("Project settings are cleared"));
 }
 
 void TveltORV1::OpenProject1Click() {
+    if (!settle_changes()) return;
     enter_recent();
     chooser_.set_title(QStringLiteral("Open project settings file"));
     chooser_.set_filter(file_chooser::filter_list::project);
@@ -104,28 +155,36 @@ void TveltORV1::OpenProject1Click() {
         // The unreadable file does not become the project, so it does not
         // enter the recent list either.
         warn(QStringLiteral("Can't read project file"));
-        NewProject1Click();
+        new_project();
         return;
     }
-    project_path_ = chosen.front();
     show_record();
-    update_caption();
+    set_project_path(chosen.front());
+    mark_saved();
     set_status(QStringLiteral("Project is opened"));
 }
 
 void TveltORV1::SaveProject1Click() {
-    if (project_path_.isEmpty()) {
-        SaveProjectAs1Click();
-        return;
-    }
+    save_project();
+}
+
+bool TveltORV1::save_project() {
+    if (project_path_.isEmpty()) return save_project_as();
     read_record();
-    if (project_.save(byte_text(project_path_)) != 0)
+    if (project_.save(byte_text(project_path_)) != 0) {
         warn(QStringLiteral("Can't save project to file: ") + project_path_);
-    else
-        set_status(QStringLiteral("Project is saved"));
+        return false;
+    }
+    mark_saved();
+    set_status(QStringLiteral("Project is saved"));
+    return true;
 }
 
 void TveltORV1::SaveProjectAs1Click() {
+    save_project_as();
+}
+
+bool TveltORV1::save_project_as() {
     enter_recent();
     read_record();
     chooser_.set_title(QStringLiteral("Save project settings file as"));
@@ -133,31 +192,41 @@ void TveltORV1::SaveProjectAs1Click() {
     chooser_.set_default_suffix(QStringLiteral("txt"));
     chooser_.take_directory_from(project_path_);
     const QString chosen = chooser_.show_save(this);
-    if (chosen.isEmpty()) return;
+    if (chosen.isEmpty()) return false;
+    // The path is the project's from here on, even when the save fails.
     project_path_ = chosen;
+    chooser_.set_base_folder(qt_text(project_folder()));
     if (project_.save(byte_text(project_path_)) != 0) {
         warn(QStringLiteral("Can't save project to file: ") + project_path_);
-        return;
+        return false;
     }
     update_caption();
+    mark_saved();
     set_status(QStringLiteral("Project is saved"));
+    return true;
 }
 
 void TveltORV1::RecentProjectClick(const QString& path) {
+    if (!settle_changes()) return;
     if (project_.load(byte_text(path)) != 0) {
         warn(QStringLiteral("Can't read project file: ") + path);
         return;
     }
     enter_recent();
     show_record();
-    project_path_ = path;
-    update_caption();
+    set_project_path(path);
+    mark_saved();
     set_status(QStringLiteral("Recent project is opened"));
 }
 
 void TveltORV1::run_engine(bool clear) {
     read_record();
-    if (!runner_->run(project_, clear)) {
+    // The build works on a copy whose relative paths are taken from the
+    // project's folder; the record keeps them as the user wrote them.
+    toc_project job = resolved_project(project_, project_folder());
+    const bool done = runner_->run(job, clear);
+    project_.error_message = job.error_message;
+    if (!done) {
         warn(qt_text(project_.error_message.view()));
         return;
     }
@@ -176,10 +245,11 @@ void TveltORV1::ClearTOC1Click() {
 }
 
 void TveltORV1::ViewResultFile1Click() {
-    const QString target =
-        qt_text(project_.single() ? project_.single_output() : project_.destination.text());
+    const std::string_view written =
+        project_.single() ? project_.single_output() : project_.destination.text();
+    const QString target = qt_text(resolved_path(written, project_folder()));
     if (!shell_.open(QStringLiteral("open"), target))
-        warn(QStringLiteral("Can't show destination file: ") + target);
+        warn_open_failure(QStringLiteral("Can't show destination file: ") + target);
 }
 
 void TveltORV1::ReinitTemplateData1Click() {
@@ -193,7 +263,7 @@ void TveltORV1::ReinitTemplateData1Click() {
 
 void TveltORV1::Contents1Click() {
     if (!shell_.open(QStringLiteral("open"), paths_.help_contents))
-        warn(QStringLiteral("Can not open help file"));
+        warn_open_failure(QStringLiteral("Can not open help file"));
 }
 
 void TveltORV1::ContextHelp() {
@@ -202,7 +272,7 @@ void TveltORV1::ContextHelp() {
     if (context == 0) return;
     const QString page = paths_.help_folder + QString::number(context) + QStringLiteral(".html");
     if (!shell_.open(QStringLiteral("open"), page))
-        warn(QStringLiteral("Can't open help file: ") + page);
+        warn_open_failure(QStringLiteral("Can't open help file: ") + page);
 }
 
 void TveltORV1::About1Click() {

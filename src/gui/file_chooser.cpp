@@ -22,8 +22,11 @@ void file_chooser::set_filter(filter_list list) {
     request_.filters = list == filter_list::project ? project_filters() : html_filters();
 }
 
-void file_chooser::take_directory_from(const QString& reference) {
+void file_chooser::take_directory_from(QString reference) {
     if (reference.isEmpty()) return;
+    if (!reference.startsWith(u'/') && !base_folder_.isEmpty())
+        reference = base_folder_ + (base_folder_.endsWith(u'/') ? QString() : QStringLiteral("/")) +
+                    reference;
     const qsizetype cut = reference.lastIndexOf(u'/');
     if (cut < 0)
         last_directory_ = reference;

@@ -20,7 +20,11 @@ class file_chooser {
     void set_default_suffix(const QString& suffix) { request_.default_suffix = suffix; }
     // A non-empty reference path makes its folder the last directory (the
     // whole reference when it has no separator); an empty one changes nothing.
-    void take_directory_from(const QString& reference);
+    // A relative reference is taken from the base folder when there is one.
+    void take_directory_from(QString reference);
+    // The folder relative references are taken from (the open project's);
+    // empty: the process's folder.
+    void set_base_folder(const QString& folder) { base_folder_ = folder; }
     const QString& last_directory() const { return last_directory_; }
     void set_last_directory(const QString& folder) { last_directory_ = folder; }
 
@@ -39,4 +43,5 @@ class file_chooser {
     dialogs& dialogs_;
     file_request request_;
     QString last_directory_;
+    QString base_folder_;
 };

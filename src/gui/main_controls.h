@@ -44,6 +44,8 @@ struct main_controls {
     QCheckBox* insert_local_toc = nullptr;      // CheckBox1
     QLineEdit* anchor_attributes = nullptr;     // Edit3
     QLineEdit* indent = nullptr;                // Edit4
+    QCheckBox* anchor_ids = nullptr;            // CheckBox5
+    QLineEdit* skip_class = nullptr;            // Edit5
     QGroupBox* template_group = nullptr;        // GroupBox6
     QComboBox* template_list = nullptr;         // ComboBox3
     QPushButton* edit_template = nullptr;       // BitBtn7

@@ -27,12 +27,15 @@ program_paths program_paths::in_folder(const QString& resource_folder, const QSt
 
 program_paths program_paths::locate(const QString& program_folder) {
     QString resources = with_separator(program_folder);
+    bool shared_data = false;
     if (!QDir(resources + QStringLiteral("vtdata")).exists()) {
         const QString shared = QDir::cleanPath(resources + QStringLiteral("../share/orvane"));
-        if (QDir(shared + QStringLiteral("/vtdata")).exists()) resources = shared;
+        shared_data = QDir(shared + QStringLiteral("/vtdata")).exists();
+        if (shared_data) resources = shared;
     }
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     program_paths paths = in_folder(resources, config + QStringLiteral("/VELT/ORV1"));
     paths.program_folder = with_separator(program_folder);
+    paths.shared_data = shared_data;
     return paths;
 }

@@ -12,6 +12,7 @@ struct program_paths {
     QString distribution_settings;  // the distributed vorn_set.txt
     QString user_folder;            // the user's own settings files
     QString icon_file;
+    bool shared_data = false;  // the data is in ../share/orvane/ (an installed package)
 
     // The user's vorn_set.txt and vorn_format.txt.
     QString user_settings_file() const { return user_folder + QStringLiteral("vorn_set.txt"); }

@@ -57,6 +57,8 @@ void project_editor::read_into(toc_project& project) const {
         vtval(byte_text(data_folder_) + std::string(catalogue_.file(selected_template())));
     project.insert_local_toc = flag_value(controls_.insert_local_toc);
     project.indent = text_value(controls_.indent);
+    project.anchor_ids = flag_value(controls_.anchor_ids);
+    project.skip_class = text_value(controls_.skip_class);
     project.normalize(true);
 }
 
@@ -82,6 +84,8 @@ void project_editor::write_from(const toc_project& project) {
     controls_.process_numbering->setChecked(project.process_numbering.to_boolean());
     controls_.insert_local_toc->setChecked(project.insert_local_toc.to_boolean());
     controls_.indent->setText(qt_text(project.indent.text()));
+    controls_.anchor_ids->setChecked(project.heading_ids());
+    controls_.skip_class->setText(qt_text(project.skip_class.text()));
     controls_.template_list->setCurrentIndex(catalogue_.index_for(project.template_file.text()));
     if (project.single())
         controls_.single->setChecked(true);

@@ -196,13 +196,26 @@ void project_form::build_style_group(QWidget* page) {
     set_hint(controls_.indent,
              QStringLiteral(
                  "This value can be used in a template, but it is not required and is optional"));
+    controls_.anchor_ids =
+        named(new QCheckBox(QStringLiteral("Link headings by their ids [HTML5 id=\"...\"]"), group),
+              "CheckBox5");
+    set_hint(controls_.anchor_ids,
+             QStringLiteral("Headings without an id get a readable one instead of a named anchor"));
+    auto* skip_label =
+        named(new QLabel(QStringLiteral("Skip headings of class:"), group), "Label5");
+    controls_.skip_class = named(new QLineEdit(group), "Edit5");
+    set_hint(controls_.skip_class,
+             QStringLiteral("Headings whose class attribute holds this word are left out of TOC"));
     auto* grid = new QGridLayout(group);
     grid->addWidget(controls_.process_numbering, 0, 0, 1, 2);
     grid->addWidget(controls_.insert_local_toc, 1, 0, 1, 2);
-    grid->addWidget(attributes_label, 2, 0);
-    grid->addWidget(controls_.anchor_attributes, 2, 1);
-    grid->addWidget(indent_label, 3, 0);
-    grid->addWidget(controls_.indent, 3, 1);
+    grid->addWidget(controls_.anchor_ids, 2, 0, 1, 2);
+    grid->addWidget(attributes_label, 3, 0);
+    grid->addWidget(controls_.anchor_attributes, 3, 1);
+    grid->addWidget(indent_label, 4, 0);
+    grid->addWidget(controls_.indent, 4, 1);
+    grid->addWidget(skip_label, 5, 0);
+    grid->addWidget(controls_.skip_class, 5, 1);
     grid->setColumnStretch(1, 1);
 }
 

@@ -13,11 +13,14 @@ struct shell_command {
 
 // "execute" splits the target at its first blank into a program and its
 // parameters (split like a command line); any other verb opens the whole
-// target with xdg-open. An executable file is run rather than opened.
+// target with xdg-open. An executable file is run rather than opened. A path
+// that is not valid UTF-8 goes to xdg-open as a file URL with its bytes
+// percent-encoded, so the opener gets the very file.
 shell_command make_shell_command(const QString& verb, const QString& target);
 
 class system_shell : public shell_launcher {
   public:
     bool open(const QString& verb, const QString& target) override;
+    bool can_open() const override;
     void beep() override;
 };

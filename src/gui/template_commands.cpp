@@ -35,7 +35,7 @@ void template_commands::BitBtn7Click() {
     const QString path = data_folder_ + qt_text(catalogue_.file(index));
     if (!shell_.open(QStringLiteral("open"), path))
         dialogs_.warn(controls_.tabs->window(),
-                      QStringLiteral("Can't open template file: ") + path);
+                      shell_.failure_text(QStringLiteral("Can't open template file: ") + path));
 }
 
 void template_commands::Label3Click() {

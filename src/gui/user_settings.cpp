@@ -54,5 +54,7 @@ bool read_format_options(std::string_view path, toc_project& project) {
     project.template_file = stored.template_file;
     project.indent = stored.indent;
     project.insert_local_toc = stored.insert_local_toc;
+    project.anchor_ids = stored.anchor_ids;
+    project.skip_class = stored.skip_class;
     return true;
 }

@@ -35,6 +35,6 @@ class user_settings {
     saved_geometry geometry;
 };
 
-// Copies the eight format keys of the project file at path into project.
+// Copies the format keys (the Format Options page) of the project file at path into project.
 // False (project untouched) when the file cannot be loaded.
 bool read_format_options(std::string_view path, toc_project& project);

@@ -8,12 +8,25 @@
 static_assert(sizeof(xml_node) <= 88, "nodes are the bulk of a parsed page's memory");
 #endif
 
+namespace {
+
+// The bytes between a tag's '<' and its closing '>'. A heading that a scan
+// has passed holds what the scan added after its own bytes, which end at
+// their first '>' (the tokenizer ends every tag there).
+std::string_view tag_inside(std::string_view source) {
+    const size_t end = source.find('>');
+    return end == std::string_view::npos ? source.substr(1, source.size() - 2)
+                                         : source.substr(1, end - 1);
+}
+
+}  // namespace
+
 vthash xml_node::attributes() const {
     if (tagged && tagged->attributes) return *tagged->attributes;
     vthash attrs;
     if ((kind == xml_kind::start_tag || kind == xml_kind::empty_tag) && source.size() >= 2) {
         vtstring tag_name;
-        parse_tag(source.substr(1, source.size() - 2), tag_name, &attrs, tag_flags::lower_case);
+        parse_tag(tag_inside(source), tag_name, &attrs, tag_flags::lower_case);
     }
     return attrs;
 }
@@ -27,8 +40,7 @@ bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const
     }
     if ((kind != xml_kind::start_tag && kind != xml_kind::empty_tag) || source.size() < 2)
         return false;
-    return parse_tag_attribute(source.substr(1, source.size() - 2), attribute_name, value,
-                               tag_flags::lower_case);
+    return parse_tag_attribute(tag_inside(source), attribute_name, value, tag_flags::lower_case);
 }
 
 char* xml_tree::allocate(size_t n) {

@@ -39,7 +39,8 @@ struct xml_node : vte_node<xml_node> {
     std::string_view text() const { return tagged ? tagged->text : std::string_view(); }
 
     // The attributes of a start or empty-element tag: the stored ones, or the
-    // HTML split of the source (names lower-cased, values as written).
+    // HTML split of the tag's own bytes, up to its first '>' (names lower-cased,
+    // values as written).
     vthash attributes() const;
     // The value of one attribute; false when absent.
     bool attribute(std::string_view attribute_name, vtstring& value) const;

@@ -11,8 +11,9 @@ struct field_def {
     vtval fallback;
 };
 
-const field_def (&fields())[11] {
-    static const field_def defs[11] = {
+const field_def (&fields())[13] {
+    static const field_def defs[13] = {
+        {"anchor_ids", &toc_project::anchor_ids, vtval(0)},
         {"destination", &toc_project::destination, vtval("")},
         {"indent", &toc_project::indent, vtval("")},
         {"insert_local_toc", &toc_project::insert_local_toc, vtval(0)},
@@ -23,6 +24,7 @@ const field_def (&fields())[11] {
         {"process_title", &toc_project::process_title, vtval(0)},
         {"range_from", &toc_project::range_from, vtval(1)},
         {"range_to", &toc_project::range_to, vtval(6)},
+        {"skip_class", &toc_project::skip_class, vtval("")},
         {"template_file", &toc_project::template_file, vtval("")},
     };
     return defs;

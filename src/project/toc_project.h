@@ -35,6 +35,9 @@ class toc_project {
     std::string_view single_output() const {
         return is_dest_as_source.to_boolean() ? single_source() : destination.text();
     }
+    // Headings carry their anchors as ids: only the value 1 turns it on (a
+    // checked box in the window stores 1 too).
+    bool heading_ids() const { return anchor_ids.text() == "1"; }
 
     vtval is_single;
     vtval is_dest_as_source;
@@ -48,5 +51,7 @@ class toc_project {
     vtval template_file;
     vtval indent;
     vtval insert_local_toc;
+    vtval anchor_ids;
+    vtval skip_class;
     vtstring error_message;
 };

@@ -3,13 +3,18 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -36,7 +41,8 @@ QPushButton* make_button(const char* name, const QString& text, QWidget* parent)
 }  // namespace
 
 TSetupForm::TSetupForm(dialogs& owner_dialogs, registry_store& store,
-                       const std::string& distribution_folder, QWidget* parent)
+                       const std::string& distribution_folder, const std::string& package_program,
+                       QWidget* parent)
     : QWidget(parent), dialogs_(owner_dialogs), store_(store) {
     setObjectName(QStringLiteral("SetupForm"));
     setWindowTitle(k_product_title);
@@ -44,7 +50,13 @@ TSetupForm::TSetupForm(dialogs& owner_dialogs, registry_store& store,
         terminate(qt_text(setup_text::running));
         return;
     }
+    if (!package_program.empty()) {
+        terminate(qt_text(setup_text::package_installed));
+        return;
+    }
     distribution_.check(distribution_folder);
+    const QIcon icon(qt_text(distribution_.folder() + std::string(setup_text::icon_image)));
+    if (!icon.isNull()) setWindowIcon(icon);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(create_header());
@@ -58,7 +70,9 @@ TSetupForm::TSetupForm(dialogs& owner_dialogs, registry_store& store,
     layout->addWidget(create_button_bar());
 
     if (!check_distribution()) return;
-    resize(qMax(sizeHint().width(), 520), qMax(sizeHint().height(), 380));
+    fit_license();
+    // As large as the largest page needs, no larger.
+    adjustSize();
     change_page();
     centre_on_screen(this);
 }
@@ -125,11 +139,10 @@ QWidget* TSetupForm::create_folder_page() {
     column->addWidget(previous_version_);
     auto* additional = new QGroupBox(QStringLiteral("Additional"), panel);
     auto* options = new QVBoxLayout(additional);
-    desktop_icon_ =
-        named(new QCheckBox(QStringLiteral("Add an icon to the Windows desktop?"), additional),
-              "CheckBox1");
+    desktop_icon_ = named(new QCheckBox(QStringLiteral("Add an icon to the desktop?"), additional),
+                          "CheckBox1");
     shell_extension_ = named(
-        new QCheckBox(QStringLiteral("Explorer shell extension [context menu item]"), additional),
+        new QCheckBox(QStringLiteral("File manager context menu item [Open With]"), additional),
         "CheckBox2");
     shell_extension_->setChecked(true);
     options->addWidget(desktop_icon_);
@@ -192,13 +205,35 @@ QWidget* TSetupForm::create_button_bar() {
     back_button_ = make_button("Button3", QStringLiteral("< Back"), bar);
     next_button_ = make_button("Button2", QStringLiteral("Next >"), bar);
     cancel_button_ = make_button("Button1", QStringLiteral("Cancel"), bar);
-    row->addWidget(back_button_);
-    row->addWidget(next_button_);
-    row->addWidget(cancel_button_);
+    for (QPushButton* button : {back_button_, next_button_, cancel_button_}) {
+        // A focused button takes Return itself; elsewhere the default does.
+        button->setAutoDefault(true);
+        row->addWidget(button);
+    }
     connect(cancel_button_, &QPushButton::clicked, this, &TSetupForm::Button1Click);
     connect(next_button_, &QPushButton::clicked, this, &TSetupForm::Button2Click);
     connect(back_button_, &QPushButton::clicked, this, &TSetupForm::Button3Click);
     return bar;
+}
+
+// The licence keeps its own line breaks: the memo does not wrap them again
+// and is as wide as the longest line, up to most of the screen (beyond that
+// it scrolls sideways).
+void TSetupForm::fit_license() {
+    license_text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    vtstring text;
+    if (!vtfile_read_all(distribution_.folder() + "license.txt", text)) return;
+    const QFontMetrics metrics(license_text_->font());
+    int longest = 0;
+    for (const QString& line : qt_text(text.view()).split(u'\n'))
+        longest = qMax(longest, metrics.horizontalAdvance(line));
+    const int frame = 2 * license_text_->frameWidth() +
+                      2 * static_cast<int>(license_text_->document()->documentMargin()) +
+                      style()->pixelMetric(QStyle::PM_ScrollBarExtent) + metrics.averageCharWidth();
+    const QScreen* screen = this->screen();
+    const int room = screen ? screen->availableGeometry().width() * 4 / 5 : 800;
+    license_text_->setMinimumWidth(qMin(longest + frame, room));
+    license_text_->setMinimumHeight(metrics.lineSpacing() * 12);
 }
 
 bool TSetupForm::check_distribution() {
@@ -294,7 +329,23 @@ void TSetupForm::show_buttons() {
     cancel_button_->setText(page_ == 1   ? QStringLiteral("Don't Accept")
                             : page_ == 4 ? QStringLiteral("Finish")
                                          : QStringLiteral("Cancel"));
-    (page_ == 4 ? cancel_button_ : next_button_)->setFocus();
+    next_button_->setDefault(page_ <= 3);
+    cancel_button_->setDefault(page_ == 4);
+    default_button()->setFocus();
+}
+
+QPushButton* TSetupForm::default_button() const {
+    return page_ == 4 ? cancel_button_ : next_button_;
+}
+
+void TSetupForm::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain && default_button()->isVisible()) {
+        default_button()->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool TSetupForm::load_license() {

@@ -28,9 +28,12 @@ class TSetupForm : public QWidget {
     Q_OBJECT
 
   public:
-    // distribution_folder is where the files to install are.
+    // distribution_folder is where the files to install are; package_program
+    // is the program of an installed Debian package (empty: none), over which
+    // the wizard installs nothing.
     TSetupForm(dialogs& owner_dialogs, registry_store& store,
-               const std::string& distribution_folder, QWidget* parent = nullptr);
+               const std::string& distribution_folder, const std::string& package_program,
+               QWidget* parent = nullptr);
 
     bool terminating() const { return terminating_; }
     int page() const { return page_; }
@@ -38,6 +41,8 @@ class TSetupForm : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Return and Enter press the page's default button, as in a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private slots:
     void Button1Click();
@@ -55,8 +60,10 @@ class TSetupForm : public QWidget {
     QWidget* create_button_bar();
 
     bool check_distribution();
+    void fit_license();
     void change_page();
     void show_buttons();
+    QPushButton* default_button() const;
     bool load_license();
     bool choose_folder();
     void set_folder(const std::string& folder);

@@ -88,6 +88,8 @@ std::string desktop_entry::text() const {
     if (!working_folder.empty()) out += "Path=" + escape_value(working_folder) + "\n";
     if (!icon.empty()) out += "Icon=" + escape_value(icon) + "\n";
     if (!mime_types.empty()) out += "MimeType=" + mime_types + "\n";
+    if (!categories.empty()) out += "Categories=" + categories + "\n";
+    if (!startup_wm_class.empty()) out += "StartupWMClass=" + escape_value(startup_wm_class) + "\n";
     if (no_display) out += "NoDisplay=true\n";
     out += "Terminal=false\n";
     return out;

@@ -21,6 +21,11 @@ class desktop_entry {
     std::string icon;
     // "text/html;" and the like; empty for none.
     std::string mime_types;
+    // Menu categories, "Development;WebDevelopment;"; empty for none.
+    std::string categories;
+    // The class of the window the program opens, so docks match it to the
+    // entry (and its icon); empty for none.
+    std::string startup_wm_class;
     bool no_display = false;
 
     // The whole entry, line ends LF.

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
+#include "core/atomic_file.h"
 #include "core/product_title.h"
 #include "core/vtfile.h"
 #include "setup/desktop_entry.h"
+#include "setup/desktop_menu.h"
 #include "setup/setup_text.h"
 #include "setup/shell_folders.h"
 #include "setup/shell_link.h"
@@ -124,55 +126,94 @@ bool setup_install::copy_files(const std::string& target) {
     return true;
 }
 
-bool setup_install::make_link(const std::string& link, const std::string& target,
-                              const std::string& folder, bool with_icon) {
+// A shortcut to target that starts in folder, with the program's icon when
+// with_icon is set and the icon was installed.
+shortcut_desc setup_install::link_to(const std::string& link, const std::string& target,
+                                     const std::string& folder, bool with_icon) const {
     shortcut_desc desc;
     desc.link_path = link;
     desc.target = target;
     desc.working_folder = folder;
     std::string icon = folder + std::string(setup_text::icon_image);
     if (with_icon && exists(icon)) desc.icon_file = icon;
+    return desc;
+}
+
+// An entry of the submenu, shown as name.
+bool setup_install::make_menu_entry(std::string_view file, std::string_view name,
+                                    const std::string& target, const std::string& folder,
+                                    bool program) {
+    shortcut_desc desc = link_to(applications_ + "/" + std::string(file), target, folder, program);
+    desc.name = std::string(name);
+    desc.categories = std::string(setup_text::menu_categories);
+    if (program) desc.window_class = std::string(setup_text::window_class);
     return create_shortcut(desc);
 }
 
+// The "VELT Orvane" submenu: its directory file and merged menu file (both
+// recorded for the uninstaller, with the entries to come), then the
+// program's entry in it.
 bool setup_install::make_menu(const std::string& target) {
-    std::string programs;
-    if (!programs_folder(programs) || !make_folders(programs))
+    std::string data;
+    std::string config;
+    if (!programs_folder(applications_) || !data_home_folder(data) || !config_home_folder(config))
         return fail(setup_text::no_menu_link);
-    menu_folder_ = with_slash(programs) + std::string(setup_text::menu_folder);
-    if (!make_folders(menu_folder_)) return fail(setup_text::no_menu_link);
-    if (!write_program_values({{setup_text::icon_dir, menu_folder_}})) return false;
-    std::string link = menu_folder_ + "/" + std::string(setup_text::program_link);
-    if (!make_link(link, target + std::string(setup_text::program), target, true)) {
+    const std::string directories = data + "/desktop-directories";
+    const std::string merged = config + "/menus/applications-merged";
+    if (!make_folders(applications_) || !make_folders(directories) || !make_folders(merged))
         return fail(setup_text::no_menu_link);
-    }
+    const std::string directory_file =
+        directories + "/" + std::string(setup_text::menu_directory_file);
+    const std::string menu_file = merged + "/" + std::string(setup_text::menu_file);
+    std::string entries;
+    for (std::string_view entry :
+         {setup_text::program_entry, setup_text::help_entry, setup_text::uninstall_entry})
+        entries += applications_ + "/" + std::string(entry) + "\n";
+    if (!write_program_values({{setup_text::icon_dir, menu_file},
+                               {setup_text::menu_directory, directory_file},
+                               {setup_text::menu_entries, entries}}))
+        return false;
+    const std::string icon = link_to({}, {}, target, true).icon_file;
+    if (!vtfile_write_atomic(directory_file, directory_text(setup_text::menu_folder, icon)) ||
+        !vtfile_write_atomic(menu_file, submenu_text(setup_text::menu_directory_file,
+                                                     {std::string(setup_text::program_entry),
+                                                      std::string(setup_text::help_entry),
+                                                      std::string(setup_text::uninstall_entry)})) ||
+        !make_menu_entry(setup_text::program_entry, setup_text::program_entry_name,
+                         target + std::string(setup_text::program), target, true))
+        return fail(setup_text::no_menu_link);
     return true;
 }
 
 void setup_install::make_desktop_icon(const std::string& target, bool wanted) {
     std::string desktop;
     if (!wanted || !desktop_folder(desktop)) return;
-    std::string link = with_slash(desktop) + std::string(setup_text::program_link);
-    if (make_link(link, target + std::string(setup_text::program), target, true)) {
+    shortcut_desc desc = link_to(with_slash(desktop) + std::string(setup_text::program_link),
+                                 target + std::string(setup_text::program), target, true);
+    desc.window_class = std::string(setup_text::window_class);
+    if (create_shortcut(desc)) {
         // File managers start a launcher on the desktop only when it may be
         // executed.
-        chmod(desktop_entry_path(link).c_str(), 0755);
-        write_program_values({{setup_text::desktop_icon, desktop_entry_path(link)}});
+        const std::string path = desktop_entry_path(desc.link_path);
+        chmod(path.c_str(), 0755);
+        write_program_values({{setup_text::desktop_icon, path}});
     }
 }
 
 // The "Open With" entry for HTML files, and its record in the store under the
 // HTML file type's shell command key.
 void setup_install::register_shell_entry(const std::string& target) {
-    std::string programs;
-    if (!programs_folder(programs) || !make_folders(programs)) return;
+    if (applications_.empty()) return;
     desktop_entry entry;
     entry.name = std::string(setup_text::shell_verb);
     entry.command = {target + std::string(setup_text::program)};
     entry.field_code = "%f";
     entry.mime_types = "text/html;";
+    entry.startup_wm_class = std::string(setup_text::window_class);
     entry.no_display = true;
-    std::string path = with_slash(programs) + std::string(setup_text::shell_entry_file);
+    std::string icon = link_to({}, {}, target, true).icon_file;
+    entry.icon = icon;
+    std::string path = applications_ + "/" + std::string(setup_text::shell_entry_file);
     if (!entry.save(path)) return;
     write_program_values({{setup_text::shell_entry, path}});
 
@@ -233,11 +274,11 @@ bool setup_install::run(setup_choices& choices, const progress_fn& progress) {
     advance(1);
     if (choices.shell_extension) register_shell_entry(target);
     advance(3);
-    make_link(menu_folder_ + "/" + std::string(setup_text::help_link),
-              target + std::string(setup_text::help_page), target, false);
+    make_menu_entry(setup_text::help_entry, setup_text::help_entry_name,
+                    target + std::string(setup_text::help_page), target, false);
     advance(2);
-    make_link(menu_folder_ + "/" + std::string(setup_text::uninstall_link),
-              target + std::string(setup_text::uninstaller), target, false);
+    make_menu_entry(setup_text::uninstall_entry, setup_text::uninstall_entry_name,
+                    target + std::string(setup_text::uninstaller), target, false);
     advance(1);
     record_manifest();
 
@@ -248,6 +289,8 @@ bool setup_install::run(setup_choices& choices, const progress_fn& progress) {
                    vtval(std::string_view(target + std::string(setup_text::uninstaller))));
         store_.write_values(reg_root::hklm, setup_text::uninstall_key, values);
     }
+    // "Open With" lists show the new entry at once.
+    refresh_desktop_database(applications_);
     total_ = 100;
     if (progress_) progress_(100);
     return true;

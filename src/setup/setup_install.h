@@ -15,6 +15,7 @@
 
 #include "setup/registry_store.h"
 #include "setup/setup_distribution.h"
+#include "setup/shell_link.h"
 
 struct setup_choices {
     // Full path, with or without a trailing "/"; gets one once copying starts.
@@ -51,8 +52,10 @@ class setup_install {
     bool make_menu(const std::string& target);
     void make_desktop_icon(const std::string& target, bool wanted);
     void register_shell_entry(const std::string& target);
-    bool make_link(const std::string& link, const std::string& target, const std::string& folder,
-                   bool with_icon);
+    shortcut_desc link_to(const std::string& link, const std::string& target,
+                          const std::string& folder, bool with_icon) const;
+    bool make_menu_entry(std::string_view file, std::string_view name, const std::string& target,
+                         const std::string& folder, bool program);
     bool record_manifest();
 
     registry_store& store_;
@@ -61,6 +64,6 @@ class setup_install {
     int total_ = 0;
     std::string message_;
     std::string detail_;
-    std::string menu_folder_;
+    std::string applications_;  // where the menu entries go
     std::vector<std::string> created_;
 };

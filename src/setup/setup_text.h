@@ -26,6 +26,10 @@ inline constexpr std::string_view no_folder =
 inline constexpr std::string_view no_copy = "Setup can't copy files.";
 inline constexpr std::string_view no_subfolder = "Setup can't create a folder.";
 inline constexpr std::string_view no_menu_link = "Setup can't create Start menu link.";
+inline constexpr std::string_view package_installed =
+    "Orvane 1.0b is installed on this computer from its Debian package \"orvane\". Setup does "
+    "not install a second copy: start Orvane from the menu, or remove the package first (sudo apt "
+    "remove orvane).";
 inline constexpr std::string_view previous_version =
     "Previous version of software is detected. It is highly recommended that you install current "
     "version to the same directory.";
@@ -48,13 +52,26 @@ inline constexpr std::string_view desktop_icon = "desktop_icon";
 inline constexpr std::string_view files = "files";
 inline constexpr std::string_view created_dirs = "created_dirs";
 inline constexpr std::string_view shell_entry = "shell_entry";
+// The submenu's directory file and its entries (one path a line); icon_dir
+// holds its merged menu file.
+inline constexpr std::string_view menu_directory = "menu_directory";
+inline constexpr std::string_view menu_entries = "menu_entries";
 
-// Names of what the installer creates.
-inline constexpr std::string_view menu_folder = "VELT Orvane";
-inline constexpr std::string_view program_link = "VELT Orvane 1.0b.lnk";
-inline constexpr std::string_view help_link = "Help.lnk";
-inline constexpr std::string_view uninstall_link = "Uninstall.lnk";
-inline constexpr std::string_view shell_entry_file = "Create ToC with Orvane 1.0b.desktop";
+// Names of what the installer creates. The menu's files carry the vendor
+// prefix "velt-orvane-", apart from the Debian package's "org.orvane.Orvane".
+inline constexpr std::string_view menu_folder = "VELT Orvane";  // the submenu's name
+inline constexpr std::string_view menu_directory_file = "velt-orvane.directory";
+inline constexpr std::string_view menu_file = "user-velt-orvane.menu";
+inline constexpr std::string_view program_link = "VELT Orvane 1.0b.lnk";  // the desktop icon
+inline constexpr std::string_view program_entry = "velt-orvane-vorn1.desktop";
+inline constexpr std::string_view program_entry_name = "VELT Orvane 1.0b";
+inline constexpr std::string_view help_entry = "velt-orvane-help.desktop";
+inline constexpr std::string_view help_entry_name = "Help";
+inline constexpr std::string_view uninstall_entry = "velt-orvane-uninstall.desktop";
+inline constexpr std::string_view uninstall_entry_name = "Uninstall";
+inline constexpr std::string_view menu_categories = "Development;WebDevelopment;";
+inline constexpr std::string_view window_class = "vorn1";
+inline constexpr std::string_view shell_entry_file = "velt-orvane-create-toc.desktop";
 inline constexpr std::string_view program = "vorn1";
 inline constexpr std::string_view setup_program = "setup";
 inline constexpr std::string_view uninstaller = "remove";

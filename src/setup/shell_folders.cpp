@@ -3,8 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+
+#include "setup/command_output.h"
 
 namespace {
 
@@ -20,26 +21,31 @@ bool is_folder(const std::string& path) {
 
 // The first line xdg-user-dir prints, or empty when it cannot be run.
 std::string ask_xdg_user_dir() {
-    FILE* pipe = popen("xdg-user-dir DESKTOP 2>/dev/null", "r");
-    if (pipe == nullptr) return {};
-    std::string line;
-    char chunk[512];
-    while (fgets(chunk, sizeof chunk, pipe) != nullptr) line += chunk;
-    pclose(pipe);
+    std::string line = command_output("xdg-user-dir DESKTOP 2>/dev/null");
     size_t end = line.find('\n');
     if (end != std::string::npos) line.resize(end);
     return line;
 }
 
-}  // namespace
-
-bool data_home_folder(std::string& folder) {
-    folder = environment("XDG_DATA_HOME");
+// An XDG base folder: the variable when it holds an absolute path, else the
+// home folder + fallback. False when neither is set.
+bool base_folder(const char* variable, const char* fallback, std::string& folder) {
+    folder = environment(variable);
     if (!folder.empty() && folder[0] == '/') return true;
     std::string home = environment("HOME");
     if (home.empty()) return false;
-    folder = home + "/.local/share";
+    folder = home + fallback;
     return true;
+}
+
+}  // namespace
+
+bool data_home_folder(std::string& folder) {
+    return base_folder("XDG_DATA_HOME", "/.local/share", folder);
+}
+
+bool config_home_folder(std::string& folder) {
+    return base_folder("XDG_CONFIG_HOME", "/.config", folder);
 }
 
 bool programs_folder(std::string& folder) {

@@ -6,6 +6,8 @@
 
 // $XDG_DATA_HOME, else $HOME/.local/share. False when neither is set.
 bool data_home_folder(std::string& folder);
+// $XDG_CONFIG_HOME, else $HOME/.config. False when neither is set.
+bool config_home_folder(std::string& folder);
 // The folder of menu entries: data home + "/applications" (it may not exist
 // yet). False when there is no data home.
 bool programs_folder(std::string& folder);

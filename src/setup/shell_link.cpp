@@ -19,12 +19,17 @@ bool create_shortcut(const shortcut_desc& link) {
     std::string path = desktop_entry_path(link.link_path);
     desktop_entry entry;
     size_t slash = path.rfind('/');
-    entry.name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-    entry.name.resize(entry.name.size() - 8);
+    entry.name = link.name;
+    if (entry.name.empty()) {
+        entry.name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+        entry.name.resize(entry.name.size() - 8);
+    }
     if (!is_program(link.target)) entry.command.emplace_back("xdg-open");
     entry.command.push_back(link.target);
     if (!link.arguments.empty()) entry.command.push_back(link.arguments);
     entry.working_folder = link.working_folder;
     entry.icon = link.icon_file;
+    entry.categories = link.categories;
+    entry.startup_wm_class = link.window_class;
     return entry.save(path);
 }

@@ -16,9 +16,14 @@ struct shortcut_desc {
     // 5, a normal window: the only kind a desktop entry starts.
     int show_command = 5;
     std::string working_folder;
+    // What this platform's menus add: the name shown (empty: the link's file
+    // name without its extension), menu categories and the window class of
+    // the program started (both may be empty).
+    std::string name;
+    std::string categories;
+    std::string window_class;
 };
 
 // Saves the shortcut: an executable target runs itself, any other target is
-// opened with xdg-open. The entry's name is the link's file name without
-// its extension. False when the entry cannot be written.
+// opened with xdg-open. False when the entry cannot be written.
 bool create_shortcut(const shortcut_desc& link);

@@ -8,6 +8,7 @@
 
 #include "core/product_title.h"
 #include "setup/desktop_entry.h"
+#include "setup/desktop_menu.h"
 #include "setup/setup_distribution.h"
 #include "setup/setup_text.h"
 
@@ -27,6 +28,10 @@ std::string_view base_name(std::string_view path) {
     while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
     size_t slash = path.rfind('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string folder_of(const std::string& path) {
+    return path.substr(0, path.rfind('/'));
 }
 
 bool plain_name(std::string_view name) {
@@ -54,7 +59,8 @@ bool uninstaller::load() {
     vthash values;
     for (std::string_view name :
          {setup_text::inst_dir, setup_text::icon_dir, setup_text::desktop_icon, setup_text::files,
-          setup_text::created_dirs, setup_text::shell_entry}) {
+          setup_text::created_dirs, setup_text::shell_entry, setup_text::menu_directory,
+          setup_text::menu_entries}) {
         values.set(vtval(name), vtval(""));
     }
     if (!store_.read_values(reg_root::hklm, setup_text::program_key, values)) {
@@ -68,6 +74,8 @@ bool uninstaller::load() {
     icon_dir_ = std::string(values.find(setup_text::icon_dir)->text());
     desktop_icon_ = std::string(values.find(setup_text::desktop_icon)->text());
     shell_entry_ = std::string(values.find(setup_text::shell_entry)->text());
+    menu_directory_ = std::string(values.find(setup_text::menu_directory)->text());
+    menu_entries_ = split_lines(values.find(setup_text::menu_entries)->text());
     files_ = split_lines(values.find(setup_text::files)->text());
     created_dirs_ = split_lines(values.find(setup_text::created_dirs)->text());
     return true;
@@ -107,28 +115,39 @@ void uninstaller::remove_program_files() {
     remove_folder(inst_dir_.substr(0, inst_dir_.size() - 1), true);
 }
 
-void uninstaller::remove_entries() {
-    if (absolute(icon_dir_) && base_name(icon_dir_) == setup_text::menu_folder) {
-        for (std::string_view link :
-             {setup_text::program_link, setup_text::help_link, setup_text::uninstall_link}) {
-            remove_file(desktop_entry_path(icon_dir_ + "/" + std::string(link)));
+// Removes path when it is absolute and its file has one of the names given.
+void uninstaller::remove_named(const std::string& path,
+                               std::initializer_list<std::string_view> names) {
+    if (!absolute(path)) return;
+    for (std::string_view name : names) {
+        if (base_name(path) == name) {
+            remove_file(path);
+            return;
         }
-        remove_folder(icon_dir_, true);
     }
-    if (absolute(desktop_icon_) &&
-        base_name(desktop_icon_) == desktop_entry_path(setup_text::program_link)) {
-        remove_file(desktop_icon_);
+}
+
+void uninstaller::remove_entries() {
+    remove_named(icon_dir_, {setup_text::menu_file});
+    remove_named(menu_directory_, {setup_text::menu_directory_file});
+    for (const std::string& entry : menu_entries_) {
+        remove_named(entry, {setup_text::program_entry, setup_text::help_entry,
+                             setup_text::uninstall_entry});
+        refresh_.insert(folder_of(entry));
     }
-    if (absolute(shell_entry_) && base_name(shell_entry_) == setup_text::shell_entry_file) {
-        remove_file(shell_entry_);
-    }
+    remove_named(desktop_icon_, {desktop_entry_path(setup_text::program_link)});
+    remove_named(shell_entry_, {setup_text::shell_entry_file});
+    if (absolute(shell_entry_)) refresh_.insert(folder_of(shell_entry_));
 }
 
 bool uninstaller::run() {
     message_.clear();
     kept_.clear();
+    refresh_.clear();
     remove_program_files();
     remove_entries();
+    // "Open With" lists forget the entries; an emptied folder loses its cache.
+    for (const std::string& folder : refresh_) refresh_desktop_database(folder);
     // Deepest first, so that a parent is empty by the time it comes.
     std::sort(created_dirs_.begin(), created_dirs_.end(),
               [](const std::string& a, const std::string& b) { return a.size() > b.size(); });

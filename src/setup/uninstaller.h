@@ -7,7 +7,10 @@
 // installation folder, an entry of another name) are left alone.
 #pragma once
 
+#include <initializer_list>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "setup/registry_store.h"
@@ -33,6 +36,7 @@ class uninstaller {
     void remove_folder(const std::string& path, bool report);
     void remove_key(reg_root root, std::string_view key);
     void remove_program_files();
+    void remove_named(const std::string& path, std::initializer_list<std::string_view> names);
     void remove_entries();
 
     registry_store& store_;
@@ -40,6 +44,9 @@ class uninstaller {
     std::string icon_dir_;
     std::string desktop_icon_;
     std::string shell_entry_;
+    std::string menu_directory_;
+    std::vector<std::string> menu_entries_;
+    std::set<std::string> refresh_;  // applications folders whose entries changed
     std::vector<std::string> files_;
     std::vector<std::string> created_dirs_;
     std::vector<std::string> kept_;

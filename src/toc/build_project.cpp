@@ -2,11 +2,11 @@
 
 #include <vector>
 
+#include "core/vtfile_path.h"
 #include "project/toc_project.h"
 #include "toc/build_settings.h"
 #include "toc/build_state.h"
 #include "toc/memory_guard.h"
-#include "core/vtfile_path.h"
 #include "toc/page_links.h"
 #include "toc/pre_html_toc.h"
 #include "toc/process_file.h"
@@ -100,10 +100,10 @@ int build_single(const build_settings& settings, build_state& state) {
 // run's state to done; the project's error message says why a run failed.
 template <class Done>
 int run_build(toc_project& project, write_policy policy, progress_fn progress, void* context,
-              Done done) {
+              page_fn pages, Done done) {
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
-        build_state state(progress, context, policy);
+        build_state state(progress, context, pages, policy);
         const int result =
             settings.single ? build_single(settings, state) : build_multi(settings, state);
         if (result != BUILD_OK)
@@ -116,12 +116,15 @@ int run_build(toc_project& project, write_policy policy, progress_fn progress, v
 
 }  // namespace
 
-int build_project(toc_project& project, progress_fn progress, void* context) {
-    return run_build(project, write_policy::commit, progress, context, [](build_state&) {});
+int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages) {
+    return run_build(project, write_policy::commit, progress, context, pages, [](build_state&) {});
 }
 
-int check_project(toc_project& project, std::vector<std::string>& changed) {
-    return run_build(project, write_policy::check, nullptr, nullptr, [&](build_state& state) {
-        for (std::string_view file : state.files.changed()) changed.emplace_back(file);
-    });
+int check_project(toc_project& project, std::vector<std::string>& changed, progress_fn progress,
+                  void* context, page_fn pages) {
+    return run_build(project, write_policy::check, progress, context, pages,
+                     [&](build_state& state) {
+                         for (std::string_view file : state.files.changed())
+                             changed.emplace_back(file);
+                     });
 }

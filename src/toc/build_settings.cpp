@@ -15,6 +15,8 @@ build_settings build_settings::of(const toc_project& project) {
     s.process_numbering = project.process_numbering.to_boolean();
     s.process_title = project.process_title.to_boolean();
     s.named_anchor_attributes = project.named_anchor_attributes.text();
+    s.anchor_ids = project.heading_ids();
+    s.skip_class = project.skip_class.text();
     s.insert_local_toc = project.insert_local_toc.to_boolean();
     s.indent = project.indent.text();
     return s;
@@ -31,10 +33,12 @@ void build_settings::configure(pre_html_toc& scan) const {
     scan.range_from = range_from;
     scan.range_to = range_to;
     scan.process_numbering = process_numbering;
+    scan.skip_class = skip_class;
 }
 
 void build_settings::configure(html_toc& scan) const {
     configure(static_cast<pre_html_toc&>(scan));
     scan.process_title = process_title;
     scan.named_anchor_attributes = named_anchor_attributes;
+    scan.anchor_ids = anchor_ids;
 }

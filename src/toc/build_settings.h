@@ -25,6 +25,11 @@ struct build_settings {
     bool process_numbering = true;
     bool process_title = false;
     std::string named_anchor_attributes;
+    // Anchors are the headings' own ids (new ones written into the heading's
+    // start tag) rather than inserted named anchors.
+    bool anchor_ids = false;
+    // Headings of this class are left alone; empty leaves none out.
+    std::string skip_class;
     // Each page of a site gets a TOC of its own headings as well.
     bool insert_local_toc = false;
     // The indentation unit of templates.
@@ -48,8 +53,9 @@ struct build_settings {
     // the sources.
     std::vector<std::string_view> outputs() const;
 
-    // Copies the heading range and the numbering flag into a scan, and for a
-    // heading scan the page-title flag and the anchor attributes too.
+    // Copies the heading range, the skipped class and the numbering flag into
+    // a scan, and for a heading scan the page-title flag and how anchors are
+    // made too.
     void configure(pre_html_toc& scan) const;
     void configure(html_toc& scan) const;
 };

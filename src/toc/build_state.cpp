@@ -2,6 +2,7 @@
 
 #include "core/page_size_limit.h"
 #include "html/vthtml.h"
+#include "toc/page_line_end.h"
 #include "toc/toc_writer.h"
 
 void build_state::begin(const std::vector<std::string_view>& outputs) {
@@ -11,6 +12,7 @@ void build_state::begin(const std::vector<std::string_view>& outputs) {
 }
 
 int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
+    if (pages_) pages_(path, context_);
     document.add_leading_empty_node();
     file_staging::page_source source;
     vtfile_error why = vtfile_error::none;
@@ -30,7 +32,9 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
     const bool written = write_with_toc(
         document, placement,
         [&](const toc_sink& put) {
-            if (toc) rendered = toc->renderer.render(toc->toc, toc->start, put);
+            if (toc)
+                rendered = toc->renderer.render(toc->toc, toc->start, put,
+                                                page_line_end(document, placement));
             return rendered;
         },
         file);

@@ -35,10 +35,15 @@ struct toc_rendering {
 class build_state {
   public:
     // Progress goes to progress (may be null) with context, unscaled until
-    // the run sets the scale. Pages are staged and committed together
-    // (policy commit), or only compared (check).
-    build_state(progress_fn progress, void* context, write_policy policy = write_policy::commit)
-        : files(policy), scale{.context = context, .callback = progress} {}
+    // the run sets the scale; each page read is told to pages (may be null).
+    // Pages are staged and committed together (policy commit), or only
+    // compared (check).
+    build_state(progress_fn progress, void* context, page_fn pages = nullptr,
+                write_policy policy = write_policy::commit)
+        : files(policy),
+          scale{.context = context, .callback = progress},
+          pages_(pages),
+          context_(context) {}
 
     // Before the first page: waits for other runs that write into the
     // folder of the first output, removes the temporary files that
@@ -77,6 +82,10 @@ class build_state {
     toc_node* page_first = nullptr;
     build_progress scale;
     vtstring error;
+
+  private:
+    page_fn pages_ = nullptr;
+    void* context_ = nullptr;
 };
 
 // "Can't open template file: " + path.

@@ -52,10 +52,10 @@ int clear_all(const build_settings& settings, build_state& state) {
 
 }  // namespace
 
-int clear_project(toc_project& project, progress_fn progress, void* context) {
+int clear_project(toc_project& project, progress_fn progress, void* context, page_fn pages) {
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
-        build_state state(progress, context);
+        build_state state(progress, context, pages);
         const int result = clear_all(settings, state) != 0 || state.commit() != 0 ? 1 : 0;
         if (result != 0)
             project.error_message = std::move(state.error);

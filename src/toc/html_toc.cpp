@@ -6,6 +6,8 @@
 
 #include "html/parse_tag.h"
 #include "toc/breadcrumb.h"
+#include "toc/heading_id.h"
+#include "toc/readable_id.h"
 
 int32_t toc_time_stamp() {
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
@@ -17,21 +19,6 @@ int32_t toc_time_stamp() {
 }
 
 namespace {
-
-// A number exactly as a build puts it in front of a heading: "1.4.2. ".
-bool is_inserted_number(std::string_view s) {
-    if (s.size() < 3 || s.back() != ' ' || s[s.size() - 2] != '.') return false;
-    bool digit = false;
-    for (char c : s.substr(0, s.size() - 1)) {
-        if (c >= '0' && c <= '9')
-            digit = true;
-        else if (c == '.' && digit)
-            digit = false;
-        else
-            return false;
-    }
-    return true;
-}
 
 // "</a>" and a heading's end tag as it is mostly written ("</h1>" to
 // "</h9>"): fixed texts, so most headings need no copy of their end tag.
@@ -98,6 +85,7 @@ int html_toc::scan_headings() {
     scan_placement();
     if (!time_stamp) time_stamp = toc_time_stamp();
     item_counter_ = 0;
+    ids_.reset();
     xml_node* n = insertion_point;
     bool jump = false;
     if (process_title) {
@@ -108,7 +96,9 @@ int html_toc::scan_headings() {
         if (n->kind == xml_kind::start_tag) {
             int32_t level = is_heading(n->name);
             if (level && n->first_child) {
-                n = process_heading(n, level);
+                // A skipped heading is passed over whole, navigation
+                // comments inside it included.
+                n = is_skipped(n) ? xml_tree::next_after(n) : process_heading(n, level);
                 continue;
             }
             if (process_title && n->name == "title") {
@@ -128,50 +118,96 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     numbering_state state;
     // The number an earlier build put in front goes whole, its blank
     // included, so that rebuilding gives the same page; other old numbers
-    // keep the blank that follows them.
-    xml_node* first = heading->first_child;
-    if (process_numbering && is_text_node(first) && is_inserted_number(first->source)) {
-        first->source = {};
-        state.seen_number = 1;
-    }
+    // keep the blank that follows them. Without an inserted anchor between
+    // them the number and the text share a node, so with ids a number at
+    // the front of the text goes whole too.
+    if (process_numbering) take_inserted_number(state, heading->first_child, anchor_ids);
 
+    // The anchor of the first "a" inside that names one, and the text.
     vtstring anchor;
     vtstring text;
     vtstring value;
     for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading)) {
         if (anchor.empty() && d->kind == xml_kind::start_tag && d->name == "a") {
             if (d->attribute("name", value)) anchor = value;
+            if (anchor_ids && anchor.empty() && d->attribute("id", value)) anchor = value;
         } else if (is_text_node(d)) {
             if (process_numbering) strip_numbering(state, d, *document);
             text.append(d->source);
         }
     }
+    const heading_anchor made = make_anchor(heading, anchor, text);
+    write_anchor(heading, item, made);
 
+    item->text = std::move(text);
+    // The link goes into double-quoted attributes: an author's anchor name
+    // may hold a double quote.
+    vtstring link("#");
+    link.append(made.name.view());
+    link.replace_all("\"", "&quot;");
+    item->link = link.view();
+    fill_pending();
+    return xml_tree::next_after(heading);
+}
+
+html_toc::heading_anchor html_toc::make_anchor(const xml_node* heading, vtstring& found,
+                                               std::string_view text) {
+    heading_anchor made;
+    if (anchor_ids) {
+        // The heading's own id comes first; a heading without one gets a
+        // readable id in its start tag, unless it has an empty one (a
+        // second id would not count).
+        vtstring own;
+        const bool has_id = heading->attribute("id", own);
+        if (!own.empty()) {
+            made.name = std::move(own);
+            return made;
+        }
+        if (!found.empty()) {
+            made.name = std::move(found);
+            return made;
+        }
+        if (!has_id) {
+            if (!ids_) ids_ = std::make_unique<page_ids>(*document);
+            made.name = ids_->claim(readable_id(text).view());
+            made.id_in_tag = true;
+            return made;
+        }
+    } else if (!found.empty()) {
+        made.name = std::move(found);
+        return made;
+    }
+    made.name = "velt_link_";
+    made.name.append(std::to_string(item_counter_));
+    made.name.append('_');
+    made.name.append(std::to_string(time_stamp));
+    made.named_anchor = true;
+    return made;
+}
+
+void html_toc::write_anchor(xml_node* heading, const toc_node* item, const heading_anchor& made) {
     // The number and the new anchor's start tag follow the heading's start
     // tag, "</a>" precedes its end tag. They join those tags' bytes rather
     // than becoming nodes of their own: a page of many short headings would
     // otherwise grow by a few hundred bytes per heading.
-    const bool new_anchor = anchor.empty();
     vtstring& inserted = inserted_;
     inserted.clear();
     if (process_numbering) inserted.append(item->numbering.view());
-    if (new_anchor) {
-        anchor = "velt_link_";
-        anchor.append(std::to_string(item_counter_));
-        anchor.append('_');
-        anchor.append(std::to_string(time_stamp));
-        inserted.append("<a name=\"").append(anchor).append('"');
+    if (made.named_anchor) {
+        inserted.append("<a name=\"").append(made.name).append('"');
         inserted.append(named_anchor_attributes).append('>');
     }
-    if (!inserted.empty()) {
+    if (!inserted.empty() || made.id_in_tag) {
         // Right after the tag's own bytes (which end at its first '>'),
         // before what an earlier pass over the same heading put there.
         const std::string_view tag = heading->source;
         const size_t own = tag.find('>') + 1;
+        const vtstring front = made.id_in_tag ? tag_with_own_id(tag.substr(0, own), made.name)
+                                              : vtstring(tag.substr(0, own));
         inserted.append(tag.substr(own));
-        document->set_source(heading, tag.substr(0, own), inserted.view());
+        document->set_source(heading, front.view(), inserted.view());
     }
-    if (new_anchor) {
+    if (made.named_anchor) {
         xml_node* last = heading->last_child;
         if (last->kind == xml_kind::end_tag && last->closed) {
             const std::string_view fixed = anchor_end_before(last->source);
@@ -182,16 +218,6 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
         } else
             document->insert_after(document->make_text("</a>"), last);
     }
-
-    item->text = std::move(text);
-    // The link goes into double-quoted attributes: an author's anchor name
-    // may hold a double quote.
-    vtstring link("#");
-    link.append(anchor.view());
-    link.replace_all("\"", "&quot;");
-    item->link = link.view();
-    fill_pending();
-    return xml_tree::next_after(heading);
 }
 
 xml_node* html_toc::process_title_element(xml_node* title, bool jump) {

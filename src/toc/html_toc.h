@@ -7,11 +7,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "core/vtstring.h"
 #include "toc/numbering_state.h"
+#include "toc/page_ids.h"
 #include "toc/pre_html_toc.h"
 #include "toc/toc_node.h"
 
@@ -28,6 +31,10 @@ class html_toc : public pre_html_toc {
     void make_numbering();
 
     vtstring named_anchor_attributes;
+    // Anchors are ids: a heading's own, else the name or id of its first
+    // "a" that has one, else a readable id written into its start tag.
+    // Named anchors are then inserted only where a heading has an empty id.
+    bool anchor_ids = false;
     bool process_title = false;
     toc_tree* toc = nullptr;
     toc_node* current_item = nullptr;
@@ -40,15 +47,25 @@ class html_toc : public pre_html_toc {
     int32_t page = -1;
 
   private:
+    // What a heading is linked by, and what the scan must write for it.
+    struct heading_anchor {
+        vtstring name;
+        bool named_anchor = false;  // an "a" element is inserted around the content
+        bool id_in_tag = false;     // the id goes into the heading's start tag
+    };
+
     xml_node* process_heading(xml_node* heading, int32_t level);
     xml_node* process_title_element(xml_node* title, bool jump);
+    heading_anchor make_anchor(const xml_node* heading, vtstring& found, std::string_view text);
+    void write_anchor(xml_node* heading, const toc_node* item, const heading_anchor& made);
     void handle_navigation(xml_node* comment);
     void fill_pending();
     toc_node* new_item(int32_t level);
 
     int32_t item_counter_ = 0;
     std::vector<int32_t> number_parts_;  // make_numbering's, kept for its storage
-    vtstring inserted_;                  // process_heading's, kept for its storage
+    vtstring inserted_;                  // write_anchor's, kept for its storage
+    std::unique_ptr<page_ids> ids_;      // the page's ids, once a new one is wanted
 };
 
 // The anchor time stamp of a scan: SOURCE_DATE_EPOCH when it holds a number,

@@ -1,5 +1,6 @@
 #include "toc/html_toc_rollback.h"
 
+#include "toc/heading_id.h"
 #include "toc/numbering_state.h"
 
 namespace {
@@ -18,7 +19,7 @@ int html_toc_rollback::clear_document() {
     xml_node* n = document->first();
     while (n) {
         if (n->kind == xml_kind::start_tag && is_heading(n->name) && n->first_child) {
-            clear_heading(n);
+            if (!is_skipped(n)) clear_heading(n);
             n = xml_tree::next_after(n);
             continue;
         }
@@ -29,6 +30,13 @@ int html_toc_rollback::clear_document() {
 
 void html_toc_rollback::clear_heading(xml_node* heading) {
     numbering_state state;
+    // Behind an id a build wrote, the number in front of the text is the
+    // build's too: it goes whole, so the heading reads as it did before.
+    vtstring without_id;
+    if (remove_anchors && tag_without_own_id(heading->source, without_id)) {
+        document->set_source(heading, without_id.view());
+        if (process_numbering) take_inserted_number(state, heading->first_child, true);
+    }
     xml_node* anchor = nullptr;
     for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading)) {
         if (remove_anchors && !anchor && is_generated_anchor(d)) {

@@ -2,9 +2,11 @@
 //
 // Removes the first generated anchor of every heading within range (an "a"
 // start tag whose name begins with "velt_link_", with its "</a>" when that is
-// the anchor's last child), strips old numbers when numbering is on, and notes
+// the anchor's last child) and the id a build wrote into the heading's start
+// tag, strips old numbers when numbering is on, and notes
 // the TOC markers so the old TOC can be left out when the page is written.
-// Anchors the author wrote are never touched.
+// Anchors and ids the author wrote, and headings of the skipped class, are
+// never touched.
 #pragma once
 
 #include "toc/pre_html_toc.h"

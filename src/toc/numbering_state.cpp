@@ -11,6 +11,29 @@ bool is_number(char c) {
 }
 }  // namespace
 
+size_t inserted_number_length(std::string_view s) {
+    bool digit = false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c == '.' && digit)
+            digit = false;
+        else
+            return c == ' ' && i >= 2 && s[i - 1] == '.' ? i + 1 : 0;
+    }
+    return 0;
+}
+
+bool take_inserted_number(numbering_state& state, xml_node* first, bool in_text) {
+    if (!first || !is_text_node(first)) return false;
+    const size_t length = inserted_number_length(first->source);
+    if (!length || (length != first->source.size() && !in_text)) return false;
+    first->source = first->source.substr(length);
+    state.seen_number = 1;
+    return true;
+}
+
 void strip_numbering(numbering_state& state, xml_node* node, xml_tree& document) {
     if (state.done) return;
     std::string_view in = node->source;

@@ -2,6 +2,8 @@
 
 #include <regex.h>
 
+#include <algorithm>
+
 #include "core/vtval.h"
 #include "html/markup_context.h"
 #include "html/vtregex.h"
@@ -32,6 +34,20 @@ int32_t pre_html_toc::is_heading(std::string_view name) const {
     if (name.size() != 2 || (name[0] != 'h' && name[0] != 'H')) return 0;
     int32_t level = static_cast<unsigned char>(name[1]) - '0';
     return (level >= range_from && level <= range_to) ? level : 0;
+}
+
+bool pre_html_toc::is_skipped(const xml_node* heading) const {
+    if (skip_class.empty()) return false;
+    vtstring classes;
+    if (!heading->attribute("class", classes)) return false;
+    const std::string_view list = classes.view();
+    const std::string_view blanks = " \t\n\f\r";
+    for (size_t at = list.find_first_not_of(blanks); at != std::string_view::npos;) {
+        const size_t end = std::min(list.find_first_of(blanks, at), list.size());
+        if (list.substr(at, end - at) == skip_class.view()) return true;
+        at = list.find_first_not_of(blanks, end);
+    }
+    return false;
 }
 
 void pre_html_toc::note_marker(xml_node* n, size_t order) {
@@ -88,7 +104,7 @@ void pre_html_toc::scan_placement() {
         const bool own_comment = context.in_text();
         context.read(n->source);
         if (n->kind == xml_kind::start_tag) {
-            if (!first_heading && n->first_child && is_heading(n->name))
+            if (!first_heading && n->first_child && is_heading(n->name) && !is_skipped(n))
                 first_heading = n;
             else if (!body_element && n->name == "body")
                 body_element = n;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/vtstring.h"
 #include "html/xml_node.h"
 #include "toc/toc_placement.h"
 
@@ -34,6 +35,10 @@ class pre_html_toc {
     // The heading level of a tag name ("h" or "H" and one character whose
     // value minus '0' lies in range), or 0.
     int32_t is_heading(std::string_view name) const;
+    // Whether a heading's class attribute holds skip_class (classes are
+    // separated by blanks and compared exactly): such a heading is left out
+    // of placement, the scan and clearing, its bytes untouched.
+    bool is_skipped(const xml_node* heading) const;
     // Whether a comment's source is a placeholder.
     static bool is_placeholder(std::string_view source);
     // What scan_placement found: the old TOC and where the new one goes.
@@ -46,6 +51,7 @@ class pre_html_toc {
     int32_t range_from = 1;
     int32_t range_to = 6;
     bool process_numbering = false;
+    vtstring skip_class;
     xml_tree* document = nullptr;
     xml_node* toc_start_marker = nullptr;
     xml_node* toc_end_marker = nullptr;

@@ -6,6 +6,7 @@
 
 #include "core/vtfile.h"
 #include "template/vti.h"
+#include "toc/page_line_end.h"
 #include "toc/toc_events.h"
 
 namespace {
@@ -46,7 +47,14 @@ bool toc_renderer::open(std::string_view template_path) {
     return file_.is_open();
 }
 
-bool toc_renderer::render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put) {
+bool toc_renderer::render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put,
+                          std::string_view line_end) {
+    if (!line_end.empty()) {
+        line_end_sink lines(put, line_end);
+        const bool done = render(toc, start_item, [&](std::string_view piece) { lines(piece); });
+        lines.finish();
+        return done;
+    }
     put(kStartMarker);
     put(kComment);
     if (start_item) {

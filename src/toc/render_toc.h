@@ -25,9 +25,12 @@ class toc_renderer {
     // Hands to put, in order: the start marker, the explanatory comment, the
     // template's output over the events from start_item to the end of the
     // tree, and the end marker. Without a start_item the template is not run
-    // (only markers and comment). False when the template cannot be read to
-    // its end; what was put must then be thrown away.
-    bool render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put);
+    // (only markers and comment). With a line_end ("\n" or "\r\n") every line
+    // end of the whole is written so; without one the comment has CR LF and
+    // the template's output its own. False when the template cannot be read
+    // to its end; what was put must then be thrown away.
+    bool render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put,
+                std::string_view line_end = {});
 
   private:
     vtfile_handle file_;

@@ -8,6 +8,7 @@
 #include "desktop/product_title.h"
 #include "desktop/qt_dialogs.h"
 #include "setup/TSetupForm.h"
+#include "setup/debian_package.h"
 #include "setup/registry_store.h"
 #include "vorn1/desktop_modes.h"
 
@@ -21,7 +22,7 @@ int run_installer(int argc, char** argv) {
         registry_store store(registry_store::default_folder());
         // The distribution is the folder the installer was started from,
         // wherever the current folder is.
-        TSetupForm form(dialogs, store, vtfile_program_folder().str());
+        TSetupForm form(dialogs, store, vtfile_program_folder().str(), debian_package_program());
         if (form.terminating()) return 1;
         form.show();
         return QApplication::exec();

@@ -5,7 +5,6 @@
 #include "desktop/byte_text.h"
 #include "desktop/display_session.h"
 #include "desktop/guarded_run.h"
-#include "desktop/product_title.h"
 #include "desktop/qt_dialogs.h"
 #include "gui/TveltORV1.h"
 #include "gui/system_shell.h"
@@ -15,16 +14,19 @@ int run_window(int argc, char** argv, std::string_view preset_file) {
     std::unique_ptr<QApplication> app =
         open_display(argc, argv, "no display: use -command project_filename for a batch build\n");
     if (!app) return 1;
-    QApplication::setApplicationName(k_product_title);
+    // The window's class (WM_CLASS "vorn1", "vorn1" on X11) is what the menu
+    // entries name as StartupWMClass, so docks show the program's icon.
+    QApplication::setApplicationName(QStringLiteral("vorn1"));
     QApplication::setApplicationDisplayName(QString());
-    // Desktops match the window to the package's menu entry (and its icon)
-    // by this name.
-    QApplication::setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
     qt_dialogs dialogs;
     return run_guarded(dialogs, [&] {
         system_shell shell;
         const program_paths paths = program_paths::locate(QApplication::applicationDirPath());
         QApplication::setWindowIcon(QIcon(paths.icon_file));
+        // Wayland matches the window to its menu entry by the entry's name:
+        // the package's, or the one a setup installation made.
+        QApplication::setDesktopFileName(paths.shared_data ? QStringLiteral("org.orvane.Orvane")
+                                                           : QStringLiteral("velt-orvane-vorn1"));
         TveltORV1 window(paths, dialogs, shell);
         if (window.terminating()) return 0;
         window.preset_single_file(qt_text(preset_file));

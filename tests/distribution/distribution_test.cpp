@@ -248,7 +248,7 @@ TEST(distribution_help, ContextPagesExistAndEveryLocalLinkResolves) {
 
 TEST(distribution_examples, ProjectFilesAreInTheToolsOwnFormat) {
     // A project file that the tool saves again unchanged holds exactly the
-    // twelve keys, in order, escaped and with CR LF line ends.
+    // keys of a project, in order, escaped and with CR LF line ends.
     temp_folder dir;
     for (const char* name : {"project.txt", "single-project.txt"}) {
         const std::string path = kExamples + "/" + name;

@@ -111,6 +111,55 @@ TEST_F(commands, FailuresAreReportedAndTheWindowGoesOn) {
     EXPECT_FALSE(dialogs_.messages[5].isEmpty());
     EXPECT_FALSE(find<QAction>("ViewResultFile1")->isEnabled());
     EXPECT_FALSE(find<QProgressBar>("ProgressBar1")->isVisible());
+    EXPECT_EQ(status(), "");  // no percentage of the failed build stays
+
+    // Without xdg-open the message says what is missing.
+    shell_.opener = false;
+    find<QAction>("Contents1")->trigger();
+    EXPECT_TRUE(dialogs_.messages.value(6).startsWith("xdg-open is missing"))
+        << dialogs_.messages.value(6).toStdString();
+}
+
+// Unsaved edits: New, Open, Recent and closing the window ask first; Cancel
+// keeps everything, Discard goes on, Save saves and goes on.
+TEST_F(commands, UnsavedChangesAreNotLostWithoutAWord) {
+    using answer = dialogs::save_answer;
+    TveltORV1& window = shown_window();
+    save_project_as(path("kept.txt"));
+    auto* indent = find<QLineEdit>("Edit4");
+    const struct {
+        const char* command;
+        answer reply;
+        bool goes_on;
+    } cases[] = {
+        {"NewProject1", answer::cancel, false},    {"NewProject1", answer::discard, true},
+        {"OpenProject1", answer::cancel, false},   {"OpenProject1", answer::save, true},
+        {"RecentProject1", answer::cancel, false}, {"RecentProject1", answer::discard, true},
+        {"Exit1", answer::cancel, false},          {"Exit1", answer::save, true},
+    };
+    for (const auto& c : cases) {
+        const std::string name = std::string(c.command) + " " + std::to_string(int(c.reply));
+        dialogs_.save_reply = answer::discard;
+        window.RecentProjectClick(path("kept.txt"));  // a clean start: the saved project
+        ASSERT_FALSE(window.unsaved_changes()) << name;
+        indent->setText(QString::fromStdString(name));
+        dialogs_.save_questions.clear();
+        dialogs_.save_reply = c.reply;
+        dialogs_.files = {{path("kept.txt")}};
+        if (std::string(c.command) == "RecentProject1")
+            window.RecentProjectClick(path("kept.txt"));
+        else
+            find<QAction>(c.command)->trigger();
+        EXPECT_EQ(dialogs_.save_questions,
+                  QStringList{"The project has unsaved changes. Do you want to save them?"})
+            << name;
+        const bool saved = read_file(path("kept.txt")).contains(name.c_str());
+        EXPECT_EQ(saved, c.reply == answer::save) << name;
+        EXPECT_EQ(indent->text() == QString::fromStdString(name), !c.goes_on || saved) << name;
+        EXPECT_EQ(window.isVisible(), std::string(c.command) != "Exit1" || !c.goes_on) << name;
+        if (!window.isVisible()) window.show();
+    }
+    EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
 }
 
 TEST_F(commands, RecentListKeepsFiveNewestAndCaseDifferentPaths) {

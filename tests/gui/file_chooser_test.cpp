@@ -19,6 +19,12 @@ TEST(file_chooser, InitialDirectoryFollowsTheReferenceAndOtherwiseStays) {
     EXPECT_EQ(chooser.pending_request(false, 0).directory, "/");
     chooser.set_last_directory(QStringLiteral("/home/ann/"));
     EXPECT_EQ(chooser.pending_request(false, 0).directory, "/home/ann");  // one separator dropped
+    // An open project's relative paths are taken from its folder.
+    chooser.set_base_folder(QStringLiteral("/home/ann/book"));
+    chooser.take_directory_from(QStringLiteral("part/one.html"));
+    EXPECT_EQ(chooser.last_directory(), "/home/ann/book/part");
+    chooser.take_directory_from(QStringLiteral("/srv/two.html"));
+    EXPECT_EQ(chooser.last_directory(), "/srv");
 }
 
 TEST(file_chooser, SettingsPersistWhileOptionsLastOneShowing) {

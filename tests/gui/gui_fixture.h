@@ -28,6 +28,10 @@ class scripted_dialogs : public dialogs {
         questions.push_back(text);
         return answer_yes;
     }
+    save_answer ask_save(QWidget*, const QString& text) override {
+        save_questions.push_back(text);
+        return save_reply;
+    }
     QStringList choose_files(QWidget*, const file_request& request) override {
         requests.push_back(request);
         if (files.empty()) return {};
@@ -45,6 +49,8 @@ class scripted_dialogs : public dialogs {
     QStringList messages;
     QStringList questions;
     bool answer_yes = true;
+    QStringList save_questions;
+    save_answer save_reply = save_answer::discard;
     std::deque<QStringList> files;  // one answer per file dialog
     std::vector<file_request> requests;
     QStringList modal_titles;
@@ -58,10 +64,12 @@ class recording_shell : public shell_launcher {
         opened.push_back(verb + QStringLiteral(" ") + target);
         return succeed;
     }
+    bool can_open() const override { return opener; }
     void beep() override { ++beeps; }
 
     QStringList opened;
     bool succeed = true;
+    bool opener = true;  // xdg-open is installed
     int beeps = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,8 +28,12 @@ std::vector<std::string> sources(const toc_project& project) {
 }
 
 TEST_F(main_window, StartsAsNewSingleFileProjectWithDocumentedControls) {
+    QPixmap icon(16, 16);
+    icon.fill(Qt::darkBlue);
+    ASSERT_TRUE(icon.save(paths_.icon_file, "PNG"));
     TveltORV1& window = open_window();
     EXPECT_FALSE(window.terminating());
+    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
     EXPECT_EQ(status(), "For context help use F1 key");
     EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
@@ -105,6 +110,8 @@ TEST_F(main_window, RecordFromControlsSetsEveryKey) {
     find<QComboBox>("ComboBox3")->setCurrentIndex(1);
     find<QCheckBox>("CheckBox1")->setChecked(true);
     find<QLineEdit>("Edit4")->setText("  ");
+    find<QCheckBox>("CheckBox5")->setChecked(true);
+    find<QLineEdit>("Edit5")->setText("no-toc");
 
     // Saving copies the controls into the record.
     dialogs_.files = {{path("p.txt")}};
@@ -122,6 +129,8 @@ TEST_F(main_window, RecordFromControlsSetsEveryKey) {
     EXPECT_EQ(p.template_file.text(), (paths_.data_folder + "outline.html").toStdString());
     EXPECT_TRUE(p.insert_local_toc.to_boolean());
     EXPECT_EQ(p.indent.text(), "  ");
+    EXPECT_EQ(p.anchor_ids.text(), "1");
+    EXPECT_EQ(p.skip_class.text(), "no-toc");
     EXPECT_TRUE(p.error_message.empty());
 
     // Single mode: the field's text is the one source, even when empty; page
@@ -141,8 +150,10 @@ TEST_F(main_window, OpenedProjectShowsInEveryControl) {
         "<process_numbering>0</process_numbering>\r\n<process_title>1</process_title>\r\n"
         "<range_from>2</range_from>\r\n<range_to>5</range_to>\r\n"
         "<source>/site/one.html</source>\r\n<source>/site/two.html</source>\r\n"
-        "<template_file>/elsewhere/vtdata/outline.html</template_file>\r\n");
+        "<template_file>/elsewhere/vtdata/outline.html</template_file>\r\n"
+        "<anchor_ids>2</anchor_ids>\r\n<skip_class>aside</skip_class>\r\n");
     TveltORV1& window = open_window();
+    find<QCheckBox>("CheckBox5")->setChecked(true);
     dialogs_.files = {{path("multi.txt")}};
     window.OpenProject1Click();
     EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
@@ -159,6 +170,8 @@ TEST_F(main_window, OpenedProjectShowsInEveryControl) {
     EXPECT_FALSE(find<QCheckBox>("CheckBox4")->isChecked());
     EXPECT_TRUE(find<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "--");
+    EXPECT_FALSE(find<QCheckBox>("CheckBox5")->isChecked());  // only 1 turns ids on
+    EXPECT_EQ(find<QLineEdit>("Edit5")->text(), "aside");
     EXPECT_EQ(find<QComboBox>("ComboBox3")->currentIndex(), 1);
     EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - multi.txt");
     EXPECT_EQ(status(), "Project is opened");
@@ -193,6 +206,13 @@ TEST_F(main_window, PresetOpensSingleFileThatOverwritesItsSource) {
     EXPECT_EQ(find<QLineEdit>("Edit2")->text(), "/home/Ann/Page One.html");
     EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
     EXPECT_TRUE(window.project_path().isEmpty());
+    // A page named relative to the folder the program was started in is
+    // that page, wherever the project is saved later.
+    const QString started_in = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(root_.path()));
+    window.preset_single_file(QStringLiteral("page.html"));
+    QDir::setCurrent(started_in);
+    EXPECT_EQ(find<QLineEdit>("Edit2")->text(), QDir(root_.path()).absoluteFilePath("page.html"));
 }
 
 TEST_F(main_window, UnreadableCatalogueStopsTheStartAndWritesNoSettings) {

@@ -80,6 +80,8 @@ TEST_F(settings, FormatOptionsComeBackWhileRemembered) {
     find<QCheckBox>("CheckBox1")->setChecked(true);
     find<QComboBox>("ComboBox3")->setCurrentIndex(1);
     find<QLineEdit>("Edit4")->setText("..");
+    find<QCheckBox>("CheckBox5")->setChecked(true);
+    find<QLineEdit>("Edit5")->setText("no-toc");
     (void)window;
     close_window();
     ASSERT_TRUE(QFile::exists(paths_.format_options_file()));
@@ -91,6 +93,8 @@ TEST_F(settings, FormatOptionsComeBackWhileRemembered) {
     EXPECT_TRUE(find<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_EQ(find<QComboBox>("ComboBox3")->currentIndex(), 1);
     EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "..");
+    EXPECT_TRUE(find<QCheckBox>("CheckBox5")->isChecked());
+    EXPECT_EQ(find<QLineEdit>("Edit5")->text(), "no-toc");
     // The project itself starts from the defaults.
     EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
     EXPECT_EQ(find<QLineEdit>("Edit1")->text(), "");
@@ -107,15 +111,21 @@ TEST_F(settings, FormatOptionsComeBackWhileRemembered) {
     EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "");
 }
 
-TEST_F(settings, DistributionFileIsReadUntilTheUserHasOne) {
-    write_file(paths_.distribution_settings, "<save_format_on_exit>1</save_format_on_exit>\r\n");
+// The first start copies the shipped settings into the user's folder; the
+// program's own folder (read-only /usr/share/orvane/ for the package) is
+// never written.
+TEST_F(settings, FirstStartCopiesTheShippedSettings) {
+    const QByteArray shipped = "<save_format_on_exit>1</save_format_on_exit>\r\n";
+    write_file(paths_.distribution_settings, shipped);
+    const QStringList program_files = QDir(paths_.program_folder).entryList(QDir::Files);
     open_window();
     EXPECT_TRUE(find<QAction>("RememberFormatOptionsonExit1")->isChecked());
     EXPECT_TRUE(dialogs_.messages.isEmpty());
+    EXPECT_EQ(read_file(paths_.user_settings_file()), shipped);
     close_window();
-    EXPECT_TRUE(QFile::exists(paths_.user_settings_file()));
-    EXPECT_EQ(read_file(paths_.distribution_settings),
-              "<save_format_on_exit>1</save_format_on_exit>\r\n");  // never written
+    EXPECT_EQ(read_file(paths_.distribution_settings), shipped);
+    EXPECT_EQ(QDir(paths_.program_folder).entryList(QDir::Files), program_files);
+    EXPECT_TRUE(QFile::exists(paths_.format_options_file()));
 }
 
 TEST_F(settings, UnreadableAndUnwritableSettingsAreReported) {

@@ -30,6 +30,11 @@ TEST(vthtml, StartTagNameLowerCasedSourceKept) {
     vtstring value;
     ASSERT_TRUE(tree.first()->attribute("class", value));
     EXPECT_EQ(value, "Intro");
+    // Bytes a scan joins to a tag after its own are no attributes of it.
+    tree.set_source(tree.first(), "<P CLASS=Intro>", "1. <a class=\"x\" id=\"y\">");
+    ASSERT_TRUE(tree.first()->attribute("class", value));
+    EXPECT_EQ(value, "Intro");
+    EXPECT_FALSE(tree.first()->attribute("id", value));
 }
 
 TEST(vthtml, EmptyElementsByNameAndBySlash) {

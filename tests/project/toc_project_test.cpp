@@ -10,6 +10,7 @@
 namespace {
 
 const char new_project_file[] =
+    "<anchor_ids>0</anchor_ids>\r\n"
     "<destination></destination>\r\n"
     "<indent></indent>\r\n"
     "<insert_local_toc>0</insert_local_toc>\r\n"
@@ -20,12 +21,13 @@ const char new_project_file[] =
     "<process_title>0</process_title>\r\n"
     "<range_from>1</range_from>\r\n"
     "<range_to>6</range_to>\r\n"
+    "<skip_class></skip_class>\r\n"
     "<source></source>\r\n"
     "<template_file></template_file>\r\n";
 
 }  // namespace
 
-TEST(toc_project, NewProjectSavesTwelveLinesAndLoadsBackEqual) {
+TEST(toc_project, NewProjectSavesEveryKeyAndLoadsBackEqual) {
     temp_folder dir;
     toc_project p;
     ASSERT_EQ(p.save(dir.file("p.txt")), 0);

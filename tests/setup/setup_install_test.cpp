@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "setup/debian_package.h"
 #include "setup/registry_store.h"
 #include "setup/setup_distribution.h"
 #include "setup/setup_install.h"
@@ -105,12 +106,38 @@ TEST_F(SetupInstall, InstallsFilesEntriesAndRecord) {
     }
     EXPECT_FALSE(exists(inst + "/vtdata/nested"));
 
-    std::string menu = env.applications() + "/VELT Orvane";
-    for (const char* entry : {"VELT Orvane 1.0b.desktop", "Help.desktop", "Uninstall.desktop"}) {
-        EXPECT_TRUE(exists(menu + "/" + entry)) << entry;
+    // One submenu by the freedesktop menu rules: entries with categories, a
+    // directory file naming the submenu and a merged menu file listing them.
+    const std::string apps = env.applications() + "/";
+    const struct {
+        const char* file;
+        const char* name;
+        const char* window_class;
+    } menu_entries[] = {{"velt-orvane-vorn1.desktop", "VELT Orvane 1.0b", "vorn1"},
+                        {"velt-orvane-help.desktop", "Help", ""},
+                        {"velt-orvane-uninstall.desktop", "Uninstall", ""}};
+    std::string listed;
+    for (const auto& entry : menu_entries) {
+        EXPECT_EQ(entry_value(apps + entry.file, "Name"), entry.name);
+        EXPECT_EQ(entry_value(apps + entry.file, "Categories"), "Development;WebDevelopment;");
+        EXPECT_EQ(entry_value(apps + entry.file, "StartupWMClass"), entry.window_class);
+        listed += "            <Filename>" + std::string(entry.file) + "</Filename>\n";
     }
-    EXPECT_TRUE(exists(env.desktop() + "/VELT Orvane 1.0b.desktop"));
-    std::string shell = env.applications() + "/Create ToC with Orvane 1.0b.desktop";
+    const std::string directory = env.data() + "/desktop-directories/velt-orvane.directory";
+    EXPECT_EQ(read_text(directory),
+              "[Desktop Entry]\nType=Directory\nVersion=1.0\nName=VELT "
+              "Orvane\nIcon=" +
+                  inst + "/orvane.png\n");
+    const std::string menu = env.config() + "/menus/applications-merged/user-velt-orvane.menu";
+    EXPECT_NE(read_text(menu).find("<Menu>\n        <Name>velt-orvane</Name>\n        "
+                                   "<Directory>velt-orvane.directory</Directory>\n        "
+                                   "<Include>\n" +
+                                   listed + "        </Include>"),
+              std::string::npos)
+        << read_text(menu);
+    EXPECT_EQ(entry_value(env.desktop() + "/VELT Orvane 1.0b.desktop", "StartupWMClass"), "vorn1");
+    std::string shell = apps + "velt-orvane-create-toc.desktop";
+    EXPECT_EQ(entry_value(shell, "Name"), "Create ToC with Orvane 1.0b");
     EXPECT_EQ(entry_value(shell, "MimeType"), "text/html;");
     EXPECT_EQ(entry_value(shell, "NoDisplay"), "true");
 
@@ -137,7 +164,7 @@ TEST_F(SetupInstall, InstallsFilesEntriesAndRecord) {
 TEST_F(SetupInstall, OptionsLeftOutCreateNothing) {
     ASSERT_TRUE(install(env.root() + "/inst", false, false)) << message;
     EXPECT_FALSE(exists(env.desktop() + "/VELT Orvane 1.0b.desktop"));
-    EXPECT_FALSE(exists(env.applications() + "/Create ToC with Orvane 1.0b.desktop"));
+    EXPECT_FALSE(exists(env.applications() + "/velt-orvane-create-toc.desktop"));
     EXPECT_FALSE(store.key_exists(reg_root::hkcr, "text/html"));
     EXPECT_EQ(value_of(store, reg_root::hklm, setup_text::program_key, "desktop_icon"), "");
 }
@@ -145,18 +172,17 @@ TEST_F(SetupInstall, OptionsLeftOutCreateNothing) {
 TEST_F(SetupInstall, AwkwardFolderNamesStillRunTheProgram) {
     std::string inst = env.root() + "/my \"odd\" $HOME `x` 100%/ORV1";
     ASSERT_TRUE(install(inst)) << message;
-    std::string menu = env.applications() + "/VELT Orvane/";
+    std::string menu = env.applications() + "/";
     struct expectation {
         std::string entry;
         std::vector<std::string> args;
     };
     const std::vector<expectation> entries = {
-        {menu + "VELT Orvane 1.0b.desktop", {inst + "/vorn1"}},
+        {menu + "velt-orvane-vorn1.desktop", {inst + "/vorn1"}},
         {env.desktop() + "/VELT Orvane 1.0b.desktop", {inst + "/vorn1"}},
-        {menu + "Help.desktop", {"xdg-open", inst + "/help.html"}},
-        {menu + "Uninstall.desktop", {inst + "/remove"}},
-        {env.applications() + "/Create ToC with Orvane 1.0b.desktop",
-         {inst + "/vorn1", "/w/page one.html"}},
+        {menu + "velt-orvane-help.desktop", {"xdg-open", inst + "/help.html"}},
+        {menu + "velt-orvane-uninstall.desktop", {inst + "/remove"}},
+        {menu + "velt-orvane-create-toc.desktop", {inst + "/vorn1", "/w/page one.html"}},
     };
     for (const expectation& e : entries) {
         std::string report;
@@ -174,6 +200,64 @@ TEST_F(SetupInstall, AwkwardFolderNamesStillRunTheProgram) {
     std::string output;
     EXPECT_EQ(run_program(args, "/", output), 0);
     EXPECT_EQ(output, "program /w/page one.html\n");
+}
+
+// "Open With" lists read a cache of the applications folder: it is refreshed
+// after installing and after removing, and a folder left without entries
+// keeps no cache.
+TEST_F(SetupInstall, OpenWithCacheIsRefreshedAfterInstallAndRemoval) {
+    const std::string calls = env.root() + "/calls";
+    make_folder(env.root() + "/bin");
+    write_text(
+        env.root() + "/bin/update-desktop-database",
+        "#!/bin/sh\necho \"$@\" >> '" + calls + "'\necho '[MIME Cache]' > \"$2/mimeinfo.cache\"\n",
+        0755);
+    env.put_first_on_path(env.root() + "/bin");
+    const std::string cache = env.applications() + "/mimeinfo.cache";
+    const std::string refreshed = "-q " + env.applications() + "\n";
+    const std::string mine = env.applications() + "/mine.desktop";
+    write_text(mine, "[Desktop Entry]\n");
+    for (const bool others_stay : {true, false}) {
+        if (!others_stay) std::remove(mine.c_str());
+        std::remove(calls.c_str());
+        ASSERT_TRUE(install(env.root() + "/inst")) << message;
+        EXPECT_EQ(read_text(calls), refreshed);
+        uninstaller remover(store);
+        ASSERT_TRUE(remover.load());
+        ASSERT_TRUE(remover.run()) << remover.message();
+        EXPECT_EQ(read_text(calls), others_stay ? refreshed + refreshed : refreshed);
+        EXPECT_EQ(exists(cache), others_stay);
+    }
+}
+
+// The Debian package is seen by its files or by dpkg's own record.
+TEST(DebianPackage, SeenByItsFilesOrByDpkg) {
+    setup_test_env env;
+    make_folder(env.root() + "/bin");
+    write_text(env.root() + "/bin/dpkg-query", "#!/bin/sh\nprintf '%s' \"$STATE\"\n", 0755);
+    env.put_first_on_path(env.root() + "/bin");
+    const std::string root = env.root() + "/system";
+    const struct {
+        bool program;
+        bool data;
+        const char* state;
+        std::string expected;
+    } cases[] = {
+        {true, true, "not-installed", root + "/usr/bin/vorn1"},
+        {true, false, "not-installed", ""},  // a vorn1 of some other origin
+        {false, false, "installed", "/usr/bin/vorn1"},
+        {false, false, "config-files", ""},  // removed, not purged
+        {false, false, "", ""},
+    };
+    for (const auto& c : cases) {
+        std::system(("rm -rf '" + root + "'").c_str());
+        make_folder(root + "/usr/bin");
+        if (c.program) write_text(root + "/usr/bin/vorn1", "#!/bin/sh\n", 0755);
+        if (c.data) make_folder(root + "/usr/share/orvane/vtdata");
+        setenv("STATE", c.state, 1);
+        EXPECT_EQ(debian_package_program(root), c.expected) << c.program << c.data << c.state;
+    }
+    unsetenv("STATE");
 }
 
 TEST_F(SetupInstall, FolderThatCannotBeMadeStopsEarly) {
@@ -235,17 +319,16 @@ TEST_F(SetupInstall, RemovalKeepsWhatTheUserAdded) {
     ASSERT_TRUE(install(inst)) << message;
     write_text(inst + "/notes.txt", "mine");
     write_text(inst + "/vtdata/my_template.html", "mine too");
-    write_text(env.applications() + "/VELT Orvane/Other.desktop", "[Desktop Entry]\n");
+    write_text(env.applications() + "/other.desktop", "[Desktop Entry]\n");
     uninstaller remover(store);
     ASSERT_TRUE(remover.load());
     ASSERT_TRUE(remover.run()) << remover.message();
     EXPECT_EQ(read_text(inst + "/notes.txt"), "mine");
     EXPECT_EQ(read_text(inst + "/vtdata/my_template.html"), "mine too");
-    EXPECT_TRUE(exists(env.applications() + "/VELT Orvane/Other.desktop"));
+    EXPECT_TRUE(exists(env.applications() + "/other.desktop"));
     EXPECT_FALSE(exists(inst + "/vorn1"));
     EXPECT_FALSE(exists(inst + "/help"));
-    EXPECT_EQ(remover.kept(), (std::vector<std::string>{inst + "/vtdata", inst,
-                                                        env.applications() + "/VELT Orvane"}));
+    EXPECT_EQ(remover.kept(), (std::vector<std::string>{inst + "/vtdata", inst}));
     EXPECT_FALSE(store.key_exists(reg_root::hklm, "Software"));
 }
 

@@ -14,8 +14,8 @@
 
 namespace {
 
-const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR",
-                                 "XDG_CACHE_HOME"};
+const char* const variables[] = {
+    "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "PATH"};
 
 void remove_tree(const std::string& path) {
     std::string command = "rm -rf '" + path + "'";
@@ -113,7 +113,15 @@ void write_text(const std::string& path, std::string_view text, unsigned mode) {
 }
 
 void make_folder(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0755);
     mkdir(path.c_str(), 0755);
+}
+
+void setup_test_env::put_first_on_path(const std::string& folder) {
+    const char* path = std::getenv("PATH");
+    setenv("PATH", (folder + (path ? ":" + std::string(path) : std::string())).c_str(), 1);
 }
 
 void make_fake_distribution(const std::string& folder) {

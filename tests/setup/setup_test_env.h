@@ -1,6 +1,6 @@
 // A throw-away home for installer tests: HOME, the XDG folders and the
 // runtime folder all point into a fresh temporary folder, never at the real
-// ones, and the environment is restored afterwards.
+// ones, and the environment (PATH included) is restored afterwards.
 #pragma once
 
 #include <map>
@@ -24,6 +24,9 @@ class setup_test_env {
     std::string applications() const { return data() + "/applications"; }
     std::string desktop() const { return home() + "/Desktop"; }
     std::string registry() const { return config() + "/VELT/registry"; }
+    // Programs in folder are found before the system's (PATH is restored
+    // with the rest of the environment).
+    void put_first_on_path(const std::string& folder);
 
   private:
     std::string root_;
@@ -39,6 +42,7 @@ std::set<std::string> tree_paths(const std::string& folder);
 bool exists(const std::string& path);
 std::string read_text(const std::string& path);
 void write_text(const std::string& path, std::string_view text, unsigned mode = 0644);
+// Makes path and every missing folder above it.
 void make_folder(const std::string& path);
 
 // A distribution folder with small stand-in files: "setup" and "remove" are

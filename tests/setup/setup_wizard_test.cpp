@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,6 +46,7 @@ class scripted_dialogs : public dialogs {
         messages.push_back({icon, text, detail});
     }
     bool question(QWidget*, const QString&, QMessageBox::StandardButton) override { return true; }
+    save_answer ask_save(QWidget*, const QString&) override { return save_answer::cancel; }
     QStringList choose_files(QWidget*, const file_request&) override { return {}; }
     QString choose_folder(QWidget*, const QString& title, const QString& start) override {
         browse_title = title;
@@ -84,7 +84,7 @@ class SetupWizard : public ::testing::Test {
 
     // Runs the wizard to its end, installing into folder + "/ORV1".
     void install_through_wizard(const std::string& dist, const std::string& folder, bool desktop) {
-        TSetupForm form(dialogs, store, dist);
+        TSetupForm form(dialogs, store, dist, "");
         ASSERT_FALSE(form.terminating());
         form.show();
         click(form, "Button2");
@@ -106,7 +106,7 @@ class SetupWizard : public ::testing::Test {
 TEST_F(SetupWizard, PagesCaptionsAndChoices) {
     std::string dist = env.root() + "/dist";
     make_fake_distribution(dist);
-    TSetupForm form(dialogs, store, dist);
+    TSetupForm form(dialogs, store, dist, "");
     ASSERT_FALSE(form.terminating());
     form.show();
     EXPECT_EQ(form.windowTitle(), "Orvane 1.0b");
@@ -154,6 +154,9 @@ TEST_F(SetupWizard, PagesCaptionsAndChoices) {
     EXPECT_EQ(text(form, "Label16"), "No, do not create a desktop icon.");
     EXPECT_EQ(text(form, "Label17"),
               "No, do not add explorer shell extension [context menu item].");
+    EXPECT_EQ(control<QCheckBox>(form, "CheckBox1")->text(), "Add an icon to the desktop?");
+    EXPECT_EQ(control<QCheckBox>(form, "CheckBox2")->text(),
+              "File manager context menu item [Open With]");
     EXPECT_EQ(control<QPushButton>(form, "Button2")->text(), "Start installation");
 
     // Back and forth keeps the folder picked in the browser.
@@ -208,12 +211,12 @@ TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
     EXPECT_EQ(installed, expected);
     EXPECT_TRUE(expected.count("vorn1") && expected.count("remove") && expected.count("vtdata"));
 
-    std::vector<std::string> entries = {
-        env.applications() + "/VELT Orvane/VELT Orvane 1.0b.desktop",
-        env.applications() + "/VELT Orvane/Help.desktop",
-        env.applications() + "/VELT Orvane/Uninstall.desktop",
-        env.applications() + "/Create ToC with Orvane 1.0b.desktop",
-        env.desktop() + "/VELT Orvane 1.0b.desktop"};
+    std::vector<std::string> entries = {env.applications() + "/velt-orvane-vorn1.desktop",
+                                        env.applications() + "/velt-orvane-help.desktop",
+                                        env.applications() + "/velt-orvane-uninstall.desktop",
+                                        env.applications() + "/velt-orvane-create-toc.desktop",
+                                        env.data() + "/desktop-directories/velt-orvane.directory",
+                                        env.desktop() + "/VELT Orvane 1.0b.desktop"};
     for (const std::string& entry : entries) {
         std::string report;
         EXPECT_EQ(run_program({"/usr/bin/desktop-file-validate", entry}, "/", report), 0) << entry;
@@ -224,7 +227,8 @@ TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
         values.set(vtval(name), vtval(""));
     ASSERT_TRUE(store.read_values(reg_root::hklm, setup_text::program_key, values));
     EXPECT_EQ(values.find("inst_dir")->text(), inst + "/");
-    EXPECT_EQ(values.find("icon_dir")->text(), env.applications() + "/VELT Orvane");
+    EXPECT_EQ(values.find("icon_dir")->text(),
+              env.config() + "/menus/applications-merged/user-velt-orvane.menu");
     EXPECT_EQ(values.find("desktop_icon")->text(), entries.back());
 
     // Outside the installation folder exactly these appeared in the home.
@@ -232,15 +236,25 @@ TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
     for (const std::string& path : tree_paths(env.home())) {
         if (!before_paths.count(path) && path.rfind("Programs", 0) != 0) appeared.insert(path);
     }
-    EXPECT_EQ(appeared, (std::set<std::string>{
-                            ".config/VELT", ".config/VELT/registry", ".config/VELT/registry/HKCR",
-                            ".config/VELT/registry/HKLM",
-                            ".local/share/applications/Create ToC with Orvane 1.0b.desktop",
-                            ".local/share/applications/VELT Orvane",
-                            ".local/share/applications/VELT Orvane/Help.desktop",
-                            ".local/share/applications/VELT Orvane/Uninstall.desktop",
-                            ".local/share/applications/VELT Orvane/VELT Orvane 1.0b.desktop",
-                            "Desktop/VELT Orvane 1.0b.desktop"}));
+    std::set<std::string> expected_new = {
+        ".config/VELT",
+        ".config/VELT/registry",
+        ".config/VELT/registry/HKCR",
+        ".config/VELT/registry/HKLM",
+        ".config/menus",
+        ".config/menus/applications-merged",
+        ".config/menus/applications-merged/user-velt-orvane.menu",
+        ".local/share/applications/velt-orvane-create-toc.desktop",
+        ".local/share/applications/velt-orvane-help.desktop",
+        ".local/share/applications/velt-orvane-uninstall.desktop",
+        ".local/share/applications/velt-orvane-vorn1.desktop",
+        ".local/share/desktop-directories",
+        ".local/share/desktop-directories/velt-orvane.directory",
+        "Desktop/VELT Orvane 1.0b.desktop"};
+    // The "Open With" cache, where the desktop's tool to make it is there.
+    if (exists("/usr/bin/update-desktop-database"))
+        expected_new.insert(".local/share/applications/mimeinfo.cache");
+    EXPECT_EQ(appeared, expected_new);
     vthash uninstall;
     uninstall.set(vtval("DisplayName"), vtval(""));
     uninstall.set(vtval("UninstallString"), vtval(""));
@@ -256,6 +270,11 @@ TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
     // The context-menu entry starts the installed program with the page.
     std::vector<std::string> args;
     ASSERT_TRUE(parse_exec(entry_value(entries[3], "Exec"), "/site/page.html", args));
+    if (exists("/usr/bin/update-desktop-database")) {
+        EXPECT_NE(read_text(env.applications() + "/mimeinfo.cache")
+                      .find("text/html=velt-orvane-create-toc.desktop;"),
+                  std::string::npos);
+    }
     EXPECT_EQ(args, (std::vector<std::string>{inst + "/vorn1", "/site/page.html"}));
 
     // The installed program builds from its new folder, with the templates
@@ -281,7 +300,7 @@ TEST_F(SetupWizard, SecondRunProposesTheRecordedFolder) {
     std::string dist = env.root() + "/dist";
     make_fake_distribution(dist);
     install_through_wizard(dist, env.root() + "/first", false);
-    TSetupForm again(dialogs, store, dist);
+    TSetupForm again(dialogs, store, dist, "");
     again.show();
     click(again, "Button2");
     click(again, "Button2");
@@ -294,7 +313,7 @@ TEST_F(SetupWizard, IncompleteDistributionStopsAtOnce) {
     std::string dist = env.root() + "/dist";
     make_fake_distribution(dist);
     ASSERT_EQ(std::remove((dist + "/help.html").c_str()), 0);
-    TSetupForm form(dialogs, store, dist);
+    TSetupForm form(dialogs, store, dist, "");
     EXPECT_TRUE(form.terminating());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Critical);
@@ -307,23 +326,67 @@ TEST_F(SetupWizard, IncompleteDistributionStopsAtOnce) {
 TEST_F(SetupWizard, RunningProgramStopsTheInstaller) {
     std::string dist = env.root() + "/dist";
     make_fake_distribution(dist);
-    QLockFile lock(main_window_lock_path());
-    ASSERT_TRUE(lock.tryLock(0));
-    TSetupForm form(dialogs, store, dist);
+    auto window = std::make_unique<instance_lock>();
+    ASSERT_TRUE(window->held());
+    TSetupForm form(dialogs, store, dist, "");
     EXPECT_TRUE(form.terminating());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
               "Before installation you need to close running\r\nOrvane 1.0b");
-    lock.unlock();
-    TSetupForm free_now(dialogs, store, dist);
+    window.reset();
+    TSetupForm free_now(dialogs, store, dist, "");
     EXPECT_FALSE(free_now.terminating());
+    EXPECT_FALSE(free_now.windowIcon().isNull());  // the program's icon, from the distribution
+
+    // Installed from the Debian package: no second copy over it.
+    dialogs.messages.clear();
+    TSetupForm packaged(dialogs, store, dist, "/usr/bin/vorn1");
+    EXPECT_TRUE(packaged.terminating());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(dialogs.messages[0].text, q(std::string(setup_text::package_installed)));
+    EXPECT_FALSE(exists(env.home() + "/.local/share/VELT"));
+}
+
+// Return presses the page's default button, so the keyboard alone walks
+// through the wizard; the licence keeps its own line breaks.
+TEST_F(SetupWizard, ReturnAdvancesThroughThePages) {
+    std::string dist = env.root() + "/dist";
+    make_fake_distribution(dist);
+    const std::string long_line =
+        "Permission is hereby granted, free of charge, to any person obtaining a copy";
+    write_text(dist + "/license.txt", "short\n" + long_line + "\nend\n");
+    TSetupForm form(dialogs, store, dist, "");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (int page = 1; page <= 3; ++page) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(form.page(), page);
+        EXPECT_TRUE(control<QPushButton>(form, "Button2")->isDefault()) << page;
+        if (page == 2) {  // installs into the test's own folder, not the default
+            dialogs.browse_answer = q(env.root());
+            click(form, "BitBtn1");
+        }
+        if (page != 1) continue;
+        auto* memo = control<QPlainTextEdit>(form, "Memo1");
+        EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+        EXPECT_GE(memo->viewport()->width(),
+                  memo->fontMetrics().horizontalAdvance(QString::fromStdString(long_line)));
+        memo->setFocus();  // Return in the licence text still accepts it
+    }
+    control<QCheckBox>(form, "CheckBox1")->setFocus();
+    QTest::keyClick(&form, Qt::Key_Return, Qt::KeypadModifier);  // Enter of the number pad
+    EXPECT_EQ(form.page(), 4);
+    EXPECT_EQ(form.install_folder(), env.root() + "/ORV1/");
+    EXPECT_TRUE(control<QPushButton>(form, "Button1")->isDefault());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(SetupWizard, FolderThatCannotBeCreatedReturnsToTheSummary) {
     std::string dist = env.root() + "/dist";
     make_fake_distribution(dist);
     write_text(env.root() + "/blocker", "a file where a folder should be");
-    TSetupForm form(dialogs, store, dist);
+    TSetupForm form(dialogs, store, dist, "");
     form.show();
     click(form, "Button2");
     click(form, "Button2");
@@ -352,7 +415,7 @@ TEST_F(SetupWizard, DamagedStoreIsExplained) {
     make_folder(env.config() + "/VELT");
     make_folder(env.registry());
     write_text(env.registry() + "/HKLM", "\x7f\x45LF binary junk");
-    TSetupForm form(dialogs, store, dist);
+    TSetupForm form(dialogs, store, dist, "");
     form.show();
     click(form, "Button2");
     click(form, "Button2");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -103,6 +104,26 @@ TEST(build_project, ProgressOfOneFileAndOfASite) {
     ASSERT_EQ(build_project(site, recorder::note, &s), 0);
     for (size_t i = 1; i < s.seen.size(); ++i) EXPECT_LE(s.seen[i - 1], s.seen[i]);
     EXPECT_EQ(s.seen.back(), 100);
+}
+
+// Many small pages: each page's share is far below one percent, yet the
+// percentage follows the pages done instead of waiting for the end.
+TEST(build_project, ProgressFollowsTheShareOfManySmallPages) {
+    temp_folder dir;
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) {
+        names.push_back("p" + std::to_string(i) + ".html");
+        dir.write(names.back(), "<body><h1>Page</h1><p>text</p></body>");
+    }
+    toc_project site = multi(dir, {}, "index.html");
+    for (const std::string& name : names) site.source.push_back(vtval(dir.file(name)));
+    recorder r;
+    ASSERT_EQ(build_project(site, recorder::note, &r), 0);
+    for (size_t i = 1; i < r.seen.size(); ++i) ASSERT_LE(r.seen[i - 1], r.seen[i]) << i;
+    EXPECT_EQ(r.seen.back(), 100);
+    // The pages take 80 % of the bar: every percentage up to 79 is shown.
+    for (int percent = 0; percent < 80; ++percent)
+        EXPECT_NE(std::find(r.seen.begin(), r.seen.end(), percent), r.seen.end()) << percent;
 }
 
 TEST(build_project, SingleFileFailures) {

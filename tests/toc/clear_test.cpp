@@ -8,7 +8,8 @@
 
 namespace {
 
-std::string cleared(std::string_view html, bool numbering, int from = 1, int to = 6) {
+std::string cleared(std::string_view html, bool numbering, int from = 1, int to = 6,
+                    std::string_view skip = "") {
     xml_tree doc;
     parse_page(html, doc);
     html_toc_rollback r;
@@ -16,6 +17,7 @@ std::string cleared(std::string_view html, bool numbering, int from = 1, int to 
     r.range_from = from;
     r.range_to = to;
     r.process_numbering = numbering;
+    r.skip_class = skip;
     r.remove_anchors = true;
     EXPECT_EQ(r.clear_document(), 0);
     vtstring out;
@@ -69,4 +71,19 @@ TEST(html_toc_rollback, StrayMarkerTextIsKept) {
     const std::string stray = "<script>s = \"<!--VELT_HTML_TOC_START-->\";</script>";
     EXPECT_EQ(cleared(stray + "<body><!--VELT_HTML_TOC_START-->x<!--VELT_HTML_TOC_END-->y", false),
               stray + "<body>y");
+}
+
+TEST(html_toc_rollback, TakesOutOnlyTheIdsABuildWrote) {
+    EXPECT_EQ(cleared("<h2 id=\"a\">A</h2><h2 class=\"c\" id=\"b\" data-velt-id>B</h2>"
+                      "<h2><a name=\"velt_link_1_7\">D</a></h2>",
+                      false),
+              "<h2 id=\"a\">A</h2><h2 class=\"c\">B</h2><h2>D</h2>");
+    // Behind a written id the number is the build's, its blank included.
+    EXPECT_EQ(cleared("<h2 id=\"a\">1. A</h2><h2 id=\"b\" data-velt-id>2. B</h2>", true),
+              "<h2 id=\"a\"> A</h2><h2>B</h2>");
+}
+
+TEST(html_toc_rollback, SkippedHeadingsKeepWhatTheyHold) {
+    const std::string aside = "<h2 class=\"no-toc\">1. <a name=\"velt_link_1_7\">A</a></h2>";
+    EXPECT_EQ(cleared(aside, true, 1, 6, "no-toc"), aside);
 }

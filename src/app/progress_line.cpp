@@ -1,0 +1,107 @@
+#include "app/progress_line.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+// Columns a text takes: one per UTF-8 character (wide characters are rare in
+// paths and only make the line a little shorter than the terminal).
+size_t columns_of(std::string_view s) {
+    size_t n = 0;
+    for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+// A path as it can stand on one line: control bytes (a file name may hold a
+// line feed or an escape) become '?'.
+std::string printable(std::string_view path) {
+    std::string s(path);
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return s;
+}
+
+// The last characters of s that fit into width columns, "..." in front when
+// some were cut.
+std::string tail_fitting(const std::string& s, size_t width) {
+    if (columns_of(s) <= width) return s;
+    if (width <= 3) return std::string(std::min<size_t>(width, 3), '.');
+    size_t at = s.size();
+    for (size_t keep = width - 3; keep > 0 && at > 0; --keep) {
+        --at;
+        while (at > 0 && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80) --at;
+    }
+    return "..." + s.substr(at);
+}
+
+}  // namespace
+
+progress_line::progress_line(std::string_view verb, int columns, clock_fn clock, write_fn write)
+    : verb_(verb),
+      columns_(columns > 0 ? columns : 80),
+      clock_(std::move(clock)),
+      write_(std::move(write)),
+      start_(clock_()) {}
+
+std::string progress_line::text() const {
+    std::string head = verb_ + " " + std::to_string(begun_ > 0 ? begun_ - 1 : 0);
+    if (total_ > 0) head += "/" + std::to_string(total_);
+    head += ": ";
+    // The last column stays free: writing into it wraps on some terminals.
+    const size_t room = static_cast<size_t>(columns_ - 1);
+    if (head.size() >= room) return head.substr(0, room);
+    return head + tail_fitting(printable(current_), room - head.size());
+}
+
+void progress_line::page(std::string_view path) {
+    ++begun_;
+    current_ = path;
+    tick();
+}
+
+void progress_line::tick() {
+    const int64_t now = clock_();
+    if (now - start_ < quiet_ms || (drawn_width_ && now - drawn_at_ < redraw_ms)) return;
+    const std::string line = text();
+    const size_t width = columns_of(line);
+    // Blanks over what a longer line before left on screen.
+    std::string out = "\r" + line;
+    if (drawn_width_ > width) out.append(drawn_width_ - width, ' ');
+    write_(out);
+    drawn_at_ = now;
+    drawn_width_ = std::max<size_t>(width, 1);
+}
+
+void progress_line::finish() {
+    if (!drawn_width_) return;
+    write_("\r" + std::string(drawn_width_, ' ') + "\r");
+    drawn_width_ = 0;
+}
+
+void progress_line::on_page(std::string_view path, void* self) {
+    static_cast<progress_line*>(self)->page(path);
+}
+
+void progress_line::on_progress(int, void* self) {
+    static_cast<progress_line*>(self)->tick();
+}
+
+std::unique_ptr<progress_line> progress_line::for_terminal(std::string_view verb) {
+    if (!isatty(STDERR_FILENO)) return nullptr;
+    winsize size{};
+    const int columns = ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+    return std::make_unique<progress_line>(
+        verb, columns,
+        [] {
+            using namespace std::chrono;
+            return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        },
+        [](std::string_view bytes) {
+            const ssize_t written = ::write(STDERR_FILENO, bytes.data(), bytes.size());
+            (void)written;
+        });
+}

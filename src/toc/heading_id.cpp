@@ -1,0 +1,47 @@
+#include "toc/heading_id.h"
+
+#include "html/byte_class.h"
+
+namespace {
+
+constexpr std::string_view marker = " data-velt-id";
+
+// Where the written attributes go: before the closing '>', or before "/>"
+// when the '/' follows a blank, a quote or the tag name itself (after an
+// unquoted value it belongs to the value).
+size_t insertion_place(std::string_view tag) {
+    size_t at = tag.size() - 1;
+    if (at >= 2 && tag[at - 1] == '/') {
+        const char before = tag[at - 2];
+        bool after_name = true;
+        for (size_t i = 0; i + 1 < at && after_name; ++i) after_name = !tag_blank(tag[i]);
+        if (tag_blank(before) || tag_quote(before) || after_name) --at;
+    }
+    return at;
+}
+
+}  // namespace
+
+vtstring tag_with_own_id(std::string_view tag, std::string_view id) {
+    const size_t at = insertion_place(tag);
+    vtstring out(tag.substr(0, at));
+    out.append(" id=\"").append(id).append('"').append(marker);
+    out.append(tag.substr(at));
+    return out;
+}
+
+bool tag_without_own_id(std::string_view tag, vtstring& out) {
+    if (!tag.ends_with('>')) return false;
+    size_t end = tag.size() - 1;
+    if (tag.substr(0, end).ends_with('/')) --end;
+    if (!tag.substr(0, end).ends_with(marker)) return false;
+    const size_t marker_at = end - marker.size();
+    // ` id="value"` right before the marker, the value without quotes.
+    if (marker_at == 0 || tag[marker_at - 1] != '"') return false;
+    const size_t open = tag.rfind('"', marker_at - 2);
+    if (open == std::string_view::npos || open < 4 || tag.substr(open - 4, 4) != " id=")
+        return false;
+    out = tag.substr(0, open - 4);
+    out.append(tag.substr(end));
+    return true;
+}
