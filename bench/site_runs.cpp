@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -17,13 +18,13 @@ void edit_middle_page(const std::string& copy, const site& s) {
         std::ifstream in(path, std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), {});
     }
-    const size_t at = bytes.find("</h1>");
-    if (at != std::string::npos)
-        bytes.insert(at, " edited");
-    else
-        bytes.insert(
-            bytes.find("</body>") == std::string::npos ? bytes.size() : bytes.find("</body>"),
-            "<h1>edited</h1>");
+    size_t at = bytes.find("</h1>");
+    const char* edit = " edited";
+    if (at == std::string::npos) {
+        at = std::min(bytes.find("</body>"), bytes.size());
+        edit = "<h1>edited</h1>";
+    }
+    bytes.insert(at, edit);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     sync();
 }
@@ -54,16 +55,18 @@ void floor_run(const bench_programs& p, run_copies& copies, const site& s, floor
     const std::string folder = fl.mode == "compare" ? s.folder : copies.make(s);
     fl.series.add(run_child(folder, {p.batched_floor, "pages.txt", fl.mode}, log));
     double stage = 0, barrier = 0, rename = 0, folders = 0;
+    char line[256] = "";
     std::FILE* in = std::fopen(log.c_str(), "r");
-    if (in && (std::fscanf(in, "stage %lf barrier %lf rename %lf folders %lf", &stage, &barrier,
-                           &rename, &folders) == 4 ||
-               std::fscanf(in, "compare %lf", &stage) == 1)) {
+    if (in && !std::fgets(line, sizeof line, in)) line[0] = '\0';
+    if (in) std::fclose(in);
+    if (std::sscanf(line, "stage %lf barrier %lf rename %lf folders %lf", &stage, &barrier, &rename,
+                    &folders) == 4 ||
+        std::sscanf(line, "compare %lf", &stage) == 1) {
         fl.stage.push_back(stage);
         fl.barrier.push_back(barrier);
         fl.rename.push_back(rename);
         fl.folders.push_back(folders);
     }
-    if (in) std::fclose(in);
 }
 
 double ratio(double a, double b) {
