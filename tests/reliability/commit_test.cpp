@@ -69,6 +69,36 @@ TEST(commit, UnchangedFilesAreNotWritten) {
     EXPECT_EQ(written(before, stamps(s)), std::vector<std::string>{});
 }
 
+// Temporary files that a killed run left beside the files a build writes go;
+// anything else that looks like one stays, and the report is as usual.
+TEST(commit, LeftoversGoOnlyBesideTheFilesTheBuildWrites) {
+    site s;
+    make_site(s, 10);
+    const snapshot after = built_copy(s);
+    for (const char* gone :
+         {".index.html.AbC123.orvane-tmp", "part3/.page3.html.x9Y8z7.orvane-tmp"})
+        s.write(gone, "left by a killed run");
+    const std::vector<std::string> kept = {
+        ".notes.html.AbC123.orvane-tmp",        // no file of the build
+        "part3/.page4.html.AbC123.orvane-tmp",  // page4 lives in part4
+        "part3/.page3.html.AbC12.orvane-tmp",   // not six characters
+        "part3/.page3.html.AbC123.orvane-tmp~",
+    };
+    for (const std::string& name : kept) s.write(name, "someone else's");
+    std::filesystem::create_directory(s.file("part4/.page4.html.AbC123.orvane-tmp"));
+    symlink("page4.html", s.file("part4/.page4.html.Zz0000.orvane-tmp").c_str());
+
+    const run_result r = build(s);
+    EXPECT_EQ(r.out, kDone);
+    snapshot expected = after;
+    for (const std::string& name : kept) expected[name] = "someone else's";
+    snapshot now = s.files();
+    now.erase("part4/.page4.html.Zz0000.orvane-tmp");
+    EXPECT_TRUE(now == expected);
+    EXPECT_TRUE(std::filesystem::is_directory(s.file("part4/.page4.html.AbC123.orvane-tmp")));
+    EXPECT_TRUE(std::filesystem::is_symlink(s.file("part4/.page4.html.Zz0000.orvane-tmp")));
+}
+
 // The 500th page fails: every file stays byte for byte as it was.
 TEST(commit, FailingPageChangesNothing) {
     site s;
