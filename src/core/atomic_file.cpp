@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr size_t kBlock = atomic_file::block_size;
+constexpr size_t kBlock = write_block::size;
 constexpr std::string_view kTempSuffix = ".orvane-tmp";
 
 }  // namespace
@@ -83,17 +83,17 @@ bool atomic_file::open(std::string_view path) {
 bool atomic_file::fail(vtfile_error why) {
     failed_ = true;
     if (error_ == vtfile_error::none) error_ = why;
-    used_ = room_ = 0;
+    block_.used = block_.room = 0;
     return false;
 }
 
 bool atomic_file::flush() {
-    if (written_ + static_cast<int64_t>(used_) >= limit_) return fail(vtfile_error::too_large);
-    if (used_ == 0) return true;
-    if (!vtfile_write_all(fd_, buffer_.get(), used_)) return fail();
-    written_ += static_cast<int64_t>(used_);
-    room_ += used_;
-    used_ = 0;
+    if (written_ + static_cast<int64_t>(block_.used) >= limit_)
+        return fail(vtfile_error::too_large);
+    if (block_.used == 0) return true;
+    if (!vtfile_write_all(fd_, block_.data.get(), block_.used)) return fail();
+    written_ += static_cast<int64_t>(block_.used);
+    block_.drained();
     return true;
 }
 
@@ -102,10 +102,10 @@ bool atomic_file::flush() {
 // never touched cost nothing.
 bool atomic_file::write_more(std::string_view bytes) {
     if (fd_ < 0 || failed_) return false;
-    if (!buffer_) {
-        buffer_ = std::make_unique_for_overwrite<char[]>(kBlock);
-        room_ = kBlock;
-        if (bytes.size() < room_) return write(bytes);
+    if (!block_.data) {
+        block_.make();
+        block_.room = kBlock;
+        if (bytes.size() < block_.room) return write(bytes);
     }
     if (!flush()) return false;
     if (bytes.size() < kBlock) return write(bytes);
@@ -152,7 +152,7 @@ void atomic_file::abort() {
     fd_ = -1;
     if (!temp_.empty()) unlink(temp_.c_str());
     temp_.clear();
-    used_ = room_ = 0;
+    block_.used = block_.room = 0;
 }
 
 bool vtfile_write_atomic(std::string_view path, std::string_view bytes) {

@@ -20,16 +20,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "core/vtfile_error.h"
+#include "core/write_block.h"
 
 class atomic_file {
   public:
-    static constexpr size_t block_size = 256 << 10;
+    static constexpr size_t block_size = write_block::size;
 
     atomic_file() = default;
     atomic_file(const atomic_file&) = delete;
@@ -53,16 +52,7 @@ class atomic_file {
     void set_size_limit(int64_t limit) { limit_ = limit; }
     // Buffers bytes, writing in large blocks. False once any write failed.
     // Inline: a page is written as thousands of small pieces.
-    bool write(std::string_view bytes) {
-        if (bytes.size() < room_) {
-            if (bytes.empty()) return true;
-            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
-            used_ += bytes.size();
-            room_ -= bytes.size();
-            return true;
-        }
-        return write_more(bytes);
-    }
+    bool write(std::string_view bytes) { return block_.put(bytes) || write_more(bytes); }
     // Flushes and puts the new bytes in the target's place. False on any
     // failure; the target is then untouched.
     bool commit();
@@ -96,9 +86,7 @@ class atomic_file {
     std::string temp_;
     // Bytes not written yet: used_ of them, room_ more fit (0 while the
     // file is not open or has failed).
-    std::unique_ptr<char[]> buffer_;
-    size_t used_ = 0;
-    size_t room_ = 0;
+    write_block block_;
 };
 
 // Creates a temporary file beside target, named ".<name>.XXXXXX.orvane-tmp",

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "core/atomic_file.h"
 #include "core/file_io.h"
@@ -42,51 +43,50 @@ void staged_file::start(write_target target, int current, int64_t current_size, 
     limit_ = INT64_MAX;
     failed_ = false;
     error_ = vtfile_error::none;
-    used_ = room_ = 0;
+    block_.used = block_.room = 0;
 }
 
 bool staged_file::fail(vtfile_error why) {
     failed_ = true;
     if (error_ == vtfile_error::none) error_ = why;
-    used_ = room_ = 0;
+    block_.used = block_.room = 0;
     return false;
 }
 
 // Pieces that do not fit the room left in the block go in block by block.
 bool staged_file::write_more(std::string_view bytes) {
     if (failed_) return false;
-    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(block_size);
-    if (used_ + room_ == 0) room_ = block_size;
+    block_.make();
+    if (block_.used + block_.room == 0) block_.room = write_block::size;
     while (!bytes.empty()) {
-        const size_t n = std::min(room_, bytes.size());
-        std::memcpy(buffer_.get() + used_, bytes.data(), n);
-        used_ += n;
-        room_ -= n;
+        const size_t n = std::min(block_.room, bytes.size());
+        std::memcpy(block_.data.get() + block_.used, bytes.data(), n);
+        block_.used += n;
+        block_.room -= n;
         bytes.remove_prefix(n);
-        if (room_ == 0 && !flush()) return false;
+        if (block_.room == 0 && !flush()) return false;
     }
     return true;
 }
 
 bool staged_file::flush() {
-    if (used_ == 0) return true;
-    if (total_ + static_cast<int64_t>(used_) >= limit_) return fail(vtfile_error::too_large);
+    if (block_.used == 0) return true;
+    if (total_ + static_cast<int64_t>(block_.used) >= limit_) return fail(vtfile_error::too_large);
     if (!differs_) {
-        if (same_as_current(buffer_.get(), used_))
-            equal_ += static_cast<int64_t>(used_);
+        if (same_as_current(block_.data.get(), block_.used))
+            equal_ += static_cast<int64_t>(block_.used);
         else if (!diverge())
             return false;
     }
-    if (out_ >= 0 && !vtfile_write_all(out_, buffer_.get(), used_)) return fail();
-    total_ += static_cast<int64_t>(used_);
-    room_ += used_;
-    used_ = 0;
+    if (out_ >= 0 && !vtfile_write_all(out_, block_.data.get(), block_.used)) return fail();
+    total_ += static_cast<int64_t>(block_.used);
+    block_.drained();
     return true;
 }
 
 bool staged_file::same_as_current(const char* block, size_t n) {
     if (current_ < 0 || equal_ + static_cast<int64_t>(n) > current_size_) return false;
-    if (!compared_) compared_ = std::make_unique_for_overwrite<char[]>(block_size);
+    if (!compared_) compared_ = std::make_unique_for_overwrite<char[]>(write_block::size);
     return read_at(current_, compared_.get(), n, equal_) &&
            std::memcmp(compared_.get(), block, n) == 0;
 }

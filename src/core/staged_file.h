@@ -10,19 +10,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "core/file_state.h"
 #include "core/vtfile_error.h"
+#include "core/write_block.h"
 #include "core/write_target.h"
 
 class staged_file {
   public:
-    static constexpr size_t block_size = 256 << 10;
-
     // Where differing bytes go.
     enum class sink {
         temp_file,  // a temporary file beside the target
@@ -40,16 +38,7 @@ class staged_file {
     void set_size_limit(int64_t limit) { limit_ = limit; }
     // Buffers bytes, comparing or writing in blocks. False once any step
     // failed. Inline: a page is written as thousands of small pieces.
-    bool write(std::string_view bytes) {
-        if (bytes.size() < room_) {
-            if (bytes.empty()) return true;
-            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
-            used_ += bytes.size();
-            room_ -= bytes.size();
-            return true;
-        }
-        return write_more(bytes);
-    }
+    bool write(std::string_view bytes) { return block_.put(bytes) || write_more(bytes); }
     // Why opening or writing failed: cannot_write, foreign_link or
     // too_large; none before any failure.
     vtfile_error error() const { return error_; }
@@ -91,8 +80,6 @@ class staged_file {
     vtfile_error error_ = vtfile_error::none;
     // Bytes not flushed yet: used_ of them, room_ more fit (0 until the
     // first write, and after a failure).
-    std::unique_ptr<char[]> buffer_;
+    write_block block_;
     std::unique_ptr<char[]> compared_;
-    size_t used_ = 0;
-    size_t room_ = 0;
 };
