@@ -43,8 +43,7 @@ void file_staging::remove_leftovers(const std::vector<std::string_view>& files) 
             std::string_view stem;
             struct stat st;
             if (atomic_temp_parse(e->d_name, stem) && names.count(std::string(stem)) &&
-                fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISREG(st.st_mode))
+                fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
                 unlinkat(dirfd(d), e->d_name, 0);
         }
         closedir(d);

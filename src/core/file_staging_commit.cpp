@@ -97,7 +97,8 @@ void file_staging::remove_backups(std::vector<in_place_job>& jobs) {
         if (!job.backup.empty()) unlink(job.backup.c_str());
         if (job.published) removed = page_backup_remove(job.file->target) || removed;
     }
-    if (removed) sync_folders(folders_of(jobs, [](const in_place_job& j) { return j.file->target; }));
+    if (removed)
+        sync_folders(folders_of(jobs, [](const in_place_job& j) { return j.file->target; }));
     jobs.clear();
 }
 
@@ -170,7 +171,8 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     std::vector<const entry*> renamed;
     for (const entry* e : files)
         if (!e->in_place && e->temp.empty()) renamed.push_back(e);
-    const bool durable = sync_folders(folders_of(renamed, [](const entry* e) { return e->target; }));
+    const bool durable =
+        sync_folders(folders_of(renamed, [](const entry* e) { return e->target; }));
     if (stopped || !durable) failed(stopped ? stopped : files.front(), vtfile_error::cannot_write);
     // What was not put in place goes.
     abort();

@@ -6,7 +6,8 @@
 #include "toc/toc_writer.h"
 
 void build_state::begin(const std::vector<std::string_view>& outputs) {
-    if (!outputs.empty() && !outputs.front().empty()) files.lock_against_other_runs(outputs.front());
+    if (!outputs.empty() && !outputs.front().empty())
+        files.lock_against_other_runs(outputs.front());
     files.remove_leftovers(outputs);
     files.expect_reads(outputs);
 }

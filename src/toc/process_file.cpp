@@ -1,9 +1,9 @@
 #include "toc/process_file.h"
 
+#include "core/vtfile_path.h"
 #include "toc/build_settings.h"
 #include "toc/build_state.h"
 #include "toc/html_toc.h"
-#include "core/vtfile_path.h"
 
 namespace {
 

@@ -115,9 +115,10 @@ TEST(batch_run, CheckListsWhatABuildWouldChangeAndWritesNothing) {
     put(dir / "b.html", "<html><body><p>No headings.</p></body></html>");
     put(dir / "index.html", "<html><body><!-- toc --></body></html>");
     const std::string project = dir / "site.txt";
-    put(project, "<is_single>0</is_single>\r\n<source>" + (dir / "a.html") + "</source>\r\n<source>" +
-                     (dir / "b.html") + "</source>\r\n<destination>" + (dir / "index.html") +
-                     "</destination>\r\n<template_file>" + kTemplate + "</template_file>\r\n");
+    put(project, "<is_single>0</is_single>\r\n<source>" + (dir / "a.html") +
+                     "</source>\r\n<source>" + (dir / "b.html") + "</source>\r\n<destination>" +
+                     (dir / "index.html") + "</destination>\r\n<template_file>" + kTemplate +
+                     "</template_file>\r\n");
     const std::string a = get(dir / "a.html");
     for (const char* file : {"a.html", "b.html", "index.html", "site.txt"})
         chmod((dir / file).c_str(), 0444);

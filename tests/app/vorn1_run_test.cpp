@@ -105,7 +105,8 @@ TEST(vorn1_run, HelpAndManualNameEveryModeAndProjectKey) {
         EXPECT_NE(manual.find(key), std::string::npos) << key << " is not in vorn1.1";
     }
     EXPECT_GE(keys, 12);
-    for (const std::string mode : {"-command", "-clear", "-check", "--check", "--help", "--version"}) {
+    for (const std::string mode :
+         {"-command", "-clear", "-check", "--check", "--help", "--version"}) {
         EXPECT_NE(help.find(mode), std::string::npos) << mode << " is not in --help";
         // roff writes each hyphen as "\-".
         const std::string roff = std::regex_replace(mode, std::regex("-"), "\\-");

@@ -117,8 +117,7 @@ TEST(hostile_project, EveryFailureNamesItsFile) {
         s.write("index.html", "<body><!-- toc --></body>");
         s.write("folder/keep.html", "<h1>Kept</h1>");
         s.project(c.sources, false, c.destination);
-        s.write("toc.tpl", "<!--#for var=\"item\"-->" + std::string(65536, 'x') +
-                               "<!--#endfor-->");
+        s.write("toc.tpl", "<!--#for var=\"item\"-->" + std::string(65536, 'x') + "<!--#endfor-->");
         const snapshot before = s.files();
         const run_result r = run_vorn1(s.path(), {c.command, "project.txt"});
         EXPECT_EQ(r.out, failure(c.report));

@@ -195,7 +195,8 @@ TEST_F(ownership, KilledRewriteInPlaceIsRecoveredByTheNextBuild) {
             std::string restored;
             for (const std::string& name : read_order)
                 if (t.files().count("." + name + ".orvane-backup"))
-                    restored += "Restored from its backup after an interrupted write: " + name + "\n";
+                    restored +=
+                        "Restored from its backup after an interrupted write: " + name + "\n";
             EXPECT_NE(restored.find(page), std::string::npos);
             const run_result again = build(t, as_member);
             ASSERT_EQ(again.out, kDone) << again.err;
