@@ -1,30 +1,30 @@
 // site_bench: end-to-end builds with the real program, side by side with the
-// durable rewrite floor, printed as one table.
+// floors of rewriting pages safely, printed as tables.
 //
 //   site_bench --bin <build-folder> [--pages 100,1000,10000] [--runs 5]
 //              [--page-bytes 23000] [--single-bytes 3900000] [--docs <folder>]
-//              [--work <folder>]
+//              [--work <folder>] [--scale <pages>]
 //
-// Every run works on a fresh copy of a generated site (synced to disk before
-// the clock starts): `vorn1 -command project.txt` from inside the copy, then
-// `durable_floor` over the same pages of another fresh copy. Wall time is the
-// median of the runs; user and system CPU and peak RSS come from wait4() of
-// the child.
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// Every run works on a fresh copy of a site (synced to disk before the clock
+// starts), `vorn1 -command project.txt` from inside the copy. On generated
+// sites each run goes on with a rebuild of the unchanged site, a rebuild
+// after one page was edited and a clearing run, and the floors run on copies
+// of their own: the per-page durable floor (durable_floor), the batched floor
+// with each barrier and the read-and-compare floor (batched_floor). Wall time
+// is the median of the runs; user and system CPU and peak RSS come from
+// wait4() of the child; load is the one-minute load average at the start.
+// --scale adds one first build of a generated site of that many pages,
+// when the disk has room for it.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "site_generator.h"
+#include "bench_site.h"
+#include "site_runs.h"
 
 namespace fs = std::filesystem;
 
@@ -38,196 +38,28 @@ struct options {
     size_t single_bytes = 3900000;
     std::string docs;
     std::string work = "/tmp/orvane-site-bench";
+    int scale = 0;
 };
-
-struct sample {
-    double wall = 0, user = 0, sys = 0, rss_mb = 0;
-    bool ok = false;
-};
-
-struct result {
-    sample build;  // medians
-    double floor_wall = 0;
-    double floor_cpu = 0;  // user + system
-};
-
-// One test site: a folder with pages, the list of pages and a project.
-struct site {
-    std::string name;
-    std::string folder;
-    std::vector<std::string> pages;
-    double megabytes = 0;
-};
-
-double seconds(const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
-
-// Runs argv in folder with output to log; wall clock and wait4 figures.
-sample run_child(const std::string& folder, const std::vector<std::string>& argv,
-                 const std::string& log) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    sample s;
-    std::fflush(stdout);  // the child must not flush our buffer again
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        if (!freopen(log.c_str(), "w", stdout)) _exit(127);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return s;
-    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-    s.wall = wall.count();
-    s.user = seconds(usage.ru_utime);
-    s.sys = seconds(usage.ru_stime);
-    s.rss_mb = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    s.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return s;
-}
-
-void fresh_copy(const site& from, const std::string& to) {
-    fs::remove_all(to);
-    fs::copy(from.folder, to, fs::copy_options::recursive);
-    sync();
-}
-
-std::string tagged(const std::string& key, const std::string& value) {
-    return "<" + key + ">" + value + "</" + key + ">\r\n";
-}
-
-// The project file and the page list of the floor, written into the site.
-void write_project(const site& s, const std::string& bin, bool single, bool local_toc,
-                   bool numbering = false) {
-    std::ofstream p(s.folder + "/project.txt", std::ios::binary);
-    p << tagged("is_single", single ? "1" : "0") << tagged("is_dest_as_source", "1")
-      << tagged("destination", single ? s.pages[0] : "orvane-toc.html") << tagged("range_from", "1")
-      << tagged("range_to", "3") << tagged("process_numbering", numbering ? "1" : "0")
-      << tagged("process_title", single ? "0" : "1")
-      << tagged("insert_local_toc", local_toc ? "1" : "0")
-      << tagged("template_file", fs::absolute(bin + "/vtdata/nested_list.html").string());
-    for (const std::string& page : s.pages) p << tagged("source", page);
-    std::ofstream list(s.folder + "/pages.txt", std::ios::binary);
-    for (const std::string& page : s.pages) list << page << "\n";
-}
-
-double megabytes_of(const site& s) {
-    double total = 0;
-    for (const std::string& page : s.pages)
-        total += static_cast<double>(fs::file_size(s.folder + "/" + page));
-    return total / 1e6;
-}
-
-site generated_site(const options& o, int pages) {
-    site s;
-    s.name = std::to_string(pages) + " pages";
-    s.folder = o.work + "/gen-" + std::to_string(pages) + "-" + std::to_string(o.page_bytes);
-    if (!fs::exists(s.folder + "/index.html")) {
-        fs::create_directories(s.folder);
-        generate_site(s.folder, pages, o.page_bytes, 7);
-    }
-    for (int i = 0; i < pages; ++i) s.pages.push_back(site_page_name(i));
-    s.megabytes = megabytes_of(s);
-    return s;
-}
-
-site single_page(const options& o) {
-    site s;
-    s.name = "single page";
-    s.folder = o.work + "/gen-single";
-    fs::create_directories(s.folder);
-    std::ofstream(s.folder + "/big.html", std::ios::binary) << generate_page(11, o.single_bytes);
-    s.pages.push_back("big.html");
-    s.megabytes = megabytes_of(s);
-    return s;
-}
-
-// The heading-dense page: 466,033 empty h1 elements, just under the size
-// limit, built with numbering on (a number, an anchor and a TOC entry each).
-site dense_page(const options& o) {
-    site s;
-    s.name = "466,033 empty headings";
-    s.folder = o.work + "/gen-dense";
-    fs::create_directories(s.folder);
-    std::ofstream page(s.folder + "/dense.html", std::ios::binary);
-    for (int i = 0; i < 466033; ++i) page << "<h1></h1>";
-    s.pages.push_back("dense.html");
-    s.megabytes = 466033 * 9 / 1e6;
-    return s;
-}
-
-// A copy of an HTML documentation folder: every .html file under it, in
-// name order.
-site docs_site(const options& o) {
-    site s;
-    s.name = "docs " + fs::path(o.docs).filename().string();
-    s.folder = o.work + "/gen-docs";
-    fs::remove_all(s.folder);
-    fs::copy(o.docs, s.folder, fs::copy_options::recursive);
-    for (const auto& e : fs::recursive_directory_iterator(s.folder))
-        if (e.is_regular_file() && e.path().extension() == ".html")
-            s.pages.push_back(fs::relative(e.path(), s.folder).string());
-    std::sort(s.pages.begin(), s.pages.end());
-    s.megabytes = megabytes_of(s);
-    return s;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-// Alternates builds and floor runs so that drift of the disk hits both.
-result measure(const options& o, const site& s, int runs) {
-    const std::string vorn1 = fs::absolute(o.bin + "/vorn1").string();
-    const std::string floor = fs::absolute(o.bin + "/durable_floor").string();
-    const std::string copy = o.work + "/run";
-    std::vector<double> wall, user, sys, rss, floor_wall, floor_cpu;
-    result r;
-    r.build.ok = true;
-    for (int i = 0; i < runs; ++i) {
-        fresh_copy(s, copy);
-        sample b = run_child(copy, {vorn1, "-command", "project.txt"}, o.work + "/report.txt");
-        r.build.ok = r.build.ok && b.ok;
-        wall.push_back(b.wall);
-        user.push_back(b.user);
-        sys.push_back(b.sys);
-        rss.push_back(b.rss_mb);
-        fresh_copy(s, copy);
-        const sample f = run_child(copy, {floor, "pages.txt"}, o.work + "/floor.txt");
-        floor_wall.push_back(f.wall);
-        floor_cpu.push_back(f.user + f.sys);
-    }
-    r.build.wall = median(wall);
-    r.build.user = median(user);
-    r.build.sys = median(sys);
-    r.build.rss_mb = *std::max_element(rss.begin(), rss.end());
-    r.floor_wall = median(floor_wall);
-    r.floor_cpu = median(floor_cpu);
-    fs::remove_all(copy);
-    return r;
-}
 
 void print_header() {
-    std::printf("%-26s %6s %7s %4s %8s %7s %7s %7s %8s %7s %8s %9s %6s %8s\n", "case", "pages",
-                "MB", "runs", "wall s", "user s", "sys s", "MB/s", "pages/s", "RSS MB", "floor s",
-                "floor cpu", "ratio", "user/16MB");
+    std::printf("%-26s %6s %7s %4s %8s %7s %7s %7s %8s %7s %6s %8s %9s %6s %8s %5s\n", "case",
+                "pages", "MB", "runs", "wall s", "user s", "sys s", "MB/s", "pages/s", "RSS MB",
+                "RSS/MB", "floor s", "floor cpu", "ratio", "user/16MB", "load");
 }
 
-void print_row(const std::string& name, const site& s, int runs, const result& r) {
+// A build beside the per-page durable floor.
+void print_row(const std::string& name, const site& s, const site_figures& f) {
+    const sample b = f.first.series.medians();
+    const floor_figures* floor = f.floor("per-page");
+    const sample fl = floor ? floor->series.medians() : sample{};
     const double mb = s.megabytes;
     std::printf(
-        "%-26s %6zu %7.1f %4d %8.3f %7.3f %7.3f %7.1f %8.0f %7.1f %8.3f %9.3f %6.2f %8.3f%s\n",
-        name.c_str(), s.pages.size(), mb, runs, r.build.wall, r.build.user, r.build.sys,
-        mb / r.build.wall, static_cast<double>(s.pages.size()) / r.build.wall, r.build.rss_mb,
-        r.floor_wall, r.floor_cpu, r.build.wall / r.floor_wall, r.build.user / mb * 16.777216,
-        r.build.ok ? "" : "  FAILED");
+        "%-26s %6zu %7.1f %4d %8.3f %7.3f %7.3f %7.1f %8.0f %7.1f %6.1f %8.3f %9.3f %6.2f %8.3f "
+        "%5.1f%s\n",
+        name.c_str(), s.pages.size(), mb, f.first.series.size(), b.wall, b.user, b.sys, mb / b.wall,
+        static_cast<double>(s.pages.size()) / b.wall, b.rss_mb, b.rss_mb / mb, fl.wall, fl.cpu(),
+        fl.wall > 0 ? b.wall / fl.wall : 0, b.user / mb * 16.777216, b.load,
+        b.ok ? "" : "  FAILED");
     std::fflush(stdout);
 }
 
@@ -247,6 +79,8 @@ bool parse(int argc, char** argv, options& o) {
             o.docs = value;
         } else if (key == "--work") {
             o.work = value;
+        } else if (key == "--scale") {
+            o.scale = std::atoi(value.c_str());
         } else if (key == "--pages") {
             o.pages.clear();
             for (size_t at = 0; at < value.size();) {
@@ -262,6 +96,130 @@ bool parse(int argc, char** argv, options& o) {
     return argc % 2 == 1 && !o.bin.empty();
 }
 
+struct sized_figures {
+    site s;
+    site_figures f;
+};
+
+void print_scaling(const std::vector<sized_figures>& sites) {
+    std::printf("\nscaling (local TOCs off): ");
+    double lo = 0, hi = 0;
+    for (size_t i = 0; i < sites.size(); ++i) {
+        const sample b = sites[i].f.first.series.medians();
+        const double wall = b.wall / sites[i].s.megabytes;
+        std::printf("%s%zu pages %.1f ms/MB wall, %.2f ms/MB user", i ? "; " : "",
+                    sites[i].s.pages.size(), wall * 1000, b.user / sites[i].s.megabytes * 1000);
+        lo = i ? std::min(lo, wall) : wall;
+        hi = i ? std::max(hi, wall) : wall;
+    }
+    std::printf("\nspread of wall time per MB: %.0f %%\n", (hi / lo - 1) * 100);
+}
+
+// One first build of a large generated site, against the 1,000-page figure.
+void scale_run(const options& o, const bench_programs& p, run_copies& copies,
+               const std::vector<sized_figures>& sites) {
+    std::printf("\n== Scale: one first build of %d pages ==\n", o.scale);
+    const std::string folder =
+        o.work + "/gen-" + std::to_string(o.scale) + "-" + std::to_string(o.page_bytes);
+    const double site_bytes = static_cast<double>(o.scale) * static_cast<double>(o.page_bytes);
+    // The site (unless made before), a copy for the build and one for each
+    // floor, and 1 GB to spare.
+    const double needed = (fs::exists(folder) ? 0 : site_bytes) + 3 * site_bytes + 1e9;
+    if (free_bytes(o.work) < needed) {
+        std::printf("skipped: %.1f GB free in %s, %.1f GB needed\n", free_bytes(o.work) / 1e9,
+                    o.work.c_str(), needed / 1e9);
+        return;
+    }
+    site big = generated_site(o.work, o.scale, o.page_bytes);
+    write_project(big, o.bin, false, false);
+    const auto base = std::find_if(sites.begin(), sites.end(),
+                                   [](const sized_figures& x) { return x.s.pages.size() == 1000; });
+    site_plan plan;
+    plan.runs = 1;
+    plan.rebuilds = false;
+    plan.floors = {"per-page"};
+    if (base != sites.end() && base->f.fastest_batched())
+        plan.floors.push_back(base->f.fastest_batched()->mode);
+    const site_figures f = measure_site(p, copies, big, plan);
+    print_header();
+    print_row("site, local TOCs off", big, f);
+    print_floors_header();
+    print_floors(big, f);
+    const sample b = f.first.series.medians();
+    std::printf("peak RSS %.1f MB (target < 256 MB); %.2f ms/MB wall, %.2f ms/MB cpu", b.rss_mb,
+                b.wall / big.megabytes * 1000, b.cpu() / big.megabytes * 1000);
+    if (base != sites.end()) {
+        const sample k = base->f.first.series.medians();
+        std::printf("; against 1,000 pages: %.2f x wall per MB (target <= 1.2), %.2f x cpu per MB",
+                    (b.wall / big.megabytes) / (k.wall / base->s.megabytes),
+                    (b.cpu() / big.megabytes) / (k.cpu() / base->s.megabytes));
+    }
+    std::printf("\n");
+}
+
+// Single pages and documentation folders: builds beside the per-page floor.
+site_figures build_only(const bench_programs& p, run_copies& copies, const site& s, int runs) {
+    site_plan plan;
+    plan.runs = runs;
+    plan.rebuilds = false;
+    plan.floors = {"per-page"};
+    return measure_site(p, copies, s, plan);
+}
+
+void run(const options& o) {
+    const std::string bin = fs::absolute(o.bin).string();
+    const bench_programs p{bin + "/vorn1", bin + "/durable_floor", bin + "/batched_floor", o.work};
+    run_copies copies(o.work);
+    print_header();
+    std::vector<sized_figures> sites;
+    for (int pages : o.pages) {
+        const site s = generated_site(o.work, pages, o.page_bytes);
+        // Large sites take minutes per run: fewer runs there.
+        site_plan plan;
+        plan.runs = pages >= 5000 ? std::max(1, (o.runs + 1) / 2) : o.runs;
+        write_project(s, o.bin, false, false);
+        sites.push_back({s, measure_site(p, copies, s, plan)});
+        print_row("site, local TOCs off", s, sites.back().f);
+        if (pages == 1000 || (pages == o.pages.front() && o.pages.size() == 1)) {
+            write_project(s, o.bin, false, true);
+            print_row("site, local TOCs on", s, build_only(p, copies, s, o.runs));
+            write_project(s, o.bin, false, false);
+        }
+    }
+    const site one = single_page(o.work, o.single_bytes);
+    write_project(one, o.bin, true, false);
+    const site_figures single = build_only(p, copies, one, o.runs);
+    print_row("single page", one, single);
+    const site dense = dense_page(o.work);
+    write_project(dense, o.bin, true, false, true);
+    print_row(dense.name, dense, build_only(p, copies, dense, o.runs));
+    if (!o.docs.empty()) {
+        const site d = docs_site(o.work, o.docs);
+        write_project(d, o.bin, false, false);
+        print_row(d.name, d, build_only(p, copies, d, o.runs));
+    }
+    const sample big = single.first.series.medians();
+    std::printf(
+        "\nsingle %.1f MB page: %.1f ms wall, %.1f ms cpu (target < 40 ms); peak RSS %.1f x "
+        "its size (target <= 6)\n",
+        one.megabytes, big.wall * 1000, big.cpu() * 1000, big.rss_mb / one.megabytes);
+    if (sites.size() > 1) print_scaling(sites);
+    if (sites.empty()) return;
+    std::printf(
+        "\n== Builds and rebuilds (medians; changed: files with other bytes after the "
+        "run, written: files with a new inode or mtime) ==\n");
+    print_rebuilds_header();
+    for (const sized_figures& x : sites) print_rebuilds(x.s, x.f);
+    std::printf("\n== Floors (medians; phases of the batched floor in ms) ==\n");
+    print_floors_header();
+    for (const sized_figures& x : sites) print_floors(x.s, x.f);
+    std::printf("\n== Targets ==\n");
+    for (const sized_figures& x : sites) print_targets(x.s, x.f);
+    if (o.scale > 0) scale_run(o, p, copies, sites);
+    std::printf("\n%d copies; %d folders passed over where creating a file was slow\n",
+                copies.copies(), copies.crowded());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -270,44 +228,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: site_bench --bin <build-folder> [--pages 100,1000,10000] "
                      "[--runs 5] [--page-bytes n] [--single-bytes n] [--docs <folder>] "
-                     "[--work <folder>]\n");
+                     "[--work <folder>] [--scale <pages>]\n");
         return 2;
     }
     fs::create_directories(o.work);
-    print_header();
-    std::vector<std::pair<double, double>> per_mb;  // wall, user per MB
-    for (int pages : o.pages) {
-        const site s = generated_site(o, pages);
-        // Large sites take minutes per run: fewer runs there.
-        const int runs = pages >= 5000 ? std::max(1, (o.runs + 1) / 2) : o.runs;
-        write_project(s, o.bin, false, false);
-        const result r = measure(o, s, runs);
-        print_row("site, local TOCs off", s, runs, r);
-        per_mb.emplace_back(r.build.wall / s.megabytes, r.build.user / s.megabytes);
-        if (pages == 1000 || (pages == o.pages.front() && o.pages.size() == 1)) {
-            write_project(s, o.bin, false, true);
-            print_row("site, local TOCs on", s, o.runs, measure(o, s, o.runs));
-        }
-    }
-    const site one = single_page(o);
-    write_project(one, o.bin, true, false);
-    print_row("single page", one, o.runs, measure(o, one, o.runs));
-    const site dense = dense_page(o);
-    write_project(dense, o.bin, true, false, true);
-    print_row(dense.name, dense, o.runs, measure(o, dense, o.runs));
-    if (!o.docs.empty()) {
-        const site d = docs_site(o);
-        write_project(d, o.bin, false, false);
-        print_row(d.name, d, o.runs, measure(o, d, o.runs));
-    }
-    if (per_mb.size() > 1) {
-        std::printf("\nscaling (local TOCs off): ");
-        for (size_t i = 0; i < per_mb.size(); ++i)
-            std::printf("%s%d pages %.1f ms/MB wall, %.2f ms/MB user", i ? "; " : "", o.pages[i],
-                        per_mb[i].first * 1000, per_mb[i].second * 1000);
-        double lo = per_mb[0].first, hi = lo;
-        for (const auto& [w, u] : per_mb) lo = std::min(lo, w), hi = std::max(hi, w);
-        std::printf("\nspread of wall time per MB: %.0f %%\n", (hi / lo - 1) * 100);
+    try {
+        run(o);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "site_bench: %s\n", e.what());
+        return 1;
     }
     return 0;
 }

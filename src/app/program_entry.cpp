@@ -5,8 +5,10 @@
 #include <csignal>
 
 #include "app/batch.h"
+#include "app/check_report.h"
 #include "app/help_text.h"
 #include "app/progress_line.h"
+#include "core/temp_registry.h"
 #include "core/vtarr.h"
 #include "core/vtfile.h"
 
@@ -62,7 +64,8 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     std::string_view first = arguments[0].text();
     bool build = same_ascii_nocase(first, "-command");
     bool clear = same_ascii_nocase(first, "-clear");
-    if (!build && !clear) {
+    bool check = same_ascii_nocase(first, "-check") || same_ascii_nocase(first, "--check");
+    if (!build && !clear && !check) {
         plan.mode = first_argument_mode(first);
         // Further arguments are ignored; a path keeps its case.
         if (plan.mode == entry_mode::window) plan.file = existing_file(first);
@@ -75,7 +78,9 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     if (plan.file.empty())
         plan.mode = entry_mode::parameter_error;
     else
-        plan.mode = build ? entry_mode::batch_build : entry_mode::batch_clear;
+        plan.mode = build   ? entry_mode::batch_build
+                    : clear ? entry_mode::batch_clear
+                            : entry_mode::batch_check;
     return plan;
 }
 
@@ -98,16 +103,22 @@ int run_batch(const entry_plan& plan) {
         write_report(plan.mode == entry_mode::help ? kHelpText : kVersionText);
         return BATCH_OK;
     }
-    if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear) {
+    if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear &&
+        plan.mode != entry_mode::batch_check) {
         vtstring report(kProductTitle);
         report += kParameterError;
         write_report(report.view());
         return BATCH_PARAMETER_ERROR;
     }
+    temp_registry_handle_signals();
     int exit_code = BATCH_FAILED;
     const bool clear = plan.mode == entry_mode::batch_clear;
-    const auto line = progress_line::for_terminal(clear ? "Clearing" : "Building");
-    vtstring report = batch_report(plan.file.view(), clear, exit_code, line.get());
+    const bool check = plan.mode == entry_mode::batch_check;
+    const auto line = progress_line::for_terminal(check   ? "Checking"
+                                                  : clear ? "Clearing"
+                                                          : "Building");
+    vtstring report = check ? check_report(plan.file.view(), exit_code, line.get())
+                            : batch_report(plan.file.view(), clear, exit_code, line.get());
     write_report(report.view());
     return exit_code;
 }

@@ -6,45 +6,44 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <cctype>
 #include <cstring>
 
 #include "core/file_attributes.h"
+#include "core/file_io.h"
 #include "core/page_backup.h"
 #include "core/vtfile_path.h"
+#include "core/write_target.h"
 
 namespace {
 
-constexpr size_t kBlock = atomic_file::block_size;
+constexpr size_t kBlock = write_block::size;
 constexpr std::string_view kTempSuffix = ".orvane-tmp";
-
-// The permission bits a newly created file gets.
-int default_mode() {
-    mode_t mask = umask(022);
-    umask(mask);
-    return static_cast<int>(0666 & ~mask);
-}
-
-bool write_all(int fd, const char* bytes, size_t n) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, bytes, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        bytes += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
 
 }  // namespace
 
+std::string atomic_temp_stem(std::string_view target_name) {
+    // A name within NAME_MAX whatever the target's name.
+    return std::string(target_name.substr(0, 200));
+}
+
+bool atomic_temp_parse(std::string_view entry, std::string_view& stem) {
+    // "." + stem + "." + six letters or digits + suffix
+    constexpr size_t kRandom = 6;
+    if (entry.size() < 2 + 1 + kRandom + kTempSuffix.size() || entry[0] != '.' ||
+        !entry.ends_with(kTempSuffix))
+        return false;
+    const size_t random_at = entry.size() - kTempSuffix.size() - kRandom;
+    if (entry[random_at - 1] != '.') return false;
+    for (size_t i = random_at; i < random_at + kRandom; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(entry[i]))) return false;
+    stem = entry.substr(1, random_at - 2);
+    return !stem.empty();
+}
+
 int atomic_temp_beside(const std::string& target, std::string& temp) {
     const std::string folder = vtfile_folder_of(target);
-    // A name within NAME_MAX whatever the target's name.
-    std::string name = target.substr(target.find_last_of('/') + 1);
-    if (name.size() > 200) name.resize(200);
+    const std::string name = atomic_temp_stem(target.substr(target.find_last_of('/') + 1));
     temp = (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX" + std::string(kTempSuffix);
     const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
     if (fd < 0) temp.clear();
@@ -64,58 +63,37 @@ bool atomic_file::open(std::string_view path) {
     has_page_ = false;
     limit_ = INT64_MAX;
     written_ = 0;
-    std::string p = vtfile_path(path);
-    if (p.empty() || p.back() == '/') return fail();
-    switch (vtfile_resolve_links(p, target_, true)) {
-        case link_walk::foreign_link:
-            return fail(vtfile_error::foreign_link);
-        case link_walk::loop:
-            return fail();
-        case link_walk::ok:
-            break;
+    write_target target;
+    if (!find_write_target(path, true, target)) return fail(target.error);
+    target_ = std::move(target.path);
+    if (target.exists && !S_ISREG(target.st.st_mode)) {
+        // A device or a pipe: there is no file to lose, write straight in.
+        // A pipe nobody reads fails at once instead of blocking for ever.
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+        if (fd_ >= 0) fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+        return fd_ >= 0 || fail();
     }
-    return open_target() || fail();
-}
-
-// Checks the target and its folder and opens the file the bytes go to.
-bool atomic_file::open_target() {
-    struct stat st;
-    if (lstat(target_.c_str(), &st) != 0) {
-        if (errno != ENOENT) return false;
-        mode_ = default_mode();
-    } else {
-        if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode) || access(target_.c_str(), W_OK) != 0)
-            return false;
-        if (!S_ISREG(st.st_mode)) {
-            // A device or a pipe: there is no file to lose, write straight in.
-            // A pipe nobody reads fails at once instead of blocking for ever.
-            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
-            if (fd_ >= 0) fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-            return fd_ >= 0;
-        }
-        mode_ = static_cast<int>(st.st_mode & 07777);
-        page_ = st;
-        has_page_ = true;
-    }
-    if (access(vtfile_folder_of(target_).c_str(), W_OK | X_OK) != 0) return false;
+    mode_ = target.exists ? static_cast<int>(target.st.st_mode & 07777) : vtfile_default_mode();
+    page_ = target.st;
+    has_page_ = target.exists;
     fd_ = atomic_temp_beside(target_, temp_);
-    return fd_ >= 0;
+    return fd_ >= 0 || fail();
 }
 
 bool atomic_file::fail(vtfile_error why) {
     failed_ = true;
     if (error_ == vtfile_error::none) error_ = why;
-    used_ = room_ = 0;
+    block_.used = block_.room = 0;
     return false;
 }
 
 bool atomic_file::flush() {
-    if (written_ + static_cast<int64_t>(used_) >= limit_) return fail(vtfile_error::too_large);
-    if (used_ == 0) return true;
-    if (!write_all(fd_, buffer_.get(), used_)) return fail();
-    written_ += static_cast<int64_t>(used_);
-    room_ += used_;
-    used_ = 0;
+    if (written_ + static_cast<int64_t>(block_.used) >= limit_)
+        return fail(vtfile_error::too_large);
+    if (block_.used == 0) return true;
+    if (!vtfile_write_all(fd_, block_.data.get(), block_.used)) return fail();
+    written_ += static_cast<int64_t>(block_.used);
+    block_.drained();
     return true;
 }
 
@@ -124,16 +102,16 @@ bool atomic_file::flush() {
 // never touched cost nothing.
 bool atomic_file::write_more(std::string_view bytes) {
     if (fd_ < 0 || failed_) return false;
-    if (!buffer_) {
-        buffer_ = std::make_unique_for_overwrite<char[]>(kBlock);
-        room_ = kBlock;
-        if (bytes.size() < room_) return write(bytes);
+    if (!block_.data) {
+        block_.make();
+        block_.room = kBlock;
+        if (bytes.size() < block_.room) return write(bytes);
     }
     if (!flush()) return false;
     if (bytes.size() < kBlock) return write(bytes);
     if (written_ + static_cast<int64_t>(bytes.size()) >= limit_)
         return fail(vtfile_error::too_large);
-    if (!write_all(fd_, bytes.data(), bytes.size())) return fail();
+    if (!vtfile_write_all(fd_, bytes.data(), bytes.size())) return fail();
     written_ += static_cast<int64_t>(bytes.size());
     return true;
 }
@@ -174,7 +152,7 @@ void atomic_file::abort() {
     fd_ = -1;
     if (!temp_.empty()) unlink(temp_.c_str());
     temp_.clear();
-    used_ = room_ = 0;
+    block_.used = block_.room = 0;
 }
 
 bool vtfile_write_atomic(std::string_view path, std::string_view bytes) {

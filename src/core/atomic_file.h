@@ -20,16 +20,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "core/vtfile_error.h"
+#include "core/write_block.h"
 
 class atomic_file {
   public:
-    static constexpr size_t block_size = 256 << 10;
+    static constexpr size_t block_size = write_block::size;
 
     atomic_file() = default;
     atomic_file(const atomic_file&) = delete;
@@ -53,16 +52,7 @@ class atomic_file {
     void set_size_limit(int64_t limit) { limit_ = limit; }
     // Buffers bytes, writing in large blocks. False once any write failed.
     // Inline: a page is written as thousands of small pieces.
-    bool write(std::string_view bytes) {
-        if (bytes.size() < room_) {
-            if (bytes.empty()) return true;
-            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
-            used_ += bytes.size();
-            room_ -= bytes.size();
-            return true;
-        }
-        return write_more(bytes);
-    }
+    bool write(std::string_view bytes) { return block_.put(bytes) || write_more(bytes); }
     // Flushes and puts the new bytes in the target's place. False on any
     // failure; the target is then untouched.
     bool commit();
@@ -80,7 +70,6 @@ class atomic_file {
     bool write_more(std::string_view bytes);
     bool flush();
     bool fail(vtfile_error why = vtfile_error::cannot_write);
-    bool open_target();
     bool replace();
 
     int fd_ = -1;
@@ -97,15 +86,18 @@ class atomic_file {
     std::string temp_;
     // Bytes not written yet: used_ of them, room_ more fit (0 while the
     // file is not open or has failed).
-    std::unique_ptr<char[]> buffer_;
-    size_t used_ = 0;
-    size_t room_ = 0;
+    write_block block_;
 };
 
 // Creates a temporary file beside target, named ".<name>.XXXXXX.orvane-tmp",
 // open for reading and writing with permission bits 0600. Its descriptor, or
 // -1; temp receives its path.
 int atomic_temp_beside(const std::string& target, std::string& temp);
+// The <name> in the temporary files of a target named target_name.
+std::string atomic_temp_stem(std::string_view target_name);
+// True when entry (a bare file name) has the form of such a temporary file;
+// stem then receives its <name>.
+bool atomic_temp_parse(std::string_view entry, std::string_view& stem);
 
 // Replaces path with bytes through atomic_file. True on success.
 bool vtfile_write_atomic(std::string_view path, std::string_view bytes);

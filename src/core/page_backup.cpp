@@ -5,11 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
 
 #include "core/atomic_file.h"
+#include "core/file_io.h"
 #include "core/vtfile_handle.h"
 #include "core/vtfile_path.h"
 
@@ -17,71 +17,23 @@ namespace {
 
 constexpr std::string_view kBackupSuffix = ".orvane-backup";
 
-// Copies length bytes from the start of from to the start of to. In the
-// kernel where it can (no pass through our memory), else through a buffer.
-bool copy_bytes(int from, int to, int64_t length) {
-    off_t in = 0, out = 0;
-    while (in < length) {
-        const ssize_t n = copy_file_range(from, &in, to, &out, static_cast<size_t>(length - in), 0);
-        if (n > 0) continue;
-        if (n == 0) return false;  // the source is shorter than it was
-        if (errno == EINTR) continue;
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-            return false;
-        std::array<char, 65536> buffer;
-        while (in < length) {
-            const ssize_t got = pread(from, buffer.data(), buffer.size(), in);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            for (ssize_t done = 0; done < got;) {
-                const ssize_t put =
-                    pwrite(to, buffer.data() + done, static_cast<size_t>(got - done), out + done);
-                if (put < 0 && errno == EINTR) continue;
-                if (put <= 0) return false;
-                done += put;
-            }
-            in += got;
-            out += got;
-        }
-    }
-    return true;
-}
-
-// Makes a rename or an unlink in the folder of path durable.
-bool sync_folder(const std::string& path) {
-    const vtfile_handle folder(
-        ::open(vtfile_folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return folder.is_open() && fsync(folder.get()) == 0;
+// Copies the backup back over the file, durably, and removes the backup.
+bool restore(int backup, int64_t length, int fd, const std::string& target) {
+    return vtfile_copy_bytes(backup, fd, length) && ftruncate(fd, length) == 0 &&
+           fdatasync(fd) == 0 && page_backup_remove(target) && vtfile_sync_folder_of(target);
 }
 
 // Writes the bytes of the file open as fd to its backup and makes it
-// durable. The backup gets the file's group and read bits (best effort), so
-// that those who may read the file may restore it.
+// durable, name included.
 bool save_backup(int fd, const struct stat& file, const std::string& target) {
     std::string temp;
-    const int out = atomic_temp_beside(target, temp);
-    if (out < 0) return false;
-    bool ok = copy_bytes(fd, out, file.st_size) && fdatasync(out) == 0;
-    if (ok && fchown(out, static_cast<uid_t>(-1), file.st_gid) != 0) {
-        // stays in our own group
-    }
-    if (ok && fchmod(out, 0600 | (file.st_mode & 0044)) != 0) {
-        // stays 0600
-    }
-    ok = ::close(out) == 0 && ok;
-    ok = ok && rename(temp.c_str(), page_backup_path(target).c_str()) == 0 && sync_folder(target);
-    if (!ok) unlink(temp.c_str());
-    return ok;
-}
-
-bool remove_backup(const std::string& target) {
-    return unlink(page_backup_path(target).c_str()) == 0 && sync_folder(target);
-}
-
-// Copies the backup back over the file, durably, and removes the backup.
-bool restore(int backup, int64_t length, int fd, const std::string& target) {
-    return copy_bytes(backup, fd, length) && ftruncate(fd, length) == 0 && fdatasync(fd) == 0 &&
-           remove_backup(target);
+    const vtfile_handle staged(page_backup_stage(fd, file, target, temp));
+    if (!staged.is_open()) return false;
+    if (fdatasync(staged.get()) == 0 && page_backup_publish(temp, target) &&
+        vtfile_sync_folder_of(target))
+        return true;
+    unlink(temp.c_str());
+    return false;
 }
 
 // A backup may be restored when it can only have come from someone who may
@@ -123,6 +75,46 @@ std::string page_backup_path(const std::string& target) {
     return (folder == "/" ? "" : folder) + "/." + name + std::string(kBackupSuffix);
 }
 
+int page_backup_stage(int fd, const struct stat& file, const std::string& target,
+                      std::string& temp) {
+    const int out = atomic_temp_beside(target, temp);
+    if (out < 0) return -1;
+    // The backup gets the file's group and read bits (best effort), so that
+    // those who may read the file may restore it.
+    bool ok = vtfile_copy_bytes(fd, out, file.st_size);
+    if (ok && fchown(out, static_cast<uid_t>(-1), file.st_gid) != 0) {
+        // stays in our own group
+    }
+    if (ok && fchmod(out, 0600 | (file.st_mode & 0044)) != 0) {
+        // stays 0600
+    }
+    if (ok) return out;
+    ::close(out);
+    unlink(temp.c_str());
+    temp.clear();
+    return -1;
+}
+
+bool page_backup_publish(const std::string& temp, const std::string& target) {
+    return rename(temp.c_str(), page_backup_path(target).c_str()) == 0;
+}
+
+bool page_backup_remove(const std::string& target) {
+    return unlink(page_backup_path(target).c_str()) == 0;
+}
+
+bool page_overwrite(int fd, int source, int64_t length) {
+    return vtfile_copy_bytes(source, fd, length) && ftruncate(fd, length) == 0;
+}
+
+bool page_backup_restore(int fd, const std::string& target) {
+    const vtfile_handle backup(
+        ::open(page_backup_path(target).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    return backup.is_open() && fstat(backup.get(), &st) == 0 &&
+           restore(backup.get(), st.st_size, fd, target);
+}
+
 bool page_rewrite_in_place(const std::string& target, int source, int64_t length, int mode) {
     // Closing the file at the end releases its lock.
     const vtfile_handle page(::open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
@@ -132,17 +124,12 @@ bool page_rewrite_in_place(const std::string& target, int source, int64_t length
     struct stat file;
     bool ok = fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && save_backup(fd, file, target);
     if (ok) {
-        ok = copy_bytes(source, fd, length) && ftruncate(fd, length) == 0 && fdatasync(fd) == 0;
-        if (ok) {
-            // Should the backup outlive this (a crash before its removal
-            // is on disk), the next run brings the old bytes back: the file
-            // is whole either way.
-            remove_backup(target);
-        } else if (const vtfile_handle backup(
-                       ::open(page_backup_path(target).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-                   backup.is_open()) {
-            restore(backup.get(), file.st_size, fd, target);
-        }
+        ok = page_overwrite(fd, source, length) && fdatasync(fd) == 0;
+        // Should the backup outlive this (a crash before its removal is on
+        // disk), the next run brings the old bytes back: the file is whole
+        // either way.
+        if (ok && page_backup_remove(target)) vtfile_sync_folder_of(target);
+        if (!ok) page_backup_restore(fd, target);
     }
     if (ok && mode >= 0 && fchmod(fd, static_cast<mode_t>(mode)) != 0) {
         // the file keeps its bits

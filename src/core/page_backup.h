@@ -14,6 +14,8 @@
 // running rewrite's backup for a leftover.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +28,24 @@ std::string page_backup_path(const std::string& target);
 // negative. True when the new bytes are on disk. On failure target holds its
 // old bytes again; when even that failed, the backup stays for the next run.
 bool page_rewrite_in_place(const std::string& target, int source, int64_t length, int mode);
+
+// The steps of such a rewrite, for a run that rewrites many files around
+// one durability barrier; the caller syncs where page_rewrite_in_place does.
+// Copies the bytes of the file open as fd (described by file) into a new
+// temporary file beside target, with the file's group and read bits (best
+// effort); not synced. Its descriptor, or -1; temp receives its path.
+int page_backup_stage(int fd, const struct stat& file, const std::string& target,
+                      std::string& temp);
+// Gives a staged backup (a durable one) the backup's name.
+bool page_backup_publish(const std::string& temp, const std::string& target);
+// Removes target's backup.
+bool page_backup_remove(const std::string& target);
+// Overwrites the file open as fd with the first length bytes of source and
+// cuts it to that length; not synced.
+bool page_overwrite(int fd, int source, int64_t length);
+// After a failed overwrite: the backup's bytes back into the file open as
+// fd, durably, and the backup removed.
+bool page_backup_restore(int fd, const std::string& target);
 
 enum class backup_check { none, restored, refused };
 // Before the file target, open for reading as fd, is read: takes a shared

@@ -104,7 +104,8 @@ int vtfile_open(std::string_view path, std::string_view mode) {
     return fd;
 }
 
-vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why) {
+vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why,
+                                    std::string* resolved_path) {
     std::string resolved;
     why = vtfile_error::cannot_read;
     if (path.empty()) return {};
@@ -125,6 +126,7 @@ vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, v
         return {};
     }
     why = vtfile_error::none;
+    if (resolved_path) *resolved_path = std::move(resolved);
     return file;
 }
 

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/vtfile_error.h"
@@ -85,8 +86,10 @@ enum class vtfile_links {
 // interrupted one cut short (page_backup.h; said on standard error). The
 // shared lock it takes lasts until the handle is closed. An empty handle on
 // failure, with why: cannot_read, foreign_link (a link refused under
-// vtfile_links::trusted) or bad_backup.
-vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why);
+// vtfile_links::trusted) or bad_backup. resolved, when given, receives the
+// path without symlinks that was opened.
+vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why,
+                                    std::string* resolved = nullptr);
 
 // ---- information and folders ----
 

@@ -9,6 +9,7 @@ vtstring vtfile_error_message(vtfile_error error, std::string_view path) {
         "Can't follow link of another user: ",
         "Page is too large: ",
         "Can't restore file from its backup: ",
+        "File was changed by another program: ",
     };
     if (error == vtfile_error::none) return {};
     vtstring message(texts[static_cast<size_t>(error)]);

@@ -12,6 +12,7 @@ enum class vtfile_error {
     foreign_link,  // a symlink on the way belongs to another user
     too_large,     // at or over page_size_limit
     bad_backup,    // a backup left by an interrupted write cannot be restored
+    changed,       // changed by somebody else after the run read it
 };
 
 // The message for error about path: a fixed text followed by the path. An

@@ -184,3 +184,24 @@ vtstring vtfile_short_path(std::string_view path, int32_t width) {
     shortened += path.substr(path.size() - static_cast<size_t>(width - 4));
     return shortened;
 }
+
+std::string vtfile_normal_path(std::string_view path) {
+    std::string whole = vtfile_path(path);
+    if (!whole.starts_with('/')) whole = std::string(vtfile_current_folder().view()) + "/" + whole;
+    std::vector<std::string_view> parts;
+    const std::string_view text(whole);
+    for (size_t start = 0; start <= text.size();) {
+        size_t slash = text.find('/', start);
+        if (slash == std::string_view::npos) slash = text.size();
+        const std::string_view part = text.substr(start, slash - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = slash + 1;
+    }
+    std::string normal;
+    for (std::string_view part : parts) (normal += '/') += part;
+    return normal.empty() ? "/" : normal;
+}

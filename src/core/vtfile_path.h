@@ -11,6 +11,12 @@ std::string vtfile_path(std::string_view path);
 // file at the root.
 std::string vtfile_folder_of(std::string_view path);
 
+// The absolute, normal form of path: a relative path is taken from the
+// current folder, and ".", ".." and doubled "/" are resolved in the text
+// (backslashes count as "/"). Two spellings of one file give one path when
+// no symlink lies between them.
+std::string vtfile_normal_path(std::string_view path);
+
 enum class link_walk { ok, foreign_link, loop };
 // Follows the symlinks on the way to path, component by component as the
 // kernel does, and gives in resolved the same file named without them (a

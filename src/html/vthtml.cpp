@@ -132,6 +132,11 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
         error = vtfile_error_message(why, path);
         return 1;
     }
+    return read_html(file, path, tree, error, {progress, context});
+}
+
+int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, vtstring& error,
+              html_read_options options) {
     const double size = file.size().to_real();
     vthtml reader(tree);
     vtstring buffer;
@@ -152,6 +157,7 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
             return 1;
         }
         total += n;
+        if (options.hash) options.hash->add(buffer.view());
         reader.add(buffer.view());
         result = reader.run();
         if (result != VTSGML_MORE) {
@@ -159,8 +165,9 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
                                            : vtstring(parse_failed_text);
             return result;
         }
-        if (progress && size > 0)
-            progress(static_cast<int>(static_cast<double>(total) / size * 100), context);
+        if (options.progress && size > 0)
+            options.progress(static_cast<int>(static_cast<double>(total) / size * 100),
+                             options.context);
     }
     reader.set_input_complete();
     result = reader.run();
@@ -168,6 +175,6 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
         error = parse_failed_text;
         return result;
     }
-    if (progress) progress(100, context);
+    if (options.progress) options.progress(100, options.context);
     return 0;
 }

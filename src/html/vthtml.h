@@ -14,6 +14,8 @@
 
 #include <string_view>
 
+#include "core/file_state.h"
+#include "core/vtfile_handle.h"
 #include "html/open_name_counts.h"
 #include "html/vtsgml.h"
 #include "html/xml_node.h"
@@ -57,3 +59,14 @@ class vthtml : public vtsgml {
 // else with "Memory error occurred".
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
                    void (*progress)(int percent, void* context), void* context);
+
+struct html_read_options {
+    void (*progress)(int percent, void* context) = nullptr;
+    void* context = nullptr;
+    // Receives every byte read, when given.
+    content_hash* hash = nullptr;
+};
+// The reading of read_html_file from a file opened by the caller (read from
+// its current position), naming path in messages.
+int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, vtstring& error,
+              html_read_options options);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/vtfile_path.h"
 #include "project/toc_project.h"
 #include "toc/build_settings.h"
 #include "toc/build_state.h"
@@ -49,10 +50,11 @@ void link_from_destination(const std::string& destination_path, build_state& sta
 int build_multi(const build_settings& settings, build_state& state) {
     std::vector<double> sizes;
     if (!validate(settings, state, sizes)) return BUILD_FAILED;
+    state.begin(settings.outputs());
     double total = 0;
     for (double size : sizes) total += size;
     // Links are taken between absolute, normal paths, whatever the spelling.
-    const std::string destination_path = normal_page_path(settings.destination);
+    const std::string destination_path = vtfile_normal_path(settings.destination);
     state.scale.total = total;
     state.scale.weight = settings.insert_local_toc ? 0.9 : 0.8;
     for (size_t i = 0; i < settings.sources.size(); ++i) {
@@ -78,24 +80,51 @@ int build_multi(const build_settings& settings, build_state& state) {
     if (!renderer.open(settings.template_file))
         return state.fail(template_error_message(settings.template_file));
     const toc_rendering site{renderer, settings.template_file, state.toc, state.toc.first()};
-    if (state.write_page(settings.destination, destination, placement.placement(), &site) != 0)
+    if (state.write_page(settings.destination, destination, placement.placement(), &site) != 0 ||
+        state.commit() != 0)
         return BUILD_FAILED;
     state.done();
     return BUILD_OK;
 }
 
+int build_single(const build_settings& settings, build_state& state) {
+    state.begin(settings.outputs());
+    if (process_file({settings.single_source(), settings.single_output(), true}, settings, state) !=
+            0 ||
+        state.commit() != 0)
+        return BUILD_FAILED;
+    return BUILD_OK;
+}
+
+// Builds with the project's settings under policy, and hands a successful
+// run's state to done; the project's error message says why a run failed.
+template <class Done>
+int run_build(toc_project& project, write_policy policy, progress_fn progress, void* context,
+              page_fn pages, Done done) {
+    return run_guarded(project, [&] {
+        const build_settings settings = build_settings::of(project);
+        build_state state(progress, context, pages, policy);
+        const int result =
+            settings.single ? build_single(settings, state) : build_multi(settings, state);
+        if (result != BUILD_OK)
+            project.error_message = std::move(state.error);
+        else
+            done(state);
+        return result;
+    });
+}
+
 }  // namespace
 
 int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages) {
-    return run_guarded(project, [&] {
-        const build_settings settings = build_settings::of(project);
-        build_state state(progress, context, pages);
-        const int result =
-            settings.single
-                ? process_file({settings.single_source(), settings.single_output(), true}, settings,
-                               state)
-                : build_multi(settings, state);
-        if (result != BUILD_OK) project.error_message = std::move(state.error);
-        return result;
-    });
+    return run_build(project, write_policy::commit, progress, context, pages, [](build_state&) {});
+}
+
+int check_project(toc_project& project, std::vector<std::string>& changed, progress_fn progress,
+                  void* context, page_fn pages) {
+    return run_build(project, write_policy::check, progress, context, pages,
+                     [&](build_state& state) {
+                         for (std::string_view file : state.files.changed())
+                             changed.emplace_back(file);
+                     });
 }

@@ -22,6 +22,13 @@ build_settings build_settings::of(const toc_project& project) {
     return s;
 }
 
+std::vector<std::string_view> build_settings::outputs() const {
+    if (single) return {single_output()};
+    std::vector<std::string_view> all{destination};
+    all.insert(all.end(), sources.begin(), sources.end());
+    return all;
+}
+
 void build_settings::configure(pre_html_toc& scan) const {
     scan.range_from = range_from;
     scan.range_to = range_to;

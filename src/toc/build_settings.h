@@ -49,6 +49,10 @@ struct build_settings {
         return overwrite_source ? single_source() : std::string_view(destination);
     }
 
+    // Every file a run writes: the single output, or the destination and
+    // the sources.
+    std::vector<std::string_view> outputs() const;
+
     // Copies the heading range, the skipped class and the numbering flag into
     // a scan, and for a heading scan the page-title flag and how anchors are
     // made too.

@@ -1,22 +1,31 @@
 #include "toc/build_state.h"
 
-#include "core/atomic_file.h"
 #include "core/page_size_limit.h"
 #include "html/vthtml.h"
 #include "toc/page_line_end.h"
 #include "toc/toc_writer.h"
 
+void build_state::begin(const std::vector<std::string_view>& outputs) {
+    if (!outputs.empty() && !outputs.front().empty())
+        files.lock_against_other_runs(outputs.front());
+    files.remove_leftovers(outputs);
+    files.expect_reads(outputs);
+}
+
 int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
     if (pages_) pages_(path, context_);
     document.add_leading_empty_node();
-    return read_html_file(path, document, error, page_scale ? build_progress::forward : nullptr,
-                          page_scale);
+    file_staging::page_source source;
+    vtfile_error why = vtfile_error::none;
+    if (!files.open_page(path, source, why)) return fail(why, path);
+    return read_html(source.file, path, document, error,
+                     {page_scale ? build_progress::forward : nullptr, page_scale, source.hash});
 }
 
 int build_state::write_page(std::string_view path, const xml_tree& document,
                             const toc_placement& placement, const toc_rendering* toc) {
-    atomic_file file;
-    if (!file.open(path)) return fail(file.error(), path);
+    staged_file file;
+    if (!files.open(path, file)) return fail(file.error(), path);
     file.set_size_limit(page_size_limit);
     if (toc && !toc->renderer.is_open() && !toc->renderer.open(toc->template_path))
         return fail(template_error_message(toc->template_path));
@@ -32,8 +41,14 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
         file);
     // The page stays as it is when its TOC cannot be made.
     if (!rendered) return fail(template_error_message(toc->template_path));
-    if (!written || !file.commit()) return fail(file.error(), path);
+    if (!written || !files.finish(file, path)) return fail(file.error(), path);
     return 0;
+}
+
+int build_state::commit() {
+    std::string_view path;
+    vtfile_error why = vtfile_error::none;
+    return files.commit(path, why) ? 0 : fail(why, path);
 }
 
 int build_state::fail(std::string_view message) {

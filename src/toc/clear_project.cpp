@@ -27,37 +27,27 @@ int clear_destination(const build_settings& settings, build_state& state) {
     bool exists = false;
     if (!check_destination(settings, state.error, exists)) return 1;
     // A destination not built yet has nothing to clear.
-    if (exists) {
-        xml_tree document;
-        if (state.read_page(settings.destination, document, nullptr) != 0) return 1;
-        pre_html_toc markers;
-        markers.document = &document;
-        markers.scan_placement();
-        if (state.write_page(settings.destination, document, markers.old_toc(), nullptr) != 0)
-            return 1;
-    }
-    state.done();
-    return 0;
+    if (!exists) return 0;
+    xml_tree document;
+    if (state.read_page(settings.destination, document, nullptr) != 0) return 1;
+    pre_html_toc markers;
+    markers.document = &document;
+    markers.scan_placement();
+    return state.write_page(settings.destination, document, markers.old_toc(), nullptr);
 }
 
+// Clears every page into the state's staging: nothing is cleared unless
+// every page can be.
 int clear_all(const build_settings& settings, build_state& state) {
     if (settings.single) {
-        const int result =
-            clear_file({settings.single_source(), settings.single_output()}, settings, state);
-        if (result == 0) state.done();
-        return result;
+        state.begin(settings.outputs());
+        return clear_file({settings.single_source(), settings.single_output()}, settings, state);
     }
     if (!check_sources(settings, state.error, nullptr)) return 1;
-    // Every page is cleared even when one fails; the first failure is
-    // reported afterwards.
-    vtstring first_error;
-    for (const std::string& s : settings.sources) {
-        if (clear_file({s, s}, settings, state) != 0 && first_error.empty())
-            first_error = state.error;
-    }
-    if (clear_destination(settings, state) != 0 && first_error.empty()) first_error = state.error;
-    if (!first_error.empty()) return state.fail(first_error.view());
-    return 0;
+    state.begin(settings.outputs());
+    for (const std::string& s : settings.sources)
+        if (clear_file({s, s}, settings, state) != 0) return 1;
+    return clear_destination(settings, state);
 }
 
 }  // namespace
@@ -66,8 +56,11 @@ int clear_project(toc_project& project, progress_fn progress, void* context, pag
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
         build_state state(progress, context, pages);
-        const int result = clear_all(settings, state);
-        if (result != 0) project.error_message = std::move(state.error);
+        const int result = clear_all(settings, state) != 0 || state.commit() != 0 ? 1 : 0;
+        if (result != 0)
+            project.error_message = std::move(state.error);
+        else
+            state.done();
         return result;
     });
 }

@@ -6,7 +6,8 @@
 class toc_project;
 
 // Clears every page of the project: 0 on success; 1 with the project's error
-// message set (a multi-file run goes on after a failing page and then reports
-// the first failure). progress and pages may be null.
+// message naming the first failure, and then no file changed (all pages are
+// staged and committed together, as by build_project). progress and pages
+// may be null.
 int clear_project(toc_project& project, progress_fn progress, void* context,
                   page_fn pages = nullptr);

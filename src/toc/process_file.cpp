@@ -1,9 +1,9 @@
 #include "toc/process_file.h"
 
+#include "core/vtfile_path.h"
 #include "toc/build_settings.h"
 #include "toc/build_state.h"
 #include "toc/html_toc.h"
-#include "toc/page_links.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ int process_file(const page_job& job, const build_settings& settings, build_stat
     scan.document = &document;
     scan.toc = &state.toc;
     scan.current_item = state.last;
-    state.toc.pages.push_back(normal_page_path(job.source));
+    state.toc.pages.push_back(vtfile_normal_path(job.source));
     scan.page = static_cast<int32_t>(state.toc.pages.size()) - 1;
     if (scan.scan_headings() != 0) return state.fail(scan_failed_text);
     state.page_first = state.last ? toc_tree::next(state.last) : state.toc.first();

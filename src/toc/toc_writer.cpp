@@ -87,16 +87,8 @@ void write_with_toc(const xml_tree& document, const toc_placement& placement, co
     walk_with_toc(document, placement, put, [&] { pieces_of(toc)(put); });
 }
 
-bool write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
-                    atomic_file& out) {
-    bool ok = true;
-    auto put = [&](std::string_view bytes) { ok = out.write(bytes) && ok; };
-    walk_with_toc(document, placement, put, [&] { pieces_of(toc)(put); });
-    return ok;
-}
-
 bool write_with_toc(const xml_tree& document, const toc_placement& placement,
-                    const toc_maker& make_toc, atomic_file& out) {
+                    const toc_maker& make_toc, staged_file& out) {
     bool ok = true;
     const std::function<void(std::string_view)> put = [&](std::string_view bytes) {
         ok = out.write(bytes) && ok;

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string_view>
 
-#include "core/atomic_file.h"
+#include "core/staged_file.h"
 #include "core/vtarr.h"
 #include "core/vtstring.h"
 #include "html/xml_node.h"
@@ -17,17 +17,12 @@
 // the old one's place.
 void write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
                     vtstring& out);
-// The same bytes written into an opened atomic file; false when a write
-// failed.
-bool write_with_toc(const xml_tree& document, const toc_placement& placement, const vtarr* toc,
-                    atomic_file& out);
-
 // Writes the TOC through put when the write-out reaches its place; false
 // when it cannot be made.
 using toc_maker = std::function<bool(const std::function<void(std::string_view)>& put)>;
 
-// The same into an opened atomic file, with the TOC made while the page is
-// written rather than held: a page of many headings has a TOC many times
-// its own size. False when a write or make_toc failed.
+// The same into a staged file, with the TOC made while the page is written
+// rather than held: a page of many headings has a TOC many times its own
+// size. False when a write or make_toc failed.
 bool write_with_toc(const xml_tree& document, const toc_placement& placement,
-                    const toc_maker& make_toc, atomic_file& out);
+                    const toc_maker& make_toc, staged_file& out);

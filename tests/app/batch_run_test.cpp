@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 
 #include "app/vorn1_runner.h"
@@ -103,4 +104,47 @@ TEST(batch_run, UnwritableDestinationIsReportedAndKept) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(get(dir / "toc.html"), "kept");
     EXPECT_EQ(entry_count(dir.path()), 3);
+}
+
+// A check runs the whole build and writes nothing, so it answers on a site
+// it may not write; it lists the files a build would change and tells "out
+// of date" (1) from "broken" (2).
+TEST(batch_run, CheckListsWhatABuildWouldChangeAndWritesNothing) {
+    scratch_dir dir;
+    put(dir / "a.html", page(2));
+    put(dir / "b.html", "<html><body><p>No headings.</p></body></html>");
+    put(dir / "index.html", "<html><body><!-- toc --></body></html>");
+    const std::string project = dir / "site.txt";
+    put(project, "<is_single>0</is_single>\r\n<source>" + (dir / "a.html") +
+                     "</source>\r\n<source>" + (dir / "b.html") + "</source>\r\n<destination>" +
+                     (dir / "index.html") + "</destination>\r\n<template_file>" + kTemplate +
+                     "</template_file>\r\n");
+    const std::string a = get(dir / "a.html");
+    for (const char* file : {"a.html", "b.html", "index.html", "site.txt"})
+        chmod((dir / file).c_str(), 0444);
+    chmod(dir.path().c_str(), 0555);
+    run_result r = run(kVorn1, {"-check", project}, -1, true);
+    chmod(dir.path().c_str(), 0777);
+    if (r.status == 126) GTEST_SKIP() << "cannot drop privileges";
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\n" + (dir / "a.html") + "\r\n" + (dir / "index.html") +
+                         "\r\n2 file(s) would change.\r\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(get(dir / "a.html"), a);
+    EXPECT_EQ(entry_count(dir.path()), 4) << "not even a temporary file";
+
+    for (const char* file : {"a.html", "b.html", "index.html"}) chmod((dir / file).c_str(), 0644);
+    ASSERT_EQ(run(kVorn1, {"-command", project}).status, 0);
+    r = run(kVorn1, {"--check", project});
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nTOC is up to date.\r\n");
+    EXPECT_EQ(r.status, 0);
+
+    put(dir / "b.html", "<html><body><h1>Now with a heading</h1></body></html>");
+    r = run(kVorn1, {"-CHECK", project});
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\n" + (dir / "b.html") + "\r\n" + (dir / "index.html") +
+                         "\r\n2 file(s) would change.\r\n");
+
+    std::filesystem::remove(dir / "b.html");
+    r = run(kVorn1, {"-check", project});
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: File doesn't exist: " + (dir / "b.html"));
+    EXPECT_EQ(r.status, 2);
 }

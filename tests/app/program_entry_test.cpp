@@ -86,6 +86,8 @@ TEST(plan_entry, OtherSwitchesNeverOpenTheWindow) {
     for (const auto& c : cases) {
         entry_plan p = plan("vorn1", {c.arg, "index.html"});
         EXPECT_EQ(p.mode, c.mode) << c.arg;
-        if (c.mode != entry_mode::window) EXPECT_TRUE(p.file.empty()) << c.arg;
+        if (c.mode != entry_mode::window) {
+            EXPECT_TRUE(p.file.empty()) << c.arg;
+        }
     }
 }

@@ -88,8 +88,8 @@ TEST(vorn1_run, UnknownSwitchIsAParameterError) {
     }
 }
 
-// A key added to projects must be documented in both places.
-TEST(vorn1_run, HelpAndManualNameEveryProjectKey) {
+// A mode or a key added must be documented in both places.
+TEST(vorn1_run, HelpAndManualNameEveryModeAndProjectKey) {
     scratch_dir dir;
     toc_project project;
     ASSERT_EQ(project.save(dir / "keys.txt"), 0);
@@ -105,4 +105,11 @@ TEST(vorn1_run, HelpAndManualNameEveryProjectKey) {
         EXPECT_NE(manual.find(key), std::string::npos) << key << " is not in vorn1.1";
     }
     EXPECT_GE(keys, 12);
+    for (const std::string mode :
+         {"-command", "-clear", "-check", "--check", "--help", "--version"}) {
+        EXPECT_NE(help.find(mode), std::string::npos) << mode << " is not in --help";
+        // roff writes each hyphen as "\-".
+        const std::string roff = std::regex_replace(mode, std::regex("-"), "\\-");
+        EXPECT_NE(manual.find(roff), std::string::npos) << mode << " is not in vorn1.1";
+    }
 }

@@ -13,6 +13,9 @@
 #include <QToolButton>
 
 #include "gui_fixture.h"
+#include "project/toc_project.h"
+#include "toc/build_project.h"
+#include "toc/clear_project.h"
 
 namespace {
 
@@ -245,19 +248,49 @@ TEST_F(commands, BuildAndClearReportProgressAndEnableTheResult) {
     EXPECT_FALSE(find<QToolButton>("SpeedButton3")->isEnabled());
 }
 
-TEST_F(commands, MultipleFilesBuildIntoTheDestination) {
-    write_file(path("site/a.html"), k_page);
-    write_file(path("site/sub/b c.html"), k_page);
-    write_file(path("site/index.html"), "<html><body>\r\n<!-- toc -->\r\n</body></html>\r\n");
+// The window builds and clears a site as batch mode does, its progress
+// bar reaching 100 % each time.
+TEST_F(commands, MultipleFilesBuildAndClearAsInBatchMode) {
+    const QStringList pages{path("site/a.html"), path("site/sub/b c.html"),
+                            path("site/index.html")};
+    const QByteArrayList original{k_page, k_page,
+                                  "<html><body>\r\n<!-- toc -->\r\n</body></html>\r\n"};
+    auto put = [&](const QByteArrayList& bytes) {
+        for (int i = 0; i < pages.size(); ++i) write_file(pages[i], bytes[i]);
+    };
+    auto files = [&] {
+        QByteArrayList bytes;
+        for (const QString& page : pages) bytes << read_file(page);
+        return bytes;
+    };
+    put(original);
     TveltORV1& window = shown_window();
     find<QRadioButton>("RadioButton2")->click();
-    find<QListWidget>("ListView1")->addItems({path("site/a.html"), path("site/sub/b c.html")});
-    find<QLineEdit>("Edit1")->setText(path("site/index.html"));
-    find<QToolButton>("SpeedButton1")->click();
-    ASSERT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
-    EXPECT_NE(read_file(path("site/index.html")).indexOf("sub/b%20c.html#"), -1);
+    find<QListWidget>("ListView1")->addItems(pages.mid(0, 2));
+    find<QLineEdit>("Edit1")->setText(pages[2]);
+    QSignalSpy progress(find<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged);
+    auto run_in_window = [&](const char* button) {
+        progress.clear();
+        find<QToolButton>(button)->click();
+        EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
+        EXPECT_EQ(progress.isEmpty() ? -1 : progress.last().at(0).toInt(), 100) << button;
+        return files();
+    };
+    const QByteArrayList built = run_in_window("SpeedButton1");
+    EXPECT_NE(built[2].indexOf("sub/b%20c.html#"), -1);
     window.ViewResultFile1Click();
-    EXPECT_EQ(shell_.opened, QStringList{"open " + path("site/index.html")});
+    EXPECT_EQ(shell_.opened, QStringList{"open " + pages[2]});
+    const QByteArrayList cleared = run_in_window("SpeedButton2");
+    EXPECT_EQ(cleared[2].indexOf("VELT_HTML_TOC"), -1);
+
+    save_project_as(path("site.txt"));
+    toc_project project;
+    ASSERT_EQ(project.load(path("site.txt").toStdString()), 0);
+    put(original);
+    ASSERT_EQ(build_project(project, nullptr, nullptr), 0) << project.error_message.str();
+    EXPECT_EQ(files(), built);
+    ASSERT_EQ(clear_project(project, nullptr, nullptr), 0) << project.error_message.str();
+    EXPECT_EQ(files(), cleared);
 }
 
 TEST_F(commands, HelpKeyOpensThePageOfTheFocusedControl) {

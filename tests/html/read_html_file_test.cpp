@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/page_size_limit.h"
 #include "html/vthtml.h"
 #include "reader_harness.h"
 
@@ -91,10 +92,10 @@ TEST(read_html_file, SizeLimitNamesThePage) {
     temp_dir dir;
     xml_tree ok_tree;
     vtstring error;
-    const fs::path below = dir.file("below.html", std::string(4194303, 'x'));
+    const fs::path below = dir.file("below.html", std::string(page_size_limit - 1, 'x'));
     EXPECT_EQ(read_html_file(below.string(), ok_tree, error, nullptr, nullptr), 0);
 
-    const fs::path at = dir.file("at.html", std::string(4194304, 'x'));
+    const fs::path at = dir.file("at.html", std::string(page_size_limit, 'x'));
     xml_tree tree;
     EXPECT_EQ(read_html_file(at.string(), tree, error, nullptr, nullptr), VTSGML_SIZE_EXCEEDED);
     EXPECT_EQ(error, "Page is too large: " + at.string());

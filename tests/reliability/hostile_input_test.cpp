@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "core/page_size_limit.h"
 #include "reliability/site.h"
 
 namespace {
@@ -64,13 +65,14 @@ TEST(hostile_page, RandomBinaryIsBuiltOrRefusedCleanly) {
 }
 
 // What a build writes can always be read back: neither a page read nor an
-// output written reaches 4,194,304 bytes, and a refusal changes nothing.
+// output written reaches page_size_limit (64 MiB), and a refusal changes
+// nothing.
 TEST(hostile_page, SizeLimitHoldsForPagesReadAndWritten) {
     const std::string head = "<html><body><h1>Size</h1><p>";
     site probe;
     ASSERT_EQ(build_page(probe, head).out, kDone);
     const size_t growth = probe.read("page.html").size() - head.size();
-    const size_t limit = 4194304;
+    const size_t limit = page_size_limit;
     // Input sizes: an output one byte below the limit, an output at it, an
     // input below the limit that grows past it, an input at it.
     for (const size_t size : {limit - 1 - growth, limit - growth, limit - 1, limit}) {
@@ -91,11 +93,11 @@ TEST(hostile_page, SizeLimitHoldsForPagesReadAndWritten) {
 
 // Each failure names the file it is about.
 TEST(hostile_project, EveryFailureNamesItsFile) {
-    // A destination whose TOC of 14 x 5,000 entries would pass the limit.
+    // A destination whose TOC of 2 x 600 entries, 64 KiB each, would pass
+    // the limit.
     std::string dense = "<body>";
-    for (int i = 0; i < 5000; ++i) dense += "<h1>Heading</h1>";
-    std::vector<std::string> many;
-    for (int i = 0; i < 14; ++i) many.push_back("p" + std::to_string(i) + ".html");
+    for (int i = 0; i < 600; ++i) dense += "<h1>Heading</h1>";
+    const std::vector<std::string> many{"p0.html", "p1.html"};
     struct failing_case {
         std::vector<std::string> sources;
         std::string destination, command, report;
@@ -111,10 +113,11 @@ TEST(hostile_project, EveryFailureNamesItsFile) {
     for (const failing_case& c : cases) {
         site s;
         for (const std::string& name : many) s.write(name, dense);
-        s.write("big.html", std::string(4194304, 'x'));
+        s.write("big.html", std::string(page_size_limit, 'x'));
         s.write("index.html", "<body><!-- toc --></body>");
         s.write("folder/keep.html", "<h1>Kept</h1>");
         s.project(c.sources, false, c.destination);
+        s.write("toc.tpl", "<!--#for var=\"item\"-->" + std::string(65536, 'x') + "<!--#endfor-->");
         const snapshot before = s.files();
         const run_result r = run_vorn1(s.path(), {c.command, "project.txt"});
         EXPECT_EQ(r.out, failure(c.report));
@@ -167,20 +170,19 @@ TEST(hostile_page, StrayEndTagsAndHugeTagsKeepEveryByte) {
     }
 }
 
-TEST(hostile_page, ThirtyThousandHeadingsAreNumberedInOrder) {
-    // As many as fit: the page grows about ten times, and stays below the
-    // size limit.
+TEST(hostile_page, HundredThousandHeadingsAreNumberedInOrder) {
+    // The page grows about ten times, and stays below the size limit.
     std::string page = "<body>";
-    for (int i = 0; i < 30000; ++i) page += i % 10 ? "<h2>sub</h2>\n" : "<h1>top</h1>\n";
+    for (int i = 0; i < 100000; ++i) page += i % 10 ? "<h2>sub</h2>\n" : "<h1>top</h1>\n";
     site s;
     const run_result r = build_page(s, page, "<process_numbering>1</process_numbering>\r\n");
     ASSERT_EQ(r.out, kDone) << r.err;
     const std::string built = s.read("page.html");
-    EXPECT_EQ(count(built, "<a name=\"velt_link_"), 30000u);
-    EXPECT_EQ(count(built, "href=\"#velt_link_"), 30000u);
-    EXPECT_NE(built.find("<h1>3000. <a name=\"velt_link_29991_1000000000\">top</a></h1>"),
+    EXPECT_EQ(count(built, "<a name=\"velt_link_"), 100000u);
+    EXPECT_EQ(count(built, "href=\"#velt_link_"), 100000u);
+    EXPECT_NE(built.find("<h1>10000. <a name=\"velt_link_99991_1000000000\">top</a></h1>"),
               std::string::npos);
-    EXPECT_NE(built.find("<h2>3000.9. <a name=\"velt_link_30000_1000000000\">sub</a></h2>"),
+    EXPECT_NE(built.find("<h2>10000.9. <a name=\"velt_link_100000_1000000000\">sub</a></h2>"),
               std::string::npos);
 }
 

@@ -6,13 +6,16 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
@@ -115,6 +118,8 @@ struct run_options {
     std::vector<gid_t> groups{};  // supplementary groups of nobody
     long kill_after_us = -1;      // SIGKILL after this many microseconds
     std::string kill_once = "";   // SIGKILL as soon as this file (in cwd) exists
+    // Called with the child's id while it runs (before it is waited for).
+    std::function<void(pid_t)> meanwhile = nullptr;
 };
 
 struct run_result {
@@ -150,7 +155,7 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
         if (chdir(cwd.c_str()) != 0) _exit(125);
         // A run to be killed at a moment yields to the watcher, which then
         // sees short-lived files even on a busy machine.
-        if (!options.kill_once.empty() && nice(19) == -1) _exit(124);
+        if ((!options.kill_once.empty() || options.meanwhile) && nice(19) == -1) _exit(124);
         setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
@@ -161,6 +166,7 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
         _exit(127);
     }
     int status = 0;
+    if (options.meanwhile) options.meanwhile(pid);
     if (options.kill_after_us >= 0 || !options.kill_once.empty()) {
         // Poll so that a run that ends early is not waited for.
         const std::string watched = cwd + "/" + options.kill_once;
@@ -191,5 +197,46 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
 inline run_result build(const site& s, const run_options& options = {}) {
     return run_vorn1(s.path(), {"-command", "project.txt"}, options);
 }
+
+// Polls until done() holds; false after a minute.
+inline bool wait_until(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        usleep(200);
+    }
+    return true;
+}
+
+// True while a temporary file of the page at path (".<name>.XXXXXX.orvane-tmp"
+// beside it) exists.
+inline bool staged(const std::string& path) {
+    const fs::path p(path);
+    const std::string prefix = "." + p.filename().string() + ".";
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(p.parent_path(), ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.starts_with(prefix) && name.ends_with(".orvane-tmp")) return true;
+    }
+    return false;
+}
+
+// Holds an exclusive lock on a page: a build that comes to read it waits
+// there (it takes a shared lock), which gives a test a fixed point in the
+// middle of a build.
+class page_lock {
+  public:
+    explicit page_lock(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        flock(fd_, LOCK_EX);
+    }
+    ~page_lock() { release(); }
+    void release() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+    }
+
+  private:
+    int fd_;
+};
 
 }  // namespace reliability

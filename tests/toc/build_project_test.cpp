@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/page_size_limit.h"
 #include "core/vtfile.h"
 #include "project/toc_project.h"
 #include "support/temp_folder.h"
@@ -38,7 +39,7 @@ toc_project multi(const temp_folder& dir, std::initializer_list<std::string> sou
 TEST(build_project, UnreadableExistingDestinationIsNotOverwritten) {
     temp_folder dir;
     dir.write("a.html", "<h1>A</h1>");
-    std::string huge(4194304, 'x');
+    std::string huge(page_size_limit, 'x');
     dir.write("index.html", huge);
     toc_project p = multi(dir, {"a.html"}, "index.html");
     EXPECT_EQ(build_project(p, nullptr, nullptr), 1);
@@ -56,6 +57,26 @@ TEST(build_project, DestinationAmongSourcesLinksWithinThePage) {
     EXPECT_NE(index.find("<!-- toc --><!--VELT_HTML_TOC_START-->"), std::string::npos);
     EXPECT_NE(index.find("[Home;A;]"), std::string::npos);
     EXPECT_NE(index.find("<h1><a name=\"velt_link_1_"), std::string::npos);
+}
+
+// A check sees the destination it reads after rewriting it as a source just
+// as the build does, and writes nothing.
+TEST(build_project, CheckListsTheFilesABuildChangesOnce) {
+    temp_folder dir;
+    dir.write("a.html", "<body><h1>A</h1></body>");
+    dir.write("index.html", "<body><!-- toc --><h1>Home</h1></body>");
+    dir.write("same.html", "<body><p>Nothing to do.</p></body>");
+    toc_project p = multi(dir, {"index.html", "a.html", "same.html"}, "index.html");
+    std::vector<std::string> changed;
+    ASSERT_EQ(check_project(p, changed), 0) << p.error_message.str();
+    EXPECT_EQ(changed, (std::vector<std::string>{dir.file("index.html"), dir.file("a.html")}));
+    EXPECT_EQ(dir.read("index.html"), "<body><!-- toc --><h1>Home</h1></body>");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+
+    ASSERT_EQ(build_project(p, nullptr, nullptr), 0) << p.error_message.str();
+    changed.clear();
+    ASSERT_EQ(check_project(p, changed), 0);
+    EXPECT_TRUE(changed.empty()) << changed.front();
 }
 
 TEST(build_project, ProgressOfOneFileAndOfASite) {

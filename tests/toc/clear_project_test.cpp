@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/page_size_limit.h"
 #include "project/toc_project.h"
 #include "support/temp_folder.h"
 
@@ -27,23 +28,27 @@ const char clean[] = "<body><h1>A</h1></body>";
 
 }  // namespace
 
-TEST(clear_project, FailingPageDoesNotStopTheOthersAndIsReported) {
+TEST(clear_project, FailingPageLeavesEveryPageAsItWas) {
     temp_folder dir;
     dir.write("a.html", built);
-    // A page of 4,194,304 bytes cannot be read.
-    std::string huge = std::string(built) + std::string(4194304 - sizeof(built) + 1, ' ');
+    // A page of page_size_limit bytes cannot be read.
+    std::string huge = std::string(built) + std::string(page_size_limit - sizeof(built) + 1, ' ');
     dir.write("huge.html", huge);
     dir.write("c.html", built);
     dir.write("index.html", built);
     toc_project p = multi_project(dir, {"a.html", "huge.html", "c.html"}, "index.html");
+    EXPECT_EQ(clear_project(p, nullptr, nullptr), 1);
+    EXPECT_EQ(p.error_message, "Page is too large: " + dir.file("huge.html"));
+    for (const char* page : {"a.html", "c.html", "index.html"}) EXPECT_EQ(dir.read(page), built);
+    EXPECT_EQ(dir.read("huge.html"), huge);
+
+    // Once the page can be read, every page is cleared; the destination
+    // loses its TOC and keeps its anchors.
+    dir.write("huge.html", built);
     int reported = -1;
     auto progress = [](int percent, void* context) { *static_cast<int*>(context) = percent; };
-    EXPECT_EQ(clear_project(p, progress, &reported), 1);
-    EXPECT_EQ(p.error_message, "Page is too large: " + dir.file("huge.html"));
-    EXPECT_EQ(dir.read("a.html"), clean);
-    EXPECT_EQ(dir.read("huge.html"), huge);
-    EXPECT_EQ(dir.read("c.html"), clean);
-    // The destination loses its TOC; its anchors stay.
+    EXPECT_EQ(clear_project(p, progress, &reported), 0) << p.error_message.str();
+    for (const char* page : {"a.html", "huge.html", "c.html"}) EXPECT_EQ(dir.read(page), clean);
     EXPECT_EQ(dir.read("index.html"), "<body><h1><a name=\"velt_link_1_5\">A</a></h1></body>");
     EXPECT_EQ(reported, 100);
 }

@@ -32,15 +32,26 @@ std::map<std::string, std::string> snapshot(const fs::path& root) {
 
 }  // namespace
 
+// A check before the build finds files to change and writes nothing; after
+// it, the check and a second build find nothing to do.
 TEST(rebuild, SecondBuildGivesTheSameFiles) {
+    auto check = [](const temp_folder& work) {
+        return run_program(vorn1_path(), {"-check", "project.txt"}, work.path(), epoch);
+    };
     for (const char* name : {"single_in_place", "multi_titles_local_numbering", "multi_plain",
                              "html5_ids", "html5_site_crlf", "html5_switch_from_named"}) {
         temp_folder work;
         fs::copy(golden_input(name), work.path(), fs::copy_options::recursive);
+        const auto original = snapshot(work.path());
+        EXPECT_EQ(check(work).status, 1) << name;
+        EXPECT_EQ(snapshot(work.path()), original) << name;
         ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status,
                   0)
             << name;
         auto first = snapshot(work.path());
+        const program_result up_to_date = check(work);
+        EXPECT_EQ(up_to_date.out, "Orvane 1.0b\r\nTOC is up to date.\r\n") << name;
+        EXPECT_EQ(up_to_date.status, 0) << name;
         ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status,
                   0)
             << name;

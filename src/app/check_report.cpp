@@ -1,0 +1,43 @@
+#include "app/check_report.h"
+
+#include <string>
+#include <vector>
+
+#include "app/batch.h"
+#include "app/progress_line.h"
+#include "project/toc_project.h"
+#include "toc/build_project.h"
+#include "toc/memory_guard.h"
+
+vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line) {
+    toc_project project;
+    std::vector<std::string> changed;
+    int result = run_guarded(project, [&] { return project.load(project_file); });
+    if (result == 0) {
+        if (line) line->set_total(project.single() ? 1 : project.source.count() + 1);
+        result = check_project(project, changed, line ? &progress_line::on_progress : nullptr, line,
+                               line ? &progress_line::on_page : nullptr);
+        if (line) line->finish();
+    }
+    vtstring report(kProductTitle);
+    report += "\r\n";
+    if (result != 0) {
+        report += "Error occurred: ";
+        report += project.error_message.view();
+        exit_code = BATCH_PARAMETER_ERROR;
+        return report;
+    }
+    for (const std::string& file : changed) {
+        report.append(file);
+        report += "\r\n";
+    }
+    if (changed.empty()) {
+        report += "TOC is up to date.\r\n";
+        exit_code = BATCH_OK;
+    } else {
+        report += std::to_string(changed.size()).c_str();
+        report += " file(s) would change.\r\n";
+        exit_code = BATCH_FAILED;
+    }
+    return report;
+}

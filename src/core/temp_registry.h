@@ -1,0 +1,39 @@
+// temp_registry: the temporary files of this process that a termination
+// signal must take with it.
+//
+// Process-wide by necessity: a signal handler reaches nothing else. The
+// program registers each staged file while it exists; a handler for
+// SIGTERM, SIGINT or SIGHUP calls temp_registry_unlink_all, which only reads
+// (lock-free atomics) and unlinks, both safe in a signal handler. The other
+// functions are for the program's own thread.
+#pragma once
+
+#include <signal.h>
+
+#include <string>
+
+// Registers path; gives the slot to release it by, or -1 when there is no
+// memory for it (the file then merely outlives a signal).
+int temp_registry_add(const std::string& path);
+// Forgets the file of slot (the file itself is left alone); -1 is ignored.
+void temp_registry_remove(int slot);
+// Unlinks every registered file. Async-signal-safe.
+void temp_registry_unlink_all() noexcept;
+
+// Removes the registered files on SIGTERM, SIGINT and SIGHUP, then ends the
+// process with status 128 + the signal's number. A signal ignored when the
+// program started (nohup) stays ignored.
+void temp_registry_handle_signals();
+
+// Holds SIGTERM, SIGINT and SIGHUP back while it lives, for steps that must
+// not stop half way; a signal that came meanwhile arrives when it ends.
+class termination_deferred {
+  public:
+    termination_deferred();
+    ~termination_deferred();
+    termination_deferred(const termination_deferred&) = delete;
+    termination_deferred& operator=(const termination_deferred&) = delete;
+
+  private:
+    sigset_t saved_;  // the thread's signal mask before
+};
