@@ -4,9 +4,32 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
+#include "core/temp_registry.h"
+
 namespace {
+
+// Columns of the line now on the terminal (0: none), for a termination
+// signal: the handler blanks it, so that the shell's prompt does not come
+// after a stale line.
+std::atomic<size_t> g_shown_columns{0};
+
+void put(std::string_view bytes) {
+    const ssize_t written = ::write(STDERR_FILENO, bytes.data(), bytes.size());
+    (void)written;
+}
+
+// Async-signal-safe: atomics and write only.
+void blank_shown_line() {
+    static constexpr std::string_view spaces = "                                ";
+    size_t left = g_shown_columns.load();
+    if (left == 0) return;
+    put("\r");
+    for (; left > 0; left -= std::min(left, spaces.size())) put(spaces.substr(0, left));
+    put("\r");
+}
 
 // Columns a text takes: one per UTF-8 character (wide characters are rare in
 // paths and only make the line a little shorter than the terminal).
@@ -92,6 +115,7 @@ void progress_line::on_progress(int, void* self) {
 
 std::unique_ptr<progress_line> progress_line::for_terminal(std::string_view verb) {
     if (!isatty(STDERR_FILENO)) return nullptr;
+    temp_registry_on_termination(blank_shown_line);
     winsize size{};
     const int columns = ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
     return std::make_unique<progress_line>(
@@ -101,7 +125,10 @@ std::unique_ptr<progress_line> progress_line::for_terminal(std::string_view verb
             return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
         },
         [](std::string_view bytes) {
-            const ssize_t written = ::write(STDERR_FILENO, bytes.data(), bytes.size());
-            (void)written;
+            // A drawn line ends with its text or blanks, an erased one with
+            // the carriage return that brings the cursor back. Noted before
+            // the write, so that a signal right after it sees the line.
+            g_shown_columns.store(bytes.ends_with('\r') ? 0 : columns_of(bytes) - 1);
+            put(bytes);
         });
 }

@@ -40,8 +40,11 @@ std::atomic<char*>& slot_at(registry& r, size_t index) {
     return r.blocks[index / kBlockSlots]->slots[index % kBlockSlots];
 }
 
+std::atomic<void (*)()> g_last_words{nullptr};
+
 void on_termination(int signal) {
     temp_registry_unlink_all();
+    if (void (*last_words)() = g_last_words.load()) last_words();
     _exit(128 + signal);
 }
 
@@ -95,6 +98,10 @@ void temp_registry_handle_signals() {
         if (sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
         sigaction(s, &action, nullptr);
     }
+}
+
+void temp_registry_on_termination(void (*last_words)()) {
+    g_last_words.store(last_words);
 }
 
 termination_deferred::termination_deferred() {

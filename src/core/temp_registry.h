@@ -25,6 +25,10 @@ void temp_registry_unlink_all() noexcept;
 // program started (nohup) stays ignored.
 void temp_registry_handle_signals();
 
+// A function the handler calls after the unlinking, before the process
+// ends (null: none). It must be async-signal-safe.
+void temp_registry_on_termination(void (*last_words)());
+
 // Holds SIGTERM, SIGINT and SIGHUP back while it lives, for steps that must
 // not stop half way; a signal that came meanwhile arrives when it ends.
 class termination_deferred {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
 
@@ -96,38 +97,91 @@ TEST(progress_line, LongOrOddPathsStayOnOneLine) {
     EXPECT_EQ(t.take(), "\rBuilding 0/12: ...\xC3\xA9??[2J.html");
 }
 
+// vorn1 -command p.txt in the site's folder with standard error on a
+// pseudo-terminal and the report on a pipe.
+struct terminal_run {
+    pid_t pid = -1;
+    int terminal = -1;
+    int report = -1;
+    explicit terminal_run(const std::string& folder) {
+        int out[2];
+        if (pipe(out) != 0) return;
+        pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+        if (pid == 0) {
+            dup2(out[1], 1);
+            if (chdir(folder.c_str()) != 0) _exit(127);
+            execl(vorn1_path().c_str(), "vorn1", "-command", "p.txt", nullptr);
+            _exit(127);
+        }
+        close(out[1]);
+        report = out[0];
+    }
+    // Reads the terminal until it holds text, or until it ends (EIO) once
+    // the program has closed it.
+    std::string read_terminal(std::string_view text = {}) {
+        std::string screen;
+        char buf[4096];
+        for (ssize_t n; (text.empty() || screen.find(text) == std::string::npos) &&
+                        (n = read(terminal, buf, sizeof buf)) > 0;)
+            screen.append(buf, n);
+        return screen;
+    }
+    std::string read_report() {
+        std::string out;
+        char buf[4096];
+        for (ssize_t n; (n = read(report, buf, sizeof buf)) > 0;) out.append(buf, n);
+        return out;
+    }
+    int wait() {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        close(report);
+        close(terminal);
+        return status;
+    }
+};
+
+// The last thing on the terminal blanks the line.
+void expect_blanked_at_the_end(const std::string& screen) {
+    ASSERT_GE(screen.size(), 2u);
+    const size_t last = screen.rfind('\r', screen.size() - 2);
+    EXPECT_EQ(screen.substr(last), "\r" + std::string(screen.size() - last - 2, ' ') + "\r");
+}
+
 TEST(progress_line, LongBuildOnATerminalShowsAndErasesItsLine) {
     slow_site site;
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        // Standard error stays on the terminal; the report goes to a pipe.
-        dup2(out[1], 1);
-        if (chdir(site.dir.path().c_str()) != 0) _exit(127);
-        execl(vorn1_path().c_str(), "vorn1", "-command", "p.txt", nullptr);
-        _exit(127);
-    }
-    close(out[1]);
+    terminal_run run(site.dir.path());
+    ASSERT_GT(run.pid, 0);
     std::thread release = site.release_after(std::chrono::milliseconds(1300));
-    std::string report, screen;
-    char buf[4096];
-    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) report.append(buf, n);
-    // The terminal ends (EIO) once the program has closed it.
-    for (ssize_t n; (n = read(terminal, buf, sizeof buf)) > 0;) screen.append(buf, n);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    const std::string report = run.read_report();
+    const std::string screen = run.read_terminal();
+    run.wait();
     release.join();
-    close(out[0]);
-    close(terminal);
     EXPECT_EQ(report, kBuilt);
     ASSERT_TRUE(screen.starts_with("\rBuilding 1/4: b.html")) << screen;
     EXPECT_EQ(screen.find('\n'), std::string::npos);
-    // The last thing on the terminal blanks the line.
-    const size_t last = screen.rfind('\r', screen.size() - 2);
-    EXPECT_EQ(screen.substr(last), "\r" + std::string(screen.size() - last - 2, ' ') + "\r");
+    expect_blanked_at_the_end(screen);
+}
+
+// Interrupted while its line shows, the run takes the line with it.
+TEST(progress_line, TerminationSignalBlanksTheLine) {
+    slow_site site;
+    // The build then waits at the third page, its line on the terminal.
+    const int third = open(site.dir.file("c.html").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(third, LOCK_EX), 0);
+    terminal_run run(site.dir.path());
+    ASSERT_GT(run.pid, 0);
+    std::thread release = site.release_after(std::chrono::milliseconds(1300));
+    std::string screen = run.read_terminal("b.html");
+    kill(run.pid, SIGTERM);
+    screen += run.read_terminal();
+    EXPECT_EQ(run.read_report(), "");
+    const int status = run.wait();
+    release.join();
+    close(third);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+    ASSERT_TRUE(screen.starts_with("\rBuilding 1/4: b.html")) << screen;
+    expect_blanked_at_the_end(screen);
 }
 
 TEST(progress_line, RedirectedStandardErrorStaysEmpty) {
