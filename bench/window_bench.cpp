@@ -83,9 +83,12 @@ site make_site(const std::string& work, int pages, size_t bytes, const std::stri
     s.name = std::to_string(pages) + " pages of " + std::to_string(bytes / 1000) + " KB";
     s.folder = work + "/site-" + std::to_string(pages) + "-" + std::to_string(bytes);
     s.pages = pages;
-    if (!fs::exists(s.folder + "/project.txt")) {
+    if (!fs::exists(s.folder + "/index.html")) {
         fs::create_directories(s.folder);
         generate_site(s.folder, pages, bytes, 7);
+    }
+    {
+        // Written each time: it names the templates of this build.
         std::ofstream p(s.folder + "/project.txt", std::ios::binary);
         p << tagged("is_single", "0") << tagged("destination", "orvane-toc.html")
           << tagged("range_from", "1") << tagged("range_to", "1")
