@@ -1,5 +1,8 @@
 #include "toc/clear_project.h"
 
+#include <string>
+#include <vector>
+
 #include "project/toc_project.h"
 #include "toc/build_settings.h"
 #include "toc/build_state.h"
@@ -10,10 +13,11 @@
 
 namespace {
 
-// Clears one page into job.output (which may be the page itself).
+// Clears one page into job.output (which may be the page itself); reading
+// it moves the run's scale.
 int clear_file(const page_job& job, const build_settings& settings, build_state& state) {
     xml_tree document;
-    if (state.read_page(job.source, document, nullptr) != 0) return 1;
+    if (state.read_page(job.source, document, &state.scale) != 0) return 1;
     html_toc_rollback rollback;
     settings.configure(rollback);
     rollback.document = &document;
@@ -38,15 +42,25 @@ int clear_destination(const build_settings& settings, build_state& state) {
 
 // Clears every page into the state's staging: nothing is cleared unless
 // every page can be.
+// Reading the pages takes most of a run; the bar moves with the share of
+// their bytes read, and the destination and the commit take the rest.
 int clear_all(const build_settings& settings, build_state& state) {
+    state.scale.weight = 0.95;
     if (settings.single) {
         state.begin(settings.outputs());
         return clear_file({settings.single_source(), settings.single_output()}, settings, state);
     }
-    if (!check_sources(settings, state.error, nullptr)) return 1;
+    std::vector<double> sizes;
+    if (!check_sources(settings, state.error, &sizes)) return 1;
     state.begin(settings.outputs());
-    for (const std::string& s : settings.sources)
+    state.scale.total = 0;
+    for (double size : sizes) state.scale.total += size;
+    for (size_t i = 0; i < settings.sources.size(); ++i) {
+        state.scale.current = sizes[i];
+        const std::string& s = settings.sources[i];
         if (clear_file({s, s}, settings, state) != 0) return 1;
+        state.scale.phase_done();
+    }
     return clear_destination(settings, state);
 }
 

@@ -11,6 +11,7 @@
 #include "core/vtfile.h"
 #include "project/toc_project.h"
 #include "support/temp_folder.h"
+#include "toc/clear_project.h"
 
 namespace {
 
@@ -124,6 +125,14 @@ TEST(build_project, ProgressFollowsTheShareOfManySmallPages) {
     // The pages take 80 % of the bar: every percentage up to 79 is shown.
     for (int percent = 0; percent < 80; ++percent)
         EXPECT_NE(std::find(r.seen.begin(), r.seen.end(), percent), r.seen.end()) << percent;
+
+    // Clearing the site moves the bar the same way, over 95 % of it.
+    recorder c;
+    ASSERT_EQ(clear_project(site, recorder::note, &c), 0);
+    for (size_t i = 1; i < c.seen.size(); ++i) ASSERT_LE(c.seen[i - 1], c.seen[i]) << i;
+    EXPECT_EQ(c.seen.back(), 100);
+    for (int percent = 0; percent < 95; ++percent)
+        EXPECT_NE(std::find(c.seen.begin(), c.seen.end(), percent), c.seen.end()) << percent;
 }
 
 TEST(build_project, SingleFileFailures) {
