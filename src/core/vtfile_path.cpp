@@ -102,7 +102,8 @@ link_walk vtfile_resolve_links(std::string_view path, std::string& resolved, boo
         resolved = std::move(rest);
         return link_walk::ok;
     }
-    resolved = !rest.empty() && rest[0] == '/' ? "/" : "";
+    resolved.clear();
+    if (!rest.empty() && rest[0] == '/') resolved.push_back('/');
     const uid_t me = geteuid();
     int links = 0;
     size_t at = 0;
@@ -122,11 +123,11 @@ link_walk vtfile_resolve_links(std::string_view path, std::string& resolved, boo
         // The link's text takes its place; a relative one starts from the
         // link's own folder.
         resolved.resize(before);
-        if (target[0] == '/') resolved = "/";
+        if (target[0] == '/') resolved.assign(1, '/');
         rest = at < rest.size() ? target + "/" + rest.substr(at) : target;
         at = 0;
     }
-    if (resolved.empty()) resolved = ".";
+    if (resolved.empty()) resolved.push_back('.');
     return link_walk::ok;
 }
 
