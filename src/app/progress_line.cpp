@@ -72,7 +72,10 @@ progress_line::progress_line(std::string_view verb, int columns, clock_fn clock,
 
 std::string progress_line::text() const {
     std::string head = verb_ + " " + std::to_string(begun_ > 0 ? begun_ - 1 : 0);
-    if (total_ > 0) head += "/" + std::to_string(total_);
+    if (total_ > 0) {
+        head.push_back('/');
+        head += std::to_string(total_);
+    }
     head += ": ";
     // The last column stays free: writing into it wraps on some terminals.
     const size_t room = static_cast<size_t>(columns_ - 1);
@@ -92,7 +95,8 @@ void progress_line::tick() {
     const std::string line = text();
     const size_t width = columns_of(line);
     // Blanks over what a longer line before left on screen.
-    std::string out = "\r" + line;
+    std::string out(1, '\r');
+    out += line;
     if (drawn_width_ > width) out.append(drawn_width_ - width, ' ');
     write_(out);
     drawn_at_ = now;
@@ -101,7 +105,10 @@ void progress_line::tick() {
 
 void progress_line::finish() {
     if (!drawn_width_) return;
-    write_("\r" + std::string(drawn_width_, ' ') + "\r");
+    std::string blank(1, '\r');
+    blank.append(drawn_width_, ' ');
+    blank.push_back('\r');
+    write_(blank);
     drawn_width_ = 0;
 }
 
