@@ -30,18 +30,38 @@ vtstring tag_with_own_id(std::string_view tag, std::string_view id) {
     return out;
 }
 
-bool tag_without_own_id(std::string_view tag, vtstring& out) {
+namespace {
+
+// Where the id a build wrote stands in tag: the opening quote of its value
+// and the end of the tag before "/>" or '>'; false when the tag does not end
+// with one as tag_with_own_id writes it. Read from the tag's end, so a tag
+// whose attributes do not parse (a stray quote) still shows it.
+bool written_id_at(std::string_view tag, size_t& open, size_t& end) {
     if (!tag.ends_with('>')) return false;
-    size_t end = tag.size() - 1;
+    end = tag.size() - 1;
     if (tag.substr(0, end).ends_with('/')) --end;
     if (!tag.substr(0, end).ends_with(marker)) return false;
     const size_t marker_at = end - marker.size();
     // ` id="value"` right before the marker, the value without quotes.
     if (marker_at == 0 || tag[marker_at - 1] != '"') return false;
-    const size_t open = tag.rfind('"', marker_at - 2);
-    if (open == std::string_view::npos || open < 4 || tag.substr(open - 4, 4) != " id=")
-        return false;
+    open = tag.rfind('"', marker_at - 2);
+    return open != std::string_view::npos && open >= 4 && tag.substr(open - 4, 4) == " id=";
+}
+
+}  // namespace
+
+bool tag_without_own_id(std::string_view tag, vtstring& out) {
+    size_t open = 0, end = 0;
+    if (!written_id_at(tag, open, end)) return false;
     out = tag.substr(0, open - 4);
     out.append(tag.substr(end));
+    return true;
+}
+
+bool written_id_of(std::string_view tag, vtstring& id) {
+    size_t open = 0, end = 0;
+    if (!written_id_at(tag, open, end)) return false;
+    const size_t close = end - marker.size() - 1;
+    id = tag.substr(open + 1, close - open - 1);
     return true;
 }

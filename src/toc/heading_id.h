@@ -20,3 +20,7 @@ vtstring tag_with_own_id(std::string_view tag, std::string_view id);
 // The tag without the id a build wrote into it, when it ends with one as
 // tag_with_own_id writes it: true and out set; else false.
 bool tag_without_own_id(std::string_view tag, vtstring& out);
+
+// The id a build wrote into the tag, when it ends with one as
+// tag_with_own_id writes it: true and id set; else false.
+bool written_id_of(std::string_view tag, vtstring& id);

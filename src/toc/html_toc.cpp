@@ -168,6 +168,13 @@ html_toc::heading_anchor html_toc::make_anchor(const xml_node* heading, vtstring
             return made;
         }
         if (!has_id) {
+            // A start tag whose attributes do not parse (a stray quote)
+            // hides the id an earlier build or pass wrote at its end.
+            const std::string_view tag = heading->source;
+            if (written_id_of(tag.substr(0, tag.find('>') + 1), own)) {
+                made.name = std::move(own);
+                return made;
+            }
             if (!ids_) ids_ = std::make_unique<page_ids>(*document);
             made.name = ids_->claim(readable_id(text).view());
             made.id_in_tag = true;
