@@ -4,22 +4,25 @@
 # each forbidden include as "file: folder may not include header" and
 # fails when there is one.
 #
-#   core <- html <- project, template <- toc <- app      the engine, no Qt
+#   core <- files <- html <- project, template <- toc <- driver <- app
+#                                                       the engine, no Qt
 #   desktop                                             the Qt kit, no engine
 #   gui, setup: the engine below app, and desktop
 #   vorn1: everything (the programs are put together there)
 
 set(allowed_core "")
-set(allowed_html core)
-set(allowed_project core html)
-set(allowed_template core html)
-set(allowed_toc core html project template)
-set(allowed_app core html project template toc)
+set(allowed_files core)
+set(allowed_html core files)
+set(allowed_project core files html)
+set(allowed_template core files html)
+set(allowed_toc core files html project template)
+set(allowed_driver core files html project template toc)
+set(allowed_app core files html project template toc driver)
 set(allowed_desktop "")
-set(allowed_gui core html project template toc desktop)
-set(allowed_setup core html project template toc desktop)
-set(allowed_vorn1 core html project template toc app desktop gui setup)
-set(engine core html project template toc app)
+set(allowed_gui core files html project template toc driver desktop)
+set(allowed_setup core files html project template toc driver desktop)
+set(allowed_vorn1 core files html project template toc driver app desktop gui setup)
+set(engine core files html project template toc driver app)
 
 if(NOT IS_DIRECTORY "${SRC}")
   message(FATAL_ERROR "no source folder: pass -DSRC=<path to src>")

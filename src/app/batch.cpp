@@ -1,10 +1,10 @@
 #include "app/batch.h"
 
 #include "app/progress_line.h"
+#include "driver/build_project.h"
+#include "driver/clear_project.h"
+#include "driver/memory_guard.h"
 #include "project/toc_project.h"
-#include "toc/build_project.h"
-#include "toc/clear_project.h"
-#include "toc/memory_guard.h"
 
 vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
                       progress_line* line) {

@@ -5,9 +5,9 @@
 
 #include "app/batch.h"
 #include "app/progress_line.h"
+#include "driver/build_project.h"
+#include "driver/memory_guard.h"
 #include "project/toc_project.h"
-#include "toc/build_project.h"
-#include "toc/memory_guard.h"
 
 vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line) {
     toc_project project;

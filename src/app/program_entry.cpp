@@ -8,9 +8,9 @@
 #include "app/check_report.h"
 #include "app/help_text.h"
 #include "app/progress_line.h"
-#include "core/temp_registry.h"
 #include "core/vtarr.h"
-#include "core/vtfile.h"
+#include "files/temp_registry.h"
+#include "files/vtfile.h"
 
 namespace {
 

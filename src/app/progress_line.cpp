@@ -7,7 +7,7 @@
 #include <atomic>
 #include <chrono>
 
-#include "core/temp_registry.h"
+#include "files/temp_registry.h"
 
 namespace {
 

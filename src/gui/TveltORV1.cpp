@@ -17,12 +17,12 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "core/atomic_file.h"
-#include "core/vtfile.h"
 #include "desktop/byte_text.h"
 #include "desktop/dialogs.h"
 #include "desktop/instance_lock.h"
 #include "desktop/screen_centre.h"
+#include "files/atomic_file.h"
+#include "files/vtfile.h"
 #include "gui/TAboutBox.h"
 #include "gui/TDescriptionBox.h"
 #include "gui/build_runner.h"

@@ -7,10 +7,10 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "core/vtfile.h"
 #include "desktop/byte_text.h"
 #include "desktop/dialogs.h"
 #include "desktop/product_title.h"
+#include "files/vtfile.h"
 #include "gui/TAboutBox.h"
 #include "gui/TveltORV1.h"
 #include "gui/build_runner.h"

@@ -6,9 +6,9 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "driver/build_project.h"
+#include "driver/clear_project.h"
 #include "project/toc_project.h"
-#include "toc/build_project.h"
-#include "toc/clear_project.h"
 
 build_runner::build_runner(QWidget* busy_area, QProgressBar* bar, status_fn status)
     : busy_area_(busy_area), bar_(bar), status_(std::move(status)) {}

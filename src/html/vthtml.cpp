@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "core/vtfile.h"
+#include "files/vtfile.h"
 #include "html/parse_tag.h"
 #include "html/text_encoding.h"
 

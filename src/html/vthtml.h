@@ -14,8 +14,8 @@
 
 #include <string_view>
 
-#include "core/file_state.h"
-#include "core/vtfile_handle.h"
+#include "files/file_state.h"
+#include "files/vtfile_handle.h"
 #include "html/open_name_counts.h"
 #include "html/vtsgml.h"
 #include "html/xml_node.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/atomic_file.h"
+#include "files/atomic_file.h"
 
 void vthash_array::add(std::string_view key, const vtval& value) {
     auto it = entries_.find(key);

@@ -1,7 +1,7 @@
 // Reading tagged settings files.
 #include <cstddef>
 
-#include "core/vtfile.h"
+#include "files/vtfile.h"
 #include "html/vtxml.h"
 #include "project/vthash_array.h"
 

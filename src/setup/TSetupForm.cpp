@@ -18,13 +18,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/vtfile.h"
 #include "desktop/byte_text.h"
 #include "desktop/dialogs.h"
 #include "desktop/instance_lock.h"
 #include "desktop/named_widget.h"
 #include "desktop/product_title.h"
 #include "desktop/screen_centre.h"
+#include "files/vtfile.h"
 #include "setup/setup_text.h"
 #include "setup/shell_folders.h"
 

@@ -1,6 +1,6 @@
 #include "setup/desktop_entry.h"
 
-#include "core/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace {
 

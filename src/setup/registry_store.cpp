@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/atomic_file.h"
-#include "core/vtfile.h"
+#include "files/atomic_file.h"
+#include "files/vtfile.h"
 
 namespace {
 

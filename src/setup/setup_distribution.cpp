@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "core/vtfile.h"
+#include "files/vtfile.h"
 #include "setup/setup_text.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "core/atomic_file.h"
 #include "core/product_title.h"
-#include "core/vtfile.h"
+#include "files/atomic_file.h"
+#include "files/vtfile.h"
 #include "setup/desktop_entry.h"
 #include "setup/desktop_menu.h"
 #include "setup/setup_text.h"

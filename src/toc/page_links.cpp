@@ -1,8 +1,8 @@
 #include "toc/page_links.h"
 
-#include "core/vtfile.h"
-#include "core/vtfile_path.h"
 #include "core/vttext.h"
+#include "files/vtfile.h"
+#include "files/vtfile_path.h"
 
 vtstring page_link(std::string_view from, std::string_view to) {
     // Compared with letter case: on Linux "Docs" and "docs" are two folders.

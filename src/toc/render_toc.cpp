@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/vtfile.h"
+#include "files/vtfile.h"
 #include "template/vti.h"
 #include "toc/page_line_end.h"
 #include "toc/toc_events.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/vtarr.h"
-#include "core/vtfile_handle.h"
+#include "files/vtfile_handle.h"
 #include "toc/toc_node.h"
 
 // Result when the template file cannot be opened or read.

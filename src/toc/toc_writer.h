@@ -4,9 +4,9 @@
 #include <functional>
 #include <string_view>
 
-#include "core/staged_file.h"
 #include "core/vtarr.h"
 #include "core/vtstring.h"
+#include "files/staged_file.h"
 #include "html/xml_node.h"
 #include "toc/toc_placement.h"
 

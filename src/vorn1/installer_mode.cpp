@@ -2,11 +2,11 @@
 // distribution folder.
 #include <QApplication>
 
-#include "core/vtfile.h"
 #include "desktop/display_session.h"
 #include "desktop/guarded_run.h"
 #include "desktop/product_title.h"
 #include "desktop/qt_dialogs.h"
+#include "files/vtfile.h"
 #include "setup/TSetupForm.h"
 #include "setup/debian_package.h"
 #include "setup/registry_store.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/vorn1_runner.h"
-#include "core/vtfile_test_util.h"
+#include "files/vtfile_test_util.h"
 
 using file_test::entry_count;
 using file_test::get;

@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "core/vtarr.h"
-#include "core/vtfile_test_util.h"
+#include "files/vtfile_test_util.h"
 
 using file_test::put;
 using file_test::scratch_dir;

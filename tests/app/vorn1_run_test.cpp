@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/vorn1_runner.h"
-#include "core/vtfile_test_util.h"
+#include "files/vtfile_test_util.h"
 #include "project/toc_project.h"
 
 using file_test::get;

@@ -12,10 +12,10 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "driver/build_project.h"
+#include "driver/clear_project.h"
 #include "gui_fixture.h"
 #include "project/toc_project.h"
-#include "toc/build_project.h"
-#include "toc/clear_project.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <QRadioButton>
 #include <string>
 
-#include "core/atomic_file.h"
-#include "core/vtfile.h"
 #include "desktop/byte_text.h"
+#include "files/atomic_file.h"
+#include "files/vtfile.h"
 #include "gui/user_settings.h"
 #include "gui_fixture.h"
 

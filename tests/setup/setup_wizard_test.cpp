@@ -14,9 +14,9 @@
 #include <map>
 #include <set>
 
-#include "core/vtfile.h"
 #include "desktop/dialogs.h"
 #include "desktop/instance_lock.h"
+#include "files/vtfile.h"
 #include "setup/TSetupForm.h"
 #include "setup/registry_store.h"
 #include "setup/setup_text.h"

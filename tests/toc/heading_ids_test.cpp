@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "driver/build_project.h"
 #include "page_fixture.h"
 #include "project/toc_project.h"
-#include "toc/build_project.h"
 #include "toc/heading_id.h"
 #include "toc/html_toc.h"
 #include "toc/page_line_end.h"

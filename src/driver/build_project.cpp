@@ -1,0 +1,130 @@
+#include "driver/build_project.h"
+
+#include <vector>
+
+#include "driver/build_settings.h"
+#include "driver/build_state.h"
+#include "driver/memory_guard.h"
+#include "driver/process_file.h"
+#include "driver/source_check.h"
+#include "files/vtfile_path.h"
+#include "project/toc_project.h"
+#include "toc/page_links.h"
+#include "toc/pre_html_toc.h"
+
+namespace {
+
+// Checks a multi-file project; sizes receives the sources' sizes. Linux has
+// no drives: every source is on the destination's "drive".
+bool validate(const build_settings& settings, build_state& state, std::vector<double>& sizes) {
+    if (settings.destination.empty()) {
+        state.fail("Destination file must be specified");
+        return false;
+    }
+    return check_sources(settings, state.error, &sizes);
+}
+
+// Reads the destination. A destination that does not exist yet is created;
+// one that exists but cannot be read is not overwritten.
+bool read_destination(const build_settings& settings, build_state& state, xml_tree& tree) {
+    bool exists = false;
+    if (!check_destination(settings, state.error, exists)) return false;
+    if (!exists) {
+        tree.add_leading_empty_node();
+        return true;
+    }
+    return state.read_page(settings.destination, tree, &state.scale) == 0;
+}
+
+// Puts the link from the destination to the page last processed in front of
+// the links of that page's items.
+void link_from_destination(const std::string& destination_path, build_state& state) {
+    const vtstring link = page_link(destination_path, state.toc.pages.back());
+    for (toc_node* n = state.page_first; n; n = toc_tree::next(n)) {
+        vtstring full(link);
+        full.append(n->link.view());
+        n->link = full.view();
+    }
+}
+
+int build_multi(const build_settings& settings, build_state& state) {
+    std::vector<double> sizes;
+    if (!validate(settings, state, sizes)) return BUILD_FAILED;
+    state.begin(settings.outputs());
+    double total = 0;
+    for (double size : sizes) total += size;
+    // Links are taken between absolute, normal paths, whatever the spelling.
+    const std::string destination_path = vtfile_normal_path(settings.destination);
+    state.scale.total = total;
+    state.scale.weight = settings.insert_local_toc ? 0.9 : 0.8;
+    for (size_t i = 0; i < settings.sources.size(); ++i) {
+        const std::string& s = settings.sources[i];
+        state.scale.current = sizes[i];
+        state.page_first = nullptr;
+        if (process_file({s, s, settings.insert_local_toc}, settings, state) != 0)
+            return BUILD_PAGE_FAILED;
+        state.scale.phase_done();
+        link_from_destination(destination_path, state);
+    }
+
+    state.scale.weight = 0.05;
+    xml_tree destination;
+    if (!read_destination(settings, state, destination)) return BUILD_FAILED;
+    state.scale.phase_done();
+    pre_html_toc placement;
+    placement.document = &destination;
+    placement.scan_placement();
+
+    // The template is checked before the destination is touched.
+    toc_renderer renderer;
+    if (!renderer.open(settings.template_file))
+        return state.fail(template_error_message(settings.template_file));
+    const toc_rendering site{renderer, settings.template_file, state.toc, state.toc.first()};
+    if (state.write_page(settings.destination, destination, placement.placement(), &site) != 0 ||
+        state.commit() != 0)
+        return BUILD_FAILED;
+    state.done();
+    return BUILD_OK;
+}
+
+int build_single(const build_settings& settings, build_state& state) {
+    state.begin(settings.outputs());
+    if (process_file({settings.single_source(), settings.single_output(), true}, settings, state) !=
+            0 ||
+        state.commit() != 0)
+        return BUILD_FAILED;
+    return BUILD_OK;
+}
+
+// Builds with the project's settings under policy, and hands a successful
+// run's state to done; the project's error message says why a run failed.
+template <class Done>
+int run_build(toc_project& project, write_policy policy, progress_fn progress, void* context,
+              page_fn pages, Done done) {
+    return run_guarded(project, [&] {
+        const build_settings settings = build_settings::of(project);
+        build_state state(progress, context, pages, policy);
+        const int result =
+            settings.single ? build_single(settings, state) : build_multi(settings, state);
+        if (result != BUILD_OK)
+            project.error_message = std::move(state.error);
+        else
+            done(state);
+        return result;
+    });
+}
+
+}  // namespace
+
+int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages) {
+    return run_build(project, write_policy::commit, progress, context, pages, [](build_state&) {});
+}
+
+int check_project(toc_project& project, std::vector<std::string>& changed, progress_fn progress,
+                  void* context, page_fn pages) {
+    return run_build(project, write_policy::check, progress, context, pages,
+                     [&](build_state& state) {
+                         for (std::string_view file : state.files.changed())
+                             changed.emplace_back(file);
+                     });
+}

@@ -1,0 +1,35 @@
+// The build driver: turns a project into files on disk.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/build_progress.h"
+
+class toc_project;
+
+// Results of build_project and clear_project.
+enum build_result : int {
+    BUILD_OK = 0,
+    // Validation, the destination, the template, the page of a single-file
+    // project, or putting the pages in place.
+    BUILD_FAILED = 1,
+    // A page of a multi-file build.
+    BUILD_PAGE_FAILED = 2,
+};
+
+// A build_result; on failure the project's error message says why, and
+// nothing else of the project changes. The settings are read from the
+// project once, at the start. progress and pages may be null.
+// Every page the build changes is staged and committed at its end together
+// with the others; a failed build changes no file, and a page whose bytes
+// stay the same is not written.
+int build_project(toc_project& project, progress_fn progress, void* context,
+                  page_fn pages = nullptr);
+
+// Runs the whole build without writing anything (no temporary file either)
+// and appends to changed the files that build_project would change, as the
+// project names them, in order. A build_result, as build_project's;
+// progress and pages as there.
+int check_project(toc_project& project, std::vector<std::string>& changed,
+                  progress_fn progress = nullptr, void* context = nullptr, page_fn pages = nullptr);

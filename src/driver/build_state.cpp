@@ -1,0 +1,68 @@
+#include "driver/build_state.h"
+
+#include "core/page_size_limit.h"
+#include "html/vthtml.h"
+#include "toc/page_line_end.h"
+#include "toc/toc_writer.h"
+
+void build_state::begin(const std::vector<std::string_view>& outputs) {
+    if (!outputs.empty() && !outputs.front().empty())
+        files.lock_against_other_runs(outputs.front());
+    files.remove_leftovers(outputs);
+    files.expect_reads(outputs);
+}
+
+int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
+    if (pages_) pages_(path, context_);
+    document.add_leading_empty_node();
+    file_staging::page_source source;
+    vtfile_error why = vtfile_error::none;
+    if (!files.open_page(path, source, why)) return fail(why, path);
+    return read_html(source.file, path, document, error,
+                     {page_scale ? build_progress::forward : nullptr, page_scale, source.hash});
+}
+
+int build_state::write_page(std::string_view path, const xml_tree& document,
+                            const toc_placement& placement, const toc_rendering* toc) {
+    staged_file file;
+    if (!files.open(path, file)) return fail(file.error(), path);
+    file.set_size_limit(page_size_limit);
+    if (toc && !toc->renderer.is_open() && !toc->renderer.open(toc->template_path))
+        return fail(template_error_message(toc->template_path));
+    bool rendered = true;
+    const bool written = write_with_toc(
+        document, placement,
+        [&](const toc_sink& put) {
+            if (toc)
+                rendered = toc->renderer.render(toc->toc, toc->start, put,
+                                                page_line_end(document, placement));
+            return rendered;
+        },
+        file);
+    // The page stays as it is when its TOC cannot be made.
+    if (!rendered) return fail(template_error_message(toc->template_path));
+    if (!written || !files.finish(file, path)) return fail(file.error(), path);
+    return 0;
+}
+
+int build_state::commit() {
+    std::string_view path;
+    vtfile_error why = vtfile_error::none;
+    return files.commit(path, why) ? 0 : fail(why, path);
+}
+
+int build_state::fail(std::string_view message) {
+    error = message;
+    return 1;
+}
+
+int build_state::fail(vtfile_error why, std::string_view path) {
+    error = vtfile_error_message(why, path);
+    return 1;
+}
+
+vtstring template_error_message(std::string_view path) {
+    vtstring message("Can't open template file: ");
+    message.append(path);
+    return message;
+}

@@ -1,0 +1,92 @@
+// build_state: what one build or clearing run carries from page to page.
+//
+// The TOC collected so far, the progress scale and the error text of the
+// run; and the one way in which the run's pages are read and written, so
+// that what a run does with files is decided here alone: every page is
+// staged, and the run commits them all at its end or none.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "core/vtstring.h"
+#include "driver/build_progress.h"
+#include "files/file_staging.h"
+#include "files/vtfile_error.h"
+#include "html/xml_node.h"
+#include "toc/render_toc.h"
+#include "toc/toc_node.h"
+#include "toc/toc_placement.h"
+
+// The message of a heading scan or a clearing that failed.
+inline constexpr std::string_view scan_failed_text = "Memory error occurred\r\n";
+
+// A TOC rendered into a page while the page is written.
+struct toc_rendering {
+    // Opened here unless already open: a caller that must know of a
+    // missing template before anything else opens it first.
+    toc_renderer& renderer;
+    std::string_view template_path;
+    const toc_tree& toc;
+    // The first item rendered; none gives markers and comment alone.
+    const toc_node* start = nullptr;
+};
+
+class build_state {
+  public:
+    // Progress goes to progress (may be null) with context, unscaled until
+    // the run sets the scale; each page read is told to pages (may be null).
+    // Pages are staged and committed together (policy commit), or only
+    // compared (check).
+    build_state(progress_fn progress, void* context, page_fn pages = nullptr,
+                write_policy policy = write_policy::commit)
+        : files(policy),
+          scale{.context = context, .callback = progress},
+          pages_(pages),
+          context_(context) {}
+
+    // Before the first page: waits for other runs that write into the
+    // folder of the first output, removes the temporary files that
+    // interrupted runs left beside the outputs, and, for a check, learns
+    // which of them the run reads more than once.
+    void begin(const std::vector<std::string_view>& outputs);
+    // Reads the page at path into document, after the empty node that every
+    // document starts with, reporting through page_scale when given; a page
+    // this run wrote already is read as written. 0, or the reader's non-zero
+    // result with error set (read_html_file).
+    int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
+    // Stages document as the new bytes of path, without the old TOC of
+    // placement and, when toc is given, with the new one rendered in its
+    // place; a page whose bytes stay the same is left alone. path must live
+    // as long as this state. 0, or 1 with error naming path or the template.
+    int write_page(std::string_view path, const xml_tree& document, const toc_placement& placement,
+                   const toc_rendering* toc);
+    // Puts every staged page in place. 0, or 1 with error naming the page
+    // that failed; no page changed then (file_staging.h).
+    int commit();
+
+    // Sets error and gives 1.
+    int fail(std::string_view message);
+    int fail(vtfile_error why, std::string_view path);
+    // Reports 100 to the caller: the run is done.
+    void done() const {
+        if (scale.callback) scale.callback(100, scale.context);
+    }
+
+    // The run's files: staged until commit(), removed if it never comes.
+    file_staging files;
+    toc_tree toc;
+    // The last item so far, and the first item of the page processed last
+    // (null when it had none).
+    toc_node* last = nullptr;
+    toc_node* page_first = nullptr;
+    build_progress scale;
+    vtstring error;
+
+  private:
+    page_fn pages_ = nullptr;
+    void* context_ = nullptr;
+};
+
+// "Can't open template file: " + path.
+vtstring template_error_message(std::string_view path);

@@ -1,0 +1,80 @@
+#include "driver/clear_project.h"
+
+#include <string>
+#include <vector>
+
+#include "driver/build_settings.h"
+#include "driver/build_state.h"
+#include "driver/memory_guard.h"
+#include "driver/process_file.h"
+#include "driver/source_check.h"
+#include "project/toc_project.h"
+#include "toc/html_toc_rollback.h"
+
+namespace {
+
+// Clears one page into job.output (which may be the page itself); reading
+// it moves the run's scale.
+int clear_file(const page_job& job, const build_settings& settings, build_state& state) {
+    xml_tree document;
+    if (state.read_page(job.source, document, &state.scale) != 0) return 1;
+    html_toc_rollback rollback;
+    settings.configure(rollback);
+    rollback.document = &document;
+    rollback.remove_anchors = true;
+    if (rollback.clear_document() != 0) return state.fail(scan_failed_text);
+    return state.write_page(job.output, document, rollback.old_toc(), nullptr);
+}
+
+// Leaves the old TOC out of the destination; its anchors and numbers stay.
+int clear_destination(const build_settings& settings, build_state& state) {
+    bool exists = false;
+    if (!check_destination(settings, state.error, exists)) return 1;
+    // A destination not built yet has nothing to clear.
+    if (!exists) return 0;
+    xml_tree document;
+    if (state.read_page(settings.destination, document, nullptr) != 0) return 1;
+    pre_html_toc markers;
+    markers.document = &document;
+    markers.scan_placement();
+    return state.write_page(settings.destination, document, markers.old_toc(), nullptr);
+}
+
+// Clears every page into the state's staging: nothing is cleared unless
+// every page can be.
+// Reading the pages takes most of a run; the bar moves with the share of
+// their bytes read, and the destination and the commit take the rest.
+int clear_all(const build_settings& settings, build_state& state) {
+    state.scale.weight = 0.95;
+    if (settings.single) {
+        state.begin(settings.outputs());
+        return clear_file({settings.single_source(), settings.single_output()}, settings, state);
+    }
+    std::vector<double> sizes;
+    if (!check_sources(settings, state.error, &sizes)) return 1;
+    state.begin(settings.outputs());
+    state.scale.total = 0;
+    for (double size : sizes) state.scale.total += size;
+    for (size_t i = 0; i < settings.sources.size(); ++i) {
+        state.scale.current = sizes[i];
+        const std::string& s = settings.sources[i];
+        if (clear_file({s, s}, settings, state) != 0) return 1;
+        state.scale.phase_done();
+    }
+    return clear_destination(settings, state);
+}
+
+}  // namespace
+
+int clear_project(toc_project& project, progress_fn progress, void* context, page_fn pages) {
+    return run_guarded(project, [&] {
+        const build_settings settings = build_settings::of(project);
+        build_state state(progress, context, pages);
+        const int result = clear_all(settings, state) != 0 || state.commit() != 0 ? 1 : 0;
+        if (result != 0)
+            project.error_message = std::move(state.error);
+        else
+            state.done();
+        return result;
+    });
+}

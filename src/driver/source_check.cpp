@@ -1,0 +1,32 @@
+#include "driver/source_check.h"
+
+#include "driver/build_settings.h"
+#include "files/vtfile.h"
+#include "files/vtfile_error.h"
+
+bool check_sources(const build_settings& settings, vtstring& error, std::vector<double>* sizes) {
+    if (settings.sources.empty()) {
+        error = "At least one source file must be specified";
+        return false;
+    }
+    for (const std::string& s : settings.sources) {
+        vtfile_node info;
+        if (!vtfile_info(s, info) || info.is_directory) {
+            error = "File doesn't exist: ";
+            error.append(s);
+            return false;
+        }
+        if (sizes) sizes->push_back(info.size.to_real());
+    }
+    return true;
+}
+
+bool check_destination(const build_settings& settings, vtstring& error, bool& exists) {
+    vtfile_node info;
+    exists = vtfile_info(settings.destination, info);
+    if (exists && info.is_directory) {
+        error = vtfile_error_message(vtfile_error::cannot_write, settings.destination);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,161 @@
+// Replacement by rename, or in place behind a backup: the bytes never go into
+// the target unguarded, so a crash, a kill or a full disk leaves either the
+// old file or the new one.
+#include "files/atomic_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstring>
+
+#include "files/file_attributes.h"
+#include "files/file_io.h"
+#include "files/page_backup.h"
+#include "files/vtfile_path.h"
+#include "files/write_target.h"
+
+namespace {
+
+constexpr size_t kBlock = write_block::size;
+constexpr std::string_view kTempSuffix = ".orvane-tmp";
+
+}  // namespace
+
+std::string atomic_temp_stem(std::string_view target_name) {
+    // A name within NAME_MAX whatever the target's name.
+    return std::string(target_name.substr(0, 200));
+}
+
+bool atomic_temp_parse(std::string_view entry, std::string_view& stem) {
+    // "." + stem + "." + six letters or digits + suffix
+    constexpr size_t kRandom = 6;
+    if (entry.size() < 2 + 1 + kRandom + kTempSuffix.size() || entry[0] != '.' ||
+        !entry.ends_with(kTempSuffix))
+        return false;
+    const size_t random_at = entry.size() - kTempSuffix.size() - kRandom;
+    if (entry[random_at - 1] != '.') return false;
+    for (size_t i = random_at; i < random_at + kRandom; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(entry[i]))) return false;
+    stem = entry.substr(1, random_at - 2);
+    return !stem.empty();
+}
+
+int atomic_temp_beside(const std::string& target, std::string& temp) {
+    const std::string folder = vtfile_folder_of(target);
+    const std::string name = atomic_temp_stem(target.substr(target.find_last_of('/') + 1));
+    temp = (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX" + std::string(kTempSuffix);
+    const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
+    if (fd < 0) temp.clear();
+    return fd;
+}
+
+atomic_file::~atomic_file() {
+    abort();
+}
+
+bool atomic_file::open(std::string_view path) {
+    abort();
+    failed_ = false;
+    error_ = vtfile_error::none;
+    mode_ = -1;
+    mode_given_ = false;
+    has_page_ = false;
+    limit_ = INT64_MAX;
+    written_ = 0;
+    write_target target;
+    if (!find_write_target(path, true, target)) return fail(target.error);
+    target_ = std::move(target.path);
+    if (target.exists && !S_ISREG(target.st.st_mode)) {
+        // A device or a pipe: there is no file to lose, write straight in.
+        // A pipe nobody reads fails at once instead of blocking for ever.
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+        if (fd_ >= 0) fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+        return fd_ >= 0 || fail();
+    }
+    mode_ = target.exists ? static_cast<int>(target.st.st_mode & 07777) : vtfile_default_mode();
+    page_ = target.st;
+    has_page_ = target.exists;
+    fd_ = atomic_temp_beside(target_, temp_);
+    return fd_ >= 0 || fail();
+}
+
+bool atomic_file::fail(vtfile_error why) {
+    failed_ = true;
+    if (error_ == vtfile_error::none) error_ = why;
+    block_.used = block_.room = 0;
+    return false;
+}
+
+bool atomic_file::flush() {
+    if (written_ + static_cast<int64_t>(block_.used) >= limit_)
+        return fail(vtfile_error::too_large);
+    if (block_.used == 0) return true;
+    if (!vtfile_write_all(fd_, block_.data.get(), block_.used)) return fail();
+    written_ += static_cast<int64_t>(block_.used);
+    block_.drained();
+    return true;
+}
+
+// The pieces that do not fit the room left in the block (write() copies the
+// others itself). The block is made on the first write; pages of it that are
+// never touched cost nothing.
+bool atomic_file::write_more(std::string_view bytes) {
+    if (fd_ < 0 || failed_) return false;
+    if (!block_.data) {
+        block_.make();
+        block_.room = kBlock;
+        if (bytes.size() < block_.room) return write(bytes);
+    }
+    if (!flush()) return false;
+    if (bytes.size() < kBlock) return write(bytes);
+    if (written_ + static_cast<int64_t>(bytes.size()) >= limit_)
+        return fail(vtfile_error::too_large);
+    if (!vtfile_write_all(fd_, bytes.data(), bytes.size())) return fail();
+    written_ += static_cast<int64_t>(bytes.size());
+    return true;
+}
+
+// By rename when the new file can carry all the target has, else in place.
+// A new file gets its permission bits best effort: a file system without
+// modes (a FAT stick) must not make the write fail.
+bool atomic_file::replace() {
+    if (has_page_ && (page_.st_nlink != 1 ||
+                      !vtfile_take_attributes(fd_, target_, page_, static_cast<mode_t>(mode_))))
+        return page_rewrite_in_place(target_, fd_, written_, mode_given_ ? mode_ : -1);
+    if (!has_page_ && fchmod(fd_, static_cast<mode_t>(mode_)) != 0) {
+        // the new file keeps the temporary file's 0600
+    }
+    bool ok = fdatasync(fd_) == 0;
+    ok = ::close(fd_) == 0 && ok;
+    fd_ = -1;
+    ok = ok && rename(temp_.c_str(), target_.c_str()) == 0;
+    if (ok) temp_.clear();
+    return ok;
+}
+
+bool atomic_file::commit() {
+    if (fd_ < 0) return fail();
+    bool ok = !failed_ && flush();
+    if (temp_.empty()) {  // written straight into a device
+        ok = ::close(fd_) == 0 && ok;
+        fd_ = -1;
+    } else {
+        ok = ok && replace();
+        abort();
+    }
+    return ok || fail();
+}
+
+void atomic_file::abort() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty()) unlink(temp_.c_str());
+    temp_.clear();
+    block_.used = block_.room = 0;
+}
+
+bool vtfile_write_atomic(std::string_view path, std::string_view bytes) {
+    atomic_file file;
+    return file.open(path) && file.write(bytes) && file.commit();
+}

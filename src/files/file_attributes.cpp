@@ -1,0 +1,102 @@
+#include "files/file_attributes.h"
+
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// The names of a file's extended attributes, each ending in a zero byte; a
+// file system without them has none. False when they cannot be listed.
+template <class List>
+bool attribute_names(List list, std::string& names) {
+    for (;;) {
+        const ssize_t size = list(nullptr, 0);
+        if (size < 0) return errno == ENOTSUP;
+        names.resize(static_cast<size_t>(size));
+        if (size == 0) return true;
+        const ssize_t n = list(names.data(), names.size());
+        if (n >= 0) {
+            names.resize(static_cast<size_t>(n));
+            return true;
+        }
+        if (errno != ERANGE) return false;  // grew meanwhile: ask again
+    }
+}
+
+template <class Get>
+bool attribute_value(Get get, std::string& value) {
+    for (;;) {
+        const ssize_t size = get(nullptr, 0);
+        if (size < 0) return false;
+        value.resize(static_cast<size_t>(size));
+        const ssize_t n = get(value.data(), value.size());
+        if (n >= 0) {
+            value.resize(static_cast<size_t>(n));
+            return true;
+        }
+        if (errno != ERANGE) return false;
+    }
+}
+
+std::vector<std::string_view> split_names(const std::string& names) {
+    std::vector<std::string_view> list;
+    for (size_t at = 0; at < names.size();) {
+        const size_t end = names.find('\0', at);
+        list.push_back(std::string_view(names).substr(at, end - at));
+        at = end + 1;
+    }
+    return list;
+}
+
+// Makes fd's extended attributes those of target: sets the target's values
+// and removes what the new file has besides (say, an ACL inherited from the
+// folder that the target does not carry).
+bool copy_attributes(int fd, const std::string& target) {
+    std::string theirs, ours;
+    if (!attribute_names([&](char* b, size_t n) { return listxattr(target.c_str(), b, n); },
+                         theirs) ||
+        !attribute_names([&](char* b, size_t n) { return flistxattr(fd, b, n); }, ours))
+        return false;
+    if (theirs.empty() && ours.empty()) return true;
+    const std::vector<std::string_view> wanted = split_names(theirs);
+    for (std::string_view name : split_names(ours)) {
+        bool keep = false;
+        for (std::string_view w : wanted) keep = keep || w == name;
+        if (!keep && fremovexattr(fd, std::string(name).c_str()) != 0) return false;
+    }
+    std::string value, current;
+    for (std::string_view name : wanted) {
+        const std::string n(name);
+        if (!attribute_value(
+                [&](char* b, size_t s) { return getxattr(target.c_str(), n.c_str(), b, s); },
+                value))
+            return false;
+        if (attribute_value([&](char* b, size_t s) { return fgetxattr(fd, n.c_str(), b, s); },
+                            current) &&
+            current == value)
+            continue;
+        if (fsetxattr(fd, n.c_str(), value.data(), value.size(), 0) != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Attributes first, while the new file is still ours and writable; then the
+// owner, which clears set-id bits; then the mode, which puts them back. The
+// kernel may drop a bit silently (a set-group-id bit for a group we are not
+// in), so the result is checked rather than trusted.
+bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page,
+                            mode_t mode) {
+    struct stat now;
+    if (!copy_attributes(fd, target) || fstat(fd, &now) != 0) return false;
+    if ((now.st_uid != page.st_uid || now.st_gid != page.st_gid) &&
+        fchown(fd, page.st_uid, page.st_gid) != 0)
+        return false;
+    if (fchmod(fd, mode) != 0 || fstat(fd, &now) != 0) return false;
+    return now.st_uid == page.st_uid && now.st_gid == page.st_gid && (now.st_mode & 07777) == mode;
+}

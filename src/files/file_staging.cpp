@@ -1,0 +1,220 @@
+#include "files/file_staging.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <unordered_set>
+
+#include "files/atomic_file.h"
+#include "files/file_attributes.h"
+#include "files/file_io.h"
+#include "files/temp_registry.h"
+#include "files/vtfile.h"
+#include "files/vtfile_path.h"
+
+file_staging::~file_staging() {
+    abort();
+    if (lock_ >= 0) ::close(lock_);
+}
+
+void file_staging::lock_against_other_runs(std::string_view first_output) {
+    std::string target;
+    if (vtfile_resolve_links(first_output, target, true) != link_walk::ok) return;
+    lock_ = ::open(vtfile_folder_of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (lock_ >= 0) flock(lock_, policy_ == write_policy::check ? LOCK_SH : LOCK_EX);
+}
+
+void file_staging::remove_leftovers(const std::vector<std::string_view>& files) const {
+    if (policy_ == write_policy::check) return;
+    std::unordered_map<std::string, std::unordered_set<std::string>> stems;
+    for (std::string_view f : files) {
+        std::string target;
+        if (vtfile_resolve_links(f, target, true) != link_walk::ok) continue;
+        const size_t slash = target.find_last_of('/');
+        stems[vtfile_folder_of(target)].insert(
+            atomic_temp_stem(slash == std::string::npos ? target : target.substr(slash + 1)));
+    }
+    for (const auto& [folder, names] : stems) {
+        DIR* d = opendir(folder.c_str());
+        if (!d) continue;
+        while (const dirent* e = readdir(d)) {
+            std::string_view stem;
+            struct stat st;
+            if (atomic_temp_parse(e->d_name, stem) && names.count(std::string(stem)) &&
+                fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+                unlinkat(dirfd(d), e->d_name, 0);
+        }
+        closedir(d);
+    }
+}
+
+void file_staging::expect_reads(const std::vector<std::string_view>& paths) {
+    if (policy_ != write_policy::check) return;
+    for (std::string_view p : paths) {
+        struct stat st;
+        if (stat(vtfile_path(p).c_str(), &st) == 0) ++reads_expected_[{st.st_dev, st.st_ino}];
+    }
+}
+
+bool file_staging::open_page(std::string_view path, page_source& source, vtfile_error& why) {
+    std::string resolved;
+    vtfile_handle file = vtfile_open_rewritten(path, vtfile_links::trusted, why, &resolved);
+    if (!file.is_open()) return false;
+    const timespec clock = file_state::clock();
+    struct stat st;
+    why = vtfile_error::cannot_read;
+    if (fstat(file.get(), &st) != 0) return false;
+    const file_id id{st.st_dev, st.st_ino};
+    if (const auto staged = staged_by_id_.find(id); staged != staged_by_id_.end()) {
+        const entry& e = entries_[staged->second];
+        if (e.memory >= 0) {
+            source.file = vtfile_handle(dup(e.memory));
+            if (source.file.is_open() && lseek(source.file.get(), 0, SEEK_SET) != 0)
+                source.file.reset();
+        } else if (!e.temp.empty()) {
+            source.file = vtfile_handle(::open(e.temp.c_str(), O_RDONLY | O_CLOEXEC));
+        }
+        if (e.memory >= 0 || !e.temp.empty()) return source.file.is_open();
+    }
+    why = vtfile_error::none;
+    source.file = std::move(file);
+    if (!seen_by_id_.count(id)) {
+        file_state& s = seen_.emplace_back(file_state::of(st, clock));
+        seen_by_id_[id] = &s;
+        seen_by_path_.emplace(vtfile_normal_path(resolved), &s);
+        if (s.racy) source.hash = &s.hash;
+    }
+    return true;
+}
+
+const file_state* file_staging::state_for(const write_target& target, int current) {
+    if (const auto by_path = seen_by_path_.find(vtfile_normal_path(target.path));
+        by_path != seen_by_path_.end())
+        return by_path->second;
+    const file_id id{target.st.st_dev, target.st.st_ino};
+    if (target.exists)
+        if (const auto by_id = seen_by_id_.find(id); by_id != seen_by_id_.end())
+            return by_id->second;
+    file_state& s = seen_.emplace_back();
+    if (target.exists) {
+        s = current >= 0 ? file_state::of(current) : file_state::of(target.st, file_state::clock());
+        // Bytes that cannot be read cannot be compared: the stamps decide.
+        if (current < 0) s.racy = false;
+        seen_by_id_[id] = &s;
+    }
+    seen_by_path_.emplace(vtfile_normal_path(target.path), &s);
+    return &s;
+}
+
+bool file_staging::open(std::string_view path, staged_file& out) {
+    out.close_all();
+    out.error_ = vtfile_error::none;
+    write_target target;
+    if (!find_write_target(path, policy_ == write_policy::commit, target))
+        return out.fail(target.error);
+    if (target.exists && !S_ISREG(target.st.st_mode)) return out.fail();
+    const int current =
+        target.exists ? ::open(target.path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
+    const file_state* seen = state_for(target, current);
+    staged_file::sink to = staged_file::sink::temp_file;
+    if (policy_ == write_policy::check) {
+        const auto reads = reads_expected_.find({target.st.st_dev, target.st.st_ino});
+        to = target.exists && reads != reads_expected_.end() && reads->second > 1
+                 ? staged_file::sink::memory
+                 : staged_file::sink::none;
+    }
+    const int64_t size = target.st.st_size;
+    out.start(std::move(target), current, size, to);
+    out.normal_ = vtfile_normal_path(out.target_.path);
+    out.seen_ = seen;
+    return true;
+}
+
+file_staging::entry* file_staging::staged_for(const write_target& target,
+                                              const std::string& normal) {
+    if (target.exists) {
+        const auto it = staged_by_id_.find({target.st.st_dev, target.st.st_ino});
+        return it == staged_by_id_.end() ? nullptr : &entries_[it->second];
+    }
+    const auto it = staged_by_path_.find(normal);
+    return it == staged_by_path_.end() ? nullptr : &entries_[it->second];
+}
+
+void file_staging::drop(entry& e) {
+    if (!e.temp.empty()) unlink(e.temp.c_str());
+    e.temp.clear();
+    temp_registry_remove(e.slot);
+    e.slot = -1;
+    if (e.memory >= 0) ::close(e.memory);
+    e.memory = -1;
+    e.live = false;
+}
+
+// The staged bytes of out become e's. A file that must keep its inode is
+// marked for a rewrite in place; a new file gets the usual permission bits.
+bool file_staging::stage(staged_file& out, entry& e) {
+    const write_target& t = out.target_;
+    e.size = out.total_;
+    e.seen = out.seen_;
+    if (policy_ == write_policy::check) {
+        e.memory = std::exchange(out.out_, -1);
+        return true;
+    }
+    const int fd = out.out_;
+    if (!t.exists && fchmod(fd, static_cast<mode_t>(vtfile_default_mode())) != 0) {
+        // the new file keeps the temporary file's 0600
+    }
+    e.in_place = t.exists && (t.st.st_nlink != 1 ||
+                              !vtfile_take_attributes(fd, t.path, t.st, t.st.st_mode & 07777));
+    // Write-back starts now, while the run goes on with the next file.
+    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    e.temp = std::move(out.temp_);
+    out.temp_.clear();
+    e.slot = std::exchange(out.slot_, -1);
+    return ::close(std::exchange(out.out_, -1)) == 0;
+}
+
+bool file_staging::finish(staged_file& out, std::string_view shown) {
+    if (!out.finish()) return false;
+    entry* e = staged_for(out.target_, out.normal_);
+    if (!out.differs()) {
+        if (e) drop(*e);
+        out.close_all();
+        return true;
+    }
+    if (e) {
+        drop(*e);
+        e->live = true;
+    } else {
+        if (out.target_.exists)
+            staged_by_id_[{out.target_.st.st_dev, out.target_.st.st_ino}] = entries_.size();
+        else
+            staged_by_path_[out.normal_] = entries_.size();
+        e = &entries_.emplace_back();
+        e->target = out.target_.path;
+        e->shown = shown;
+    }
+    const bool ok = stage(out, *e);
+    out.close_all();
+    if (!ok) {
+        drop(*e);
+        return out.fail();
+    }
+    return true;
+}
+
+std::vector<std::string_view> file_staging::changed() const {
+    std::vector<std::string_view> names;
+    for (const entry& e : entries_)
+        if (e.live) names.push_back(e.shown);
+    return names;
+}
+
+void file_staging::abort() {
+    for (entry& e : entries_) drop(e);
+    entries_.clear();
+    staged_by_id_.clear();
+    staged_by_path_.clear();
+}

@@ -1,0 +1,137 @@
+// file_staging: the files of one run (a build or a clearing run), replaced
+// all together or not at all.
+//
+// Each file the run writes is compared with what it holds; one that stays
+// the same is never touched (same inode, owner, mode, time stamps). The
+// others are staged as temporary files beside them, and commit() puts them
+// in place together:
+//  1. every file the run replaces must still be as the run saw it: a file
+//     somebody changed meanwhile is not overwritten, and nothing changes;
+//  2. the files that must keep their inode (owner, group, hard links or
+//     attributes a new file could not carry) are locked, and their old
+//     bytes staged as backups beside them (page_backup.h);
+//  3. one barrier makes every staged byte durable (syncfs of each file
+//     system involved);
+//  4. the backups get their names, and their folders are synced;
+//  5. in the run's order, each staged file is renamed over its target, or
+//     copied into it in place; then each folder that received a rename is
+//     synced once, each file rewritten in place synced, and the backups go.
+// Up to step 4 a failure or a termination signal removes every staged file
+// and changes nothing; from step 4 on signals wait, and only an error of the
+// disk itself can stop the run, leaving each file old or new. A killed run
+// leaves each file old or new as well; its staged files are removed by the
+// next run of the project (remove_leftovers).
+//
+// A file written twice in a run (the destination listed among the sources)
+// is staged once, with its last bytes, and a read of it in between sees the
+// staged bytes (open_page).
+//
+// With write_policy::check nothing is written at all: the run only learns
+// which files would change (changed()); the bytes of a file that the run
+// reads again are kept in memory for that read.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "files/file_state.h"
+#include "files/staged_file.h"
+#include "files/vtfile_error.h"
+#include "files/vtfile_handle.h"
+
+enum class write_policy { commit, check };
+
+class file_staging {
+  public:
+    explicit file_staging(write_policy policy) : policy_(policy) {}
+    file_staging(const file_staging&) = delete;
+    file_staging& operator=(const file_staging&) = delete;
+    // Removes every staged file not committed.
+    ~file_staging();
+
+    write_policy policy() const { return policy_; }
+
+    // Waits for any other run that writes into the folder of first_output,
+    // and keeps it waiting until this object ends (a check waits only for
+    // runs that write). Best effort: a folder that cannot be opened is not
+    // locked.
+    void lock_against_other_runs(std::string_view first_output);
+    // Removes the temporary files of interrupted runs beside the files
+    // named, and nothing else: ".<name>.XXXXXX.orvane-tmp" for each name.
+    // Does nothing in a check.
+    void remove_leftovers(const std::vector<std::string_view>& files) const;
+    // A check keeps in memory the bytes of each file that more than one of
+    // paths names (the run reads it more than once).
+    void expect_reads(const std::vector<std::string_view>& paths);
+
+    // A file opened for reading as the run must see it: its staged bytes
+    // when the run wrote it already, else the file itself, whose state the
+    // run keeps for the commit. Every byte read goes to hash when it is set.
+    struct page_source {
+        vtfile_handle file;
+        content_hash* hash = nullptr;
+    };
+    // Opens path (symlinks of other users refused). False with why
+    // (cannot_read, foreign_link, bad_backup).
+    bool open_page(std::string_view path, page_source& source, vtfile_error& why);
+
+    // Prepares out to receive the new bytes of path. False, with out.error(),
+    // when the file may not be written (see find_write_target; in a check
+    // only links, folders and files that are no regular file are refused).
+    bool open(std::string_view path, staged_file& out);
+    // Takes over the finished out: a file that stays the same drops what
+    // the run staged for it before; another is staged, to be named shown in
+    // messages (shown must outlive this object). False, with out.error(),
+    // when the last bytes could not be written.
+    bool finish(staged_file& out, std::string_view shown);
+
+    // Puts every staged file in place (see above). False with error_path
+    // set to the file, as shown, that failed and why set.
+    bool commit(std::string_view& error_path, vtfile_error& why);
+
+    // The files, as shown, that the run changes (or in a check, would
+    // change), in the order they were first staged.
+    std::vector<std::string_view> changed() const;
+
+  private:
+    struct entry {
+        std::string target;      // without symlinks
+        std::string_view shown;  // as the run names it
+        std::string temp;        // the staged bytes (empty in a check)
+        int slot = -1;           // of temp in the temp registry
+        int memory = -1;         // a check's bytes kept for a later read
+        const file_state* seen = nullptr;
+        bool in_place = false;
+        int64_t size = 0;
+        bool live = true;  // false once dropped
+    };
+    struct in_place_job;
+
+    // What the run saw of a target about to be written.
+    const file_state* state_for(const write_target& target, int current);
+    entry* staged_for(const write_target& target, const std::string& normal);
+    void drop(entry& e);
+    bool stage(staged_file& out, entry& e);
+    // The steps of commit().
+    static bool back_up(entry& e, std::vector<in_place_job>& jobs);
+    static bool publish_backups(std::vector<in_place_job>& jobs);
+    static void remove_backups(std::vector<in_place_job>& jobs);
+    entry* put_in_place(const std::vector<entry*>& files, std::vector<in_place_job>& jobs);
+    void abort();
+
+    write_policy policy_;
+    int lock_ = -1;
+    std::vector<entry> entries_;
+    std::unordered_map<file_id, size_t, file_id_hash> staged_by_id_;
+    std::unordered_map<std::string, size_t> staged_by_path_;  // files that were new
+    // What the run saw of each file it read, by identity and by normal path.
+    std::deque<file_state> seen_;
+    std::unordered_map<file_id, const file_state*, file_id_hash> seen_by_id_;
+    std::unordered_map<std::string, const file_state*> seen_by_path_;
+    std::unordered_map<file_id, int, file_id_hash> reads_expected_;
+};

@@ -1,0 +1,133 @@
+#include "files/staged_file.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "files/atomic_file.h"
+#include "files/file_io.h"
+#include "files/temp_registry.h"
+
+namespace {
+
+// Reads exactly n bytes at offset; false at a short file or a failed read.
+bool read_at(int fd, char* into, size_t n, int64_t offset) {
+    while (n > 0) {
+        const ssize_t got = pread(fd, into, n, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        into += got;
+        n -= static_cast<size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+}  // namespace
+
+staged_file::~staged_file() {
+    close_all();
+}
+
+void staged_file::start(write_target target, int current, int64_t current_size, sink to) {
+    close_all();
+    target_ = std::move(target);
+    current_ = current;
+    current_size_ = current_size;
+    sink_ = to;
+    differs_ = false;
+    equal_ = total_ = 0;
+    limit_ = INT64_MAX;
+    failed_ = false;
+    error_ = vtfile_error::none;
+    block_.used = block_.room = 0;
+}
+
+bool staged_file::fail(vtfile_error why) {
+    failed_ = true;
+    if (error_ == vtfile_error::none) error_ = why;
+    block_.used = block_.room = 0;
+    return false;
+}
+
+// Pieces that do not fit the room left in the block go in block by block.
+bool staged_file::write_more(std::string_view bytes) {
+    if (failed_) return false;
+    block_.make();
+    if (block_.used + block_.room == 0) block_.room = write_block::size;
+    while (!bytes.empty()) {
+        const size_t n = std::min(block_.room, bytes.size());
+        std::memcpy(block_.data.get() + block_.used, bytes.data(), n);
+        block_.used += n;
+        block_.room -= n;
+        bytes.remove_prefix(n);
+        if (block_.room == 0 && !flush()) return false;
+    }
+    return true;
+}
+
+bool staged_file::flush() {
+    if (block_.used == 0) return true;
+    if (total_ + static_cast<int64_t>(block_.used) >= limit_) return fail(vtfile_error::too_large);
+    if (!differs_) {
+        if (same_as_current(block_.data.get(), block_.used))
+            equal_ += static_cast<int64_t>(block_.used);
+        else if (!diverge())
+            return false;
+    }
+    if (out_ >= 0 && !vtfile_write_all(out_, block_.data.get(), block_.used)) return fail();
+    total_ += static_cast<int64_t>(block_.used);
+    block_.drained();
+    return true;
+}
+
+bool staged_file::same_as_current(const char* block, size_t n) {
+    if (current_ < 0 || equal_ + static_cast<int64_t>(n) > current_size_) return false;
+    if (!compared_) compared_ = std::make_unique_for_overwrite<char[]>(write_block::size);
+    return read_at(current_, compared_.get(), n, equal_) &&
+           std::memcmp(compared_.get(), block, n) == 0;
+}
+
+bool staged_file::diverge() {
+    differs_ = true;
+    switch (sink_) {
+        case sink::none:
+            return true;
+        case sink::temp_file: {
+            // A termination signal must not come between the file's creation
+            // and its registration, or the file would outlive the run.
+            const termination_deferred hold;
+            out_ = atomic_temp_beside(target_.path, temp_);
+            if (out_ >= 0) slot_ = temp_registry_add(temp_);
+            break;
+        }
+        case sink::memory:
+            out_ = memfd_create("orvane-check", MFD_CLOEXEC);
+            break;
+    }
+    if (out_ < 0) return fail();
+    // The copy leaves the file position alone.
+    if (equal_ > 0 &&
+        (!vtfile_copy_bytes(current_, out_, equal_) || lseek(out_, equal_, SEEK_SET) != equal_))
+        return fail();
+    return true;
+}
+
+bool staged_file::finish() {
+    if (failed_ || !flush()) return false;
+    if (!differs_ && (current_ < 0 || equal_ != current_size_)) return diverge();
+    return true;
+}
+
+void staged_file::close_all() {
+    if (current_ >= 0) ::close(current_);
+    if (out_ >= 0) ::close(out_);
+    current_ = out_ = -1;
+    if (!temp_.empty()) unlink(temp_.c_str());
+    temp_.clear();
+    temp_registry_remove(slot_);
+    slot_ = -1;
+}

@@ -1,0 +1,116 @@
+#include "files/temp_registry.h"
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kTerminating[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr size_t kBlockSlots = 1024;
+
+// Slots live in blocks that are never moved or freed, linked for the
+// handler, so that the handler never sees memory being reallocated. A path
+// is published by storing its pointer; released by swapping in null.
+struct block {
+    std::atomic<char*> slots[kBlockSlots] = {};
+    std::atomic<block*> next{nullptr};
+};
+
+struct registry {
+    block first;
+    std::vector<block*> blocks{&first};  // for the program's thread only
+    std::atomic<size_t> used{0};         // slots handed out so far
+    size_t live = 0;
+};
+
+registry& the_registry() {
+    // Never destroyed: a signal may come while static objects are being
+    // destroyed at exit.
+    static registry* r = new registry;
+    return *r;
+}
+
+std::atomic<char*>& slot_at(registry& r, size_t index) {
+    return r.blocks[index / kBlockSlots]->slots[index % kBlockSlots];
+}
+
+std::atomic<void (*)()> g_last_words{nullptr};
+
+void on_termination(int signal) {
+    temp_registry_unlink_all();
+    if (void (*last_words)() = g_last_words.load()) last_words();
+    _exit(128 + signal);
+}
+
+}  // namespace
+
+int temp_registry_add(const std::string& path) {
+    registry& r = the_registry();
+    // Once every file is released, slots are handed out from the start again.
+    if (r.live == 0) r.used.store(0, std::memory_order_release);
+    const size_t index = r.used.load(std::memory_order_relaxed);
+    if (index / kBlockSlots == r.blocks.size()) {
+        block* more = new (std::nothrow) block;
+        if (!more) return -1;
+        r.blocks.back()->next.store(more, std::memory_order_release);
+        r.blocks.push_back(more);
+    }
+    char* copy = strdup(path.c_str());
+    if (!copy) return -1;
+    slot_at(r, index).store(copy, std::memory_order_release);
+    r.used.store(index + 1, std::memory_order_release);
+    ++r.live;
+    return static_cast<int>(index);
+}
+
+void temp_registry_remove(int slot) {
+    if (slot < 0) return;
+    registry& r = the_registry();
+    std::free(slot_at(r, static_cast<size_t>(slot)).exchange(nullptr, std::memory_order_acq_rel));
+    --r.live;
+}
+
+void temp_registry_unlink_all() noexcept {
+    registry& r = the_registry();
+    const size_t used = r.used.load(std::memory_order_acquire);
+    const block* b = &r.first;
+    for (size_t i = 0; i < used && b; ++i) {
+        if (const char* path = b->slots[i % kBlockSlots].load(std::memory_order_acquire))
+            unlink(path);
+        if (i % kBlockSlots == kBlockSlots - 1) b = b->next.load(std::memory_order_acquire);
+    }
+}
+
+void temp_registry_handle_signals() {
+    the_registry();  // made now, not in a handler
+    struct sigaction action {};
+    action.sa_handler = on_termination;
+    sigemptyset(&action.sa_mask);
+    for (int s : kTerminating) sigaddset(&action.sa_mask, s);
+    for (int s : kTerminating) {
+        struct sigaction before {};
+        if (sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        sigaction(s, &action, nullptr);
+    }
+}
+
+void temp_registry_on_termination(void (*last_words)()) {
+    g_last_words.store(last_words);
+}
+
+termination_deferred::termination_deferred() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int s : kTerminating) sigaddset(&held, s);
+    pthread_sigmask(SIG_BLOCK, &held, &saved_);
+}
+
+termination_deferred::~termination_deferred() {
+    pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+}

@@ -1,0 +1,18 @@
+#include "files/vtfile_error.h"
+
+vtstring vtfile_error_message(vtfile_error error, std::string_view path) {
+    // In the order of vtfile_error.
+    static constexpr std::string_view texts[] = {
+        "",
+        "Can't open source file: ",
+        "Can't open file for writing: ",
+        "Can't follow link of another user: ",
+        "Page is too large: ",
+        "Can't restore file from its backup: ",
+        "File was changed by another program: ",
+    };
+    if (error == vtfile_error::none) return {};
+    vtstring message(texts[static_cast<size_t>(error)]);
+    message.append(path);
+    return message;
+}

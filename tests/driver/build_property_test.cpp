@@ -1,0 +1,129 @@
+// Properties of whole builds over generated pages: rebuilding changes nothing,
+// building and then clearing gives the page back, and the output is the input
+// plus the tool's own insertions.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "driver/build_project.h"
+#include "driver/clear_project.h"
+#include "project/toc_project.h"
+#include "support/page_generator.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+const char template_text[] =
+    "<ul><!--#for var=\"item\"--><!--#if var=\"open\"--><li><a href=\"<!--#echo var=\"link\"-->\">"
+    "<!--#echo var=\"numbering\"--><!--#echo var=\"text\"--></a><!--#if var=\"children\"--><ul>"
+    "<!--#else--></li><!--#endif--><!--#else--></ul></li><!--#endif--><!--#endfor--></ul>";
+
+struct single_page_project {
+    temp_folder dir;
+    toc_project project;
+    std::string page;
+
+    single_page_project(const std::string& html, bool numbering) {
+        page = dir.write("page.html", html);
+        project.source.clear();
+        project.source.push_back(vtval(page));
+        project.process_numbering = vtval(numbering ? 1 : 0);
+        project.template_file = vtval(dir.write("toc.tpl", template_text));
+    }
+    std::string build() {
+        EXPECT_EQ(build_project(project, nullptr, nullptr), 0) << project.error_message.str();
+        return dir.read("page.html");
+    }
+    std::string clear() {
+        EXPECT_EQ(clear_project(project, nullptr, nullptr), 0) << project.error_message.str();
+        return dir.read("page.html");
+    }
+};
+
+// Whether output is input with only these insertions: generated anchor start
+// tags, "</a>", and whole TOC blocks between the markers.
+bool only_insertions(const std::string& input, const std::string& output) {
+    auto inserted_at = [&](size_t o, size_t i) -> size_t {
+        std::string_view rest(output.data() + o, output.size() - o);
+        std::string_view in(input.data() + i, input.size() - i);
+        for (std::string_view form :
+             {"<a name=\"velt_link_", "</a>", "<!--VELT_HTML_TOC_START-->"}) {
+            if (!rest.starts_with(form) || in.starts_with(form)) continue;
+            if (form == "</a>") return 4;
+            if (form[1] == 'a') return output.find('>', o) + 1 - o;
+            size_t end = output.find("<!--VELT_HTML_TOC_END-->", o);
+            return end == std::string::npos ? 0 : end + 24 - o;
+        }
+        return 0;
+    };
+    size_t i = 0, o = 0;
+    while (o < output.size()) {
+        if (size_t skip = inserted_at(o, i)) {
+            o += skip;
+        } else if (i < input.size() && input[i] == output[o]) {
+            ++i, ++o;
+        } else {
+            return false;
+        }
+    }
+    return i == input.size();
+}
+
+}  // namespace
+
+class generated_pages : public testing::TestWithParam<unsigned> {
+  protected:
+    void SetUp() override { setenv("SOURCE_DATE_EPOCH", "1000000000", 1); }
+};
+
+TEST_P(generated_pages, RebuildingChangesNothing) {
+    for (bool numbering : {false, true}) {
+        single_page_project p(generate_page(GetParam()), numbering);
+        std::string first = p.build();
+        EXPECT_EQ(p.build(), first) << "numbering " << numbering;
+        EXPECT_EQ(p.build(), first) << "numbering " << numbering;
+    }
+}
+
+TEST_P(generated_pages, OutputIsInputPlusInsertions) {
+    page_options options;
+    options.numbers = true;  // kept as they are with numbering off
+    std::string input = generate_page(GetParam(), options);
+    single_page_project p(input, false);
+    std::string output = p.build();
+    EXPECT_TRUE(only_insertions(input, output)) << input << "\n----\n" << output;
+}
+
+TEST_P(generated_pages, BuildThenClearGivesThePageBack) {
+    std::string input = generate_page(GetParam());
+    single_page_project p(input, false);
+    p.build();
+    EXPECT_EQ(p.clear(), input);
+    EXPECT_EQ(p.clear(), input);
+}
+
+INSTANTIATE_TEST_SUITE_P(seeds, generated_pages, testing::Range(1u, 31u));
+
+// The same properties on real documentation pages.
+TEST(real_pages, BuildKeepsEveryByteAndClearingGivesThePageBack) {
+    setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
+    namespace fs = std::filesystem;
+    int pages = 0;
+    for (const auto& e : fs::directory_iterator(fs::path(ORVANE_TEST_DATA) / "html" / "real")) {
+        if (e.path().extension() != ".html") continue;
+        ++pages;
+        std::string input = temp_folder::read_file(e.path().string());
+        single_page_project plain(input, false);
+        std::string output = plain.build();
+        EXPECT_NE(output, input) << e.path();
+        EXPECT_TRUE(only_insertions(input, output)) << e.path();
+        EXPECT_EQ(plain.build(), output) << e.path();
+        EXPECT_EQ(plain.clear(), input) << e.path();
+
+        single_page_project numbered(input, true);
+        std::string first = numbered.build();
+        EXPECT_EQ(numbered.build(), first) << e.path();
+    }
+    EXPECT_GE(pages, 3);
+}
