@@ -81,7 +81,7 @@ site docs_site(const std::string& work, const std::string& docs) {
 }
 
 void write_project(const site& s, const std::string& bin, bool single, bool local_toc,
-                   bool numbering) {
+                   bool numbering, bool by_pattern) {
     std::ofstream p(s.folder + "/project.txt", std::ios::binary);
     p << tagged("is_single", single ? "1" : "0") << tagged("is_dest_as_source", "1")
       << tagged("destination", single ? s.pages[0] : "orvane-toc.html") << tagged("range_from", "1")
@@ -89,7 +89,10 @@ void write_project(const site& s, const std::string& bin, bool single, bool loca
       << tagged("process_title", single ? "0" : "1")
       << tagged("insert_local_toc", local_toc ? "1" : "0")
       << tagged("template_file", fs::absolute(bin + "/vtdata/nested_list.html").string());
-    for (const std::string& page : s.pages) p << tagged("source", page);
+    if (by_pattern)
+        p << tagged("source", s.pages[0]) << tagged("source_glob", "page*.html");
+    else
+        for (const std::string& page : s.pages) p << tagged("source", page);
     std::ofstream list(s.folder + "/pages.txt", std::ios::binary);
     for (const std::string& page : s.pages) list << page << "\n";
 }

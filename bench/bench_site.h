@@ -28,9 +28,11 @@ site docs_site(const std::string& work, const std::string& docs);
 
 // Writes project.txt (the destination a TOC page, or the page itself when
 // single, with the template of the build folder bin) and pages.txt (the
-// page list of the floors) into the site.
+// page list of the floors) into the site. by_pattern names a generated
+// site's pages as its first page and a pattern for the others (the same
+// pages in the same order) instead of a line per page.
 void write_project(const site& s, const std::string& bin, bool single, bool local_toc,
-                   bool numbering = false);
+                   bool numbering = false, bool by_pattern = false);
 
 // Bytes free for unprivileged users on the file system of path.
 double free_bytes(const std::string& path);

@@ -185,6 +185,13 @@ void run(const options& o) {
             print_row("site, local TOCs on", s, build_only(p, copies, s, o.runs));
             write_project(s, o.bin, false, false);
         }
+        // The same pages named by a pattern: the walk and the sort beside the
+        // build of the list.
+        if (pages == 1000 || pages == o.pages.back()) {
+            write_project(s, o.bin, false, false, false, true);
+            print_row("site, by pattern", s, build_only(p, copies, s, plan.runs));
+            write_project(s, o.bin, false, false);
+        }
     }
     const site one = single_page(o.work, o.single_bytes);
     write_project(one, o.bin, true, false);

@@ -6,13 +6,17 @@
 #include "driver/memory_guard.h"
 #include "project/toc_project.h"
 
+int32_t batch_file_count(const toc_project& project) {
+    if (project.single()) return 1;
+    return project.source_glob.empty() ? project.source.count() + 1 : 0;
+}
+
 vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
                       progress_line* line) {
     toc_project project;
     int result = run_guarded(project, [&] { return project.load(project_file); });
     if (result == 0) {
-        // A site's pages and its destination; one page alone otherwise.
-        if (line) line->set_total(project.single() ? 1 : project.source.count() + 1);
+        if (line) line->set_total(batch_file_count(project));
         const progress_fn progress = line ? &progress_line::on_progress : nullptr;
         const page_fn pages = line ? &progress_line::on_page : nullptr;
         result = clear ? clear_project(project, progress, line, pages)

@@ -2,6 +2,7 @@
 // report that goes to standard output.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "core/product_title.h"
@@ -11,6 +12,12 @@
 enum batch_exit : int { BATCH_OK = 0, BATCH_FAILED = 1, BATCH_PARAMETER_ERROR = 2 };
 
 class progress_line;
+class toc_project;
+
+// The number of files a run of project reads, for the progress line: a
+// site's pages and its destination, one page alone; 0 (not known before the
+// run) when patterns name the pages.
+int32_t batch_file_count(const toc_project& project);
 
 // Loads project_file and builds it (or clears it when clear is set), its
 // progress shown on line when given. Returns the whole report, title first: "\r\nBuild is

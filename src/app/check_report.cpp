@@ -14,7 +14,7 @@ vtstring check_report(std::string_view project_file, int& exit_code, progress_li
     std::vector<std::string> changed;
     int result = run_guarded(project, [&] { return project.load(project_file); });
     if (result == 0) {
-        if (line) line->set_total(project.single() ? 1 : project.source.count() + 1);
+        if (line) line->set_total(batch_file_count(project));
         result = check_project(project, changed, line ? &progress_line::on_progress : nullptr, line,
                                line ? &progress_line::on_page : nullptr);
         if (line) line->finish();

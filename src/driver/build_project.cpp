@@ -88,6 +88,7 @@ int build_multi(const build_settings& settings, build_state& state) {
 }
 
 int build_single(const build_settings& settings, build_state& state) {
+    if (!check_patterns(settings, state.error)) return BUILD_FAILED;
     state.begin(settings.outputs());
     if (process_file({settings.single_source(), settings.single_output(), true}, settings, state) !=
             0 ||

@@ -1,5 +1,6 @@
 #include "driver/build_settings.h"
 
+#include "driver/source_list.h"
 #include "project/toc_project.h"
 #include "toc/html_toc.h"
 
@@ -7,7 +8,9 @@ build_settings build_settings::of(const toc_project& project) {
     build_settings s;
     s.single = project.single();
     s.overwrite_source = project.is_dest_as_source.to_boolean();
-    for (const vtval& source : project.source) s.sources.emplace_back(source.text());
+    vtstring source_error;
+    s.sources = expanded_sources(project, source_error);
+    s.source_error = source_error.view();
     s.destination = project.destination.text();
     s.template_file = project.template_file.text();
     s.range_from = project.range_from.to_integer();

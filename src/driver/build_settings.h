@@ -16,7 +16,11 @@ struct build_settings {
     bool single = true;
     // A single page is rewritten in place rather than into the destination.
     bool overwrite_source = true;
+    // The pages of the source list, its patterns expanded.
     std::vector<std::string> sources;
+    // Why the source list falls short: the first pattern that lists no page.
+    // A run that has it fails before it reads or writes a page.
+    std::string source_error;
     std::string destination;
     std::string template_file;
     // Heading levels taken, and what is done to them.

@@ -47,6 +47,7 @@ int clear_destination(const build_settings& settings, build_state& state) {
 int clear_all(const build_settings& settings, build_state& state) {
     state.scale.weight = 0.95;
     if (settings.single) {
+        if (!check_patterns(settings, state.error)) return 1;
         state.begin(settings.outputs());
         return clear_file({settings.single_source(), settings.single_output()}, settings, state);
     }

@@ -4,7 +4,14 @@
 #include "files/vtfile.h"
 #include "files/vtfile_error.h"
 
+bool check_patterns(const build_settings& settings, vtstring& error) {
+    if (settings.source_error.empty()) return true;
+    error = settings.source_error;
+    return false;
+}
+
 bool check_sources(const build_settings& settings, vtstring& error, std::vector<double>* sizes) {
+    if (!check_patterns(settings, error)) return false;
     if (settings.sources.empty()) {
         error = "At least one source file must be specified";
         return false;

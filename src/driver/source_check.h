@@ -8,8 +8,11 @@
 
 struct build_settings;
 
-// True when the list is not empty and every source exists and is no folder,
-// checked in list order; otherwise error says which ("At least one source
+// False, with the message, when a pattern of the source list lists no page.
+bool check_patterns(const build_settings& settings, vtstring& error);
+
+// True when every pattern lists pages (check_patterns), the list is not empty and every source
+// exists and is no folder, checked in list order; otherwise error says which ("At least one source
 // file must be specified", "File doesn't exist: " + path). sizes, when given,
 // receives each source's size in bytes.
 bool check_sources(const build_settings& settings, vtstring& error, std::vector<double>* sizes);

@@ -1,6 +1,7 @@
 #include "gui/project_folder.h"
 
 #include "core/vtval.h"
+#include "files/path_pattern.h"
 #include "project/toc_project.h"
 
 namespace {
@@ -24,6 +25,8 @@ toc_project resolved_project(const toc_project& project, std::string_view folder
     copy.source.clear();
     for (const vtval& source : project.source)
         copy.source.push_back(resolved_value(source, folder));
+    for (source_pattern& p : copy.source_glob)
+        p.pattern = vtval(path_pattern_in_folder(folder, p.pattern.text()));
     copy.destination = resolved_value(project.destination, folder);
     copy.template_file = resolved_value(project.template_file, folder);
     return copy;
@@ -48,5 +51,10 @@ bool same_settings(const toc_project& a, const toc_project& b) {
     if (a.source.count() != b.source.count()) return false;
     for (int32_t i = 0; i < a.source.count(); ++i)
         if (a.source[i].text() != b.source[i].text()) return false;
+    if (a.source_glob.size() != b.source_glob.size()) return false;
+    for (size_t i = 0; i < a.source_glob.size(); ++i)
+        if (a.source_glob[i].pattern.text() != b.source_glob[i].pattern.text() ||
+            a.source_glob[i].place != b.source_glob[i].place)
+            return false;
     return true;
 }

@@ -14,7 +14,7 @@ class toc_project;
 // folder, leaves it as it is.
 std::string resolved_path(std::string_view path, std::string_view folder);
 
-// A copy of project whose sources, destination and template file are
+// A copy of project whose sources, patterns, destination and template file are
 // resolved from folder.
 toc_project resolved_project(const toc_project& project, std::string_view folder);
 

@@ -39,6 +39,7 @@ toc_project::toc_project() {
 void toc_project::reset() {
     for (const field_def& f : fields()) this->*f.field = f.fallback;
     source.clear();
+    source_glob.clear();
     normalize(false);
 }
 
@@ -48,6 +49,7 @@ void toc_project::normalize(bool after_load_or_copy) {
         if (source.empty()) source.push_back(vtval(""));
     } else if (!source.empty() && source[0].text().empty()) {
         source.clear();
+        for (source_pattern& p : source_glob) p.place = 0;
     }
     if (after_load_or_copy) {
         std::string_view attrs = named_anchor_attributes.text();
@@ -74,8 +76,13 @@ int toc_project::load(std::string_view file_name) {
             this->*f.field = f.fallback;
     }
     source.clear();
-    if (const vtarr* sources = settings.get_all("source"))
-        for (const vtval& s : *sources) source.push_back(s);
+    source_glob.clear();
+    for (const auto& [key, value] : settings.values_in_order("source", "source_glob")) {
+        if (key == "source")
+            source.push_back(*value);
+        else
+            source_glob.push_back({*value, source.count()});
+    }
     normalize(true);
     return 0;
 }
@@ -83,11 +90,29 @@ int toc_project::load(std::string_view file_name) {
 int toc_project::save(std::string_view file_name) {
     vthash_array settings;
     for (const field_def& f : fields()) settings.add(f.key, vtval((this->*f.field).text()));
-    for (const vtval& s : source) settings.add("source", vtval(s.text()));
+    // Pages and patterns are one list: their lines keep their order.
+    for (const source_line& line : source_lines())
+        settings.add(line.is_pattern ? "source_glob" : "source", vtval(line.text));
+    settings.write_together("source", "source_glob");
     if (!settings.write(file_name)) {
         error_message = "Can't write to file: ";
         error_message.append(file_name);
         return 1;
     }
     return 0;
+}
+
+std::vector<source_line> toc_project::source_lines() const {
+    std::vector<source_line> lines;
+    size_t p = 0;
+    for (int32_t i = 0; i <= source.count(); ++i) {
+        for (; p < source_glob.size() && (source_glob[p].place <= i || i == source.count()); ++p)
+            lines.push_back({source_glob[p].pattern.text(), true});
+        if (i < source.count()) lines.push_back({source[i].text(), false});
+    }
+    return lines;
+}
+
+void toc_project::add_source_pattern(std::string_view pattern) {
+    source_glob.push_back({vtval(pattern), source.count()});
 }

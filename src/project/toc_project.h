@@ -6,10 +6,26 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "core/vtarr.h"
 #include "core/vtstring.h"
 #include "core/vtval.h"
+
+// A line of the source list that names pages by a pattern (key
+// source_glob), and its place in the list: the number of source entries
+// before it.
+struct source_pattern {
+    vtval pattern;
+    int32_t place = 0;
+};
+
+// One line of the source list, a page or a pattern, as the project file
+// holds it.
+struct source_line {
+    std::string_view text;
+    bool is_pattern = false;
+};
 
 class toc_project {
   public:
@@ -39,9 +55,18 @@ class toc_project {
     // checked box in the window stores 1 too).
     bool heading_ids() const { return anchor_ids.text() == "1"; }
 
+    // The source list in its order: the source entries with the patterns
+    // among them, each pattern in front of the entry at its place (after all
+    // of them when its place is past the end).
+    std::vector<source_line> source_lines() const;
+    // Appends a pattern after the source entries there are now.
+    void add_source_pattern(std::string_view pattern);
+
     vtval is_single;
     vtval is_dest_as_source;
     vtarr source;
+    // The patterns among the source entries, in order of their places.
+    std::vector<source_pattern> source_glob;
     vtval destination;
     vtval range_from;
     vtval range_to;

@@ -4,9 +4,12 @@
 // order they were added. Files hold one `<key>value</key>` line per value.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/vtarr.h"
 #include "core/vtstring.h"
@@ -15,6 +18,8 @@
 struct vthash_arrays_entry {
     vtval key;
     vtarr values;
+    // When each value was added, counted over the whole map.
+    std::vector<uint64_t> added;
 };
 
 class vthash_array {
@@ -31,7 +36,18 @@ class vthash_array {
     void set_list(std::string_view key, const vtarr& values);
     bool contains(std::string_view key) const { return entries_.count(std::string(key)) != 0; }
     int32_t count() const { return static_cast<int32_t>(entries_.size()); }
-    void clear() { entries_.clear(); }
+    void clear() {
+        entries_.clear();
+        together_.clear();
+    }
+
+    // The values of keys a and b in the order they were added (a read adds
+    // them in file order), each with its key: one list kept under two keys.
+    std::vector<std::pair<std::string_view, const vtval*>> values_in_order(
+        std::string_view a, std::string_view b) const;
+    // Has the values of a and b written as one run, in the order they were
+    // added, where the first of the two keys stands.
+    void write_together(std::string_view a, std::string_view b);
 
     // Reads a settings file. On failure returns false and sets error: "Can't
     // open file " + name, or the tagged reader's report with line and column.
@@ -49,5 +65,12 @@ class vthash_array {
     auto end() const { return entries_.end(); }
 
   private:
+    // Adds the key's values to out, with those of a key written together
+    // with it.
+    void serialize_key(const std::string& key, const vthash_arrays_entry& entry,
+                       vtstring& out) const;
+
     std::map<std::string, vthash_arrays_entry, std::less<>> entries_;
+    std::vector<std::pair<std::string, std::string>> together_;
+    uint64_t added_ = 0;
 };

@@ -8,6 +8,7 @@
 
 #include "app/vorn1_runner.h"
 #include "files/vtfile_test_util.h"
+#include "support/run_program.h"
 
 using file_test::entry_count;
 using file_test::get;
@@ -147,4 +148,52 @@ TEST(batch_run, CheckListsWhatABuildWouldChangeAndWritesNothing) {
     r = run(kVorn1, {"-check", project});
     EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: File doesn't exist: " + (dir / "b.html"));
     EXPECT_EQ(r.status, 2);
+}
+
+// Patterns count from the current folder, as source entries do; their pages
+// come in natural order, each once, and a build, a check and a clearing run
+// see the same pages.
+TEST(batch_run, PatternsNameThePagesOfASite) {
+    scratch_dir dir;
+    std::filesystem::create_directories(dir / "ch/more");
+    const struct {
+        const char* name;
+        const char* heading;
+    } pages[] = {{"index.html", "Home"},
+                 {"ch/10.html", "Ten"},
+                 {"ch/2.html", "Two"},
+                 {"ch/caf\xe9 au lait.html", "Coffee"},
+                 {"ch/more/1.html", "Deeper"}};
+    for (const auto& p : pages)
+        put(dir / p.name, std::string("<html><body><h1>") + p.heading + "</h1></body></html>");
+    put(dir / "site.txt",
+        "<is_single>0</is_single>\r\n<destination>index.html</destination>\r\n"
+        "<process_numbering>0</process_numbering>\r\n<source>index.html</"
+        "source>\r\n<source_glob>ch/*.html</source_glob>\r\n"
+        "<source_glob>**/*.html</source_glob>\r\n<template_file>" +
+            kTemplate + "</template_file>\r\n");
+    run_result r = run_program(kVorn1, {"-command", "site.txt"}, dir.path());
+    ASSERT_EQ(r.out, "Orvane 1.0b\r\nBuild is complete.\r\n");
+    const std::string toc = get(dir / "index.html");
+    size_t at = 0;
+    for (const char* heading : {"Home", "Two", "Ten", "Coffee", "Deeper"}) {
+        const size_t found = toc.find(std::string(">") + heading + "</a>", at);
+        ASSERT_NE(found, std::string::npos) << heading << " in order in:\n" << toc;
+        at = found + 1;
+    }
+    size_t entries = 0;
+    for (size_t li = toc.find("<li>"); li != std::string::npos; li = toc.find("<li>", li + 1))
+        ++entries;
+    EXPECT_EQ(entries, 5u) << "each page once";
+    r = run_program(kVorn1, {"-check", "site.txt"}, dir.path());
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nTOC is up to date.\r\n");
+
+    put(dir / "site.txt", get(dir / "site.txt") + "<source_glob>gone/*.html</source_glob>\r\n");
+    for (const char* mode : {"-command", "-clear", "-check"}) {
+        r = run_program(kVorn1, {mode, "site.txt"}, dir.path());
+        EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: No file matches pattern: gone/*.html")
+            << mode;
+        EXPECT_NE(r.status, 0);
+    }
+    EXPECT_EQ(get(dir / "index.html"), toc);
 }

@@ -4,6 +4,9 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/temp_folder.h"
 
@@ -72,6 +75,37 @@ TEST(toc_project, SourceListsAndNormalisation) {
     EXPECT_EQ(p.range_to.text(), "x");  // kept as text; counts as 0 where used
     EXPECT_EQ(p.range_to.to_integer(), 0);
     EXPECT_EQ(p.range_from.to_integer(), 1);
+}
+
+// Pages and patterns are one list: their lines come back in their order,
+// written where the source key stands, and a pattern with a non-ASCII byte
+// is escaped like any value.
+TEST(toc_project, SourcesAndPatternsKeepTheirOrder) {
+    temp_folder dir;
+    const std::string lines =
+        "<source_glob>intro/*.html</source_glob>\r\n"
+        "<source>a b.html</source>\r\n"
+        "<source_glob>caf&#233;/**/*.html</source_glob>\r\n"
+        "<source_glob>x/*</source_glob>\r\n"
+        "<source>z.html</source>\r\n";
+    toc_project p;
+    ASSERT_EQ(p.load(dir.write("m.txt", "<is_single>0</is_single>" + lines)), 0);
+    std::vector<std::pair<std::string, bool>> got;
+    for (const source_line& line : p.source_lines()) got.emplace_back(line.text, line.is_pattern);
+    EXPECT_EQ(got, (std::vector<std::pair<std::string, bool>>{{"intro/*.html", true},
+                                                              {"a b.html", false},
+                                                              {"caf\xe9/**/*.html", true},
+                                                              {"x/*", true},
+                                                              {"z.html", false}}));
+    ASSERT_EQ(p.save(dir.file("saved.txt")), 0);
+    const std::string saved = dir.read("saved.txt");
+    EXPECT_NE(saved.find("<skip_class></skip_class>\r\n" + lines + "<template_file>"),
+              std::string::npos)
+        << saved;
+
+    // A pattern added later goes after the pages there are.
+    p.add_source_pattern("last/*.html");
+    EXPECT_EQ(p.source_lines().back().text, "last/*.html");
 }
 
 TEST(toc_project, FailedLoadChangesNothing) {
