@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "files/path_pattern.h"
+#include "files/vtfile.h"
 #include "files/vtfile_error.h"
 #include "files/vtfile_path.h"
 #include "project/toc_project.h"
@@ -24,6 +25,13 @@ std::string in_folder(const std::string& folder, std::string_view path) {
     return folder + "/" + std::string(path);
 }
 
+// The absolute, normal form of page, a relative one taken from here (the
+// current folder, asked once for the whole list).
+std::string normal_path(const std::string& here, const std::string& page) {
+    if (page.starts_with('/') || page.starts_with('\\')) return vtfile_normal_path(page);
+    return vtfile_normal_path(here + "/" + page);
+}
+
 }  // namespace
 
 std::string source_folder(const toc_project&) {
@@ -35,6 +43,8 @@ std::vector<listed_source> list_sources(const toc_project& project) {
     // Each page listed so far, by its normal path: true when a pattern
     // listed it.
     std::unordered_map<std::string, bool> listed;
+    const std::string here(project.source_glob.empty() ? std::string_view()
+                                                       : vtfile_current_folder().view());
     std::vector<listed_source> lines;
     for (const source_line& line : project.source_lines()) {
         listed_source& out = lines.emplace_back();
@@ -45,7 +55,7 @@ std::vector<listed_source> list_sources(const toc_project& project) {
             // Without patterns nothing is left out. An empty entry (a
             // single-file project's first) is no page to compare.
             if (!project.source_glob.empty() && !page.empty()) {
-                const auto [seen, added] = listed.emplace(vtfile_normal_path(page), false);
+                const auto [seen, added] = listed.emplace(normal_path(here, page), false);
                 if (!added && seen->second) continue;
             }
             out.pages.push_back(std::move(page));
@@ -61,7 +71,7 @@ std::vector<listed_source> list_sources(const toc_project& project) {
             continue;
         }
         for (std::string& page : matches)
-            if (listed.emplace(vtfile_normal_path(page), true).second)
+            if (listed.emplace(normal_path(here, page), true).second)
                 out.pages.push_back(std::move(page));
     }
     return lines;

@@ -34,8 +34,7 @@ struct folder_entry {
     unsigned char type;  // d_type
 };
 
-// The entries of a folder but "." and "..", in natural order, so that a walk
-// that meets one folder by two names always keeps the same one.
+// The entries of a folder but "." and "..", in the order the folder keeps.
 bool read_folder(const std::string& path, std::vector<folder_entry>& entries) {
     DIR* d = opendir(path.empty() ? "." : path.c_str());
     if (!d) return false;
@@ -44,9 +43,6 @@ bool read_folder(const std::string& path, std::vector<folder_entry>& entries) {
         if (name != "." && name != "..") entries.push_back({std::string(name), e->d_type});
     }
     closedir(d);
-    std::sort(entries.begin(), entries.end(), [](const folder_entry& a, const folder_entry& b) {
-        return natural_compare(a.name, b.name) < 0;
-    });
     return true;
 }
 
@@ -120,6 +116,13 @@ class pattern_walk {
         if (s.any_depth && !last) walk(folder, k + 1);
         std::vector<folder_entry> entries;
         if (!read_folder(start_ + folder, entries)) return;
+        // Folders are entered in natural order, so that a walk that meets
+        // one folder by two names always keeps the same one.
+        if (s.any_depth || !last)
+            std::sort(entries.begin(), entries.end(),
+                      [](const folder_entry& a, const folder_entry& b) {
+                          return natural_compare(a.name, b.name) < 0;
+                      });
         for (const folder_entry& e : entries) {
             const bool hidden = e.name[0] == '.';
             if (s.any_depth ? hidden
