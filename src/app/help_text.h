@@ -42,7 +42,7 @@ inline constexpr std::string_view kHelpText =
     "  is_dest_as_source        one page: 1 writes the result back into the page,\n"
     "                           0 into destination\n"
     "  source                   a page; one line per page, in TOC order\n"
-    "  source_glob              pages by a pattern (*, ?, [a-z], ** for any folders),\n"
+    "  source_glob              pages by a pattern (*, ?, [a-z]; ** any folders),\n"
     "                           in natural order, in the place of the line\n"
     "  destination              the page that receives the TOC of all pages\n"
     "  range_from, range_to     the heading levels that enter the TOC, 1 to 6\n"
