@@ -135,8 +135,8 @@ TEST(html_toc, SkippedHeadingsAreLeftAloneAndNavigationWaits) {
     EXPECT_EQ(b.links, (strings{"A=#velt_link_1_7", "B=#velt_link_2_7"}));
     EXPECT_EQ(b.page,
               "<body><h1>1. <a name=\"velt_link_1_7\" class=\"unused\">A</a></h1>"
-              "<a href=\"#velt_link_1_7\">1. A</a> &gt; 1.1. B"
-              "<h2 class=\"x  no-toc\"><!--#velt_toc_nav_this-->3. Aside</h2>"
+              "<!--#velt_toc_nav_next--><a href=\"#velt_link_1_7\">1. A</a> &gt; 1.1. B"
+              "<!--/velt_toc_nav--><h2 class=\"x  no-toc\"><!--#velt_toc_nav_this-->3. Aside</h2>"
               "<h2 class=\"no-toc-x NO-TOC\">1.1. <a name=\"velt_link_2_7\" "
               "class=\"unused\">B</a></h2></body>");
     // A class holding a blank matches no heading.
