@@ -49,6 +49,15 @@ bool clear_heading(xml_tree& document, xml_node* heading, number_rule numbers) {
                             heading->source.substr(own_tag(heading).size()));
         marked = true;
     }
+    // A heading whose start tag takes no anchor is linked by an empty one
+    // right before it.
+    if (xml_node* before = heading->prev; before && is_generated_anchor(before)) {
+        const xml_node* inside = before->first_child;
+        if (!inside || (inside->kind == xml_kind::end_tag && !inside->next)) {
+            take_out_subtree(before);
+            marked = true;
+        }
+    }
     xml_node* anchor = nullptr;
     for (xml_node* d = heading->first_child; d;) {
         if (is_heading_link(d)) {

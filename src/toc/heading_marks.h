@@ -30,8 +30,8 @@ enum class number_rule {
 
 // Takes what builds wrote out of heading: the id in its start tag, its
 // first generated anchor (and the "</a>" that is the anchor's last child),
-// its links to itself, and the number as numbers says. True when the
-// heading showed any of them.
+// an empty generated anchor right before it, its links to itself, and the
+// number as numbers says. True when the heading showed any of them.
 bool clear_heading(xml_tree& document, xml_node* heading, number_rule numbers);
 
 // Whether the page shows a mark of a build other than its TOC markers: a

@@ -131,6 +131,15 @@ page_ids& html_toc::ids() {
 
 xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     toc_node* item = new_item(level);
+    // The tag is judged as its author wrote it: an older build wrote ids
+    // into tags that a browser reads on past their '>'.
+    const std::string_view tag = heading->source.substr(0, heading->source.find('>') + 1);
+    vtstring authors_tag;
+    if (!tag_reads_as_written(tag_without_own_id(tag, authors_tag) ? authors_tag.view() : tag)) {
+        link_from_before(heading, item);
+        fill_pending();
+        return xml_tree::next_after(heading);
+    }
     numbering_state state;
     // The number an earlier build put in front goes whole, its blank
     // included, so that rebuilding gives the same page. Without an inserted
@@ -191,28 +200,17 @@ bool html_toc::anchor_from_id(const xml_node* heading, const vtstring& found, st
     const std::string_view tag = heading->source.substr(0, heading->source.find('>') + 1);
     vtstring own;
     vtstring written;
-    bool has_id = heading->attribute("id", own);
+    const bool has_id = heading->attribute("id", own);
     const bool is_written = written_id_of(tag, written) && (!has_id || written == own);
-    const bool safe = tag_reads_as_written(tag);
-    auto remove_written = [&] { made.id_removed = tag_without_own_id(tag, made.tag_without_id); };
-    if (is_written && !safe) {
-        // A browser reads such a tag past its first '>': nothing is written
-        // into it, and an id an earlier build wrote there goes.
-        remove_written();
-        own.clear();
-        has_id = false;
-    } else if (is_written && !has_id) {
-        // Attributes the reader cannot split (a quote where a browser reads
-        // a name) hide the id a build wrote at the tag's end; the browser
-        // reads it.
-        own = written;
-    }
+    // Attributes the reader cannot split (a quote where a browser reads a
+    // name) hide the id a build wrote at the tag's end; a browser reads it.
+    if (is_written && !has_id) own = written;
     if (!own.empty()) {
         // The heading's own id comes first. One a build wrote stays only
         // while no other element of the page holds it; else it gets a
         // fresh one.
         if (is_written && !ids().keep_written(own.view())) {
-            remove_written();
+            made.id_removed = tag_without_own_id(tag, made.tag_without_id);
             made.name = ids().claim(own.view());
             made.id_in_tag = true;
         } else {
@@ -221,12 +219,42 @@ bool html_toc::anchor_from_id(const xml_node* heading, const vtstring& found, st
         return true;
     }
     if (!found.empty()) return true;
-    // An empty id would hide a second one: such a heading, like one whose
-    // tag takes no id, gets a named anchor.
-    if (has_id || !safe) return false;
+    // An empty id would hide a second one: such a heading gets a named
+    // anchor.
+    if (has_id) return false;
     made.name = ids().claim(readable_id(text).view());
     made.id_in_tag = true;
     return true;
+}
+
+void html_toc::link_from_before(xml_node* heading, toc_node* item) {
+    // Its text as it stands: for a browser it may lie in an attribute value.
+    vtstring text;
+    for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading))
+        if (is_text_node(d)) text.append(d->source);
+    item->text = std::move(text);
+    const std::string_view tag = heading->source.substr(0, heading->source.find('>') + 1);
+    vtstring name;
+    vtstring without;
+    if (tag_without_own_id(tag, without))
+        // An id an older build wrote there goes.
+        document->set_source(heading, without.view(), heading->source.substr(tag.size()));
+    else if (anchor_ids)
+        heading->attribute("id", name);
+    if (name.empty() && heading->prev && is_generated_anchor(heading->prev) &&
+        heading->prev->attribute("name", name)) {
+        // The anchor an earlier build put before it.
+    } else if (name.empty()) {
+        name = "velt_link_";
+        name.append(std::to_string(item_counter_)).append('_').append(std::to_string(time_stamp));
+        vtstring anchor("<a name=\"");
+        anchor.append(name).append('"').append(named_anchor_attributes).append("></a>");
+        document->insert_before(document->make_text(anchor.view()), heading);
+    }
+    vtstring link("#");
+    link.append(name.view());
+    link.replace_all("\"", "&quot;");
+    item->link = link.view();
 }
 
 void html_toc::write_anchor(xml_node* heading, const toc_node* item, const heading_anchor& made) {

@@ -36,8 +36,9 @@ class html_toc : public pre_html_toc {
     vtstring named_anchor_attributes;
     // Anchors are ids: a heading's own, else the name or id of its first
     // "a" that has one, else a readable id written into its start tag.
-    // Named anchors are then inserted only where a heading has an empty id,
-    // or a start tag that a browser reads past its first '>'.
+    // Named anchors are then inserted only where a heading has an empty id.
+    // A heading whose start tag a browser reads past its first '>' gets
+    // none of this, in either way: it is linked by an anchor before it.
     bool anchor_ids = false;
     // The text of the link to itself that every heading gets at its end
     // (HTML, written as it is); empty: none.
@@ -81,6 +82,10 @@ class html_toc : public pre_html_toc {
     bool anchor_from_id(const xml_node* heading, const vtstring& found, std::string_view text,
                         heading_anchor& made);
     void write_anchor(xml_node* heading, const toc_node* item, const heading_anchor& made);
+    // Links a heading whose start tag a browser reads past its first '>'
+    // (a stray quote) by a named anchor right before it: nothing is written
+    // into it, as the browser would read it as part of the tag.
+    void link_from_before(xml_node* heading, toc_node* item);
     vtstring heading_link(const toc_node* item) const;
     void handle_navigation(xml_node* comment);
     void fill_pending();

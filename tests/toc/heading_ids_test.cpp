@@ -228,3 +228,86 @@ TEST(build_project, OddAnchorIdsAndSkipClassValuesReachNoPage) {
         }
     }
 }
+
+TEST(html_toc, HeadingLinksAreWrittenAfreshAndClearedAgain) {
+    const auto with_links = [](std::string_view html, bool ids, std::string_view links) {
+        xml_tree document;
+        parse_page(html, document);
+        toc_tree toc;
+        html_toc scan;
+        scan.document = &document;
+        scan.toc = &toc;
+        scan.anchor_ids = ids;
+        scan.heading_links = links;
+        scan.time_stamp = 7;
+        EXPECT_EQ(scan.scan_headings(), 0);
+        built b{written(document), {}};
+        for (toc_node* n = toc.first(); n; n = toc_tree::next(n))
+            b.links.push_back(n->text.str() + "=" + n->link.str());
+        return b;
+    };
+    const std::string page = "<h1>Say \"hi\"\n  now</h1><h2 id=\"x\">X</h2><h3></h3>";
+    const built named = with_links(page, false, "#");
+    EXPECT_EQ(named.page,
+              "<h1><a name=\"velt_link_1_7\">Say \"hi\"\n  now</a><a href=\"#velt_link_1_7\" "
+              "class=\"velt-heading-link\" aria-label=\"Link to Say &quot;hi&quot; now\">#</a></h1>"
+              "<h2 id=\"x\"><a name=\"velt_link_2_7\">X</a><a href=\"#velt_link_2_7\" "
+              "class=\"velt-heading-link\" aria-label=\"Link to X\">#</a></h2>"
+              "<h3><a name=\"velt_link_3_7\"></a><a href=\"#velt_link_3_7\" "
+              "class=\"velt-heading-link\" aria-label=\"Link to this heading\">#</a></h3>");
+    const built ids = with_links(page, true, "&para;");
+    EXPECT_NE(ids.page.find("<h2 id=\"x\">X<a href=\"#x\" class=\"velt-heading-link\" "
+                            "aria-label=\"Link to X\">&para;</a></h2>"),
+              std::string::npos)
+        << ids.page;
+    for (const bool id_mode : {false, true}) {
+        // The link's text is no part of the heading's; a rebuild writes one
+        // link (the same again), and without links none.
+        const built& b = id_mode ? ids : named;
+        const built again = with_links(b.page, id_mode, id_mode ? "&para;" : "#");
+        EXPECT_EQ(again.page, b.page);
+        EXPECT_EQ(again.links, b.links);
+        EXPECT_EQ(with_links(b.page, id_mode, "").page, with_links(page, id_mode, "").page);
+    }
+    EXPECT_EQ(named.links,
+              (strings{"Say \"hi\"\n  now=#velt_link_1_7", "X=#velt_link_2_7", "=#velt_link_3_7"}));
+}
+
+TEST(html_toc, IdsABuildOwnsStayUniqueAndNoTagIsReadTwoWays) {
+    const struct {
+        std::string page, built;
+        strings links;
+    } cases[] = {
+        // A copied section: the copy's id gives way, the first stays.
+        {"<h2 id=\"intro\" data-velt-id>A</h2><h2 id=\"intro\" data-velt-id>B</h2>",
+         "<h2 id=\"intro\" data-velt-id>A</h2><h2 id=\"intro-2\" data-velt-id>B</h2>",
+         {"A=#intro", "B=#intro-2"}},
+        // An author's element holds it: the build's id gives way.
+        {"<p id=\"intro\">x</p><h2 id=\"intro\" data-velt-id>A</h2><a name=\"b\"></a>"
+         "<h2 id=\"b\" data-velt-id>B</h2>",
+         "<p id=\"intro\">x</p><h2 id=\"intro-2\" data-velt-id>A</h2><a name=\"b\"></a>"
+         "<h2 id=\"b-2\" data-velt-id>B</h2>",
+         {"A=#intro-2", "B=#b-2"}},
+        // An author's duplicates stay as they are.
+        {"<h2 id=\"a\">A</h2><h2 id=\"a\">B</h2>",
+         "<h2 id=\"a\">A</h2><h2 id=\"a\">B</h2>",
+         {"A=#a", "B=#a"}},
+        // A repeated attribute counts with its first value.
+        {"<h2 id=\"first\" id=\"second\">T</h2>",
+         "<h2 id=\"first\" id=\"second\">T</h2>",
+         {"T=#first"}},
+        // A stray quote: the browser reads the tag on past its '>', so the
+        // heading is linked by an anchor before it, and an id an older
+        // build wrote into it goes.
+        {"<h2 title=\"a>b\">T</h2><h2 x=\"1 id=\"u\" data-velt-id>U\">U</h2>",
+         "<a name=\"velt_link_1_7\" class=\"unused\"></a><h2 title=\"a>b\">T</h2>"
+         "<a name=\"velt_link_2_7\" class=\"unused\"></a><h2 x=\"1>U\">U</h2>",
+         {"b\">T=#velt_link_1_7", "U\">U=#velt_link_2_7"}},
+    };
+    for (const auto& c : cases) {
+        const built b = build(c.page, true, "", false);
+        EXPECT_EQ(b.page, c.built) << c.page;
+        EXPECT_EQ(b.links, c.links) << c.page;
+        EXPECT_EQ(build(b.page, true).page, b.page) << c.page;  // and so it stays
+    }
+}
