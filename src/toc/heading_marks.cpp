@@ -35,6 +35,12 @@ void take_out_subtree(xml_node* n) {
     for (xml_node* d = n->first_child; d; d = xml_tree::next_within(d, n)) d->source = {};
 }
 
+void take_out_anchor(xml_node* anchor) {
+    anchor->source = {};
+    xml_node* end = anchor->last_child;
+    if (end && end->kind == xml_kind::end_tag && end->name == "a" && end->closed) end->source = {};
+}
+
 xml_node* next_after_within(const xml_node* n, const xml_node* root) {
     for (; n && n != root; n = n->parent)
         if (n->next) return n->next;
@@ -67,12 +73,9 @@ bool clear_heading(xml_tree& document, xml_node* heading, number_rule numbers) {
             continue;
         }
         if (!anchor && is_generated_anchor(d)) {
-            d->source = {};
+            take_out_anchor(d);
             anchor = d;
             marked = true;
-        } else if (anchor && d->kind == xml_kind::end_tag && d->name == "a" && d->closed &&
-                   d->parent == anchor && !d->next) {
-            d->source = {};
         }
         d = xml_tree::next_within(d, heading);
     }

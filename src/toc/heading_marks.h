@@ -18,6 +18,9 @@ bool is_generated_anchor(const xml_node* n);
 bool is_heading_link(const xml_node* n);
 // Empties n and every node below it: none of their bytes is written.
 void take_out_subtree(xml_node* n);
+// Empties the start tag of an "a" element and the end tag that closes it
+// (its last child); its content stays.
+void take_out_anchor(xml_node* anchor);
 // The next node after n's subtree that lies within root's, or none.
 xml_node* next_after_within(const xml_node* n, const xml_node* root);
 

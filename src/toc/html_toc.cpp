@@ -89,6 +89,7 @@ int html_toc::scan_headings() {
     if (!time_stamp) time_stamp = toc_time_stamp();
     item_counter_ = 0;
     ids_.reset();
+    generated_names_.clear();
     next_page_slots.clear();
     xml_node* n = insertion_point;
     bool jump = false;
@@ -150,6 +151,7 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     // The anchor of the first "a" inside that names one, and the text; a
     // link to the heading an earlier build put at its end is made afresh.
     vtstring anchor;
+    xml_node* anchor_node = nullptr;
     vtstring text;
     vtstring value;
     for (xml_node* d = heading->first_child; d;) {
@@ -161,13 +163,23 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
         if (anchor.empty() && d->kind == xml_kind::start_tag && d->name == "a") {
             if (d->attribute("name", value)) anchor = value;
             if (anchor_ids && anchor.empty() && d->attribute("id", value)) anchor = value;
+            if (!anchor.empty()) anchor_node = d;
         } else if (is_text_node(d)) {
             if (process_numbering) strip_numbering(state, d);
             text.append(d->source);
         }
         d = xml_tree::next_within(d, heading);
     }
-    const heading_anchor made = make_anchor(heading, anchor, text);
+    // A generated anchor that an earlier heading of the page holds too (a
+    // copied section) gives way to a fresh one.
+    const bool copied = anchor_node && is_generated_anchor(anchor_node) &&
+                        !generated_names_.insert(anchor.str()).second;
+    if (copied) {
+        take_out_anchor(anchor_node);
+        anchor.clear();
+    }
+    heading_anchor made = make_anchor(heading, anchor, text);
+    if (copied && made.named_anchor) made.name = ids().claim(made.name.view());
     item->text = std::move(text);
     // The link goes into double-quoted attributes: an author's anchor name
     // may hold a double quote.
@@ -331,6 +343,11 @@ xml_node* html_toc::process_title_element(xml_node* title, bool jump) {
 }
 
 void html_toc::handle_navigation(xml_node* comment) {
+    // A comment the scan passes twice (before a page title and again from
+    // the insertion point) keeps the text of its first pass.
+    if (comment->next && comment->next->kind == xml_kind::text &&
+        comment->next->source.ends_with(nav_end_text))
+        return;
     const nav_comment nav = read_nav_comment(comment);
     switch (nav.kind) {
         case nav_kind::none:

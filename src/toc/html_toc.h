@@ -10,7 +10,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -96,6 +98,8 @@ class html_toc : public pre_html_toc {
     std::vector<int32_t> number_parts_;  // make_numbering's, kept for its storage
     vtstring inserted_;                  // write_anchor's, kept for its storage
     std::unique_ptr<page_ids> ids_;      // the page's ids, once one is asked about
+    // The names of the generated anchors of the headings scanned so far.
+    std::unordered_set<std::string> generated_names_;
 };
 
 // The anchor time stamp of a scan: SOURCE_DATE_EPOCH when it holds a number,

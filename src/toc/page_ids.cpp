@@ -16,7 +16,8 @@ void page_ids::read_page() {
             const std::string_view tag = n->source.substr(0, n->source.find('>') + 1);
             if (!written_id_of(tag, written) || written != id) ++authors_[id.str()];
         }
-        if (has_name && n->name == "a" && !name.empty() && !(has_id && name == id))
+        if (has_name && n->name == "a" && !name.empty() && !(has_id && name == id) &&
+            !name.view().starts_with("velt_link_"))
             ++authors_[name.str()];
     }
 }

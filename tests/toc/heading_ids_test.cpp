@@ -22,7 +22,8 @@ struct built {
     std::vector<std::string> links;  // "text=link" of every item
 };
 
-built build(std::string_view html, bool ids, std::string_view skip = "", bool numbering = false) {
+built build(std::string_view html, bool ids, std::string_view skip = "", bool numbering = false,
+            std::string_view heading_links = "") {
     xml_tree document;
     parse_page(html, document);
     toc_tree toc;
@@ -33,6 +34,7 @@ built build(std::string_view html, bool ids, std::string_view skip = "", bool nu
     scan.skip_class = skip;
     scan.process_numbering = numbering;
     scan.named_anchor_attributes = " class=\"unused\"";
+    scan.heading_links = heading_links;
     scan.time_stamp = 7;
     EXPECT_EQ(scan.scan_headings(), 0);
     built b{written(document), {}};
@@ -231,29 +233,18 @@ TEST(build_project, OddAnchorIdsAndSkipClassValuesReachNoPage) {
 
 TEST(html_toc, HeadingLinksAreWrittenAfreshAndClearedAgain) {
     const auto with_links = [](std::string_view html, bool ids, std::string_view links) {
-        xml_tree document;
-        parse_page(html, document);
-        toc_tree toc;
-        html_toc scan;
-        scan.document = &document;
-        scan.toc = &toc;
-        scan.anchor_ids = ids;
-        scan.heading_links = links;
-        scan.time_stamp = 7;
-        EXPECT_EQ(scan.scan_headings(), 0);
-        built b{written(document), {}};
-        for (toc_node* n = toc.first(); n; n = toc_tree::next(n))
-            b.links.push_back(n->text.str() + "=" + n->link.str());
-        return b;
+        return build(html, ids, "", false, links);
     };
     const std::string page = "<h1>Say \"hi\"\n  now</h1><h2 id=\"x\">X</h2><h3></h3>";
     const built named = with_links(page, false, "#");
     EXPECT_EQ(named.page,
-              "<h1><a name=\"velt_link_1_7\">Say \"hi\"\n  now</a><a href=\"#velt_link_1_7\" "
+              "<h1><a name=\"velt_link_1_7\" class=\"unused\">Say \"hi\"\n  now</a><a "
+              "href=\"#velt_link_1_7\" "
               "class=\"velt-heading-link\" aria-label=\"Link to Say &quot;hi&quot; now\">#</a></h1>"
-              "<h2 id=\"x\"><a name=\"velt_link_2_7\">X</a><a href=\"#velt_link_2_7\" "
+              "<h2 id=\"x\"><a name=\"velt_link_2_7\" class=\"unused\">X</a><a "
+              "href=\"#velt_link_2_7\" "
               "class=\"velt-heading-link\" aria-label=\"Link to X\">#</a></h2>"
-              "<h3><a name=\"velt_link_3_7\"></a><a href=\"#velt_link_3_7\" "
+              "<h3><a name=\"velt_link_3_7\" class=\"unused\"></a><a href=\"#velt_link_3_7\" "
               "class=\"velt-heading-link\" aria-label=\"Link to this heading\">#</a></h3>");
     const built ids = with_links(page, true, "&para;");
     EXPECT_NE(ids.page.find("<h2 id=\"x\">X<a href=\"#x\" class=\"velt-heading-link\" "
@@ -310,4 +301,11 @@ TEST(html_toc, IdsABuildOwnsStayUniqueAndNoTagIsReadTwoWays) {
         EXPECT_EQ(b.links, c.links) << c.page;
         EXPECT_EQ(build(b.page, true).page, b.page) << c.page;  // and so it stays
     }
+    // Named anchors the same: a copy's generated anchor gives way.
+    const built copied = build(
+        "<h2><a name=\"velt_link_1_7\">A</a></h2><h2><a name=\"velt_link_1_7\">B</a></h2>", false);
+    EXPECT_EQ(copied.page,
+              "<h2><a name=\"velt_link_1_7\">A</a></h2><h2><a name=\"velt_link_2_7\" "
+              "class=\"unused\">B</a></h2>");
+    EXPECT_EQ(build(copied.page, false).page, copied.page);
 }
