@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "html/parse_tag.h"
 #include "toc/breadcrumb.h"
 #include "toc/heading_id.h"
 #include "toc/heading_marks.h"
@@ -30,6 +31,18 @@ std::string_view anchor_end_before(std::string_view end_tag) {
         end_tag[3] < '0' || end_tag[3] > '9')
         return {};
     return joined[end_tag[3] - '0'];
+}
+
+// The name of the empty anchor that a build (or an earlier pass of this
+// scan) put right before a heading; false when there is none.
+bool anchor_before(const xml_node* heading, vtstring& name) {
+    const xml_node* before = heading->prev;
+    if (!before) return false;
+    if (is_generated_anchor(before)) return before->attribute("name", name);
+    const std::string_view made = before->source;
+    if (before->kind != xml_kind::text || !made.starts_with("<a name=\"velt_link_")) return false;
+    return parse_tag_attribute(made.substr(1, made.find('>') - 1), "name", name,
+                               tag_flags::lower_case);
 }
 
 }  // namespace
@@ -221,7 +234,7 @@ bool html_toc::anchor_from_id(const xml_node* heading, const vtstring& found, st
         // The heading's own id comes first. One a build wrote stays only
         // while no other element of the page holds it; else it gets a
         // fresh one.
-        if (is_written && !ids().keep_written(own.view())) {
+        if (is_written && !ids().keep_written(own.view(), heading)) {
             made.id_removed = tag_without_own_id(tag, made.tag_without_id);
             made.name = ids().claim(own.view());
             made.id_in_tag = true;
@@ -253,10 +266,7 @@ void html_toc::link_from_before(xml_node* heading, toc_node* item) {
         document->set_source(heading, without.view(), heading->source.substr(tag.size()));
     else if (anchor_ids)
         heading->attribute("id", name);
-    if (name.empty() && heading->prev && is_generated_anchor(heading->prev) &&
-        heading->prev->attribute("name", name)) {
-        // The anchor an earlier build put before it.
-    } else if (name.empty()) {
+    if (name.empty() && !anchor_before(heading, name)) {
         name = "velt_link_";
         name.append(std::to_string(item_counter_)).append('_').append(std::to_string(time_stamp));
         vtstring anchor("<a name=\"");

@@ -37,9 +37,9 @@ vtstring page_ids::claim(std::string_view wanted) {
     return id;
 }
 
-bool page_ids::keep_written(std::string_view id) {
+bool page_ids::keep_written(std::string_view id, const xml_node* heading) {
     if (!read_) read_page();
     const std::string key(id);
     if (authors_.contains(key)) return false;
-    return kept_.insert(key).second;
+    return kept_.try_emplace(key, heading).first->second == heading;
 }

@@ -21,10 +21,11 @@ class page_ids {
     // a name of the page nor an earlier result holds; it is taken from then.
     vtstring claim(std::string_view wanted);
 
-    // Whether id, which a build wrote into a heading, may stay there: no
+    // Whether id, which a build wrote into heading, may stay there: no
     // element holds it but headings with the same written id, and no
-    // earlier call kept it (the first of two copies keeps it). True takes it.
-    bool keep_written(std::string_view id);
+    // earlier call kept it for another heading (the first of two copies
+    // keeps it). True takes it for heading.
+    bool keep_written(std::string_view id, const xml_node* heading);
 
   private:
     void read_page();
@@ -34,7 +35,7 @@ class page_ids {
     std::unordered_set<std::string> used_;
     // How many elements hold each id (or "a" name) that no build wrote.
     std::unordered_map<std::string, int> authors_;
-    std::unordered_set<std::string> kept_;
+    std::unordered_map<std::string, const xml_node*> kept_;
     // The suffix to try next for each wanted id: many headings of one text
     // (or none) must not make claiming quadratic.
     std::unordered_map<std::string, int> next_suffix_;

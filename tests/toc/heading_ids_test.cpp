@@ -309,3 +309,24 @@ TEST(html_toc, IdsABuildOwnsStayUniqueAndNoTagIsReadTwoWays) {
               "class=\"unused\">B</a></h2>");
     EXPECT_EQ(build(copied.page, false).page, copied.page);
 }
+
+TEST(html_toc, WhatTheScanPassesTwiceIsWrittenOnce) {
+    // Before a page title, with titles on, the scan passes a page's top
+    // twice: once from the start, once from the insertion point.
+    xml_tree document;
+    parse_page(
+        "<body><!--#velt_toc_nav_this--><h2 id=\"x\" data-velt-id>A</h2>"
+        "<h2 t=\"a>B</h2><title>T</title>",
+        document);
+    toc_tree toc;
+    html_toc scan;
+    scan.document = &document;
+    scan.toc = &toc;
+    scan.anchor_ids = true;
+    scan.process_title = true;
+    scan.time_stamp = 7;
+    ASSERT_EQ(scan.scan_headings(), 0);
+    EXPECT_EQ(written(document),
+              "<body><!--#velt_toc_nav_this--><!--/velt_toc_nav--><h2 id=\"x\" data-velt-id>A</h2>"
+              "<a name=\"velt_link_2_7\"></a><h2 t=\"a>B</h2><title>T</title>");
+}
