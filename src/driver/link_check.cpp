@@ -7,6 +7,8 @@
 #include "driver/memory_guard.h"
 #include "driver/source_check.h"
 #include "files/vtfile.h"
+#include "files/vtfile_error.h"
+#include "files/vtfile_handle.h"
 #include "files/vtfile_path.h"
 #include "html/vthtml.h"
 #include "project/toc_project.h"
@@ -147,6 +149,29 @@ class link_checker {
     std::unordered_map<std::string, size_t> index_;
 };
 
+// Reads a page without settling anything a build left beside it (a backup
+// of an interrupted write stays for the next build): the check writes
+// nothing. Links of other users are not followed, as in a build.
+bool read_page(std::string_view name, xml_tree& document, vtstring& error) {
+    std::string resolved;
+    switch (vtfile_resolve_links(name, resolved, true)) {
+        case link_walk::foreign_link:
+            error = vtfile_error_message(vtfile_error::foreign_link, name);
+            return false;
+        case link_walk::loop:
+            error = vtfile_error_message(vtfile_error::cannot_read, name);
+            return false;
+        case link_walk::ok:
+            break;
+    }
+    const vtfile_handle file = vtfile_handle::open(resolved, "r");
+    if (!file.is_open()) {
+        error = vtfile_error_message(vtfile_error::cannot_read, name);
+        return false;
+    }
+    return read_html(file, name, document, error, {}) == 0;
+}
+
 // The pages of the project in order, each once; false with error set when a
 // source is missing or a page cannot be read.
 bool read_pages(const build_settings& settings, std::vector<site_page>& pages, vtstring& error) {
@@ -168,7 +193,7 @@ bool read_pages(const build_settings& settings, std::vector<site_page>& pages, v
         if (!seen.emplace(path, true).second) continue;
         xml_tree document;
         document.add_leading_empty_node();
-        if (read_html_file(name, document, error, nullptr, nullptr) != 0) return false;
+        if (!read_page(name, document, error)) return false;
         pages.push_back({name, std::move(path), scan_page_links(document)});
     }
     return true;
