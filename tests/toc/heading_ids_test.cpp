@@ -23,7 +23,7 @@ struct built {
 };
 
 built build(std::string_view html, bool ids, std::string_view skip = "", bool numbering = false,
-            std::string_view heading_links = "") {
+            std::string_view heading_links = "", bool titles = false) {
     xml_tree document;
     parse_page(html, document);
     toc_tree toc;
@@ -35,6 +35,7 @@ built build(std::string_view html, bool ids, std::string_view skip = "", bool nu
     scan.process_numbering = numbering;
     scan.named_anchor_attributes = " class=\"unused\"";
     scan.heading_links = heading_links;
+    scan.process_title = titles;
     scan.time_stamp = 7;
     EXPECT_EQ(scan.scan_headings(), 0);
     built b{written(document), {}};
@@ -313,20 +314,10 @@ TEST(html_toc, IdsABuildOwnsStayUniqueAndNoTagIsReadTwoWays) {
 TEST(html_toc, WhatTheScanPassesTwiceIsWrittenOnce) {
     // Before a page title, with titles on, the scan passes a page's top
     // twice: once from the start, once from the insertion point.
-    xml_tree document;
-    parse_page(
-        "<body><!--#velt_toc_nav_this--><h2 id=\"x\" data-velt-id>A</h2>"
-        "<h2 t=\"a>B</h2><title>T</title>",
-        document);
-    toc_tree toc;
-    html_toc scan;
-    scan.document = &document;
-    scan.toc = &toc;
-    scan.anchor_ids = true;
-    scan.process_title = true;
-    scan.time_stamp = 7;
-    ASSERT_EQ(scan.scan_headings(), 0);
-    EXPECT_EQ(written(document),
+    EXPECT_EQ(build("<body><!--#velt_toc_nav_this--><h2 id=\"x\" data-velt-id>A</h2>"
+                    "<h2 t=\"a>B</h2><title>T</title>",
+                    true, "", false, "", true)
+                  .page,
               "<body><!--#velt_toc_nav_this--><!--/velt_toc_nav--><h2 id=\"x\" data-velt-id>A</h2>"
-              "<a name=\"velt_link_2_7\"></a><h2 t=\"a>B</h2><title>T</title>");
+              "<a name=\"velt_link_2_7\" class=\"unused\"></a><h2 t=\"a>B</h2><title>T</title>");
 }
