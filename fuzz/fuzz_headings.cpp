@@ -1,10 +1,12 @@
 // The heading scan and write-out over any page, numbering off: the written
-// page minus the anchors the scan inserted and the navigation comments it
-// filled is the input, byte for byte; what the scan adds is an anchor start
-// tag after a heading's start tag and "</a>" before its end (or after its
-// last node); with ids, a heading's start tag may instead carry an id that
-// clearing takes out again, made of bytes that need no escaping; the page
-// keeps at most one TOC after the write-out.
+// page minus the anchors the scan inserted and the navigation text it wrote
+// is the input, byte for byte, but for navigation text of earlier builds;
+// what the scan adds is an anchor start tag after a heading's start tag and
+// "</a>" before its end (or after its last node), and text closed by the
+// end comment after a navigation comment; with ids, a heading's start tag
+// may instead carry an id that clearing takes out again (or lose one that a
+// build wrote), made of bytes that need no escaping; the page keeps at most
+// one TOC after the write-out.
 //
 // The first byte picks the heading range, page titles, anchor attributes and
 // ids.
@@ -13,10 +15,12 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "html/vthtml.h"
 #include "toc/heading_id.h"
 #include "toc/html_toc.h"
+#include "toc/nav_text.h"
 #include "toc/toc_writer.h"
 
 namespace {
@@ -56,8 +60,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!read(page, document)) return 0;
 
     std::unordered_map<const xml_node*, before> original;
-    for (const xml_node* n = document.first(); n; n = xml_tree::next(n))
+    // Navigation text of earlier builds, and its end comment: a build may
+    // take them out.
+    std::unordered_set<const xml_node*> earlier_text;
+    for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         original[n] = {n->kind, std::string(n->source)};
+        if (read_nav_comment(n).kind == nav_kind::none) continue;
+        if (const xml_node* end = nav_text_end(n))
+            for (const xml_node* s = n->next; s; s = s == end ? nullptr : s->next)
+                for (const xml_node* d = s; d;
+                     d = d == s ? s->first_child : xml_tree::next_within(d, s))
+                    earlier_text.insert(d);
+    }
 
     toc_tree toc;
     html_toc scan;
@@ -92,32 +106,62 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         auto found = original.find(n);
         if (found == original.end()) {
-            // "</a>" after the last node of a heading without an end tag.
-            if (n->kind != xml_kind::text || n->source != "</a>") std::abort();
+            // "</a>" after the last node of a heading without an end tag, or
+            // navigation text after a navigation comment.
+            const bool anchor_end = n->kind == xml_kind::text && n->source == "</a>";
+            // An empty anchor before a heading whose tag takes none.
+            const bool anchor_before =
+                n->kind == xml_kind::text && n->source.ends_with("></a>") &&
+                anchor_starts(n->source.substr(0, n->source.size() - 4)) == 1;
+            const bool nav_text = n->kind == xml_kind::text && n->prev &&
+                                  read_nav_comment(n->prev).kind != nav_kind::none &&
+                                  n->source.ends_with(nav_end_text);
+            if (!anchor_end && !nav_text && !anchor_before) std::abort();
+            inserted_starts += anchor_before;
             continue;
         }
         const std::string_view before = found->second.source;
         const std::string_view now = n->source;
         rest += before;
         if (now == before) continue;
-        // Navigation comments are rewritten in place; a heading's start tag
-        // is followed by its new anchor, its end tag preceded by "</a>".
-        if (found->second.kind == xml_kind::directive) continue;
-        if (n->kind == xml_kind::start_tag && starts_with(now, before)) {
-            const size_t starts = anchor_starts(now.substr(before.size()));
-            inserted_starts += starts;
-            if (starts) continue;
-        }
-        vtstring without_id;
-        if (scan.anchor_ids && n->kind == xml_kind::start_tag &&
-            tag_without_own_id(now, without_id) && without_id == before) {
-            const size_t id = now.find(" id=\"", before.size() - 2) + 5;
-            for (char c : now.substr(id, now.find('"', id) - id))
-                if (c == '"' || c == '&' || c == '<' || c == '>' ||
-                    static_cast<unsigned char>(c) <= ' ')
-                    std::abort();
+        if (now.empty() && earlier_text.contains(n)) continue;
+        // A copy of a generated anchor that an earlier heading holds gives
+        // way: its start tag and the end tag closing it are taken out.
+        const auto generated = [&](const xml_node* a) {
+            return a && original[a].source.find("velt_link_") != std::string::npos;
+        };
+        if (now.empty() && ((n->kind == xml_kind::start_tag && generated(n)) ||
+                            (n->kind == xml_kind::end_tag && generated(n->parent))))
             continue;
+        // A heading's start tag is followed by its new anchor (after an id a
+        // build wrote is taken out: it gave way, or the tag takes none), its
+        // end tag preceded by "</a>".
+        vtstring without_written;
+        const bool had_written =
+            n->kind == xml_kind::start_tag &&
+            tag_without_own_id(before.substr(0, before.find('>') + 1), without_written);
+        bool tag_ok = false;
+        for (const std::string_view base :
+             {before, had_written ? without_written.view() : before}) {
+            if (n->kind == xml_kind::start_tag && starts_with(now, base)) {
+                const size_t starts = anchor_starts(now.substr(base.size()));
+                inserted_starts += starts;
+                if (starts) tag_ok = true;
+            }
+            vtstring without_id;
+            if (!tag_ok && scan.anchor_ids && n->kind == xml_kind::start_tag &&
+                tag_without_own_id(now, without_id) && without_id == base) {
+                const size_t id = now.find(" id=\"", base.size() - 2) + 5;
+                for (char c : now.substr(id, now.find('"', id) - id))
+                    if (c == '"' || c == '&' || c == '<' || c == '>' ||
+                        static_cast<unsigned char>(c) <= ' ')
+                        std::abort();
+                tag_ok = true;
+            }
+            if (tag_ok) break;
         }
+        if (had_written && now == without_written.view()) tag_ok = true;
+        if (tag_ok) continue;
         if (n->kind == xml_kind::end_tag && now.ends_with(before)) {
             std::string_view ends = now.substr(0, now.size() - before.size());
             while (starts_with(ends, "</a>")) ends.remove_prefix(4);

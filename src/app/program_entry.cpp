@@ -7,6 +7,7 @@
 #include "app/batch.h"
 #include "app/check_report.h"
 #include "app/help_text.h"
+#include "app/links_report.h"
 #include "app/progress_line.h"
 #include "core/vtarr.h"
 #include "files/temp_registry.h"
@@ -65,7 +66,8 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     bool build = same_ascii_nocase(first, "-command");
     bool clear = same_ascii_nocase(first, "-clear");
     bool check = same_ascii_nocase(first, "-check") || same_ascii_nocase(first, "--check");
-    if (!build && !clear && !check) {
+    bool links = same_ascii_nocase(first, "-links") || same_ascii_nocase(first, "--links");
+    if (!build && !clear && !check && !links) {
         plan.mode = first_argument_mode(first);
         // Further arguments are ignored; a path keeps its case.
         if (plan.mode == entry_mode::window) plan.file = existing_file(first);
@@ -80,7 +82,8 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     else
         plan.mode = build   ? entry_mode::batch_build
                     : clear ? entry_mode::batch_clear
-                            : entry_mode::batch_check;
+                    : check ? entry_mode::batch_check
+                            : entry_mode::batch_links;
     return plan;
 }
 
@@ -104,14 +107,19 @@ int run_batch(const entry_plan& plan) {
         return BATCH_OK;
     }
     if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear &&
-        plan.mode != entry_mode::batch_check) {
+        plan.mode != entry_mode::batch_check && plan.mode != entry_mode::batch_links) {
         vtstring report(kProductTitle);
         report += kParameterError;
         write_report(report.view());
         return BATCH_PARAMETER_ERROR;
     }
-    temp_registry_handle_signals();
     int exit_code = BATCH_FAILED;
+    if (plan.mode == entry_mode::batch_links) {
+        // Reads only: nothing to undo when a signal ends it.
+        write_report(links_report(plan.file.view(), exit_code).view());
+        return exit_code;
+    }
+    temp_registry_handle_signals();
     const bool clear = plan.mode == entry_mode::batch_clear;
     const bool check = plan.mode == entry_mode::batch_check;
     const auto line = progress_line::for_terminal(check   ? "Checking"

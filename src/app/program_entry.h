@@ -14,6 +14,7 @@ enum class entry_mode {
     batch_build,      // "-command" with an existing project file
     batch_clear,      // "-clear" with an existing project file
     batch_check,      // "-check" or "--check" with an existing project file
+    batch_links,      // "-links" or "--links" with an existing project file
     parameter_error,  // a batch switch without an existing project file, or an unknown switch
     help,             // "-h" or "--help": the usage text
     version,          // "--version"
@@ -45,10 +46,11 @@ entry_plan plan_process(int argc, char** argv);
 // there is no standard output.
 void write_report(std::string_view report);
 
-// Runs a plan that needs no display (build, clear, check, parameter error,
-// help or version): writes the report or text and returns the exit code (0
-// done, 1 failed, 2 parameter error; a check: 0 up to date, 1 out of date,
-// 2 parameter error or failed build). A build or clearing run interrupted by
-// SIGTERM, SIGINT or SIGHUP removes its staged files and exits with 128 +
-// the signal's number.
+// Runs a plan that needs no display (build, clear, check, link check,
+// parameter error, help or version): writes the report or text and returns
+// the exit code (0 done, 1 failed, 2 parameter error; a check: 0 up to date,
+// 1 out of date, 2 parameter error or failed build; a link check: 0 fine, 1
+// a problem found, 2 parameter error or a page that cannot be read). A build or clearing run
+// interrupted by SIGTERM, SIGINT or SIGHUP removes its staged files and exits with 128 + the
+// signal's number.
 int run_batch(const entry_plan& plan);

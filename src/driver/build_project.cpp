@@ -1,5 +1,6 @@
 #include "driver/build_project.h"
 
+#include <memory>
 #include <vector>
 
 #include "driver/build_settings.h"
@@ -36,15 +37,26 @@ bool read_destination(const build_settings& settings, build_state& state, xml_tr
     return state.read_page(settings.destination, tree, &state.scale) == 0;
 }
 
-// Puts the link from the destination to the page last processed in front of
-// the links of that page's items.
-void link_from_destination(const std::string& destination_path, build_state& state) {
-    const vtstring link = page_link(destination_path, state.toc.pages.back());
-    for (toc_node* n = state.page_first; n; n = toc_tree::next(n)) {
+// Puts the link from the destination to a page in front of the links of
+// that page's items.
+void link_from_destination(const std::string& destination_path, const scanned_page& page,
+                           build_state& state) {
+    const vtstring link =
+        page_link(destination_path, state.toc.pages[static_cast<size_t>(page.index)]);
+    for (toc_node* n = page.first; n && n->page == page.index; n = toc_tree::next(n)) {
         vtstring full(link);
         full.append(n->link.view());
         n->link = full.view();
     }
+}
+
+// Writes a page that waited for the next one to be scanned (none: it was
+// the last), then completes its items' links for the destination.
+int write_held_page(scanned_page& held, const scanned_page* next, const std::string& destination,
+                    const build_settings& settings, build_state& state) {
+    if (write_scanned_page(held, next, settings, state, false) != 0) return 1;
+    link_from_destination(destination, held, state);
+    return 0;
 }
 
 int build_multi(const build_settings& settings, build_state& state) {
@@ -57,15 +69,26 @@ int build_multi(const build_settings& settings, build_state& state) {
     const std::string destination_path = vtfile_normal_path(settings.destination);
     state.scale.total = total;
     state.scale.weight = settings.insert_local_toc ? 0.9 : 0.8;
+    // A page is written once the next one is scanned: its link to the next
+    // page needs that page's first item.
+    std::unique_ptr<scanned_page> held;
     for (size_t i = 0; i < settings.sources.size(); ++i) {
         const std::string& s = settings.sources[i];
         state.scale.current = sizes[i];
-        state.page_first = nullptr;
-        if (process_file({s, s, settings.insert_local_toc}, settings, state) != 0)
+        auto page = std::make_unique<scanned_page>();
+        if (scan_page({s, s, settings.insert_local_toc}, {held.get(), destination_path}, settings,
+                      state, *page) != 0)
             return BUILD_PAGE_FAILED;
+        // The page counts as done once scanned; its writing follows unseen.
+        state.scale.report(100);
         state.scale.phase_done();
-        link_from_destination(destination_path, state);
+        if (held && write_held_page(*held, page.get(), destination_path, settings, state) != 0)
+            return BUILD_PAGE_FAILED;
+        held = std::move(page);
     }
+    if (held && write_held_page(*held, nullptr, destination_path, settings, state) != 0)
+        return BUILD_PAGE_FAILED;
+    held.reset();
 
     state.scale.weight = 0.05;
     xml_tree destination;
@@ -90,9 +113,10 @@ int build_multi(const build_settings& settings, build_state& state) {
 int build_single(const build_settings& settings, build_state& state) {
     if (!check_patterns(settings, state.error)) return BUILD_FAILED;
     state.begin(settings.outputs());
-    if (process_file({settings.single_source(), settings.single_output(), true}, settings, state) !=
-            0 ||
-        state.commit() != 0)
+    scanned_page page;
+    if (scan_page({settings.single_source(), settings.single_output(), true}, {}, settings, state,
+                  page) != 0 ||
+        write_scanned_page(page, nullptr, settings, state, true) != 0 || state.commit() != 0)
         return BUILD_FAILED;
     return BUILD_OK;
 }

@@ -20,6 +20,7 @@ build_settings build_settings::of(const toc_project& project) {
     s.named_anchor_attributes = project.named_anchor_attributes.text();
     s.anchor_ids = project.heading_ids();
     s.skip_class = project.skip_class.text();
+    s.heading_links = project.heading_links.text();
     s.insert_local_toc = project.insert_local_toc.to_boolean();
     s.indent = project.indent.text();
     return s;
@@ -44,4 +45,5 @@ void build_settings::configure(html_toc& scan) const {
     scan.process_title = process_title;
     scan.named_anchor_attributes = named_anchor_attributes;
     scan.anchor_ids = anchor_ids;
+    scan.heading_links = heading_links;
 }

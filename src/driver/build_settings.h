@@ -34,6 +34,8 @@ struct build_settings {
     bool anchor_ids = false;
     // Headings of this class are left alone; empty leaves none out.
     std::string skip_class;
+    // The text of a link to itself at the end of every heading; empty: none.
+    std::string heading_links;
     // Each page of a site gets a TOC of its own headings as well.
     bool insert_local_toc = false;
     // The indentation unit of templates.

@@ -35,7 +35,7 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
         [&](const toc_sink& put) {
             if (toc)
                 rendered = toc->renderer.render(toc->toc, toc->start, put,
-                                                page_line_end(document, placement));
+                                                page_line_end(document, placement), toc->end);
             return rendered;
         },
         file);

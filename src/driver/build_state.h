@@ -30,6 +30,8 @@ struct toc_rendering {
     const toc_tree& toc;
     // The first item rendered; none gives markers and comment alone.
     const toc_node* start = nullptr;
+    // The first item not rendered; none renders to the tree's end.
+    const toc_node* end = nullptr;
 };
 
 class build_state {
@@ -76,10 +78,8 @@ class build_state {
     // The run's files: staged until commit(), removed if it never comes.
     file_staging files;
     toc_tree toc;
-    // The last item so far, and the first item of the page processed last
-    // (null when it had none).
+    // The last item so far.
     toc_node* last = nullptr;
-    toc_node* page_first = nullptr;
     build_progress scale;
     vtstring error;
 

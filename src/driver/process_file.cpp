@@ -3,7 +3,8 @@
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
 #include "files/vtfile_path.h"
-#include "toc/html_toc.h"
+#include "toc/nav_text.h"
+#include "toc/page_links.h"
 
 namespace {
 
@@ -13,46 +14,73 @@ const toc_node* local_toc_start(const build_settings& settings, const toc_node* 
     return first;
 }
 
+const std::string& path_of(const build_state& state, const scanned_page& page) {
+    return state.toc.pages[static_cast<size_t>(page.index)];
+}
+
 }  // namespace
 
-int process_file(const page_job& job, const build_settings& settings, build_state& state) {
-    // The page's own phases, reported through the run's scale.
-    build_progress scale{.weight = job.insert ? 0.38 : 0.7,
-                         .context = &state.scale,
-                         .callback = build_progress::forward};
-    xml_tree document;
-    if (state.read_page(job.source, document, &scale) != 0) return 1;
-    scale.phase_done();
+int scan_page(const page_job& job, const page_neighbours& neighbours,
+              const build_settings& settings, build_state& state, scanned_page& page) {
+    page.job = job;
+    page.scale = {.weight = job.insert ? 0.38 : 0.7,
+                  .context = &state.scale,
+                  .callback = build_progress::forward};
+    if (state.read_page(job.source, page.document, &page.scale) != 0) return 1;
+    page.scale.phase_done();
 
     state.toc.indent = settings.indent;
-    html_toc scan;
+    html_toc& scan = page.scan;
     settings.configure(scan);
-    scan.document = &document;
+    scan.document = &page.document;
     scan.toc = &state.toc;
     scan.current_item = state.last;
     state.toc.pages.push_back(vtfile_normal_path(job.source));
-    scan.page = static_cast<int32_t>(state.toc.pages.size()) - 1;
+    page.index = static_cast<int32_t>(state.toc.pages.size()) - 1;
+    scan.page = page.index;
+    const std::string& here = path_of(state, page);
+    if (const scanned_page* previous = neighbours.previous)
+        scan.prev_page_link =
+            page_nav_link(here, path_of(state, *previous),
+                          page_nav_name(previous->first, path_of(state, *previous)).view(), "prev");
+    if (!neighbours.contents.empty())
+        scan.contents_link = page_nav_link(here, neighbours.contents, "Contents", "contents");
     if (scan.scan_headings() != 0) return state.fail(scan_failed_text);
-    state.page_first = state.last ? toc_tree::next(state.last) : state.toc.first();
+    page.first = state.last ? toc_tree::next(state.last) : state.toc.first();
     state.last = scan.current_item;
-    scale.weight = job.insert ? 0.03 : 0.1;
-    scale.report(100);
-    scale.phase_done();
+    page.scale.weight = job.insert ? 0.03 : 0.1;
+    page.scale.report(100);
+    page.scale.phase_done();
+    return 0;
+}
 
+int write_scanned_page(scanned_page& page, const scanned_page* next, const build_settings& settings,
+                       build_state& state, bool report) {
+    if (!page.scan.next_page_slots.empty() && next) {
+        const vtstring link =
+            page_nav_link(path_of(state, page), path_of(state, *next),
+                          page_nav_name(next->first, path_of(state, *next)).view(), "next");
+        for (xml_node* slot : page.scan.next_page_slots)
+            set_nav_text(page.document, slot, link.view());
+    }
+    const page_job& job = page.job;
     if (!job.insert) {
         // Without a new TOC the page is written exactly as read and scanned,
         // an old TOC included.
-        if (state.write_page(job.output, document, toc_placement{}, nullptr) != 0) return 1;
-        state.scale.report(100);
-        return 0;
+        if (state.write_page(job.output, page.document, toc_placement{}, nullptr) != 0) return 1;
+    } else {
+        toc_renderer renderer;
+        const toc_rendering local{renderer, settings.template_file, state.toc,
+                                  local_toc_start(settings, page.first),
+                                  next ? next->first : nullptr};
+        if (state.write_page(job.output, page.document, page.scan.placement(), &local) != 0)
+            return 1;
+        if (report) {
+            page.scale.weight = 0.41;
+            page.scale.report(100);
+            page.scale.phase_done();
+        }
     }
-    toc_renderer renderer;
-    const toc_rendering local{renderer, settings.template_file, state.toc,
-                              local_toc_start(settings, state.page_first)};
-    if (state.write_page(job.output, document, scan.placement(), &local) != 0) return 1;
-    scale.weight = 0.41;
-    scale.report(100);
-    scale.phase_done();
-    state.scale.report(100);
+    if (report) state.scale.report(100);
     return 0;
 }

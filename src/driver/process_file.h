@@ -1,7 +1,17 @@
-// One page of a build: read, scan, optionally render a local TOC, write.
+// One page of a build: read and scan it, then write it with its local TOC.
+//
+// The two steps are apart so that a site's page can wait, scanned, until
+// the next page is scanned too: its link to the next page and its local
+// TOC (which ends where the next page's items begin) need that page. A run
+// holds at most two pages at a time.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
+
+#include "driver/build_progress.h"
+#include "html/xml_node.h"
+#include "toc/html_toc.h"
 
 struct build_settings;
 class build_state;
@@ -13,8 +23,36 @@ struct page_job {
     bool insert = false;      // with a TOC of the page's own items
 };
 
-// Reads job.source, gives its headings anchors and adds its items to
-// state.toc after state.last (which becomes the page's last item;
-// state.page_first receives its first), and writes the page to job.output,
+// A page read and scanned, waiting to be written. Its scan points into its
+// document: it stays where it was made.
+struct scanned_page {
+    page_job job;
+    xml_tree document;
+    html_toc scan;
+    // The page's first item (null when it has none) and its index in the
+    // run's pages.
+    toc_node* first = nullptr;
+    int32_t index = -1;
+    // The page's own phases, reported through the run's scale.
+    build_progress scale;
+};
+
+// What a page's navigation links to besides itself: the page before it in
+// the project's order, and the destination (empty for none).
+struct page_neighbours {
+    const scanned_page* previous = nullptr;
+    std::string_view contents;  // a normal path
+};
+
+// Reads job.source into page, gives its headings anchors and adds its items
+// to state.toc after state.last (which becomes the page's last item),
 // reporting through state.scale. 0, or 1 with state.error set.
-int process_file(const page_job& job, const build_settings& settings, build_state& state);
+int scan_page(const page_job& job, const page_neighbours& neighbours,
+              const build_settings& settings, build_state& state, scanned_page& page);
+
+// Writes a scanned page to its output: its link to the next page, and its
+// local TOC with the items up to the next page's (next null: none follows).
+// With report, its writing phases move the run's scale. 0, or 1 with
+// state.error set.
+int write_scanned_page(scanned_page& page, const scanned_page* next, const build_settings& settings,
+                       build_state& state, bool report);

@@ -31,12 +31,13 @@ size_t skip_quoted(std::string_view bytes, size_t i, bool backslash_escapes) {
 }
 
 // Where finished attributes go: every one into a map, or only the value of
-// one wanted name (the last one written wins, as in the map).
+// one wanted name (the last one written wins, as in the map, unless
+// first_wins).
 class splitter {
   public:
     splitter(vthash* attributes, bool lower_case) : attributes_(attributes), lower_(lower_case) {}
-    splitter(std::string_view wanted, vtstring* found, bool lower_case)
-        : lower_(lower_case), wanted_(wanted), found_(found) {}
+    splitter(std::string_view wanted, vtstring* found, bool lower_case, bool first_wins)
+        : lower_(lower_case), first_wins_(first_wins), wanted_(wanted), found_(found) {}
 
     bool wants_attributes() const { return attributes_ || found_; }
 
@@ -44,7 +45,7 @@ class splitter {
         if (attributes_ || found_) {
             if (lower_) attr_name_.to_lower();
             if (attributes_) attributes_->set(vtval(attr_name_), vtval(value_));
-            if (found_ && attr_name_.view() == wanted_) {
+            if (found_ && attr_name_.view() == wanted_ && !(first_wins_ && matched_)) {
                 *found_ = value_.view();
                 matched_ = true;
             }
@@ -55,6 +56,7 @@ class splitter {
 
     vthash* attributes_ = nullptr;
     bool lower_;
+    bool first_wins_ = false;
     std::string_view wanted_;
     vtstring* found_ = nullptr;
     bool matched_ = false;
@@ -77,7 +79,8 @@ void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, tag_f
 bool parse_tag_attribute(std::string_view bytes, std::string_view wanted, vtstring& value,
                          tag_flags flags) {
     vtstring name;
-    splitter s(wanted, &value, has(flags, tag_flags::lower_case));
+    splitter s(wanted, &value, has(flags, tag_flags::lower_case),
+               has(flags, tag_flags::first_wins));
     split(
         bytes, name, s,
         has(flags, tag_flags::backslash_escapes) ? tag_flags::backslash_escapes : tag_flags::none);

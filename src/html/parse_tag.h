@@ -15,6 +15,7 @@ enum class tag_flags : uint8_t {
     lower_case = 1,         // tag and attribute names lower-cased (ASCII letters only)
     backslash_escapes = 2,  // inside quotes a backslash takes the next byte literally
     name_only = 4,          // stop at the first blank after the name
+    first_wins = 8,         // parse_tag_attribute: a repeated name keeps its first value
 };
 
 constexpr tag_flags operator|(tag_flags a, tag_flags b) {
@@ -32,7 +33,9 @@ void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, tag_f
 
 // The value of one attribute as parse_tag would store it under wanted (a
 // name in the case the flags give), without building the map: true when
-// the attribute is there, value then holding it. name_only is ignored.
+// the attribute is there, value then holding it. With first_wins a repeated
+// name gives its first value, as a browser reads a page's tags. name_only
+// is ignored.
 bool parse_tag_attribute(std::string_view bytes, std::string_view wanted, vtstring& value,
                          tag_flags flags);
 

@@ -40,7 +40,9 @@ bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const
     }
     if ((kind != xml_kind::start_tag && kind != xml_kind::empty_tag) || source.size() < 2)
         return false;
-    return parse_tag_attribute(tag_inside(source), attribute_name, value, tag_flags::lower_case);
+    // A repeated attribute counts with its first value, as in a browser.
+    return parse_tag_attribute(tag_inside(source), attribute_name, value,
+                               tag_flags::lower_case | tag_flags::first_wins);
 }
 
 char* xml_tree::allocate(size_t n) {

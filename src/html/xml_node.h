@@ -42,7 +42,8 @@ struct xml_node : vte_node<xml_node> {
     // HTML split of the tag's own bytes, up to its first '>' (names lower-cased,
     // values as written).
     vthash attributes() const;
-    // The value of one attribute; false when absent.
+    // The value of one attribute (of a repeated one, the first, as browsers
+    // read it); false when absent.
     bool attribute(std::string_view attribute_name, vtstring& value) const;
 };
 

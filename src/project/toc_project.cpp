@@ -11,10 +11,11 @@ struct field_def {
     vtval fallback;
 };
 
-const field_def (&fields())[13] {
-    static const field_def defs[13] = {
+const field_def (&fields())[14] {
+    static const field_def defs[14] = {
         {"anchor_ids", &toc_project::anchor_ids, vtval(0)},
         {"destination", &toc_project::destination, vtval("")},
+        {"heading_links", &toc_project::heading_links, vtval("")},
         {"indent", &toc_project::indent, vtval("")},
         {"insert_local_toc", &toc_project::insert_local_toc, vtval(0)},
         {"is_dest_as_source", &toc_project::is_dest_as_source, vtval(1)},

@@ -78,5 +78,7 @@ class toc_project {
     vtval insert_local_toc;
     vtval anchor_ids;
     vtval skip_class;
+    // The text of a link to itself at the end of every heading; empty: none.
+    vtval heading_links;
     vtstring error_message;
 };

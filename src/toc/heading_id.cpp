@@ -65,3 +65,41 @@ bool written_id_of(std::string_view tag, vtstring& id) {
     id = tag.substr(open + 1, close - open - 1);
     return true;
 }
+
+bool tag_reads_as_written(std::string_view tag) {
+    // The attribute states of a browser's tokenizer, as far as quotes go.
+    enum class at { name, before_attribute, attribute, before_value, quoted, unquoted };
+    at state = at::name;
+    char quote = 0;
+    for (size_t i = 1; i < tag.size(); ++i) {
+        const char c = tag[i];
+        if (state == at::quoted) {
+            if (c == quote) state = at::before_attribute;
+            continue;
+        }
+        if (c == '>') return true;
+        switch (state) {
+            case at::name:
+            case at::unquoted:
+                if (tag_blank(c)) state = at::before_attribute;
+                break;
+            case at::before_attribute:
+                if (!tag_blank(c) && c != '/') state = at::attribute;
+                break;
+            case at::attribute:
+                if (c == '=') state = at::before_value;
+                break;
+            case at::before_value:
+                if (tag_quote(c)) {
+                    quote = c;
+                    state = at::quoted;
+                } else if (!tag_blank(c)) {
+                    state = at::unquoted;
+                }
+                break;
+            case at::quoted:
+                break;
+        }
+    }
+    return state != at::quoted;
+}

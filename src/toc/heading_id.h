@@ -24,3 +24,10 @@ bool tag_without_own_id(std::string_view tag, vtstring& out);
 // The id a build wrote into the tag, when it ends with one as
 // tag_with_own_id writes it: true and id set; else false.
 bool written_id_of(std::string_view tag, vtstring& id);
+
+// Whether a browser ends the start tag at the same '>' as the reader does,
+// the tag's own bytes up to and including its first '>': false when that
+// '>' stands inside a quoted attribute value for the browser (a stray
+// quote), where written attributes would change how the rest of the page
+// is read.
+bool tag_reads_as_written(std::string_view tag);

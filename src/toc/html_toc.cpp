@@ -7,6 +7,7 @@
 #include "html/parse_tag.h"
 #include "toc/breadcrumb.h"
 #include "toc/heading_id.h"
+#include "toc/heading_marks.h"
 #include "toc/readable_id.h"
 
 int32_t toc_time_stamp() {
@@ -30,6 +31,18 @@ std::string_view anchor_end_before(std::string_view end_tag) {
         end_tag[3] < '0' || end_tag[3] > '9')
         return {};
     return joined[end_tag[3] - '0'];
+}
+
+// The name of the empty anchor that a build (or an earlier pass of this
+// scan) put right before a heading; false when there is none.
+bool anchor_before(const xml_node* heading, vtstring& name) {
+    const xml_node* before = heading->prev;
+    if (!before) return false;
+    if (is_generated_anchor(before)) return before->attribute("name", name);
+    const std::string_view made = before->source;
+    if (before->kind != xml_kind::text || !made.starts_with("<a name=\"velt_link_")) return false;
+    return parse_tag_attribute(made.substr(1, made.find('>') - 1), "name", name,
+                               tag_flags::lower_case);
 }
 
 }  // namespace
@@ -82,10 +95,15 @@ void html_toc::make_numbering() {
 }
 
 int html_toc::scan_headings() {
+    // What builds wrote after navigation comments is written afresh, or not
+    // at all where this scan does not pass.
+    take_out_nav_text(*document);
     scan_placement();
     if (!time_stamp) time_stamp = toc_time_stamp();
     item_counter_ = 0;
     ids_.reset();
+    generated_names_.clear();
+    next_page_slots.clear();
     xml_node* n = insertion_point;
     bool jump = false;
     if (process_title) {
@@ -97,8 +115,15 @@ int html_toc::scan_headings() {
             int32_t level = is_heading(n->name);
             if (level && n->first_child) {
                 // A skipped heading is passed over whole, navigation
-                // comments inside it included.
-                n = is_skipped(n) ? xml_tree::next_after(n) : process_heading(n, level);
+                // comments inside it included; what a build wrote into it
+                // goes.
+                if (is_skipped(n)) {
+                    clear_heading(*document, n,
+                                  process_numbering ? number_rule::when_marked : number_rule::keep);
+                    n = xml_tree::next_after(n);
+                } else {
+                    n = process_heading(n, level);
+                }
                 continue;
             }
             if (process_title && n->name == "title") {
@@ -113,32 +138,61 @@ int html_toc::scan_headings() {
     return 0;
 }
 
+page_ids& html_toc::ids() {
+    if (!ids_) ids_ = std::make_unique<page_ids>(*document);
+    return *ids_;
+}
+
 xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     toc_node* item = new_item(level);
+    // The tag is judged as its author wrote it: an older build wrote ids
+    // into tags that a browser reads on past their '>'.
+    const std::string_view tag = heading->source.substr(0, heading->source.find('>') + 1);
+    vtstring authors_tag;
+    if (!tag_reads_as_written(tag_without_own_id(tag, authors_tag) ? authors_tag.view() : tag)) {
+        link_from_before(heading, item);
+        fill_pending();
+        return xml_tree::next_after(heading);
+    }
     numbering_state state;
     // The number an earlier build put in front goes whole, its blank
-    // included, so that rebuilding gives the same page; other old numbers
-    // keep the blank that follows them. Without an inserted anchor between
-    // them the number and the text share a node, so with ids a number at
-    // the front of the text goes whole too.
+    // included, so that rebuilding gives the same page. Without an inserted
+    // anchor between them the number and the text share a node, so with
+    // ids a number at the front of the text goes whole too.
     if (process_numbering) take_inserted_number(state, heading->first_child, anchor_ids);
 
-    // The anchor of the first "a" inside that names one, and the text.
+    // The anchor of the first "a" inside that names one, and the text; a
+    // link to the heading an earlier build put at its end is made afresh.
     vtstring anchor;
+    xml_node* anchor_node = nullptr;
     vtstring text;
     vtstring value;
-    for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading)) {
+    for (xml_node* d = heading->first_child; d;) {
+        if (is_heading_link(d)) {
+            take_out_subtree(d);
+            d = next_after_within(d, heading);
+            continue;
+        }
         if (anchor.empty() && d->kind == xml_kind::start_tag && d->name == "a") {
             if (d->attribute("name", value)) anchor = value;
             if (anchor_ids && anchor.empty() && d->attribute("id", value)) anchor = value;
+            if (!anchor.empty()) anchor_node = d;
         } else if (is_text_node(d)) {
-            if (process_numbering) strip_numbering(state, d, *document);
+            if (process_numbering) strip_numbering(state, d);
             text.append(d->source);
         }
+        d = xml_tree::next_within(d, heading);
     }
-    const heading_anchor made = make_anchor(heading, anchor, text);
-    write_anchor(heading, item, made);
-
+    // A generated anchor that an earlier heading of the page holds too (a
+    // copied section) gives way to a fresh one.
+    const bool copied = anchor_node && is_generated_anchor(anchor_node) &&
+                        !generated_names_.insert(anchor.str()).second;
+    if (copied) {
+        take_out_anchor(anchor_node);
+        anchor.clear();
+    }
+    heading_anchor made = make_anchor(heading, anchor, text);
+    if (copied && made.named_anchor) made.name = ids().claim(made.name.view());
     item->text = std::move(text);
     // The link goes into double-quoted attributes: an author's anchor name
     // may hold a double quote.
@@ -146,6 +200,7 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     link.append(made.name.view());
     link.replace_all("\"", "&quot;");
     item->link = link.view();
+    write_anchor(heading, item, made);
     fill_pending();
     return xml_tree::next_after(heading);
 }
@@ -153,35 +208,8 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
 html_toc::heading_anchor html_toc::make_anchor(const xml_node* heading, vtstring& found,
                                                std::string_view text) {
     heading_anchor made;
-    if (anchor_ids) {
-        // The heading's own id comes first; a heading without one gets a
-        // readable id in its start tag, unless it has an empty one (a
-        // second id would not count).
-        vtstring own;
-        const bool has_id = heading->attribute("id", own);
-        if (!own.empty()) {
-            made.name = std::move(own);
-            return made;
-        }
-        if (!found.empty()) {
-            made.name = std::move(found);
-            return made;
-        }
-        if (!has_id) {
-            // A start tag whose attributes do not parse (a stray quote)
-            // hides the id an earlier build or pass wrote at its end.
-            const std::string_view tag = heading->source;
-            if (written_id_of(tag.substr(0, tag.find('>') + 1), own)) {
-                made.name = std::move(own);
-                return made;
-            }
-            if (!ids_) ids_ = std::make_unique<page_ids>(*document);
-            made.name = ids_->claim(readable_id(text).view());
-            made.id_in_tag = true;
-            return made;
-        }
-    } else if (!found.empty()) {
-        made.name = std::move(found);
+    if (anchor_ids ? anchor_from_id(heading, found, text, made) : !found.empty()) {
+        if (made.name.empty()) made.name = std::move(found);
         return made;
     }
     made.name = "velt_link_";
@@ -192,11 +220,71 @@ html_toc::heading_anchor html_toc::make_anchor(const xml_node* heading, vtstring
     return made;
 }
 
+bool html_toc::anchor_from_id(const xml_node* heading, const vtstring& found, std::string_view text,
+                              heading_anchor& made) {
+    const std::string_view tag = heading->source.substr(0, heading->source.find('>') + 1);
+    vtstring own;
+    vtstring written;
+    const bool has_id = heading->attribute("id", own);
+    const bool is_written = written_id_of(tag, written) && (!has_id || written == own);
+    // Attributes the reader cannot split (a quote where a browser reads a
+    // name) hide the id a build wrote at the tag's end; a browser reads it.
+    if (is_written && !has_id) own = written;
+    if (!own.empty()) {
+        // The heading's own id comes first. One a build wrote stays only
+        // while no other element of the page holds it; else it gets a
+        // fresh one.
+        if (is_written && !ids().keep_written(own.view(), heading)) {
+            made.id_removed = tag_without_own_id(tag, made.tag_without_id);
+            made.name = ids().claim(own.view());
+            made.id_in_tag = true;
+        } else {
+            made.name = std::move(own);
+        }
+        return true;
+    }
+    if (!found.empty()) return true;
+    // An empty id would hide a second one: such a heading gets a named
+    // anchor.
+    if (has_id) return false;
+    made.name = ids().claim(readable_id(text).view());
+    made.id_in_tag = true;
+    return true;
+}
+
+void html_toc::link_from_before(xml_node* heading, toc_node* item) {
+    // Its text as it stands: for a browser it may lie in an attribute value.
+    vtstring text;
+    for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading))
+        if (is_text_node(d)) text.append(d->source);
+    item->text = std::move(text);
+    const std::string_view tag = heading->source.substr(0, heading->source.find('>') + 1);
+    vtstring name;
+    vtstring without;
+    if (tag_without_own_id(tag, without))
+        // An id an older build wrote there goes.
+        document->set_source(heading, without.view(), heading->source.substr(tag.size()));
+    else if (anchor_ids)
+        heading->attribute("id", name);
+    if (name.empty() && !anchor_before(heading, name)) {
+        name = "velt_link_";
+        name.append(std::to_string(item_counter_)).append('_').append(std::to_string(time_stamp));
+        vtstring anchor("<a name=\"");
+        anchor.append(name).append('"').append(named_anchor_attributes).append("></a>");
+        document->insert_before(document->make_text(anchor.view()), heading);
+    }
+    vtstring link("#");
+    link.append(name.view());
+    link.replace_all("\"", "&quot;");
+    item->link = link.view();
+}
+
 void html_toc::write_anchor(xml_node* heading, const toc_node* item, const heading_anchor& made) {
     // The number and the new anchor's start tag follow the heading's start
-    // tag, "</a>" precedes its end tag. They join those tags' bytes rather
-    // than becoming nodes of their own: a page of many short headings would
-    // otherwise grow by a few hundred bytes per heading.
+    // tag, "</a>" and the heading link precede its end tag. They join those
+    // tags' bytes rather than becoming nodes of their own: a page of many
+    // short headings would otherwise grow by a few hundred bytes per
+    // heading.
     vtstring& inserted = inserted_;
     inserted.clear();
     if (process_numbering) inserted.append(item->numbering.view());
@@ -204,27 +292,56 @@ void html_toc::write_anchor(xml_node* heading, const toc_node* item, const headi
         inserted.append("<a name=\"").append(made.name).append('"');
         inserted.append(named_anchor_attributes).append('>');
     }
-    if (!inserted.empty() || made.id_in_tag) {
+    if (!inserted.empty() || made.id_in_tag || made.id_removed) {
         // Right after the tag's own bytes (which end at its first '>'),
         // before what an earlier pass over the same heading put there.
         const std::string_view tag = heading->source;
         const size_t own = tag.find('>') + 1;
-        const vtstring front = made.id_in_tag ? tag_with_own_id(tag.substr(0, own), made.name)
-                                              : vtstring(tag.substr(0, own));
+        const std::string_view base =
+            made.id_removed ? made.tag_without_id.view() : tag.substr(0, own);
+        const vtstring front = made.id_in_tag ? tag_with_own_id(base, made.name) : vtstring(base);
         inserted.append(tag.substr(own));
         document->set_source(heading, front.view(), inserted.view());
     }
-    if (made.named_anchor) {
-        xml_node* last = heading->last_child;
-        if (last->kind == xml_kind::end_tag && last->closed) {
-            const std::string_view fixed = anchor_end_before(last->source);
-            if (!fixed.empty())
-                last->source = fixed;
-            else
-                document->set_source(last, "</a>", last->source);
-        } else
-            document->insert_after(document->make_text("</a>"), last);
+    vtstring closing;
+    if (made.named_anchor) closing = "</a>";
+    if (!heading_links.empty()) closing.append(heading_link(item));
+    if (closing.empty()) return;
+    xml_node* last = heading->last_child;
+    if (last->kind == xml_kind::end_tag && last->closed) {
+        const std::string_view fixed = closing == "</a>" ? anchor_end_before(last->source) : "";
+        if (!fixed.empty())
+            last->source = fixed;
+        else
+            document->set_source(last, closing.view(), last->source);
+    } else {
+        document->insert_after(document->make_text(closing.view()), last);
     }
+}
+
+vtstring html_toc::heading_link(const toc_node* item) const {
+    // The label names the heading by its text, white space folded, for a
+    // double-quoted attribute.
+    vtstring name;
+    bool blank = false;
+    for (const char c : item->text.view()) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+            blank = !name.empty();
+            continue;
+        }
+        if (blank) name.append(' ');
+        blank = false;
+        if (c == '"')
+            name.append("&quot;");
+        else
+            name.append(c);
+    }
+    vtstring link("<a href=\"");
+    link.append(item->link.view()).append("\" class=\"").append(heading_link_class);
+    link.append("\" aria-label=\"Link to ");
+    link.append(name.empty() ? std::string_view("this heading") : name.view());
+    link.append("\">").append(heading_links).append("</a>");
+    return link;
 }
 
 xml_node* html_toc::process_title_element(xml_node* title, bool jump) {
@@ -236,33 +353,43 @@ xml_node* html_toc::process_title_element(xml_node* title, bool jump) {
 }
 
 void html_toc::handle_navigation(xml_node* comment) {
-    std::string_view src = comment->source;
-    std::string_view inside = src.size() >= 8 ? src.substr(5, src.size() - 8) : std::string_view();
-    vtstring name;
-    vthash attrs;
-    parse_tag(inside, name, &attrs, tag_flags::lower_case);
-    if (name == "velt_toc_nav_this") {
-        vtstring crumb = current_item ? breadcrumb(current_item, link_last_value(attrs), *toc, page)
-                                      : vtstring();
-        document->set_source(comment, crumb.view());
-        comment->kind = xml_kind::text;
-    } else if (name == "velt_toc_nav_next") {
-        comment->source = {};
-        pending_next.emplace_back(comment, link_last_value(attrs));
-    } else if (name == "velt_toc_nav_parent") {
-        vtstring crumb;
-        if (current_item && current_item->parent)
-            crumb = breadcrumb(current_item->parent, link_last_value(attrs), *toc, page);
-        document->set_source(comment, crumb.view());
-        comment->kind = xml_kind::text;
+    // A comment the scan passes twice (before a page title and again from
+    // the insertion point) keeps the text of its first pass.
+    if (comment->next && comment->next->kind == xml_kind::text &&
+        comment->next->source.ends_with(nav_end_text))
+        return;
+    const nav_comment nav = read_nav_comment(comment);
+    switch (nav.kind) {
+        case nav_kind::none:
+            return;
+        case nav_kind::this_item:
+            put_nav_text(*document, comment,
+                         current_item ? breadcrumb(current_item, nav.link_last, *toc, page).view()
+                                      : std::string_view());
+            return;
+        case nav_kind::parent_item:
+            put_nav_text(*document, comment,
+                         current_item && current_item->parent
+                             ? breadcrumb(current_item->parent, nav.link_last, *toc, page).view()
+                             : std::string_view());
+            return;
+        case nav_kind::next_item:
+            pending_next.emplace_back(put_nav_text(*document, comment, {}), nav.link_last);
+            return;
+        case nav_kind::prev_page:
+            put_nav_text(*document, comment, prev_page_link.view());
+            return;
+        case nav_kind::contents:
+            put_nav_text(*document, comment, contents_link.view());
+            return;
+        case nav_kind::next_page:
+            next_page_slots.push_back(put_nav_text(*document, comment, {}));
+            return;
     }
 }
 
 void html_toc::fill_pending() {
-    for (auto& [node, link_last] : pending_next) {
-        vtstring crumb = breadcrumb(current_item, link_last, *toc, page);
-        document->set_source(node, crumb.view());
-        node->kind = xml_kind::text;
-    }
+    for (auto& [slot, link_last] : pending_next)
+        set_nav_text(*document, slot, breadcrumb(current_item, link_last, *toc, page).view());
     pending_next.clear();
 }

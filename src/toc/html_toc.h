@@ -2,17 +2,22 @@
 //
 // Walks the page from its insertion point (or from the top when page titles
 // are wanted), makes a TOC item for every heading within range, gives the
-// heading a named anchor (or keeps the author's), renumbers it on request, and
-// fills the navigation comments it meets.
+// heading a named anchor (or keeps the author's), renumbers it on request,
+// and writes the text of the navigation comments it meets (nav_text.h).
+// What earlier builds wrote after navigation comments, and into headings
+// that are now skipped, is taken out first.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "core/vtstring.h"
+#include "toc/nav_text.h"
 #include "toc/numbering_state.h"
 #include "toc/page_ids.h"
 #include "toc/pre_html_toc.h"
@@ -34,17 +39,30 @@ class html_toc : public pre_html_toc {
     // Anchors are ids: a heading's own, else the name or id of its first
     // "a" that has one, else a readable id written into its start tag.
     // Named anchors are then inserted only where a heading has an empty id.
+    // A heading whose start tag a browser reads past its first '>' gets
+    // none of this, in either way: it is linked by an anchor before it.
     bool anchor_ids = false;
+    // The text of the link to itself that every heading gets at its end
+    // (HTML, written as it is); empty: none.
+    vtstring heading_links;
     bool process_title = false;
     toc_tree* toc = nullptr;
     toc_node* current_item = nullptr;
-    // Navigation comments waiting for the next heading, with their link_last.
+    // Navigation comments waiting for the next heading: the node that holds
+    // their text, and their link_last.
     std::vector<std::pair<xml_node*, bool>> pending_next;
     // Seconds since 1970 used in new anchor names; taken when the scan begins
     // unless set (SOURCE_DATE_EPOCH sets it for reproducible builds).
     int32_t time_stamp = 0;
     // The index in toc's pages of the page scanned; -1 when it has none.
     int32_t page = -1;
+    // The links written for the page navigation comments (page_nav.h):
+    // previous page and contents, known before the scan. Empty: nothing.
+    vtstring prev_page_link;
+    vtstring contents_link;
+    // The nodes that hold the text of next-page comments, for the caller
+    // to fill once the next page is known (set_nav_text).
+    std::vector<xml_node*> next_page_slots;
 
   private:
     // What a heading is linked by, and what the scan must write for it.
@@ -52,20 +70,36 @@ class html_toc : public pre_html_toc {
         vtstring name;
         bool named_anchor = false;  // an "a" element is inserted around the content
         bool id_in_tag = false;     // the id goes into the heading's start tag
+        // The start tag's own bytes without an id a build wrote, when that
+        // id gives way: to a fresh one, or to a named anchor.
+        vtstring tag_without_id;
+        bool id_removed = false;
     };
 
     xml_node* process_heading(xml_node* heading, int32_t level);
     xml_node* process_title_element(xml_node* title, bool jump);
     heading_anchor make_anchor(const xml_node* heading, vtstring& found, std::string_view text);
+    // The anchor of a heading linked by ids, with found the name or id of
+    // its first "a" that has one: false when it needs a named anchor.
+    bool anchor_from_id(const xml_node* heading, const vtstring& found, std::string_view text,
+                        heading_anchor& made);
     void write_anchor(xml_node* heading, const toc_node* item, const heading_anchor& made);
+    // Links a heading whose start tag a browser reads past its first '>'
+    // (a stray quote) by a named anchor right before it: nothing is written
+    // into it, as the browser would read it as part of the tag.
+    void link_from_before(xml_node* heading, toc_node* item);
+    vtstring heading_link(const toc_node* item) const;
     void handle_navigation(xml_node* comment);
     void fill_pending();
     toc_node* new_item(int32_t level);
+    page_ids& ids();
 
     int32_t item_counter_ = 0;
     std::vector<int32_t> number_parts_;  // make_numbering's, kept for its storage
     vtstring inserted_;                  // write_anchor's, kept for its storage
-    std::unique_ptr<page_ids> ids_;      // the page's ids, once a new one is wanted
+    std::unique_ptr<page_ids> ids_;      // the page's ids, once one is asked about
+    // The names of the generated anchors of the headings scanned so far.
+    std::unordered_set<std::string> generated_names_;
 };
 
 // The anchor time stamp of a scan: SOURCE_DATE_EPOCH when it holds a number,

@@ -1,12 +1,15 @@
 // html_toc_rollback: takes what builds inserted out of one page.
 //
-// Removes the first generated anchor of every heading within range (an "a"
-// start tag whose name begins with "velt_link_", with its "</a>" when that is
-// the anchor's last child) and the id a build wrote into the heading's start
-// tag, strips old numbers when numbering is on, and notes
-// the TOC markers so the old TOC can be left out when the page is written.
-// Anchors and ids the author wrote, and headings of the skipped class, are
-// never touched.
+// Only a page that shows a build's mark is touched: an old TOC between its
+// markers, a generated anchor, an id a build wrote, a heading link or the
+// text a build wrote after a navigation comment. A page without one is left
+// byte for byte. In a marked page, every heading within range loses what a
+// build wrote into it (heading_marks.h), the number at its front too when
+// numbering is on and it stands there as a build writes it; navigation
+// comments lose their text and keep their own bytes; and the TOC markers
+// are noted so the old TOC can be left out when the page is written.
+// Anchors and ids the author wrote are never touched, nor are headings of
+// the skipped class unless a build's mark shows in them.
 #pragma once
 
 #include "toc/pre_html_toc.h"
@@ -17,7 +20,4 @@ class html_toc_rollback : public pre_html_toc {
     int clear_document();
 
     bool remove_anchors = false;
-
-  private:
-    void clear_heading(xml_node* heading);
 };

@@ -45,8 +45,12 @@ class pre_html_toc {
     toc_placement placement() const {
         return {toc_start_marker, toc_end_marker, insertion_point, after_subtree};
     }
-    // The old TOC alone, for writing the page without any.
-    toc_placement old_toc() const { return {toc_start_marker, toc_end_marker, nullptr}; }
+    // The old TOC alone, for writing the page without any: both markers or
+    // none (a lone marker is no TOC a build wrote, and stays).
+    toc_placement old_toc() const {
+        if (!toc_start_marker || !toc_end_marker) return {};
+        return {toc_start_marker, toc_end_marker, nullptr};
+    }
 
     int32_t range_from = 1;
     int32_t range_to = 6;

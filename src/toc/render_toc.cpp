@@ -48,17 +48,18 @@ bool toc_renderer::open(std::string_view template_path) {
 }
 
 bool toc_renderer::render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put,
-                          std::string_view line_end) {
+                          std::string_view line_end, const toc_node* end_item) {
     if (!line_end.empty()) {
         line_end_sink lines(put, line_end);
-        const bool done = render(toc, start_item, [&](std::string_view piece) { lines(piece); });
+        const bool done = render(
+            toc, start_item, [&](std::string_view piece) { lines(piece); }, {}, end_item);
         lines.finish();
         return done;
     }
     put(kStartMarker);
     put(kComment);
     if (start_item) {
-        const toc_variables made(toc, start_item);
+        const toc_variables made(toc, start_item, end_item);
         if (!run_template(file_, made.variables(), put)) return false;
     }
     put(kEndMarker);

@@ -24,13 +24,12 @@ class toc_renderer {
     bool is_open() const { return file_.is_open(); }
     // Hands to put, in order: the start marker, the explanatory comment, the
     // template's output over the events from start_item to the end of the
-    // tree, and the end marker. Without a start_item the template is not run
-    // (only markers and comment). With a line_end ("\n" or "\r\n") every line
-    // end of the whole is written so; without one the comment has CR LF and
-    // the template's output its own. False when the template cannot be read
-    // to its end; what was put must then be thrown away.
+    // tree (or up to end_item, not included), and the end marker. Without a start_item the template
+    // is not run (only markers and comment). With a line_end ("\n" or "\r\n") every line end of the
+    // whole is written so; without one the comment has CR LF and the template's output its own.
+    // False when the template cannot be read to its end; what was put must then be thrown away.
     bool render(const toc_tree& toc, const toc_node* start_item, const toc_sink& put,
-                std::string_view line_end = {});
+                std::string_view line_end = {}, const toc_node* end_item = nullptr);
 
   private:
     vtfile_handle file_;

@@ -4,7 +4,8 @@
 #include <utility>
 #include <vector>
 
-toc_events::toc_events(const toc_node* start_item) : start_(start_item) {
+toc_events::toc_events(const toc_node* start_item, const toc_node* end_item)
+    : start_(start_item == end_item ? nullptr : start_item), end_(end_item) {
     restart();
     if (!next_) return;
     step();
@@ -21,12 +22,12 @@ void toc_events::restart() {
 }
 
 void toc_events::leave(const toc_node* n) {
-    if (!n->next && n->parent) {
+    if (!next_of(n) && n->parent) {
         climb_ = n;
         next_ = nullptr;
     } else {
         climb_ = nullptr;
-        next_ = n->next;
+        next_ = next_of(n);
     }
 }
 
@@ -41,7 +42,7 @@ void toc_events::step() {
         return;
     }
     current_ = {next_, depth_};
-    if (next_->first_child) {
+    if (has_children(next_)) {
         ++depth_;
         next_ = next_->first_child;
         return;
@@ -92,7 +93,7 @@ class toc_variables::field : public vti_list_maker {
                 break;
             case event_field::children:
                 // Only items with sub-items are closed.
-                value_ = vtval::make_bool(!e.item || e.item->first_child != nullptr);
+                value_ = vtval::make_bool(!e.item || events_.has_children(e.item));
                 break;
         }
         return value_;
@@ -119,8 +120,9 @@ class toc_variables::field : public vti_list_maker {
     mutable std::vector<vtstring> indentations_;
 };
 
-toc_variables::toc_variables(const toc_tree& toc, const toc_node* start_item)
-    : events_(start_item) {
+toc_variables::toc_variables(const toc_tree& toc, const toc_node* start_item,
+                             const toc_node* end_item)
+    : events_(start_item, end_item) {
     const std::pair<const char*, event_field> names[] = {
         {"item", event_field::item},
         {"text", event_field::text},

@@ -1,7 +1,8 @@
 // toc_events: the events a TOC template runs over, and its eight variables.
 //
 // An event is an item opening, or an item with sub-items closing, in
-// document order from the start item to the end of the tree. Templates read
+// document order from the start item to the end of the tree, or to an end
+// item: the tree is then taken as if it ended before that item. Templates read
 // the variables by event number, nearly always in order, so the events are
 // walked as they are asked for rather than listed: a TOC of half a million
 // items would otherwise hold tens of megabytes of events and, as stored
@@ -21,9 +22,14 @@ struct toc_event {
 
 class toc_events {
   public:
-    explicit toc_events(const toc_node* start_item);
+    // From start_item up to end_item (not included; null: the tree's end).
+    explicit toc_events(const toc_node* start_item, const toc_node* end_item = nullptr);
 
     int32_t count() const { return count_; }
+    // Whether item has sub-items before the end item.
+    bool has_children(const toc_node* item) const {
+        return item->first_child && item->first_child != end_;
+    }
     // Event index (0 <= index < count). The first event, the last one read
     // and the one after it take constant time; others walk from the start.
     const toc_event& at(int32_t index);
@@ -36,7 +42,11 @@ class toc_events {
     // next sibling.
     void leave(const toc_node* n);
 
+    // The next sibling of n before the end item.
+    const toc_node* next_of(const toc_node* n) const { return n->next == end_ ? nullptr : n->next; }
+
     const toc_node* start_;
+    const toc_node* end_;
     int32_t count_ = 0;
     toc_event first_{};
     toc_event current_{};
@@ -50,7 +60,8 @@ class toc_events {
 // "indentation" and "children" over the events from start_item on.
 class toc_variables {
   public:
-    toc_variables(const toc_tree& toc, const toc_node* start_item);
+    toc_variables(const toc_tree& toc, const toc_node* start_item,
+                  const toc_node* end_item = nullptr);
     ~toc_variables();
     toc_variables(const toc_variables&) = delete;
     toc_variables& operator=(const toc_variables&) = delete;

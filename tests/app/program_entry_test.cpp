@@ -41,12 +41,15 @@ TEST(plan_entry, BatchSwitchNeedsAnExistingFile) {
     EXPECT_EQ(p.file.view(), project) << "the name keeps its case";
     EXPECT_EQ(plan("vorn1", {"-COMMAND", project}).mode, entry_mode::batch_build);
     EXPECT_EQ(plan("vorn1", {"-Clear", project}).mode, entry_mode::batch_clear);
+    EXPECT_EQ(plan("vorn1", {"-links", project}).mode, entry_mode::batch_links);
+    EXPECT_EQ(plan("vorn1", {"--LINKS", project}).mode, entry_mode::batch_links);
 
     std::string backslashed = dir.path() + "\\My Project.txt";
     EXPECT_EQ(plan("vorn1", {"-command", backslashed}).file.view(), project);
 
     for (auto bad : {plan("vorn1", {"-command"}), plan("vorn1", {"-command", dir / "missing.txt"}),
-                     plan("vorn1", {"-command", dir.path()}), plan("vorn1", {"-clear", ""})}) {
+                     plan("vorn1", {"-command", dir.path()}), plan("vorn1", {"-clear", ""}),
+                     plan("vorn1", {"-links", dir / "missing.txt"})}) {
         EXPECT_EQ(bad.mode, entry_mode::parameter_error);
     }
 }

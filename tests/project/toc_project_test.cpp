@@ -15,6 +15,7 @@ namespace {
 const char new_project_file[] =
     "<anchor_ids>0</anchor_ids>\r\n"
     "<destination></destination>\r\n"
+    "<heading_links></heading_links>\r\n"
     "<indent></indent>\r\n"
     "<insert_local_toc>0</insert_local_toc>\r\n"
     "<is_dest_as_source>1</is_dest_as_source>\r\n"

@@ -22,7 +22,8 @@ struct built {
     std::vector<std::string> links;  // "text=link" of every item
 };
 
-built build(std::string_view html, bool ids, std::string_view skip = "", bool numbering = false) {
+built build(std::string_view html, bool ids, std::string_view skip = "", bool numbering = false,
+            std::string_view heading_links = "", bool titles = false) {
     xml_tree document;
     parse_page(html, document);
     toc_tree toc;
@@ -33,6 +34,8 @@ built build(std::string_view html, bool ids, std::string_view skip = "", bool nu
     scan.skip_class = skip;
     scan.process_numbering = numbering;
     scan.named_anchor_attributes = " class=\"unused\"";
+    scan.heading_links = heading_links;
+    scan.process_title = titles;
     scan.time_stamp = 7;
     EXPECT_EQ(scan.scan_headings(), 0);
     built b{written(document), {}};
@@ -135,8 +138,8 @@ TEST(html_toc, SkippedHeadingsAreLeftAloneAndNavigationWaits) {
     EXPECT_EQ(b.links, (strings{"A=#velt_link_1_7", "B=#velt_link_2_7"}));
     EXPECT_EQ(b.page,
               "<body><h1>1. <a name=\"velt_link_1_7\" class=\"unused\">A</a></h1>"
-              "<a href=\"#velt_link_1_7\">1. A</a> &gt; 1.1. B"
-              "<h2 class=\"x  no-toc\"><!--#velt_toc_nav_this-->3. Aside</h2>"
+              "<!--#velt_toc_nav_next--><a href=\"#velt_link_1_7\">1. A</a> &gt; 1.1. B"
+              "<!--/velt_toc_nav--><h2 class=\"x  no-toc\"><!--#velt_toc_nav_this-->3. Aside</h2>"
               "<h2 class=\"no-toc-x NO-TOC\">1.1. <a name=\"velt_link_2_7\" "
               "class=\"unused\">B</a></h2></body>");
     // A class holding a blank matches no heading.
@@ -227,4 +230,94 @@ TEST(build_project, OddAnchorIdsAndSkipClassValuesReachNoPage) {
             EXPECT_NE(toc.find("[#velt_link_1_"), std::string::npos) << shown;
         }
     }
+}
+
+TEST(html_toc, HeadingLinksAreWrittenAfreshAndClearedAgain) {
+    const auto with_links = [](std::string_view html, bool ids, std::string_view links) {
+        return build(html, ids, "", false, links);
+    };
+    const std::string page = "<h1>Say \"hi\"\n  now</h1><h2 id=\"x\">X</h2><h3></h3>";
+    const built named = with_links(page, false, "#");
+    EXPECT_EQ(named.page,
+              "<h1><a name=\"velt_link_1_7\" class=\"unused\">Say \"hi\"\n  now</a><a "
+              "href=\"#velt_link_1_7\" "
+              "class=\"velt-heading-link\" aria-label=\"Link to Say &quot;hi&quot; now\">#</a></h1>"
+              "<h2 id=\"x\"><a name=\"velt_link_2_7\" class=\"unused\">X</a><a "
+              "href=\"#velt_link_2_7\" "
+              "class=\"velt-heading-link\" aria-label=\"Link to X\">#</a></h2>"
+              "<h3><a name=\"velt_link_3_7\" class=\"unused\"></a><a href=\"#velt_link_3_7\" "
+              "class=\"velt-heading-link\" aria-label=\"Link to this heading\">#</a></h3>");
+    const built ids = with_links(page, true, "&para;");
+    EXPECT_NE(ids.page.find("<h2 id=\"x\">X<a href=\"#x\" class=\"velt-heading-link\" "
+                            "aria-label=\"Link to X\">&para;</a></h2>"),
+              std::string::npos)
+        << ids.page;
+    for (const bool id_mode : {false, true}) {
+        // The link's text is no part of the heading's; a rebuild writes one
+        // link (the same again), and without links none.
+        const built& b = id_mode ? ids : named;
+        const built again = with_links(b.page, id_mode, id_mode ? "&para;" : "#");
+        EXPECT_EQ(again.page, b.page);
+        EXPECT_EQ(again.links, b.links);
+        EXPECT_EQ(with_links(b.page, id_mode, "").page, with_links(page, id_mode, "").page);
+    }
+    EXPECT_EQ(named.links,
+              (strings{"Say \"hi\"\n  now=#velt_link_1_7", "X=#velt_link_2_7", "=#velt_link_3_7"}));
+}
+
+TEST(html_toc, IdsABuildOwnsStayUniqueAndNoTagIsReadTwoWays) {
+    const struct {
+        std::string page, built;
+        strings links;
+    } cases[] = {
+        // A copied section: the copy's id gives way, the first stays.
+        {"<h2 id=\"intro\" data-velt-id>A</h2><h2 id=\"intro\" data-velt-id>B</h2>",
+         "<h2 id=\"intro\" data-velt-id>A</h2><h2 id=\"intro-2\" data-velt-id>B</h2>",
+         {"A=#intro", "B=#intro-2"}},
+        // An author's element holds it: the build's id gives way.
+        {"<p id=\"intro\">x</p><h2 id=\"intro\" data-velt-id>A</h2><a name=\"b\"></a>"
+         "<h2 id=\"b\" data-velt-id>B</h2>",
+         "<p id=\"intro\">x</p><h2 id=\"intro-2\" data-velt-id>A</h2><a name=\"b\"></a>"
+         "<h2 id=\"b-2\" data-velt-id>B</h2>",
+         {"A=#intro-2", "B=#b-2"}},
+        // An author's duplicates stay as they are.
+        {"<h2 id=\"a\">A</h2><h2 id=\"a\">B</h2>",
+         "<h2 id=\"a\">A</h2><h2 id=\"a\">B</h2>",
+         {"A=#a", "B=#a"}},
+        // A repeated attribute counts with its first value.
+        {"<h2 id=\"first\" id=\"second\">T</h2>",
+         "<h2 id=\"first\" id=\"second\">T</h2>",
+         {"T=#first"}},
+        // A stray quote: the browser reads the tag on past its '>', so the
+        // heading is linked by an anchor before it, and an id an older
+        // build wrote into it goes.
+        {"<h2 title=\"a>b\">T</h2><h2 x=\"1 id=\"u\" data-velt-id>U\">U</h2>",
+         "<a name=\"velt_link_1_7\" class=\"unused\"></a><h2 title=\"a>b\">T</h2>"
+         "<a name=\"velt_link_2_7\" class=\"unused\"></a><h2 x=\"1>U\">U</h2>",
+         {"b\">T=#velt_link_1_7", "U\">U=#velt_link_2_7"}},
+    };
+    for (const auto& c : cases) {
+        const built b = build(c.page, true, "", false);
+        EXPECT_EQ(b.page, c.built) << c.page;
+        EXPECT_EQ(b.links, c.links) << c.page;
+        EXPECT_EQ(build(b.page, true).page, b.page) << c.page;  // and so it stays
+    }
+    // Named anchors the same: a copy's generated anchor gives way.
+    const built copied = build(
+        "<h2><a name=\"velt_link_1_7\">A</a></h2><h2><a name=\"velt_link_1_7\">B</a></h2>", false);
+    EXPECT_EQ(copied.page,
+              "<h2><a name=\"velt_link_1_7\">A</a></h2><h2><a name=\"velt_link_2_7\" "
+              "class=\"unused\">B</a></h2>");
+    EXPECT_EQ(build(copied.page, false).page, copied.page);
+}
+
+TEST(html_toc, WhatTheScanPassesTwiceIsWrittenOnce) {
+    // Before a page title, with titles on, the scan passes a page's top
+    // twice: once from the start, once from the insertion point.
+    EXPECT_EQ(build("<body><!--#velt_toc_nav_this--><h2 id=\"x\" data-velt-id>A</h2>"
+                    "<h2 t=\"a>B</h2><title>T</title>",
+                    true, "", false, "", true)
+                  .page,
+              "<body><!--#velt_toc_nav_this--><!--/velt_toc_nav--><h2 id=\"x\" data-velt-id>A</h2>"
+              "<a name=\"velt_link_2_7\" class=\"unused\"></a><h2 t=\"a>B</h2><title>T</title>");
 }

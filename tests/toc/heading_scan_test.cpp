@@ -109,17 +109,17 @@ TEST(html_toc, NumberingReplacesOldNumbers) {
         "<body><h1>A</h1><h1>B</h1><h2>3. Old</h2><h3>  1.4.2.   Intro</h3>"
         "<h3>12 Monkeys</h3><h3>Intro 2</h3><h3><b>3.</b> Bold</h3></body>",
         1, 6, true);
-    EXPECT_NE(s.out.find("<h2>2.1. <a name=\"velt_link_3_1000\"> Old</a></h2>"), std::string::npos);
-    EXPECT_NE(s.out.find("<h3>2.1.1. <a name=\"velt_link_4_1000\"> Intro</a></h3>"),
+    EXPECT_NE(s.out.find("<h2>2.1. <a name=\"velt_link_3_1000\">Old</a></h2>"), std::string::npos);
+    EXPECT_NE(s.out.find("<h3>2.1.1. <a name=\"velt_link_4_1000\">Intro</a></h3>"),
               std::string::npos);
-    EXPECT_NE(s.out.find("<h3>2.1.2. <a name=\"velt_link_5_1000\"> Monkeys</a></h3>"),
+    EXPECT_NE(s.out.find("<h3>2.1.2. <a name=\"velt_link_5_1000\">Monkeys</a></h3>"),
               std::string::npos);
     EXPECT_NE(s.out.find("<h3>2.1.3. <a name=\"velt_link_6_1000\">Intro 2</a></h3>"),
               std::string::npos);
-    EXPECT_NE(s.out.find("<h3>2.1.4. <a name=\"velt_link_7_1000\"><b></b> Bold</a></h3>"),
+    EXPECT_NE(s.out.find("<h3>2.1.4. <a name=\"velt_link_7_1000\"><b></b>Bold</a></h3>"),
               std::string::npos);
-    EXPECT_EQ(s.texts(), (std::vector<std::string>{"A", "B", " Old", " Intro", " Monkeys",
-                                                   "Intro 2", " Bold"}));
+    EXPECT_EQ(s.texts(),
+              (std::vector<std::string>{"A", "B", "Old", "Intro", "Monkeys", "Intro 2", "Bold"}));
     std::vector<std::string> numbers;
     for (toc_node* n = s.toc.first(); n; n = toc_tree::next(n))
         numbers.push_back(n->numbering.str());
@@ -131,8 +131,8 @@ TEST(html_toc, RebuildingANumberedPageChangesNothing) {
     scanned first("<body><h1>Intro</h1><h2>3. Old</h2><h2><b>4.</b> Bold</h2></body>", 1, 6, true);
     EXPECT_EQ(first.out,
               "<body><h1>1. <a name=\"velt_link_1_1000\">Intro</a></h1>"
-              "<h2>1.1. <a name=\"velt_link_2_1000\"> Old</a></h2>"
-              "<h2>1.2. <a name=\"velt_link_3_1000\"><b></b> Bold</a></h2></body>");
+              "<h2>1.1. <a name=\"velt_link_2_1000\">Old</a></h2>"
+              "<h2>1.2. <a name=\"velt_link_3_1000\"><b></b>Bold</a></h2></body>");
     scanned second(first.out, 1, 6, true);
     EXPECT_EQ(second.out, first.out);
     EXPECT_EQ(second.texts(), first.texts());
@@ -204,10 +204,12 @@ TEST(html_toc, OnlyDigitsAndDotsBeforeABlankOrTheNodeEndAreOldNumbers) {
         {"2001: A Space Odyssey", "2001: A Space Odyssey"},
         {"3D graphics", "3D graphics"},
         {"1.5x", "1.5x"},
-        {"1.4.2.   Intro", " Intro"},
-        {"12 Monkeys", " Monkeys"},
-        {"<b>3.</b> Intro", "<b></b> Intro"},
-        {".5. Dots", " Dots"},
+        {"1.4.2.   Intro", "Intro"},
+        {"12 Monkeys", "Monkeys"},
+        {"<b>3.</b> Intro", "<b></b>Intro"},
+        {".5. Dots", "Dots"},
+        {"  Spaced", "  Spaced"},  // white space without a number stays
+        {" \n 4. Four", "Four"},
         {"<b>7</b>", "<b></b>"},
     };
     for (const auto& [heading, kept] : cases) {
