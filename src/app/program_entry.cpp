@@ -95,10 +95,18 @@ entry_plan plan_process(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     vtarr arguments;
     for (int i = 1; i < argc; ++i) arguments.push_back(vtval(std::string_view(argv[i])));
-    return plan_entry(vtfile_exe_path().view(), arguments);
+    const bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
+    return plan_entry(named ? std::string_view(argv[0]) : vtfile_exe_path().view(), arguments);
 }
 
 int run_batch(const entry_plan& plan) {
+    if (plan.mode == entry_mode::unknown_name) {
+        // Not silent: a script must not take this for a successful build.
+        const ssize_t written =
+            ::write(STDERR_FILENO, kUnknownNameText.data(), kUnknownNameText.size());
+        (void)written;
+        return BATCH_PARAMETER_ERROR;
+    }
     if (plan.mode == entry_mode::help || plan.mode == entry_mode::version) {
         write_report(plan.mode == entry_mode::help ? kHelpText : kVersionText);
         return BATCH_OK;

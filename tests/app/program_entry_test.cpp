@@ -26,9 +26,9 @@ TEST(plan_entry, ProgramNameChoosesTheMode) {
     EXPECT_EQ(plan("/opt/ORV1/VORN1", {}).mode, entry_mode::window);
     EXPECT_EQ(plan("vorn1", {}).mode, entry_mode::window);
     EXPECT_EQ(plan("/media/cd/SeTuP", {"-command"}).mode, entry_mode::installer);
-    EXPECT_EQ(plan("/usr/bin/other", {"-command", "x"}).mode, entry_mode::none);
-    EXPECT_EQ(plan("/usr/bin/vorn1.exe", {}).mode, entry_mode::none);
-    EXPECT_EQ(plan("/usr/vorn1/bin", {}).mode, entry_mode::none) << "only the base name counts";
+    EXPECT_EQ(plan("/usr/bin/other", {"-command", "x"}).mode, entry_mode::unknown_name);
+    EXPECT_EQ(plan("/usr/bin/vorn1.exe", {}).mode, entry_mode::unknown_name);
+    EXPECT_EQ(plan("/usr/vorn1/bin", {}).mode, entry_mode::unknown_name) << "only the base name counts";
 }
 
 TEST(plan_entry, BatchSwitchNeedsAnExistingFile) {
