@@ -5,6 +5,7 @@
 
 #include "app/batch.h"
 #include "app/progress_line.h"
+#include "app/terminal_text.h"
 #include "driver/build_project.h"
 #include "driver/memory_guard.h"
 #include "project/toc_project.h"
@@ -27,8 +28,11 @@ vtstring check_report(std::string_view project_file, int& exit_code, progress_li
         exit_code = BATCH_PARAMETER_ERROR;
         return report;
     }
+    // One name a line, shown as the progress line shows it: a name holding
+    // a line feed or an escape sequence can neither split the list nor act
+    // on the terminal that reads it.
     for (const std::string& file : changed) {
-        report.append(file);
+        report.append(printable_name(file));
         report += "\r\n";
     }
     if (changed.empty()) {

@@ -148,3 +148,24 @@ TEST(batch_run, CheckListsWhatABuildWouldChangeAndWritesNothing) {
     EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: File doesn't exist: " + (dir / "b.html"));
     EXPECT_EQ(r.status, 2);
 }
+
+// The check list shows names as the progress line does: one line each, no
+// byte that a terminal or a reader of the list would act on.
+TEST(batch_run, CheckListShowsOddNamesOnOneLineEach) {
+    scratch_dir dir;
+    const std::string names[] = {"line\nfeed.html", "esc\x1b[2J.html", "c1\xC2\x9B.html",
+                                 "rlo\xE2\x80\xAE.html", "\xE6\x97\xA5.html"};
+    std::string sources;
+    for (const std::string& name : names) {
+        put(dir / name, page(1));
+        sources += "<source>" + name + "</source>";
+    }
+    put(dir / "index.html", "<html><body></body></html>");
+    put(dir / "site.txt", "<is_single>0</is_single><destination>index.html</destination>" +
+                              sources + "<template_file>" + kTemplate + "</template_file>");
+    const program_result r = run_program(kVorn1, {"-check", "site.txt"}, dir.path());
+    EXPECT_EQ(r.out,
+              "Orvane 1.0b\r\nline?feed.html\r\nesc?[2J.html\r\nc1?.html\r\nrlo?.html\r\n"
+              "\xE6\x97\xA5.html\r\nindex.html\r\n6 file(s) would change.\r\n");
+    EXPECT_EQ(r.status, 1);
+}
