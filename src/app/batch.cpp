@@ -1,15 +1,17 @@
 #include "app/batch.h"
 
 #include "app/progress_line.h"
+#include "app/project_trust.h"
 #include "driver/build_project.h"
 #include "driver/clear_project.h"
 #include "driver/memory_guard.h"
 #include "project/toc_project.h"
 
 vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
-                      progress_line* line) {
+                      progress_line* line, bool trusted) {
     toc_project project;
-    int result = run_guarded(project, [&] { return project.load(project_file); });
+    int result =
+        run_guarded(project, [&] { return load_batch_project(project, project_file, trusted); });
     if (result == 0) {
         // A site's pages and its destination; one page alone otherwise.
         if (line) line->set_total(project.single() ? 1 : project.source.count() + 1);

@@ -28,6 +28,10 @@ bool same_ascii_nocase(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool is_trust_switch(std::string_view argument) {
+    return same_ascii_nocase(argument, "--trust-project");
+}
+
 // The name of an existing file that is not a folder, as the file layer spells
 // it; empty when there is none.
 vtstring existing_file(std::string_view name) {
@@ -61,19 +65,29 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     if (name != "vorn1") return plan;
     plan.mode = entry_mode::window;
     if (arguments.empty()) return plan;
-    std::string_view first = arguments[0].text();
+    const int32_t at = is_trust_switch(arguments[0].text()) ? 1 : 0;
+    plan.trust_project = at == 1;
+    if (at == arguments.count()) {
+        plan.mode = entry_mode::parameter_error;
+        return plan;
+    }
+    std::string_view first = arguments[at].text();
     bool build = same_ascii_nocase(first, "-command");
     bool clear = same_ascii_nocase(first, "-clear");
     bool check = same_ascii_nocase(first, "-check") || same_ascii_nocase(first, "--check");
     if (!build && !clear && !check) {
-        plan.mode = first_argument_mode(first);
+        // Trust is for batch runs only: the window is no place to ask for it.
+        plan.mode = plan.trust_project ? entry_mode::parameter_error : first_argument_mode(first);
         // Further arguments are ignored; a path keeps its case.
         if (plan.mode == entry_mode::window) plan.file = existing_file(first);
         return plan;
     }
     // Without a name the switch itself stands as the name, and names no file
-    // unless one of that name exists.
-    std::string_view project = arguments.count() > 1 ? arguments[1].text() : first;
+    // unless one of that name exists. After the name only the trust switch
+    // counts.
+    std::string_view project = arguments.count() > at + 1 ? arguments[at + 1].text() : first;
+    for (int32_t i = at + 2; i < arguments.count(); ++i)
+        plan.trust_project = plan.trust_project || is_trust_switch(arguments[i].text());
     plan.file = existing_file(project);
     if (plan.file.empty())
         plan.mode = entry_mode::parameter_error;
@@ -125,8 +139,9 @@ int run_batch(const entry_plan& plan) {
     const auto line = progress_line::for_terminal(check   ? "Checking"
                                                   : clear ? "Clearing"
                                                           : "Building");
-    vtstring report = check ? check_report(plan.file.view(), exit_code, line.get())
-                            : batch_report(plan.file.view(), clear, exit_code, line.get());
+    vtstring report =
+        check ? check_report(plan.file.view(), exit_code, line.get(), plan.trust_project)
+              : batch_report(plan.file.view(), clear, exit_code, line.get(), plan.trust_project);
     write_report(report.view());
     return exit_code;
 }

@@ -24,6 +24,10 @@ struct entry_plan {
     // The project file of a batch run, or the HTML file preset in the window
     // (empty: nothing preset).
     vtstring file;
+    // "--trust-project" before the batch switch or after the project file: a
+    // run as root takes a project file of another user, or one that others
+    // may write.
+    bool trust_project = false;
 };
 
 // The report of a batch switch without a usable project file, after the

@@ -4,6 +4,7 @@
 // order they were added. Files hold one `<key>value</key>` line per value.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -33,9 +34,14 @@ class vthash_array {
     int32_t count() const { return static_cast<int32_t>(entries_.size()); }
     void clear() { entries_.clear(); }
 
+    // Judges a settings file once it is open, before a byte is read, from its
+    // descriptor: an empty text lets the read go on, any other is its error.
+    using file_check = std::function<vtstring(int descriptor)>;
+
     // Reads a settings file. On failure returns false and sets error: "Can't
-    // open file " + name, or the tagged reader's report with line and column.
-    bool read(std::string_view file_name, vtstring& error);
+    // open file " + name, the text of check when it refused the file, or the
+    // tagged reader's report with line and column.
+    bool read(std::string_view file_name, vtstring& error, const file_check& check = {});
     // Writes every key in ascending order, one CR LF ended line per value,
     // values escaped. The file is replaced whole or left untouched; false when
     // it cannot be written.

@@ -164,7 +164,7 @@ TEST(vorn1_run, HelpAndManualNameEveryModeAndProjectKey) {
     }
     EXPECT_GE(keys, 12);
     for (const std::string mode :
-         {"-command", "-clear", "-check", "--check", "--help", "--version"}) {
+         {"-command", "-clear", "-check", "--check", "--help", "--version", "--trust-project"}) {
         EXPECT_NE(help.find(mode), std::string::npos) << mode << " is not in --help";
         // roff writes each hyphen as "\-".
         const std::string roff = std::regex_replace(mode, std::regex("-"), "\\-");
