@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -31,6 +33,20 @@ struct fake_terminal {
     std::string take() { return std::exchange(screen, {}); }
 };
 
+// True once some process waits for a flock on the file with this inode, or
+// false after five seconds.
+bool someone_waits_for(ino_t inode) {
+    const std::string key = ":" + std::to_string(inode) + " ";
+    for (int tries = 0; tries < 500; ++tries) {
+        std::ifstream locks("/proc/locks");
+        for (std::string line; std::getline(locks, line);)
+            if (line.find("->") != std::string::npos && line.find(key) != std::string::npos)
+                return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 // A site of three pages, the second (second_page) locked by the test so that
 // a build waits for it as long as the test wants.
 struct slow_site {
@@ -49,9 +65,13 @@ struct slow_site {
         lock = open(dir.file(second_page).c_str(), O_RDONLY | O_CLOEXEC);
         flock(lock, LOCK_EX);
     }
-    // Lets the build go on after the given time.
+    // Lets the build go on once it has waited for the locked page for the
+    // given time, however long the program took to get there.
     std::thread release_after(std::chrono::milliseconds wait) {
         return std::thread([this, wait] {
+            struct stat st {};
+            fstat(lock, &st);
+            someone_waits_for(st.st_ino);
             std::this_thread::sleep_for(wait);
             close(lock);
         });
