@@ -6,6 +6,9 @@
 # batch-only vorn1. tools/run-tests.sh installs Qt and builds everything else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Files only their owner may write: run as root, vorn1 takes no project file
+# that others may write.
+umask 022
 tools/deps.sh example
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
