@@ -8,6 +8,32 @@ if(ORVANE_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
+# orvane_resolve_gui(): finds Qt 6 for the window and turns ORVANE_GUI into
+# ON or OFF for the rest of the project (a normal variable over the cache
+# entry); ORVANE_GUI_BUILT in the cache tells scripts which one it became.
+macro(orvane_resolve_gui)
+  if(ORVANE_GUI STREQUAL "AUTO")
+    find_package(Qt6 QUIET COMPONENTS Widgets Test)
+    if(Qt6_FOUND)
+      set(ORVANE_GUI ON)
+    else()
+      set(ORVANE_GUI OFF)
+      message(STATUS "Qt 6 not found: building a batch-only vorn1 (no window, no installer)")
+    endif()
+  elseif(ORVANE_GUI)
+    find_package(Qt6 COMPONENTS Widgets Test)
+    if(NOT Qt6_FOUND)
+      message(FATAL_ERROR "Qt 6 (Widgets, Test) was not found, and the window needs it. "
+        "tools/deps.sh installs it; -DORVANE_GUI=OFF builds a batch-only vorn1, "
+        "-DORVANE_GUI=AUTO builds the window only when Qt 6 is there.")
+    endif()
+    set(ORVANE_GUI ON)
+  else()
+    set(ORVANE_GUI OFF)
+  endif()
+  set(ORVANE_GUI_BUILT ${ORVANE_GUI} CACHE INTERNAL "whether this build has the window and the installer")
+endmacro()
+
 # orvane_library(name SOURCES ... DEPS ...): a static library of one src/ folder.
 function(orvane_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})

@@ -14,6 +14,8 @@
 #
 #   tools/test-package.sh [output-dir]     (default: build-deb/)
 set -euo pipefail
+# The project files made below are root's alone (a root run refuses others).
+umask 022
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "${1:-$root/build-deb}" && cd "${1:-$root/build-deb}" && pwd)
 [ "$(id -u)" -eq 0 ] || { echo "test-package.sh installs a package: run it as root" >&2; exit 1; }

@@ -1,6 +1,7 @@
 #include "app/batch.h"
 
 #include "app/progress_line.h"
+#include "app/project_trust.h"
 #include "driver/build_project.h"
 #include "driver/clear_project.h"
 #include "driver/memory_guard.h"
@@ -12,9 +13,10 @@ int32_t batch_file_count(const toc_project& project) {
 }
 
 vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
-                      progress_line* line) {
+                      progress_line* line, bool trusted) {
     toc_project project;
-    int result = run_guarded(project, [&] { return project.load(project_file); });
+    int result =
+        run_guarded(project, [&] { return load_batch_project(project, project_file, trusted); });
     if (result == 0) {
         if (line) line->set_total(batch_file_count(project));
         const progress_fn progress = line ? &progress_line::on_progress : nullptr;

@@ -20,9 +20,11 @@ class toc_project;
 int32_t batch_file_count(const toc_project& project);
 
 // Loads project_file and builds it (or clears it when clear is set), its
-// progress shown on line when given. Returns the whole report, title first: "\r\nBuild is
-// complete.\r\n" or "\r\nClearance is done\r\n" on success (exit_code BATCH_OK), else
+// progress shown on line when given. Run as root, a project file of another
+// user or one that others may write is refused unless trusted. Returns the whole report, title
+// first: "\r\nBuild is complete.\r\n" or "\r\nClearance is done\r\n" on success (exit_code
+// BATCH_OK), else
 // "\r\nError occurred: " and the project's error message exactly as the
 // failing step left it (exit_code BATCH_FAILED).
 vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
-                      progress_line* line = nullptr);
+                      progress_line* line = nullptr, bool trusted = false);

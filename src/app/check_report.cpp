@@ -5,14 +5,18 @@
 
 #include "app/batch.h"
 #include "app/progress_line.h"
+#include "app/project_trust.h"
+#include "app/terminal_text.h"
 #include "driver/build_project.h"
 #include "driver/memory_guard.h"
 #include "project/toc_project.h"
 
-vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line) {
+vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line,
+                      bool trusted) {
     toc_project project;
     std::vector<std::string> changed;
-    int result = run_guarded(project, [&] { return project.load(project_file); });
+    int result =
+        run_guarded(project, [&] { return load_batch_project(project, project_file, trusted); });
     if (result == 0) {
         if (line) line->set_total(batch_file_count(project));
         result = check_project(project, changed, line ? &progress_line::on_progress : nullptr, line,
@@ -27,8 +31,11 @@ vtstring check_report(std::string_view project_file, int& exit_code, progress_li
         exit_code = BATCH_PARAMETER_ERROR;
         return report;
     }
+    // One name a line, shown as the progress line shows it: a name holding
+    // a line feed or an escape sequence can neither split the list nor act
+    // on the terminal that reads it.
     for (const std::string& file : changed) {
-        report.append(file);
+        report.append(printable_name(file));
         report += "\r\n";
     }
     if (changed.empty()) {

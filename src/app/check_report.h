@@ -9,9 +9,12 @@ class progress_line;
 
 // Loads project_file and runs its build without writing anything. Returns
 // the whole report, title first, lines ending in CR LF: each file that a
-// build would change, then "TOC is up to date." (exit_code 0) or "N file(s)
-// would change." (exit_code 1); or "Error occurred: " and the project's
-// error message when the project cannot be read or its build fails
-// (exit_code 2, as a parameter error: "out of date" and "broken" stay
-// apart). Progress goes to line when given.
-vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line = nullptr);
+// build would change (as printable_name shows it), then "TOC is up to
+// date." (exit_code 0) or "N file(s) would change." (exit_code 1); or "Error
+// occurred: " and the project's error message when the project cannot be
+// read or its build fails (exit_code 2, as a parameter error: "out of date"
+// and "broken" stay apart). Progress goes to line when given. Run as root,
+// a project file of another user or one that others may write is refused
+// unless trusted.
+vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line = nullptr,
+                      bool trusted = false);

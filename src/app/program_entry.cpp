@@ -29,6 +29,10 @@ bool same_ascii_nocase(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool is_trust_switch(std::string_view argument) {
+    return same_ascii_nocase(argument, "--trust-project");
+}
+
 // The name of an existing file that is not a folder, as the file layer spells
 // it; empty when there is none.
 vtstring existing_file(std::string_view name) {
@@ -62,20 +66,30 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     if (name != "vorn1") return plan;
     plan.mode = entry_mode::window;
     if (arguments.empty()) return plan;
-    std::string_view first = arguments[0].text();
+    const int32_t at = is_trust_switch(arguments[0].text()) ? 1 : 0;
+    plan.trust_project = at == 1;
+    if (at == arguments.count()) {
+        plan.mode = entry_mode::parameter_error;
+        return plan;
+    }
+    std::string_view first = arguments[at].text();
     bool build = same_ascii_nocase(first, "-command");
     bool clear = same_ascii_nocase(first, "-clear");
     bool check = same_ascii_nocase(first, "-check") || same_ascii_nocase(first, "--check");
     bool links = same_ascii_nocase(first, "-links") || same_ascii_nocase(first, "--links");
     if (!build && !clear && !check && !links) {
-        plan.mode = first_argument_mode(first);
+        // Trust is for batch runs only: the window is no place to ask for it.
+        plan.mode = plan.trust_project ? entry_mode::parameter_error : first_argument_mode(first);
         // Further arguments are ignored; a path keeps its case.
         if (plan.mode == entry_mode::window) plan.file = existing_file(first);
         return plan;
     }
     // Without a name the switch itself stands as the name, and names no file
-    // unless one of that name exists.
-    std::string_view project = arguments.count() > 1 ? arguments[1].text() : first;
+    // unless one of that name exists. After the name only the trust switch
+    // counts.
+    std::string_view project = arguments.count() > at + 1 ? arguments[at + 1].text() : first;
+    for (int32_t i = at + 2; i < arguments.count(); ++i)
+        plan.trust_project = plan.trust_project || is_trust_switch(arguments[i].text());
     plan.file = existing_file(project);
     if (plan.file.empty())
         plan.mode = entry_mode::parameter_error;
@@ -98,10 +112,18 @@ entry_plan plan_process(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     vtarr arguments;
     for (int i = 1; i < argc; ++i) arguments.push_back(vtval(std::string_view(argv[i])));
-    return plan_entry(vtfile_exe_path().view(), arguments);
+    const bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
+    return plan_entry(named ? std::string_view(argv[0]) : vtfile_exe_path().view(), arguments);
 }
 
 int run_batch(const entry_plan& plan) {
+    if (plan.mode == entry_mode::unknown_name) {
+        // Not silent: a script must not take this for a successful build.
+        const ssize_t written =
+            ::write(STDERR_FILENO, kUnknownNameText.data(), kUnknownNameText.size());
+        (void)written;
+        return BATCH_PARAMETER_ERROR;
+    }
     if (plan.mode == entry_mode::help || plan.mode == entry_mode::version) {
         write_report(plan.mode == entry_mode::help ? kHelpText : kVersionText);
         return BATCH_OK;
@@ -116,7 +138,7 @@ int run_batch(const entry_plan& plan) {
     int exit_code = BATCH_FAILED;
     if (plan.mode == entry_mode::batch_links) {
         // Reads only: nothing to undo when a signal ends it.
-        write_report(links_report(plan.file.view(), exit_code).view());
+        write_report(links_report(plan.file.view(), exit_code, plan.trust_project).view());
         return exit_code;
     }
     temp_registry_handle_signals();
@@ -125,8 +147,9 @@ int run_batch(const entry_plan& plan) {
     const auto line = progress_line::for_terminal(check   ? "Checking"
                                                   : clear ? "Clearing"
                                                           : "Building");
-    vtstring report = check ? check_report(plan.file.view(), exit_code, line.get())
-                            : batch_report(plan.file.view(), clear, exit_code, line.get());
+    vtstring report =
+        check ? check_report(plan.file.view(), exit_code, line.get(), plan.trust_project)
+              : batch_report(plan.file.view(), clear, exit_code, line.get(), plan.trust_project);
     write_report(report.view());
     return exit_code;
 }

@@ -8,7 +8,7 @@
 class vtarr;
 
 enum class entry_mode {
-    none,             // any other program name: exit at once, silently
+    unknown_name,     // any other program name: one line on standard error, exit 2
     installer,        // named "setup"
     window,           // the main window, file possibly preset
     batch_build,      // "-command" with an existing project file
@@ -21,10 +21,14 @@ enum class entry_mode {
 };
 
 struct entry_plan {
-    entry_mode mode = entry_mode::none;
+    entry_mode mode = entry_mode::unknown_name;
     // The project file of a batch run, or the HTML file preset in the window
     // (empty: nothing preset).
     vtstring file;
+    // "--trust-project" before the batch switch or after the project file: a
+    // run as root takes a project file of another user, or one that others
+    // may write.
+    bool trust_project = false;
 };
 
 // The report of a batch switch without a usable project file, after the
@@ -37,7 +41,9 @@ inline constexpr std::string_view kParameterError =
 // the command-line arguments after the program's own name.
 entry_plan plan_entry(std::string_view program_path, const vtarr& arguments);
 
-// The plan of this process: from /proc/self/exe and argv. Also makes writes
+// The plan of this process: from the name it was started by (argv[0], so
+// that a symbolic link named "setup" is the installer; the executable's own
+// path when argv[0] is missing or empty) and its arguments. Also makes writes
 // beyond the file size limit and into closed pipes fail instead of killing
 // the process, so that such failures are reported like any other.
 entry_plan plan_process(int argc, char** argv);
@@ -46,11 +52,18 @@ entry_plan plan_process(int argc, char** argv);
 // there is no standard output.
 void write_report(std::string_view report);
 
-// Runs a plan that needs no display (build, clear, check, link check,
-// parameter error, help or version): writes the report or text and returns
-// the exit code (0 done, 1 failed, 2 parameter error; a check: 0 up to date,
-// 1 out of date, 2 parameter error or failed build; a link check: 0 fine, 1
-// a problem found, 2 parameter error or a page that cannot be read). A build or clearing run
-// interrupted by SIGTERM, SIGINT or SIGHUP removes its staged files and exits with 128 + the
-// signal's number.
-int run_batch(const entry_plan& plan);
+// What a program started under any other name writes to standard error.
+inline constexpr std::string_view kUnknownNameText =
+    "Unknown program name: this program runs as vorn1, or as setup (the installer)
+    ";
+
+    // Runs a plan that needs no display (build, clear, check, link check,
+    // parameter error, help, version or an unknown program name): writes the
+    // report or text and returns the exit code (0 done, 1 failed, 2 parameter
+    // error or unknown name; a check: 0 up to date, 1 out of date, 2 parameter
+    // error or failed build; a link check: 0 fine, 1 a problem found, 2
+    // parameter error or a page that cannot be read). A build or clearing run
+    // interrupted by SIGTERM, SIGINT or SIGHUP removes its staged files and
+    // exits with 128 + the signal's number.
+    int
+    run_batch(const entry_plan& plan);

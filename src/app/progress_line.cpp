@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "app/terminal_text.h"
 #include "files/temp_registry.h"
 
 namespace {
@@ -31,36 +32,6 @@ void blank_shown_line() {
     put("\r");
 }
 
-// Columns a text takes: one per UTF-8 character (wide characters are rare in
-// paths and only make the line a little shorter than the terminal).
-size_t columns_of(std::string_view s) {
-    size_t n = 0;
-    for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-}
-
-// A path as it can stand on one line: control bytes (a file name may hold a
-// line feed or an escape) become '?'.
-std::string printable(std::string_view path) {
-    std::string s(path);
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    return s;
-}
-
-// The last characters of s that fit into width columns, "..." in front when
-// some were cut.
-std::string tail_fitting(const std::string& s, size_t width) {
-    if (columns_of(s) <= width) return s;
-    if (width <= 3) return std::string(std::min<size_t>(width, 3), '.');
-    size_t at = s.size();
-    for (size_t keep = width - 3; keep > 0 && at > 0; --keep) {
-        --at;
-        while (at > 0 && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80) --at;
-    }
-    return "..." + s.substr(at);
-}
-
 }  // namespace
 
 progress_line::progress_line(std::string_view verb, int columns, clock_fn clock, write_fn write)
@@ -80,7 +51,7 @@ std::string progress_line::text() const {
     // The last column stays free: writing into it wraps on some terminals.
     const size_t room = static_cast<size_t>(columns_ - 1);
     if (head.size() >= room) return head.substr(0, room);
-    return head + tail_fitting(printable(current_), room - head.size());
+    return head + tail_in_columns(printable_name(current_), room - head.size());
 }
 
 void progress_line::page(std::string_view path) {
@@ -93,7 +64,7 @@ void progress_line::tick() {
     const int64_t now = clock_();
     if (now - start_ < quiet_ms || (drawn_width_ && now - drawn_at_ < redraw_ms)) return;
     const std::string line = text();
-    const size_t width = columns_of(line);
+    const size_t width = display_columns(line);
     // Blanks over what a longer line before left on screen.
     std::string out(1, '\r');
     out += line;
@@ -135,7 +106,7 @@ std::unique_ptr<progress_line> progress_line::for_terminal(std::string_view verb
             // A drawn line ends with its text or blanks, an erased one with
             // the carriage return that brings the cursor back. Noted before
             // the write, so that a signal right after it sees the line.
-            g_shown_columns.store(bytes.ends_with('\r') ? 0 : columns_of(bytes) - 1);
+            g_shown_columns.store(bytes.ends_with('\r') ? 0 : display_columns(bytes) - 1);
             put(bytes);
         });
 }

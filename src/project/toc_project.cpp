@@ -62,10 +62,10 @@ void toc_project::normalize(bool after_load_or_copy) {
     }
 }
 
-int toc_project::load(std::string_view file_name) {
+int toc_project::load(std::string_view file_name, const vthash_array::file_check& check) {
     vthash_array settings;
     vtstring error;
-    if (!settings.read(file_name, error)) {
+    if (!settings.read(file_name, error, check)) {
         error_message = error;
         return 1;
     }

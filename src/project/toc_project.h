@@ -11,6 +11,7 @@
 #include "core/vtarr.h"
 #include "core/vtstring.h"
 #include "core/vtval.h"
+#include "project/vthash_array.h"
 
 // A line of the source list that names pages by a pattern (key
 // source_glob), and its place in the list: the number of source entries
@@ -37,8 +38,10 @@ class toc_project {
     // multi-file: a lone empty first source empties the list. After a load or
     // a copy from the window also a blank before non-empty anchor attributes.
     void normalize(bool after_load_or_copy);
-    // 0 on success; 1 with error_message set and nothing else changed.
-    int load(std::string_view file_name);
+    // 0 on success; 1 with error_message set and nothing else changed. check,
+    // when given, may refuse the file once it is open (its text becomes the
+    // error message).
+    int load(std::string_view file_name, const vthash_array::file_check& check = {});
     // 0 on success; 1 with "Can't write to file: " + name.
     int save(std::string_view file_name);
 

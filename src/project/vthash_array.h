@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -49,9 +50,14 @@ class vthash_array {
     // added, where the first of the two keys stands.
     void write_together(std::string_view a, std::string_view b);
 
+    // Judges a settings file once it is open, before a byte is read, from its
+    // descriptor: an empty text lets the read go on, any other is its error.
+    using file_check = std::function<vtstring(int descriptor)>;
+
     // Reads a settings file. On failure returns false and sets error: "Can't
-    // open file " + name, or the tagged reader's report with line and column.
-    bool read(std::string_view file_name, vtstring& error);
+    // open file " + name, the text of check when it refused the file, or the
+    // tagged reader's report with line and column.
+    bool read(std::string_view file_name, vtstring& error, const file_check& check = {});
     // Writes every key in ascending order, one CR LF ended line per value,
     // values escaped. The file is replaced whole or left untouched; false when
     // it cannot be written.

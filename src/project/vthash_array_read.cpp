@@ -57,13 +57,22 @@ bool vthash_array::parse(std::string_view bytes, vtstring& error) {
     return read_pieces(next_piece, *this, error);
 }
 
-bool vthash_array::read(std::string_view file_name, vtstring& error) {
+bool vthash_array::read(std::string_view file_name, vtstring& error, const file_check& check) {
     vtfile_error why;
     const vtfile_handle file = vtfile_open_rewritten(file_name, vtfile_links::any, why);
     if (!file.is_open()) {
         error = "Can't open file ";
         error.append(file_name);
         return false;
+    }
+    // Judged by the descriptor the bytes come from, so the file judged is the
+    // file read, whatever happens to the name meanwhile.
+    if (check) {
+        vtstring refused = check(file.get());
+        if (!refused.empty()) {
+            error = refused;
+            return false;
+        }
     }
     vtstring piece;
     bool read_failed = false;

@@ -26,8 +26,6 @@ int run_installer(int, char**) {
 int main(int argc, char** argv) {
     entry_plan plan = plan_process(argc, argv);
     switch (plan.mode) {
-        case entry_mode::none:
-            return 0;
         case entry_mode::installer:
             return run_installer(argc, argv);
         case entry_mode::window:

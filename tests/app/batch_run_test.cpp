@@ -2,6 +2,8 @@
 // exit code, and what is left on disk when a write fails.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -196,4 +198,88 @@ TEST(batch_run, PatternsNameThePagesOfASite) {
         EXPECT_NE(r.status, 0);
     }
     EXPECT_EQ(get(dir / "index.html"), toc);
+}
+
+// The check list shows names as the progress line does: one line each, no
+// byte that a terminal or a reader of the list would act on.
+TEST(batch_run, CheckListShowsOddNamesOnOneLineEach) {
+    scratch_dir dir;
+    const std::string names[] = {"line\nfeed.html", "esc\x1b[2J.html", "c1\xC2\x9B.html",
+                                 "rlo\xE2\x80\xAE.html", "\xE6\x97\xA5.html"};
+    std::string sources;
+    for (const std::string& name : names) {
+        put(dir / name, page(1));
+        sources += "<source>" + name + "</source>";
+    }
+    put(dir / "index.html", "<html><body></body></html>");
+    put(dir / "site.txt", "<is_single>0</is_single><destination>index.html</destination>" +
+                              sources + "<template_file>" + kTemplate + "</template_file>");
+    const program_result r = run_program(kVorn1, {"-check", "site.txt"}, dir.path());
+    EXPECT_EQ(r.out,
+              "Orvane 1.0b\r\nline?feed.html\r\nesc?[2J.html\r\nc1?.html\r\nrlo?.html\r\n"
+              "\xE6\x97\xA5.html\r\nindex.html\r\n6 file(s) would change.\r\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+// Run as root, a project is taken only from a file of root's own that
+// nobody else may write (a project can name any file to read into a page,
+// and any file to write): anything else is refused by a build, a clearing
+// run and a check alike, naming the file, unless --trust-project is given.
+TEST(batch_run, RootTakesOnlyProjectFilesNobodyElseControls) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root";
+    scratch_dir dir;
+    put(dir / "page.html", page(2));
+    const std::string project = single_project(dir);
+    const std::string link = dir / "link.txt";
+    std::filesystem::create_symlink(project, link);
+    // user::rw- user:nobody:rw- group::r-- mask::rw- other::r--
+    const std::string acl(
+        "\x02\0\0\0\x01\0\x06\0\xff\xff\xff\xff\x02\0\x06\0\xfe\xff\0\0"
+        "\x04\0\x04\0\xff\xff\xff\xff\x10\0\x06\0\xff\xff\xff\xff\x20\0\x04\0\xff\xff\xff\xff",
+        44);
+    const std::string foreign = "Project file of another user (--trust-project runs it as root): ";
+    const std::string writable =
+        "Project file that others may write (--trust-project runs it as root): ";
+    const struct {
+        const char* what;
+        uid_t owner;
+        mode_t mode;
+        bool with_acl;
+        std::string name, run_switch, refusal;
+    } cases[] = {
+        {"root's own", 0, 0644, false, project, "-command", ""},
+        {"read-only for root too", 0, 0400, false, project, "-check", ""},
+        {"another user's", 65534, 0644, false, project, "-command", foreign},
+        {"another user's, through root's link", 65534, 0644, false, link, "-check", foreign},
+        {"group-writable", 0, 0664, false, project, "-clear", writable},
+        {"world-writable", 0, 0606, false, project, "-check", writable},
+        {"writable by a user through its ACL", 0, 0644, true, project, "-command", writable},
+    };
+    for (const auto& c : cases) {
+        single_project(dir);
+        ASSERT_EQ(chown(project.c_str(), c.owner, 0), 0);
+        ASSERT_EQ(chmod(project.c_str(), c.mode), 0);
+        if (c.with_acl &&
+            setxattr(project.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+            continue;  // no ACLs on this file system
+        }
+        const std::string before = get(dir / "page.html");
+        const run_result r = run(kVorn1, {c.run_switch, c.name});
+        if (c.refusal.empty()) {
+            EXPECT_EQ(r.out.find("Error"), std::string::npos) << c.what << ": " << r.out;
+            continue;
+        }
+        EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: " + c.refusal + c.name) << c.what;
+        EXPECT_EQ(r.status, c.run_switch == "-check" ? 2 : 1) << c.what;
+        EXPECT_EQ(get(dir / "page.html"), before) << c.what << ": nothing was built";
+        std::filesystem::remove(project);
+    }
+    // The switch before the batch switch or after the project file.
+    single_project(dir);
+    ASSERT_EQ(chown(project.c_str(), 65534, 0), 0);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--trust-project", "-command", project}, {"-clear", project, "--TRUST-PROJECT"}}) {
+        const run_result r = run(kVorn1, args);
+        EXPECT_EQ(r.status, 0) << args[0] << ": " << r.out;
+    }
 }

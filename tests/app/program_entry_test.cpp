@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "core/vtarr.h"
 #include "files/vtfile_test_util.h"
@@ -26,9 +28,10 @@ TEST(plan_entry, ProgramNameChoosesTheMode) {
     EXPECT_EQ(plan("/opt/ORV1/VORN1", {}).mode, entry_mode::window);
     EXPECT_EQ(plan("vorn1", {}).mode, entry_mode::window);
     EXPECT_EQ(plan("/media/cd/SeTuP", {"-command"}).mode, entry_mode::installer);
-    EXPECT_EQ(plan("/usr/bin/other", {"-command", "x"}).mode, entry_mode::none);
-    EXPECT_EQ(plan("/usr/bin/vorn1.exe", {}).mode, entry_mode::none);
-    EXPECT_EQ(plan("/usr/vorn1/bin", {}).mode, entry_mode::none) << "only the base name counts";
+    EXPECT_EQ(plan("/usr/bin/other", {"-command", "x"}).mode, entry_mode::unknown_name);
+    EXPECT_EQ(plan("/usr/bin/vorn1.exe", {}).mode, entry_mode::unknown_name);
+    EXPECT_EQ(plan("/usr/vorn1/bin", {}).mode, entry_mode::unknown_name)
+        << "only the base name counts";
 }
 
 TEST(plan_entry, BatchSwitchNeedsAnExistingFile) {
@@ -92,5 +95,34 @@ TEST(plan_entry, OtherSwitchesNeverOpenTheWindow) {
         if (c.mode != entry_mode::window) {
             EXPECT_TRUE(p.file.empty()) << c.arg;
         }
+    }
+}
+
+// --trust-project goes before the batch switch or after the project file;
+// anywhere else, or without a batch switch, it is a parameter error.
+TEST(plan_entry, TrustSwitchOnlyBesideABatchRun) {
+    scratch_dir dir;
+    const std::string project = dir / "p.txt";
+    put(project, "<is_single>1</is_single>");
+    const struct {
+        std::vector<std::string> args;
+        entry_mode mode;
+        bool trust;
+    } cases[] = {
+        {{"--trust-project", "-command", project}, entry_mode::batch_build, true},
+        {{"--TRUST-PROJECT", "--check", project}, entry_mode::batch_check, true},
+        {{"-clear", project, "more", "--trust-project"}, entry_mode::batch_clear, true},
+        {{"-command", project}, entry_mode::batch_build, false},
+        {{"-command", "--trust-project", project}, entry_mode::parameter_error, false},
+        {{"--trust-project"}, entry_mode::parameter_error, true},
+        {{"--trust-project", project}, entry_mode::parameter_error, true},
+        {{"--trust-project", "--help"}, entry_mode::parameter_error, true},
+    };
+    for (const auto& c : cases) {
+        vtarr list;
+        for (const std::string& a : c.args) list.push_back(vtval(std::string_view(a)));
+        const entry_plan p = plan_entry("vorn1", list);
+        EXPECT_EQ(p.mode, c.mode) << c.args[0] << " " << c.args.size();
+        EXPECT_EQ(p.trust_project, c.trust) << c.args[0] << " " << c.args.size();
     }
 }

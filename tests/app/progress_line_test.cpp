@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -31,24 +33,45 @@ struct fake_terminal {
     std::string take() { return std::exchange(screen, {}); }
 };
 
-// A site of three pages, the second locked by the test so that a build
-// waits for it as long as the test wants.
+// True once some process waits for a flock on the file with this inode, or
+// false after five seconds.
+bool someone_waits_for(ino_t inode) {
+    const std::string key = ":" + std::to_string(inode) + " ";
+    for (int tries = 0; tries < 500; ++tries) {
+        std::ifstream locks("/proc/locks");
+        for (std::string line; std::getline(locks, line);)
+            if (line.find("->") != std::string::npos && line.find(key) != std::string::npos)
+                return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// A site of three pages, the second (second_page) locked by the test so that
+// a build waits for it as long as the test wants.
 struct slow_site {
     temp_folder dir;
     int lock = -1;
-    slow_site() {
-        for (const char* page : {"a.html", "b.html", "c.html"}) dir.write(page, "<h1>x</h1>\n");
+    explicit slow_site(const std::string& second_page = "b.html") {
+        for (const std::string& page : {std::string("a.html"), second_page, std::string("c.html")})
+            dir.write(page, "<h1>x</h1>\n");
         dir.write("t.tpl", "<!--#for var=\"item\"-->.<!--#endfor-->");
         dir.write("p.txt",
                   "<is_single>0</is_single><destination>index.html</destination>"
-                  "<source>a.html</source><source>b.html</source><source>c.html</source>"
-                  "<template_file>t.tpl</template_file>");
-        lock = open(dir.file("b.html").c_str(), O_RDONLY | O_CLOEXEC);
+                  "<source>a.html</source><source>" +
+                      second_page +
+                      "</source><source>c.html</source>"
+                      "<template_file>t.tpl</template_file>");
+        lock = open(dir.file(second_page).c_str(), O_RDONLY | O_CLOEXEC);
         flock(lock, LOCK_EX);
     }
-    // Lets the build go on after the given time.
+    // Lets the build go on once it has waited for the locked page for the
+    // given time, however long the program took to get there.
     std::thread release_after(std::chrono::milliseconds wait) {
         return std::thread([this, wait] {
+            struct stat st {};
+            fstat(lock, &st);
+            someone_waits_for(st.st_ino);
             std::this_thread::sleep_for(wait);
             close(lock);
         });
@@ -95,6 +118,57 @@ TEST(progress_line, LongOrOddPathsStayOnOneLine) {
     // characters whole.
     t.line.page("very/long/folder/\xC3\xA9t\xC3\xA9\n\x1b[2J.html");
     EXPECT_EQ(t.take(), "\rBuilding 0/12: ...\xC3\xA9??[2J.html");
+}
+
+// Whatever a file name holds, the line carries no byte a terminal acts on:
+// C0 and C1 controls, a raw CSI byte, broken UTF-8, bidirectional
+// overrides and isolates. Letters of any script stay.
+TEST(progress_line, NamesNeverCarryTerminalControls) {
+    const struct {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {"a\x1b]0;title\x07.html", "a?]0;title?.html"},
+        {"csi\xC2\x9B"
+         "2J.html",
+         "csi?2J.html"},  // U+009B
+        {"raw\x9B"
+         "2J.html",
+         "raw?2J.html"},                                      // 0x9B alone
+        {"nel\xC2\x85x.html", "nel?x.html"},                  // U+0085
+        {"rlo\xE2\x80\xAEmth.exe.html", "rlo?mth.exe.html"},  // U+202E
+        {"\xE2\x81\xA6"
+         "iso\xE2\x81\xA9.html",
+         "?iso?.html"},                         // U+2066, U+2069
+        {"lrm\xE2\x80\x8F.html", "lrm?.html"},  // U+200F
+        {"ls\xE2\x80\xA8.html", "ls?.html"},    // U+2028
+        {"overlong\xC0\xAF\xE0\x80\xAF.html", "overlong?????.html"},
+        {"cut\xE6\x97", "cut??"},
+        {"caf\xC3\xA9 \xD0\xB4\xD0\xBE\xD0\xBC \xE6\x97\xA5.html",
+         "caf\xC3\xA9 \xD0\xB4\xD0\xBE\xD0\xBC \xE6\x97\xA5.html"},
+    };
+    for (const auto& c : cases) {
+        fake_terminal t(200);
+        t.now = 5000;
+        t.line.page(c.name);
+        EXPECT_EQ(t.take(), "\rBuilding 0: " + c.shown) << c.shown;
+    }
+}
+
+// Wide characters take two columns: a name of them is cut to the room
+// there is, and the next, shorter line blanks all that was on screen.
+TEST(progress_line, WideCharactersCountTwoColumns) {
+    const std::string hon = "\xE6\x9C\xAC", nihon = "\xE6\x97\xA5" + hon;
+    fake_terminal t(30);
+    t.now = 5000;
+    t.line.set_total(3);
+    // "Building 0/3: " takes 14 of the 29 columns: 15 are left for "...",
+    // ".html" and three wide characters (14 columns); a fourth would not fit.
+    t.line.page(nihon + nihon + nihon + ".html");
+    EXPECT_EQ(t.take(), "\rBuilding 0/3: ..." + hon + nihon + ".html");
+    t.now = 6000;
+    t.line.page("b.html");
+    EXPECT_EQ(t.take(), "\rBuilding 1/3: b.html" + std::string(8, ' '));
 }
 
 // vorn1 -command p.txt in the site's folder with standard error on a
@@ -181,6 +255,29 @@ TEST(progress_line, TerminationSignalBlanksTheLine) {
     close(third);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
     ASSERT_TRUE(screen.starts_with("\rBuilding 1/4: b.html")) << screen;
+    expect_blanked_at_the_end(screen);
+}
+
+// A page whose name holds escape sequences, C1 controls and a right-to-left
+// override shows on the terminal with '?' for each of them.
+TEST(progress_line, HostileNameReachesTheTerminalDefused) {
+    const std::string hostile =
+        "\xE2\x80\xAE"
+        "b\x1b[31m\xC2\x9B"
+        "2J\x9B"
+        "K\xE6\x97\xA5.html";
+    slow_site site(hostile);
+    terminal_run run(site.dir.path());
+    ASSERT_GT(run.pid, 0);
+    std::thread release = site.release_after(std::chrono::milliseconds(1300));
+    const std::string report = run.read_report();
+    const std::string screen = run.read_terminal();
+    run.wait();
+    release.join();
+    EXPECT_EQ(report, kBuilt);
+    ASSERT_TRUE(screen.starts_with("\rBuilding 1/4: ?b?[31m?2J?K\xE6\x97\xA5.html")) << screen;
+    for (const std::string_view bad : {"\x1b", "\x9B", "\xE2\x80\xAE", "\n"})
+        EXPECT_EQ(screen.find(bad), std::string::npos) << screen;
     expect_blanked_at_the_end(screen);
 }
 

@@ -39,18 +39,76 @@ TEST(vorn1_run, ParameterErrorsReportExactlyAndExitTwo) {
     }
 }
 
-TEST(vorn1_run, OtherProgramNamesExitSilently) {
+// The mode follows the name the program was started by (argv[0]), link or
+// copy alike; the executable's own name counts only when argv[0] is empty.
+// Any other name says so and exits 2 without building.
+TEST(vorn1_run, ModeFollowsTheNameItWasStartedBy) {
     scratch_dir dir;
-    std::filesystem::copy_file(kVorn1, dir / "other");
-    run_result r = run(dir / "other", {"-command"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "");
+    const std::string page = "<html><body><h1>One</h1></body></html>";
+    put(dir / "page.html", page);
+    const std::string project = dir / "project.txt";
+    put(project, "<is_single>1</is_single><is_dest_as_source>1</is_dest_as_source><source>" +
+                     (dir / "page.html") +
+                     "</source><template_file>" ORVANE_SOURCE_DIR
+                     "/data/vtdata/nested_list.html</template_file>");
+    namespace fs = std::filesystem;
+    fs::create_directory(dir / "bin");
+    fs::create_symlink(kVorn1, dir / "bin/setup");
+    fs::create_symlink(kVorn1, dir / "bin/SeTuP");
+    fs::create_symlink(kVorn1, dir / "bin/orvane");
+    fs::copy_file(kVorn1, dir / "copy-setup");
+    fs::create_directory(dir / "dist");
+    fs::copy_file(kVorn1, dir / "dist/setup");
+    fs::copy_file(kVorn1, dir / "orvane");
+    fs::copy_file(kVorn1, dir / "VORN1");
 
-    std::filesystem::copy_file(kVorn1, dir / "VORN1");
-    r = run(dir / "VORN1", {"-Command"});
-    EXPECT_EQ(r.out, kParameterError) << "the program name is compared in small letters";
-    EXPECT_EQ(r.status, 2);
+    enum kind { program, installer, unknown };
+    const struct {
+        std::string file;
+        const char* argv0;  // nullptr: the file's path
+        kind expected;
+    } cases[] = {
+        {dir / "bin/setup", nullptr, installer},
+        {dir / "bin/SeTuP", nullptr, installer},
+        {dir / "copy-setup", "setup", installer},
+        {dir / "VORN1", nullptr, program},
+        {dir / "copy-setup", "/usr/bin/vorn1", program},
+        {dir / "orvane", nullptr, unknown},
+        {dir / "bin/orvane", nullptr, unknown},
+        {kVorn1, "orvane", unknown},
+        {dir / "bin/setup", "", program},
+        {dir / "copy-setup", "", unknown},
+        {dir / "dist/setup", "", installer},
+    };
+    for (const auto& c : cases) {
+        const std::string name = c.file + " as " + (c.argv0 ? c.argv0 : "itself");
+        run_limits limits;
+        limits.argv0 = c.argv0;
+        // No display: the installer stops at once, and says so.
+        const program_result r =
+            run_program(c.file, {"-command", project}, "", {"QT_QPA_PLATFORM="}, limits);
+        switch (c.expected) {
+            case program:
+                EXPECT_EQ(r.status, 0) << name;
+                EXPECT_EQ(r.out, "Orvane 1.0b\r\nBuild is complete.\r\n") << name;
+                put(dir / "page.html", page);
+                break;
+            case installer:
+                EXPECT_EQ(r.status, 1) << name;
+                EXPECT_EQ(r.out, "") << name;
+                EXPECT_TRUE(r.err.starts_with("setup: ")) << name << ": " << r.err;
+                break;
+            case unknown:
+                EXPECT_EQ(r.status, 2) << name;
+                EXPECT_EQ(r.out, "") << name;
+                EXPECT_EQ(r.err,
+                          "Unknown program name: this program runs as vorn1, or as setup (the "
+                          "installer)\n")
+                    << name;
+                break;
+        }
+        EXPECT_EQ(get(dir / "page.html"), page) << name << ": nothing was built";
+    }
 }
 
 TEST(vorn1_run, UnreadableProjectIsAFailedBatchRun) {
@@ -105,8 +163,8 @@ TEST(vorn1_run, HelpAndManualNameEveryModeAndProjectKey) {
         EXPECT_NE(manual.find(key), std::string::npos) << key << " is not in vorn1.1";
     }
     EXPECT_GE(keys, 12);
-    for (const std::string mode :
-         {"-command", "-clear", "-check", "--check", "-links", "--links", "--help", "--version"}) {
+    for (const std::string mode : {"-command", "-clear", "-check", "--check", "-links", "--links",
+                                   "--help", "--version", "--trust-project"}) {
         EXPECT_NE(help.find(mode), std::string::npos) << mode << " is not in --help";
         // roff writes each hyphen as "\-".
         const std::string roff = std::regex_replace(mode, std::regex("-"), "\\-");

@@ -17,8 +17,9 @@ struct program_result {
 };
 
 struct run_limits {
-    long file_size_limit = -1;  // RLIMIT_FSIZE for the child
-    bool as_nobody = false;     // a root child runs as uid/gid 65534
+    long file_size_limit = -1;    // RLIMIT_FSIZE for the child
+    bool as_nobody = false;       // a root child runs as uid/gid 65534
+    const char* argv0 = nullptr;  // the name the child is started by (default: program)
 };
 
 // Runs program with args in folder cwd (none: the current one), with extra
@@ -48,7 +49,7 @@ inline program_result run_program(const std::string& program, const std::vector<
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        std::vector<char*> argv{const_cast<char*>(limits.argv0 ? limits.argv0 : program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         execv(program.c_str(), argv.data());
