@@ -19,6 +19,12 @@ class toc_project;
 // run) when patterns name the pages.
 int32_t batch_file_count(const toc_project& project);
 
+// Loads project_file for a run: 0, or 1 with the project's error message (a
+// reader's error, or "Memory error occurred"). Run as root, a project file
+// that project_distrust refuses is refused unless trusted. A project that
+// says relative_to = project has its paths taken from the file's folder.
+int load_batch_project(toc_project& project, std::string_view project_file, bool trusted);
+
 // Loads project_file and builds it (or clears it when clear is set), its
 // progress shown on line when given. Run as root, a project file of another
 // user or one that others may write is refused unless trusted. Returns the whole report, title

@@ -8,15 +8,13 @@
 #include "app/project_trust.h"
 #include "app/terminal_text.h"
 #include "driver/build_project.h"
-#include "driver/memory_guard.h"
 #include "project/toc_project.h"
 
 vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line,
                       bool trusted) {
     toc_project project;
     std::vector<std::string> changed;
-    int result =
-        run_guarded(project, [&] { return load_batch_project(project, project_file, trusted); });
+    int result = load_batch_project(project, project_file, trusted);
     if (result == 0) {
         if (line) line->set_total(batch_file_count(project));
         result = check_project(project, changed, line ? &progress_line::on_progress : nullptr, line,

@@ -13,8 +13,7 @@
 vtstring links_report(std::string_view project_file, int& exit_code, bool trusted) {
     toc_project project;
     std::vector<std::string> problems;
-    int result =
-        run_guarded(project, [&] { return load_batch_project(project, project_file, trusted); });
+    int result = load_batch_project(project, project_file, trusted);
     if (result == 0) result = check_links(project, problems);
     vtstring report(kProductTitle);
     report += "\r\n";

@@ -54,16 +54,14 @@ void write_report(std::string_view report);
 
 // What a program started under any other name writes to standard error.
 inline constexpr std::string_view kUnknownNameText =
-    "Unknown program name: this program runs as vorn1, or as setup (the installer)
-    ";
+    "Unknown program name: this program runs as vorn1, or as setup (the installer)\n";
 
-    // Runs a plan that needs no display (build, clear, check, link check,
-    // parameter error, help, version or an unknown program name): writes the
-    // report or text and returns the exit code (0 done, 1 failed, 2 parameter
-    // error or unknown name; a check: 0 up to date, 1 out of date, 2 parameter
-    // error or failed build; a link check: 0 fine, 1 a problem found, 2
-    // parameter error or a page that cannot be read). A build or clearing run
-    // interrupted by SIGTERM, SIGINT or SIGHUP removes its staged files and
-    // exits with 128 + the signal's number.
-    int
-    run_batch(const entry_plan& plan);
+// Runs a plan that needs no display (build, clear, check, link check,
+// parameter error, help, version or an unknown program name): writes the
+// report or text and returns the exit code (0 done, 1 failed, 2 parameter
+// error or unknown name; a check: 0 up to date, 1 out of date, 2 parameter
+// error or failed build; a link check: 0 fine, 1 a problem found, 2
+// parameter error or a page that cannot be read). A build or clearing run
+// interrupted by SIGTERM, SIGINT or SIGHUP removes its staged files and
+// exits with 128 + the signal's number.
+int run_batch(const entry_plan& plan);

@@ -55,6 +55,8 @@ std::string progress_line::text() const {
 }
 
 void progress_line::page(std::string_view path) {
+    // The run's last phase (an empty path) reads no file.
+    if (path.empty()) return tick();
     ++begun_;
     current_ = path;
     tick();

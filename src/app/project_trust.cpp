@@ -23,9 +23,3 @@ vtstring project_distrust(int descriptor, std::string_view name) {
     refused.append(name);
     return refused;
 }
-
-int load_batch_project(toc_project& project, std::string_view project_file, bool trusted) {
-    if (trusted) return project.load(project_file);
-    return project.load(project_file,
-                        [&](int descriptor) { return project_distrust(descriptor, project_file); });
-}

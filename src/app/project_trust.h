@@ -17,7 +17,3 @@ class toc_project;
 // its owner may write (a group or other write bit; an ACL that lets another
 // user or group write shows as the group write bit).
 vtstring project_distrust(int descriptor, std::string_view name);
-
-// Loads project_file into project as toc_project::load does; run as root,
-// refuses a file that project_distrust refuses unless trusted.
-int load_batch_project(toc_project& project, std::string_view project_file, bool trusted);

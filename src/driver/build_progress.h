@@ -8,7 +8,9 @@
 // caller's thread. Optional wherever it is taken.
 using progress_fn = void (*)(int percent, void* context);
 // Called with the path of each page as a run begins to read it, and the
-// context of the progress callback. Optional wherever it is taken.
+// context of the progress callback; once more with an empty path when the
+// run begins to put its files in place (its last phase). Optional wherever
+// it is taken.
 using page_fn = void (*)(std::string_view path, void* context);
 
 // The scale through which a nested step reports: its 0..100 maps onto its

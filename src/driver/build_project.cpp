@@ -112,6 +112,7 @@ int build_multi(const build_settings& settings, build_state& state) {
 
 int build_single(const build_settings& settings, build_state& state) {
     if (!check_patterns(settings, state.error)) return BUILD_FAILED;
+    if (settings.single_source().empty()) return state.fail(source_missing_text);
     state.begin(settings.outputs());
     scanned_page page;
     if (scan_page({settings.single_source(), settings.single_output(), true}, {}, settings, state,
@@ -125,10 +126,11 @@ int build_single(const build_settings& settings, build_state& state) {
 // run's state to done; the project's error message says why a run failed.
 template <class Done>
 int run_build(toc_project& project, write_policy policy, progress_fn progress, void* context,
-              page_fn pages, Done done) {
+              page_fn pages, const std::atomic<bool>* cancel, Done done) {
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
         build_state state(progress, context, pages, policy);
+        state.cancel = cancel;
         const int result =
             settings.single ? build_single(settings, state) : build_multi(settings, state);
         if (result != BUILD_OK)
@@ -141,13 +143,15 @@ int run_build(toc_project& project, write_policy policy, progress_fn progress, v
 
 }  // namespace
 
-int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages) {
-    return run_build(project, write_policy::commit, progress, context, pages, [](build_state&) {});
+int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages,
+                  const std::atomic<bool>* cancel) {
+    return run_build(project, write_policy::commit, progress, context, pages, cancel,
+                     [](build_state&) {});
 }
 
 int check_project(toc_project& project, std::vector<std::string>& changed, progress_fn progress,
                   void* context, page_fn pages) {
-    return run_build(project, write_policy::check, progress, context, pages,
+    return run_build(project, write_policy::check, progress, context, pages, nullptr,
                      [&](build_state& state) {
                          for (std::string_view file : state.files.changed())
                              changed.emplace_back(file);

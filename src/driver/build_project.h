@@ -1,6 +1,7 @@
 // The build driver: turns a project into files on disk.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,11 @@ enum build_result : int {
 // project once, at the start. progress and pages may be null.
 // Every page the build changes is staged and committed at its end together
 // with the others; a failed build changes no file, and a page whose bytes
-// stay the same is not written.
+// stay the same is not written. cancel, when given, may be set from another
+// thread: the build then stops before its next page (or its commit) and
+// fails with "Build cancelled.", changing no file.
 int build_project(toc_project& project, progress_fn progress, void* context,
-                  page_fn pages = nullptr);
+                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr);
 
 // Runs the whole build without writing anything (no temporary file either)
 // and appends to changed the files that build_project would change, as the

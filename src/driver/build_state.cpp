@@ -13,6 +13,7 @@ void build_state::begin(const std::vector<std::string_view>& outputs) {
 }
 
 int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
+    if (cancelled()) return fail(cancelled_text);
     if (pages_) pages_(path, context_);
     document.add_leading_empty_node();
     file_staging::page_source source;
@@ -24,6 +25,7 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
 
 int build_state::write_page(std::string_view path, const xml_tree& document,
                             const toc_placement& placement, const toc_rendering* toc) {
+    if (cancelled()) return fail(cancelled_text);
     staged_file file;
     if (!files.open(path, file)) return fail(file.error(), path);
     file.set_size_limit(page_size_limit);
@@ -46,6 +48,8 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
 }
 
 int build_state::commit() {
+    if (cancelled()) return fail(cancelled_text);
+    if (pages_ && files.policy() == write_policy::commit) pages_({}, context_);
     std::string_view path;
     vtfile_error why = vtfile_error::none;
     return files.commit(path, why) ? 0 : fail(why, path);

@@ -6,6 +6,7 @@
 // staged, and the run commits them all at its end or none.
 #pragma once
 
+#include <atomic>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,9 @@
 
 // The message of a heading scan or a clearing that failed.
 inline constexpr std::string_view scan_failed_text = "Memory error occurred\r\n";
+// The messages of runs stopped at the caller's request.
+inline constexpr std::string_view build_cancelled_text = "Build cancelled.";
+inline constexpr std::string_view clear_cancelled_text = "Clearing cancelled.";
 
 // A TOC rendered into a page while the page is written.
 struct toc_rendering {
@@ -55,16 +59,20 @@ class build_state {
     // Reads the page at path into document, after the empty node that every
     // document starts with, reporting through page_scale when given; a page
     // this run wrote already is read as written. 0, or the reader's non-zero
-    // result with error set (read_html_file).
+    // result with error set (read_html_file); 1 with cancelled_text when the
+    // caller asked the run to stop.
     int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
     // Stages document as the new bytes of path, without the old TOC of
     // placement and, when toc is given, with the new one rendered in its
     // place; a page whose bytes stay the same is left alone. path must live
-    // as long as this state. 0, or 1 with error naming path or the template.
+    // as long as this state. 0, or 1 with error naming path or the template
+    // (or cancelled_text).
     int write_page(std::string_view path, const xml_tree& document, const toc_placement& placement,
                    const toc_rendering* toc);
     // Puts every staged page in place. 0, or 1 with error naming the page
-    // that failed; no page changed then (file_staging.h).
+    // that failed; no page changed then (file_staging.h). A run asked to
+    // stop before this point fails here with cancelled_text; once the pages
+    // are being put in place it no longer stops.
     int commit();
 
     // Sets error and gives 1.
@@ -82,8 +90,15 @@ class build_state {
     toc_node* last = nullptr;
     build_progress scale;
     vtstring error;
+    // Set by the caller (on any thread) to stop the run before its commit;
+    // polled before each page is read or written and before the commit.
+    // Null: never stopped.
+    const std::atomic<bool>* cancel = nullptr;
+    std::string_view cancelled_text = build_cancelled_text;
 
   private:
+    bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+
     page_fn pages_ = nullptr;
     void* context_ = nullptr;
 };

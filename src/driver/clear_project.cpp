@@ -48,6 +48,7 @@ int clear_all(const build_settings& settings, build_state& state) {
     state.scale.weight = 0.95;
     if (settings.single) {
         if (!check_patterns(settings, state.error)) return 1;
+        if (settings.single_source().empty()) return state.fail(source_missing_text);
         state.begin(settings.outputs());
         return clear_file({settings.single_source(), settings.single_output()}, settings, state);
     }
@@ -67,10 +68,13 @@ int clear_all(const build_settings& settings, build_state& state) {
 
 }  // namespace
 
-int clear_project(toc_project& project, progress_fn progress, void* context, page_fn pages) {
+int clear_project(toc_project& project, progress_fn progress, void* context, page_fn pages,
+                  const std::atomic<bool>* cancel) {
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
         build_state state(progress, context, pages);
+        state.cancel = cancel;
+        state.cancelled_text = clear_cancelled_text;
         const int result = clear_all(settings, state) != 0 || state.commit() != 0 ? 1 : 0;
         if (result != 0)
             project.error_message = std::move(state.error);

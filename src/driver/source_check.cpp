@@ -1,8 +1,12 @@
 #include "driver/source_check.h"
 
+#include <string>
+#include <unordered_set>
+
 #include "driver/build_settings.h"
 #include "files/vtfile.h"
 #include "files/vtfile_error.h"
+#include "files/vtfile_path.h"
 
 bool check_patterns(const build_settings& settings, vtstring& error) {
     if (settings.source_error.empty()) return true;
@@ -24,6 +28,15 @@ bool check_sources(const build_settings& settings, vtstring& error, std::vector<
             return false;
         }
         if (sizes) sizes->push_back(info.size.to_real());
+    }
+    // A page listed twice would be numbered twice, and the entries of its
+    // first listing would link to the numbers of its second.
+    std::unordered_set<std::string> seen;
+    for (const std::string& s : settings.sources) {
+        if (seen.insert(vtfile_normal_path(s)).second) continue;
+        error = "Source file is listed twice: ";
+        error.append(s);
+        return false;
     }
     return true;
 }

@@ -1,14 +1,21 @@
 #include "gui/TveltORV1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -16,6 +23,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
+#include <algorithm>
 
 #include "desktop/byte_text.h"
 #include "desktop/dialogs.h"
@@ -34,6 +43,7 @@
 #include "gui/source_list_editor.h"
 #include "gui/template_commands.h"
 #include "gui/user_settings.h"
+#include "project/project_paths.h"
 
 namespace {
 
@@ -55,24 +65,27 @@ TveltORV1::TveltORV1(const program_paths& paths, dialogs& owner_dialogs, shell_l
     const QIcon icon(paths_.icon_file);
     if (!icon.isNull()) setWindowIcon(icon);
     set_help_context(this, k_window_help);
+    setAcceptDrops(true);
     form_ = std::make_unique<project_form>(this);
     setCentralWidget(form_->controls().tabs);
-    editor_ = std::make_unique<project_editor>(form_->controls(), catalogue_, paths_.data_folder);
-    sources_ = std::make_unique<source_list_editor>(
-        form_->controls(), dialogs_, chooser_, [this](const QString& text) { set_status(text); });
+    const auto status = [this](const QString& text) { set_status(text); };
+    editor_ = std::make_unique<project_editor>(form_->controls(), catalogue_, paths_.data_folder,
+                                               paths_.user_templates, chooser_);
+    sources_ = std::make_unique<source_list_editor>(form_->controls(), *editor_, dialogs_, chooser_,
+                                                    status);
     createActions();
     createMenus();
     createToolBar();
     createStatusBar();
     connectControls();
-    runner_ = std::make_unique<build_runner>(form_->controls().tabs, progress_bar_,
-                                             [this](const QString& text) { set_status(text); });
+    runner_ = new build_runner(form_->controls().tabs, progress_bar_, status, this);
+    connect(runner_, &build_runner::finished, this, &TveltORV1::run_ended);
     about_box_ = std::make_unique<TAboutBox>(paths_.icon_file, this);
     description_box_ = std::make_unique<TDescriptionBox>(this);
     choosers_ = std::make_unique<path_choosers>(form_->controls(), chooser_);
     templates_ = std::make_unique<template_commands>(form_->controls(), catalogue_, *editor_,
-                                                     paths_.data_folder, dialogs_, shell_,
-                                                     *description_box_);
+                                                     paths_.shared_data, dialogs_, shell_,
+                                                     *description_box_, status);
 
     if (!load_catalogue()) {
         terminating_ = true;
@@ -88,12 +101,16 @@ TveltORV1::TveltORV1(const program_paths& paths, dialogs& owner_dialogs, shell_l
         show_record();
     }
     mark_saved();
+    editor_->watch([this] { update_modified(); });
     set_status(QStringLiteral("For context help use F1 key"));
     applyGeometry();
     lock_ = std::make_unique<instance_lock>();
 }
 
 TveltORV1::~TveltORV1() {
+    // A window destroyed during a run (never closed) stops it first.
+    runner_->cancel();
+    runner_->wait();
     run_exit_sequence();
 }
 
@@ -115,9 +132,11 @@ void TveltORV1::createActions() {
     save_action_ =
         make_action("SaveProject1", QStringLiteral("&Save Project"), &TveltORV1::SaveProject1Click);
     save_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    save_as_action_ = make_action("SaveProjectAs1", QStringLiteral("Save Project &As"),
+    save_as_action_ = make_action("SaveProjectAs1", QStringLiteral("Save Project &As..."),
                                   &TveltORV1::SaveProjectAs1Click);
+    save_as_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     exit_action_ = make_action("Exit1", QStringLiteral("&Exit"), nullptr);
+    exit_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(exit_action_, &QAction::triggered, this, &QWidget::close);
     build_action_ =
         make_action("ResultFile1", QStringLiteral("&Build TOC"), &TveltORV1::ResultFile1Click);
@@ -125,6 +144,10 @@ void TveltORV1::createActions() {
     clear_action_ =
         make_action("ClearTOC1", QStringLiteral("&Clear TOC and all HTML code inserted"),
                     &TveltORV1::ClearTOC1Click);
+    cancel_action_ =
+        make_action("CancelRun1", QStringLiteral("C&ancel"), &TveltORV1::CancelRun1Click);
+    cancel_action_->setShortcut(QKeySequence(Qt::Key_Escape));
+    cancel_action_->setEnabled(false);
     view_result_action_ = make_action("ViewResultFile1", QStringLiteral("View &Result File"),
                                       &TveltORV1::ViewResultFile1Click);
     view_result_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
@@ -136,9 +159,11 @@ void TveltORV1::createActions() {
     contents_action_ =
         make_action("Contents1", QStringLiteral("&Contents"), &TveltORV1::Contents1Click);
     about_action_ = make_action("About1", QStringLiteral("&About"), &TveltORV1::About1Click);
-    help_action_ = make_action("ContextHelp1", QStringLiteral("Help"), &TveltORV1::ContextHelp);
+    help_action_ = make_action("ContextHelp1", QStringLiteral("&Help on the Focused Control"),
+                               &TveltORV1::ContextHelp);
     help_action_->setShortcut(QKeySequence(Qt::Key_F1));
-    addAction(help_action_);
+    web_site_action_ =
+        make_action("WebSite1", QStringLiteral("orvane.&org"), &TveltORV1::WebSite1Click);
 }
 
 void TveltORV1::createMenus() {
@@ -147,15 +172,18 @@ void TveltORV1::createMenus() {
     file->addActions({new_action_, open_action_, save_action_, save_as_action_});
     file->addSeparator();
     recent_ = new recent_menu(file);
+    recent_submenu_ = recent_->menu();
     connect(recent_, &recent_menu::open_requested, this, &TveltORV1::RecentProjectClick);
     file->addSeparator();
     file->addAction(exit_action_);
 
     QMenu* toc = menuBar()->addMenu(QStringLiteral("&TOC"));
     toc->setObjectName(QStringLiteral("TOC1"));
-    toc->addActions({build_action_, clear_action_});
+    toc->addActions({build_action_, clear_action_, cancel_action_});
     toc->addSeparator();
     toc->addAction(view_result_action_);
+
+    createViewMenu();
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("Options1"));
@@ -163,13 +191,32 @@ void TveltORV1::createMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    help->addAction(contents_action_);
+    help->addActions({contents_action_, help_action_});
     help->addSeparator();
-    help->addAction(about_action_);
+    help->addActions({web_site_action_, about_action_});
+}
 
-    QAction* site = menuBar()->addAction(QStringLiteral("orvane.org"));
-    site->setObjectName(QStringLiteral("WebSite1"));
-    connect(site, &QAction::triggered, this, &TveltORV1::WebSite1Click);
+void TveltORV1::createViewMenu() {
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("View1"));
+    colour_actions_ = new QActionGroup(this);
+    const struct {
+        const char* name;
+        const char* text;
+        colour_choice choice;
+    } choices[] = {{"ColourSystem1", "&System Colours", colour_choice::system},
+                   {"ColourLight1", "&Light Colours", colour_choice::light},
+                   {"ColourDark1", "&Dark Colours", colour_choice::dark}};
+    for (const auto& c : choices) {
+        QAction* action = make_action(c.name, QString::fromLatin1(c.text), nullptr);
+        action->setCheckable(true);
+        action->setData(static_cast<int>(c.choice));
+        action->setChecked(c.choice == colour_choice::system);
+        colour_actions_->addAction(action);
+        view->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, choice = c.choice] { colours_.apply(choice); });
+    }
 }
 
 QToolButton* TveltORV1::make_tool_button(const char* name, const QString& hint, int icon,
@@ -181,6 +228,7 @@ QToolButton* TveltORV1::make_tool_button(const char* name, const QString& hint, 
     button->setAutoRaise(true);
     button->setToolTip(hint);
     button->setStatusTip(hint);
+    button->setAccessibleName(hint);
     connect(button, &QToolButton::clicked, this, handler);
     return button;
 }
@@ -224,8 +272,16 @@ void TveltORV1::createStatusBar() {
     progress_bar_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_bar_->setRange(0, 100);
     progress_bar_->setMaximumWidth(200);
+    progress_bar_->setFormat(QStringLiteral("%p%"));
+    progress_bar_->setTextVisible(true);
     progress_bar_->hide();
     statusBar()->addPermanentWidget(progress_bar_);
+    cancel_button_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_button_->setObjectName(QStringLiteral("CancelButton"));
+    cancel_button_->setToolTip(QStringLiteral("Stops the run; no file is changed (Esc)"));
+    cancel_button_->hide();
+    connect(cancel_button_, &QPushButton::clicked, this, &TveltORV1::CancelRun1Click);
+    statusBar()->addPermanentWidget(cancel_button_);
     statusBar()->setSizeGripEnabled(true);
 }
 
@@ -239,6 +295,29 @@ void TveltORV1::connectControls() {
     connect(c.multiple, &QRadioButton::clicked, this, relayout);
     connect(c.overwrite, &QCheckBox::clicked, this,
             [this] { editor_->apply_destination_enabling(); });
+    // A page or a field whose text drops would take a file's URL: files
+    // dropped anywhere go to the project instead.
+    for (QLineEdit* field : {c.source_field, c.destination_field}) field->setAcceptDrops(false);
+    run_blocked_ = {c.project_page, c.format_page};
+}
+
+void TveltORV1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!running() && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TveltORV1::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        // The path's bytes as the file manager encoded them, not Qt's
+        // reading of them as text.
+        const QByteArray bytes =
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        paths << qt_text(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    }
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    sources_->drop(paths);
 }
 
 bool TveltORV1::event(QEvent* event) {
@@ -258,7 +337,7 @@ bool TveltORV1::event(QEvent* event) {
 }
 
 void TveltORV1::closeEvent(QCloseEvent* event) {
-    if (!exit_done_ && !terminating_ && !settle_changes()) {
+    if (!exit_done_ && !terminating_ && (!settle_run() || !settle_changes())) {
         event->ignore();
         return;
     }
@@ -267,14 +346,19 @@ void TveltORV1::closeEvent(QCloseEvent* event) {
 }
 
 void TveltORV1::applyGeometry() {
+    // No larger than the screen leaves room for (a small screen, or a
+    // larger scale factor than when the size was saved): the pages scroll.
+    const QScreen* screen = this->screen();
+    const QSize room = screen ? screen->availableGeometry().size() * 9 / 10 : QSize(4096, 4096);
+    auto fitting = [&](QSize size) { return size.boundedTo(room).expandedTo(minimumSizeHint()); };
     if (geometry_.present()) {
-        // Taken as stored, even when it lies outside the screen.
+        // The place as stored, even when it lies outside the screen.
         move(geometry_.left, geometry_.top);
-        resize(geometry_.width, geometry_.height);
+        resize(fitting(QSize(geometry_.width, geometry_.height)));
         return;
     }
-    const int width = std::max(sizeHint().width(), 640);
-    resize(width, k_default_height);
+    // By default both pages show whole.
+    resize(fitting(sizeHint().expandedTo(QSize(640, k_default_height))));
     centre_on_screen(this);
 }
 
@@ -295,10 +379,15 @@ void TveltORV1::readSettings() {
     vtstring error;
     if (!settings.read(path, error)) {
         warn(QStringLiteral("Can't read settings file"));
+        colours_.apply(colour_choice::system);
         return;
     }
     remember_action_->setChecked(settings.remember_format);
     chooser_.set_last_directory(qt_text(settings.last_directory));
+    const auto colours = static_cast<colour_choice>(std::clamp(settings.colour_scheme, 0, 2));
+    for (QAction* action : colour_actions_->actions())
+        if (action->data().toInt() == static_cast<int>(colours)) action->setChecked(true);
+    colours_.apply(colours);
     QStringList paths;
     for (const std::string& entry : settings.recent) paths << qt_text(entry);
     recent_->assign(paths);
@@ -311,6 +400,7 @@ void TveltORV1::writeSettings() {
     for (const QString& entry : recent_->entries()) settings.recent.push_back(byte_text(entry));
     settings.geometry = {pos().x(), pos().y(), width(), height()};
     settings.last_directory = byte_text(chooser_.last_directory());
+    settings.colour_scheme = static_cast<int32_t>(colours_.choice());
     QDir().mkpath(paths_.user_folder);
     if (!settings.write(byte_text(paths_.user_settings_file())))
         warn(QStringLiteral("Can't write settings file"));
@@ -324,7 +414,10 @@ void TveltORV1::writeFormatOptions() {
     read_record();
     QDir().mkpath(paths_.user_folder);
     const QString path = paths_.format_options_file();
-    if (project_.save(byte_text(path)) != 0)
+    // Read back by a new project, the template must not depend on this
+    // project's folder.
+    toc_project options = resolved_project(project_, project_folder());
+    if (options.save(byte_text(path)) != 0)
         warn(QStringLiteral("Can't write format options file: ") + path);
 }
 

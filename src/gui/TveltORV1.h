@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "gui/colour_scheme.h"
 #include "gui/file_chooser.h"
 #include "gui/program_paths.h"
 #include "gui/template_catalogue.h"
@@ -13,9 +14,11 @@
 #include "project/toc_project.h"
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QToolButton;
 class TAboutBox;
 class TDescriptionBox;
@@ -49,6 +52,10 @@ class TveltORV1 : public QMainWindow {
     // True when the controls differ from the project as it was last opened,
     // saved or started afresh.
     bool unsaved_changes() const;
+    // True while a build or clearing run is going on.
+    bool running() const;
+    // Blocks until the run going on (if any) has ended and been reported.
+    void wait_for_run();
 
     // Commands (named as the menu items and buttons that start them).
     void NewProject1Click();
@@ -58,6 +65,7 @@ class TveltORV1 : public QMainWindow {
     void RecentProjectClick(const QString& path);
     void ResultFile1Click();
     void ClearTOC1Click();
+    void CancelRun1Click();
     void ViewResultFile1Click();
     void ReinitTemplateData1Click();
     void Contents1Click();
@@ -65,13 +73,20 @@ class TveltORV1 : public QMainWindow {
     void WebSite1Click();
     void ContextHelp();
 
+  signals:
+    // A build or clearing run ended and its outcome was shown.
+    void run_finished();
+
   protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void createActions();
     void createMenus();
+    void createViewMenu();
     void createToolBar();
     void createStatusBar();
     void connectControls();
@@ -84,18 +99,24 @@ class TveltORV1 : public QMainWindow {
     void show_record();
     void read_record();
     void mark_saved();
+    void update_modified();
     bool settle_changes();
+    bool settle_run();
     void set_project_path(const QString& path);
     std::string project_folder() const;
     void new_project();
+    bool open_project(const QString& path, const QString& status);
     bool save_project();
     bool save_project_as();
+    bool save_to(const QString& path);
     void warn_open_failure(const QString& text);
     void update_caption();
     void set_status(const QString& text);
     void enter_recent();
     void set_view_result_enabled(bool enabled);
     void run_engine(bool clear);
+    void run_ended(bool done, bool cancelled, const QString& error);
+    void set_running(bool running);
     bool load_catalogue();
     void run_exit_sequence();
     void warn(const QString& text);
@@ -111,6 +132,7 @@ class TveltORV1 : public QMainWindow {
     QString project_path_;
     template_catalogue catalogue_;
     file_chooser chooser_;
+    colour_scheme colours_;
     bool terminating_ = false;
     bool exit_done_ = false;
     saved_geometry geometry_;
@@ -120,15 +142,17 @@ class TveltORV1 : public QMainWindow {
     std::unique_ptr<source_list_editor> sources_;
     std::unique_ptr<path_choosers> choosers_;
     std::unique_ptr<template_commands> templates_;
-    std::unique_ptr<build_runner> runner_;
+    build_runner* runner_ = nullptr;
     std::unique_ptr<TAboutBox> about_box_;
     std::unique_ptr<TDescriptionBox> description_box_;
     std::unique_ptr<instance_lock> lock_;
 
     QLabel* status_label_ = nullptr;
     QProgressBar* progress_bar_ = nullptr;
+    QPushButton* cancel_button_ = nullptr;
     QToolButton* view_result_button_ = nullptr;
     recent_menu* recent_ = nullptr;
+    QMenu* recent_submenu_ = nullptr;
     QAction* new_action_ = nullptr;
     QAction* open_action_ = nullptr;
     QAction* save_action_ = nullptr;
@@ -136,10 +160,14 @@ class TveltORV1 : public QMainWindow {
     QAction* exit_action_ = nullptr;
     QAction* build_action_ = nullptr;
     QAction* clear_action_ = nullptr;
+    QAction* cancel_action_ = nullptr;
     QAction* view_result_action_ = nullptr;
     QAction* reinit_action_ = nullptr;
     QAction* remember_action_ = nullptr;
     QAction* contents_action_ = nullptr;
     QAction* about_action_ = nullptr;
     QAction* help_action_ = nullptr;
+    QAction* web_site_action_ = nullptr;
+    QActionGroup* colour_actions_ = nullptr;
+    QList<QWidget*> run_blocked_;  // controls that wait while a run goes on
 };

@@ -11,15 +11,16 @@
 #include "desktop/dialogs.h"
 #include "desktop/product_title.h"
 #include "files/vtfile.h"
+#include "files/vtfile_path.h"
 #include "gui/TAboutBox.h"
 #include "gui/TveltORV1.h"
 #include "gui/build_runner.h"
 #include "gui/help_context.h"
 #include "gui/project_editor.h"
-#include "gui/project_folder.h"
 #include "gui/project_form.h"
 #include "gui/recent_menu.h"
 #include "gui/shell_launcher.h"
+#include "project/project_paths.h"
 
 namespace {
 
@@ -45,7 +46,8 @@ void TveltORV1::set_status(const QString& text) {
 void TveltORV1::update_caption() {
     const QString name = project_path_.isEmpty() ? QStringLiteral("New project")
                                                  : after_last_separator(project_path_);
-    setWindowTitle(k_product_title + QStringLiteral(" - ") + name);
+    // "[*]" shows as the desktop's mark of unsaved changes, when there are.
+    setWindowTitle(k_product_title + QStringLiteral(" - ") + name + QStringLiteral("[*]"));
 }
 
 void TveltORV1::read_record() {
@@ -59,12 +61,17 @@ void TveltORV1::show_record() {
 
 void TveltORV1::mark_saved() {
     editor_->read_into(saved_);
+    setWindowModified(false);
 }
 
 bool TveltORV1::unsaved_changes() const {
     toc_project shown;
     editor_->read_into(shown);
-    return !same_settings(shown, saved_);
+    return !shown.same_settings(saved_);
+}
+
+void TveltORV1::update_modified() {
+    setWindowModified(unsaved_changes());
 }
 
 // Before the project is replaced or the window closes: true when that may
@@ -87,11 +94,12 @@ bool TveltORV1::settle_changes() {
 void TveltORV1::set_project_path(const QString& path) {
     project_path_ = path;
     chooser_.set_base_folder(qt_text(project_folder()));
+    editor_->set_base_folder(project_folder());
     update_caption();
 }
 
 std::string TveltORV1::project_folder() const {
-    return folder_of(byte_text(project_path_));
+    return project_folder_of(byte_text(project_path_));
 }
 
 void TveltORV1::warn_open_failure(const QString& text) {
@@ -129,8 +137,26 @@ void TveltORV1::preset_single_file(const QString& path) {
     mark_saved();
 }
 
+// Loads path as the project; on failure the project shown stays as it was
+// and the message names the file and the reader's reason.
+bool TveltORV1::open_project(const QString& path, const QString& status) {
+    toc_project loaded;
+    if (loaded.load(byte_text(path)) != 0) {
+        warn(QStringLiteral("Can't read project file: ") + path + QStringLiteral("\r\n") +
+             qt_text(loaded.error_message.view()));
+        return false;
+    }
+    enter_recent();
+    set_project_path(path);
+    project_ = loaded;
+    show_record();
+    mark_saved();
+    set_status(status);
+    return true;
+}
+
 void TveltORV1::NewProject1Click() {
-    if (settle_changes()) new_project();
+    if (!running() && settle_changes()) new_project();
 }
 
 void TveltORV1::new_project() {
@@ -143,25 +169,13 @@ void TveltORV1::new_project() {
 }
 
 void TveltORV1::OpenProject1Click() {
-    if (!settle_changes()) return;
-    enter_recent();
+    if (running() || !settle_changes()) return;
     chooser_.set_title(QStringLiteral("Open project settings file"));
     chooser_.set_filter(file_chooser::filter_list::project);
     chooser_.set_default_suffix(QString());
     chooser_.take_directory_from(project_path_);
     const QStringList chosen = chooser_.show_open(this, file_chooser::must_exist);
-    if (chosen.isEmpty()) return;
-    if (project_.load(byte_text(chosen.front())) != 0) {
-        // The unreadable file does not become the project, so it does not
-        // enter the recent list either.
-        warn(QStringLiteral("Can't read project file"));
-        new_project();
-        return;
-    }
-    show_record();
-    set_project_path(chosen.front());
-    mark_saved();
-    set_status(QStringLiteral("Project is opened"));
+    if (!chosen.isEmpty()) open_project(chosen.front(), QStringLiteral("Project is opened"));
 }
 
 void TveltORV1::SaveProject1Click() {
@@ -171,8 +185,20 @@ void TveltORV1::SaveProject1Click() {
 bool TveltORV1::save_project() {
     if (project_path_.isEmpty()) return save_project_as();
     read_record();
-    if (project_.save(byte_text(project_path_)) != 0) {
-        warn(QStringLiteral("Can't save project to file: ") + project_path_);
+    return save_to(project_path_);
+}
+
+// Saves the record as path: the paths inside its folder relative to it (a
+// relative path taken from the folder the project had so far), the others
+// absolute. The controls then show what the file holds.
+bool TveltORV1::save_to(const QString& path) {
+    const std::string base =
+        project_path_.isEmpty() ? vtfile_current_folder().str() : project_folder();
+    set_project_path(path);
+    rebase_project(project_, base, project_folder());
+    editor_->write_from(project_);
+    if (project_.save(byte_text(path)) != 0) {
+        warn(QStringLiteral("Can't save project to file: ") + path);
         return false;
     }
     mark_saved();
@@ -192,56 +218,13 @@ bool TveltORV1::save_project_as() {
     chooser_.set_default_suffix(QStringLiteral("txt"));
     chooser_.take_directory_from(project_path_);
     const QString chosen = chooser_.show_save(this);
-    if (chosen.isEmpty()) return false;
     // The path is the project's from here on, even when the save fails.
-    project_path_ = chosen;
-    chooser_.set_base_folder(qt_text(project_folder()));
-    if (project_.save(byte_text(project_path_)) != 0) {
-        warn(QStringLiteral("Can't save project to file: ") + project_path_);
-        return false;
-    }
-    update_caption();
-    mark_saved();
-    set_status(QStringLiteral("Project is saved"));
-    return true;
+    return !chosen.isEmpty() && save_to(chosen);
 }
 
 void TveltORV1::RecentProjectClick(const QString& path) {
-    if (!settle_changes()) return;
-    if (project_.load(byte_text(path)) != 0) {
-        warn(QStringLiteral("Can't read project file: ") + path);
-        return;
-    }
-    enter_recent();
-    show_record();
-    set_project_path(path);
-    mark_saved();
-    set_status(QStringLiteral("Recent project is opened"));
-}
-
-void TveltORV1::run_engine(bool clear) {
-    read_record();
-    // The build works on a copy whose relative paths are taken from the
-    // project's folder; the record keeps them as the user wrote them.
-    toc_project job = resolved_project(project_, project_folder());
-    const bool done = runner_->run(job, clear);
-    project_.error_message = job.error_message;
-    if (!done) {
-        warn(qt_text(project_.error_message.view()));
-        return;
-    }
-    set_view_result_enabled(true);
-    shell_.beep();
-    set_status(clear ? QStringLiteral("Clearance is done")
-                     : QStringLiteral("HTML TOC has been created"));
-}
-
-void TveltORV1::ResultFile1Click() {
-    run_engine(false);
-}
-
-void TveltORV1::ClearTOC1Click() {
-    run_engine(true);
+    if (running() || !settle_changes()) return;
+    open_project(path, QStringLiteral("Recent project is opened"));
 }
 
 void TveltORV1::ViewResultFile1Click() {
@@ -259,6 +242,7 @@ void TveltORV1::ReinitTemplateData1Click() {
         return;
     }
     show_record();
+    set_status(QStringLiteral("Template data is read again: %1 templates").arg(catalogue_.count()));
 }
 
 void TveltORV1::Contents1Click() {

@@ -18,8 +18,23 @@ QStringList file_chooser::html_filters() {
     return {QStringLiteral("HTML Files (*.htm *.html *.shtml)"), QStringLiteral("All Files (*)")};
 }
 
+QStringList file_chooser::template_filters() {
+    return {QStringLiteral("Templates (*.html *.htm *.tpl *.txt)"),
+            QStringLiteral("All Files (*)")};
+}
+
 void file_chooser::set_filter(filter_list list) {
-    request_.filters = list == filter_list::project ? project_filters() : html_filters();
+    switch (list) {
+        case filter_list::project:
+            request_.filters = project_filters();
+            break;
+        case filter_list::html:
+            request_.filters = html_filters();
+            break;
+        case filter_list::templates:
+            request_.filters = template_filters();
+            break;
+    }
 }
 
 void file_chooser::take_directory_from(QString reference) {

@@ -10,7 +10,7 @@
 
 class file_chooser {
   public:
-    enum class filter_list { project, html };
+    enum class filter_list { project, html, templates };
     enum option { none = 0, must_exist = 1, multiple = 2 };
 
     explicit file_chooser(dialogs& owner_dialogs) : dialogs_(owner_dialogs) {}
@@ -38,6 +38,7 @@ class file_chooser {
 
     static QStringList project_filters();
     static QStringList html_filters();
+    static QStringList template_filters();
 
   private:
     dialogs& dialogs_;

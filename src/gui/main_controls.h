@@ -10,12 +10,13 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTabWidget;
 class QWidget;
 
 struct main_controls {
-    QTabWidget* tabs = nullptr;  // TabControl1
-    QWidget* project_page = nullptr;
+    QTabWidget* tabs = nullptr;       // TabControl1
+    QWidget* project_page = nullptr;  // inside a scroll area, as is the format page
     QWidget* format_page = nullptr;
     QRadioButton* single = nullptr;          // RadioButton1
     QRadioButton* multiple = nullptr;        // RadioButton2
@@ -31,6 +32,7 @@ struct main_controls {
     QGroupBox* sources_group = nullptr;         // GroupBox2
     QListWidget* source_list = nullptr;         // ListView1
     QPushButton* add_files = nullptr;           // BitBtn1
+    QPushButton* add_folder = nullptr;          // BitBtn9
     QPushButton* delete_files = nullptr;        // BitBtn2
     QPushButton* move_up = nullptr;             // BitBtn3
     QPushButton* move_down = nullptr;           // BitBtn4
@@ -43,6 +45,7 @@ struct main_controls {
     QCheckBox* process_numbering = nullptr;     // CheckBox4
     QCheckBox* insert_local_toc = nullptr;      // CheckBox1
     QLineEdit* anchor_attributes = nullptr;     // Edit3
+    QLabel* anchor_attributes_label = nullptr;  // Label2
     QLineEdit* indent = nullptr;                // Edit4
     QCheckBox* anchor_ids = nullptr;            // CheckBox5
     QLineEdit* skip_class = nullptr;            // Edit5

@@ -22,6 +22,7 @@ program_paths program_paths::in_folder(const QString& resource_folder, const QSt
     paths.distribution_settings = base + QStringLiteral("vorn_set.txt");
     paths.icon_file = base + QStringLiteral("orvane.png");
     paths.user_folder = with_separator(user_folder);
+    paths.user_templates = paths.user_folder + QStringLiteral("templates/");
     return paths;
 }
 

@@ -11,6 +11,7 @@ struct program_paths {
     QString help_folder;            // one page per help context
     QString distribution_settings;  // the distributed vorn_set.txt
     QString user_folder;            // the user's own settings files
+    QString user_templates;         // the user's copies of shipped templates
     QString icon_file;
     bool shared_data = false;  // the data is in ../share/orvane/ (an installed package)
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -32,8 +33,33 @@ int level_index(const vtval& level) {
 }  // namespace
 
 project_editor::project_editor(const main_controls& controls, const template_catalogue& catalogue,
-                               const QString& data_folder)
-    : controls_(controls), catalogue_(catalogue), data_folder_(data_folder) {}
+                               const QString& data_folder, const QString& user_templates,
+                               file_chooser& chooser)
+    : controls_(controls),
+      templates_(std::make_unique<template_list>(controls.template_list, catalogue, data_folder,
+                                                 user_templates, chooser)) {
+    QObject::connect(controls_.anchor_ids, &QCheckBox::toggled, controls_.anchor_attributes,
+                     [this] { apply_anchor_enabling(); });
+}
+
+project_editor::~project_editor() = default;
+
+void project_editor::watch(const std::function<void()>& changed) {
+    const main_controls& c = controls_;
+    for (QLineEdit* field :
+         {c.source_field, c.destination_field, c.anchor_attributes, c.indent, c.skip_class})
+        QObject::connect(field, &QLineEdit::textChanged, field, changed);
+    for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
+             c.single, c.overwrite, c.process_title, c.process_numbering, c.insert_local_toc,
+             c.anchor_ids})
+        QObject::connect(box, &QAbstractButton::toggled, box, changed);
+    for (QComboBox* list : {c.range_from, c.range_to, c.template_list})
+        QObject::connect(list, &QComboBox::currentIndexChanged, list, changed);
+    QAbstractItemModel* rows = c.source_list->model();
+    QObject::connect(rows, &QAbstractItemModel::rowsInserted, c.source_list, changed);
+    QObject::connect(rows, &QAbstractItemModel::rowsRemoved, c.source_list, changed);
+    QObject::connect(rows, &QAbstractItemModel::rowsMoved, c.source_list, changed);
+}
 
 void project_editor::read_into(toc_project& project) const {
     project.error_message.clear();
@@ -53,12 +79,12 @@ void project_editor::read_into(toc_project& project) const {
     project.named_anchor_attributes = text_value(controls_.anchor_attributes);
     project.process_title = flag_value(controls_.process_title);
     project.process_numbering = flag_value(controls_.process_numbering);
-    project.template_file =
-        vtval(byte_text(data_folder_) + std::string(catalogue_.file(selected_template())));
+    project.template_file = vtval(templates_->selected_path());
     project.insert_local_toc = flag_value(controls_.insert_local_toc);
     project.indent = text_value(controls_.indent);
     project.anchor_ids = flag_value(controls_.anchor_ids);
     project.skip_class = text_value(controls_.skip_class);
+    project.relative_to = vtval("project");
     project.normalize(true);
 }
 
@@ -86,13 +112,20 @@ void project_editor::write_from(const toc_project& project) {
     controls_.indent->setText(qt_text(project.indent.text()));
     controls_.anchor_ids->setChecked(project.heading_ids());
     controls_.skip_class->setText(qt_text(project.skip_class.text()));
-    controls_.template_list->setCurrentIndex(catalogue_.index_for(project.template_file.text()));
+    templates_->select(project.template_file.text(), base_folder_);
     if (project.single())
         controls_.single->setChecked(true);
     else
         controls_.multiple->setChecked(true);
     apply_mode_layout();
     apply_destination_enabling();
+    apply_anchor_enabling();
+}
+
+void project_editor::apply_anchor_enabling() {
+    const bool named_anchors = !controls_.anchor_ids->isChecked();
+    controls_.anchor_attributes->setEnabled(named_anchors);
+    controls_.anchor_attributes_label->setEnabled(named_anchors);
 }
 
 void project_editor::apply_mode_layout() {
@@ -116,12 +149,5 @@ void project_editor::apply_destination_enabling() {
 }
 
 void project_editor::fill_template_list() {
-    controls_.template_list->clear();
-    for (int32_t i = 0; i < catalogue_.count(); ++i)
-        controls_.template_list->addItem(qt_text(catalogue_.name(i)));
-}
-
-int project_editor::selected_template() const {
-    const int index = controls_.template_list->currentIndex();
-    return catalogue_.loaded() && index < catalogue_.count() ? index : -1;
+    templates_->fill();
 }

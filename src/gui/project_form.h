@@ -21,6 +21,7 @@ class project_form {
     void build_range_group(QWidget* page);
     void build_style_group(QWidget* page);
     void build_template_group(QWidget* page);
+    void set_tab_order();
 
     main_controls controls_;
 };

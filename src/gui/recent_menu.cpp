@@ -3,15 +3,34 @@
 #include <QAction>
 #include <QMenu>
 
+#include "desktop/byte_text.h"
+#include "files/vtfile.h"
+
+namespace {
+
+bool project_exists(const QString& path) {
+    vtfile_node info;
+    return vtfile_info(byte_text(path), info) && !info.is_directory;
+}
+
+// "&1" to "&9", then "1&0": each item has a key of its own.
+QString item_number(int index) {
+    const QString number = QString::number(index + 1);
+    return number.left(number.size() - 1) + u'&' + number.right(1);
+}
+
+}  // namespace
+
 recent_menu::recent_menu(QMenu* parent_menu) : QObject(parent_menu) {
     menu_ = parent_menu->addMenu(QStringLiteral("&Recent Projects"));
     menu_->setObjectName(QStringLiteral("RecentProjects1"));
     for (int i = 0; i < recent_projects::k_limit; ++i) {
-        QAction* item = menu_->addAction(QStringLiteral("&%1 item").arg(i + 1));
+        QAction* item = menu_->addAction(item_number(i) + QStringLiteral(" item"));
         item->setObjectName(QStringLiteral("RecentProject%1").arg(i + 1));
-        connect(item, &QAction::triggered, this, [this, item] { item_triggered(item); });
+        connect(item, &QAction::triggered, this, [this, i] { item_triggered(i); });
         items_[i] = item;
     }
+    connect(menu_, &QMenu::aboutToShow, this, &recent_menu::prune);
     rebuild();
 }
 
@@ -22,7 +41,12 @@ void recent_menu::enter(const QString& path) {
 
 void recent_menu::assign(const QStringList& paths) {
     list_.assign(paths);
+    list_.prune(project_exists);
     rebuild();
+}
+
+void recent_menu::prune() {
+    if (list_.prune(project_exists)) rebuild();
 }
 
 void recent_menu::rebuild() {
@@ -34,15 +58,11 @@ void recent_menu::rebuild() {
         // An "&" inside a path is shown as itself, not as a shortcut mark.
         QString shown = paths[i];
         shown.replace(QStringLiteral("&"), QStringLiteral("&&"));
-        items_[i]->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        items_[i]->setText(item_number(i) + u' ' + shown);
     }
 }
 
-void recent_menu::item_triggered(const QAction* item) {
-    const QString caption = item->text();
-    const qsizetype mark = caption.indexOf(u'&');
-    if (mark < 0 || mark + 1 >= caption.size()) return;
-    const int index = caption[mark + 1].digitValue() - 1;
+void recent_menu::item_triggered(int index) {
     if (index < 0 || index >= list_.entries().size()) return;
     // A copy: opening the project reorders the list under the receiver.
     const QString path = list_.entries()[index];

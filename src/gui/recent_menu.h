@@ -1,5 +1,6 @@
-// recent_menu: the "&Recent Projects" submenu of five items over the list of
-// recent project paths.
+// recent_menu: the "&Recent Projects" submenu over the list of recent
+// project paths. Projects that no longer exist leave the list when it is
+// taken from the settings and whenever the submenu opens.
 #pragma once
 
 #include <QObject>
@@ -17,18 +18,19 @@ class recent_menu : public QObject {
 
     // Enters a path into the list (see recent_projects) and rebuilds.
     void enter(const QString& path);
-    // Takes a stored list as it is and rebuilds.
+    // Takes a stored list, without the projects that are gone, and rebuilds.
     void assign(const QStringList& paths);
     const QStringList& entries() const { return list_.entries(); }
+    QMenu* menu() const { return menu_; }
 
   signals:
-    // An item was chosen: the path of the entry named by the digit after
-    // the "&" of its caption.
+    // An item was chosen: the path of its entry.
     void open_requested(const QString& path);
 
   private:
     void rebuild();
-    void item_triggered(const QAction* item);
+    void prune();
+    void item_triggered(int index);
 
     recent_projects list_;
     QMenu* menu_;

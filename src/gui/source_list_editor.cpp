@@ -5,16 +5,31 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "desktop/dialogs.h"
-#include "gui/file_chooser.h"
+#include <QRadioButton>
+#include <unordered_set>
 
-source_list_editor::source_list_editor(const main_controls& controls, dialogs& owner_dialogs,
-                                       file_chooser& chooser, status_fn status)
-    : controls_(controls), dialogs_(owner_dialogs), chooser_(chooser), status_(std::move(status)) {
+#include "desktop/byte_text.h"
+#include "desktop/dialogs.h"
+#include "files/vtfile.h"
+#include "files/vtfile_path.h"
+#include "gui/file_chooser.h"
+#include "gui/folder_pages.h"
+#include "gui/project_editor.h"
+#include "project/project_paths.h"
+
+source_list_editor::source_list_editor(const main_controls& controls, project_editor& editor,
+                                       dialogs& owner_dialogs, file_chooser& chooser,
+                                       status_fn status)
+    : controls_(controls),
+      editor_(editor),
+      dialogs_(owner_dialogs),
+      chooser_(chooser),
+      status_(std::move(status)) {
     QListWidget* list = controls_.source_list;
     list->installEventFilter(this);
     connect(list, &QListWidget::itemSelectionChanged, this, &source_list_editor::selection_changed);
     connect(controls_.add_files, &QPushButton::clicked, this, &source_list_editor::add_files);
+    connect(controls_.add_folder, &QPushButton::clicked, this, &source_list_editor::add_folder);
     connect(controls_.delete_files, &QPushButton::clicked, this, &source_list_editor::delete_files);
     connect(controls_.move_up, &QPushButton::clicked, this, &source_list_editor::move_up);
     connect(controls_.move_down, &QPushButton::clicked, this, &source_list_editor::move_down);
@@ -44,8 +59,76 @@ void source_list_editor::add_files() {
     const QStringList chosen =
         chooser_.show_open(list->window(), file_chooser::must_exist | file_chooser::multiple);
     if (chosen.isEmpty()) return;
-    list->addItems(chosen);
-    show_count();
+    append(chosen);
+}
+
+void source_list_editor::add_folder() {
+    QListWidget* list = controls_.source_list;
+    chooser_.take_directory_from(list->count() > 0 ? list->item(list->count() - 1)->text()
+                                                   : controls_.destination_field->text());
+    const QString folder =
+        dialogs_.choose_folder(list->window(), QStringLiteral("Add the HTML pages of a folder"),
+                               chooser_.last_directory());
+    if (folder.isEmpty()) return;
+    chooser_.set_last_directory(folder);
+    QStringList pages;
+    for (const std::string& page : folder_pages(byte_text(folder))) pages << qt_text(page);
+    if (pages.isEmpty()) {
+        status_(QStringLiteral("No HTML pages in ") + folder);
+        return;
+    }
+    append(pages);
+}
+
+void source_list_editor::append(const QStringList& paths) {
+    QListWidget* list = controls_.source_list;
+    const std::string base = editor_.base_folder();
+    auto key = [&](const QString& path) {
+        return vtfile_normal_path(resolved_path(byte_text(path), base));
+    };
+    std::unordered_set<std::string> listed;
+    for (int row = 0; row < list->count(); ++row) listed.insert(key(list->item(row)->text()));
+    QStringList fresh;
+    QStringList refused;
+    for (const QString& path : paths) (listed.insert(key(path)).second ? fresh : refused) << path;
+    list->addItems(fresh);
+    if (refused.isEmpty()) {
+        show_count();
+        return;
+    }
+    QString line = QStringLiteral("Already in the list, not added again: ") + refused.front();
+    if (refused.size() > 1) line += QStringLiteral(" and %1 more").arg(refused.size() - 1);
+    status_(line);
+}
+
+namespace {
+
+bool is_folder(const QString& path) {
+    vtfile_node info;
+    return vtfile_info(byte_text(path), info) && info.is_directory;
+}
+
+}  // namespace
+
+void source_list_editor::drop(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    if (controls_.single->isChecked() && paths.size() == 1 && !is_folder(paths.front())) {
+        controls_.source_field->setText(paths.front());
+        return;
+    }
+    if (controls_.single->isChecked()) {
+        controls_.multiple->setChecked(true);
+        editor_.apply_mode_layout();
+    }
+    QStringList pages;
+    for (const QString& path : paths) {
+        if (!is_folder(path)) {
+            pages << path;
+            continue;
+        }
+        for (const std::string& page : folder_pages(byte_text(path))) pages << qt_text(page);
+    }
+    append(pages);
 }
 
 void source_list_editor::delete_files() {

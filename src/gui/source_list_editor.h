@@ -1,28 +1,40 @@
 // source_list_editor: adding, removing and reordering the source files of a
-// multiple-file project, and enabling the list's buttons.
+// multiple-file project, and enabling the list's buttons. A page is listed
+// once: one already in the list (however its path is spelt) is not added
+// again, and the status line says so.
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "gui/main_controls.h"
 
 class dialogs;
 class file_chooser;
+class project_editor;
 
 class source_list_editor : public QObject {
     Q_OBJECT
   public:
     using status_fn = std::function<void(const QString&)>;
 
-    source_list_editor(const main_controls& controls, dialogs& owner_dialogs, file_chooser& chooser,
-                       status_fn status);
+    source_list_editor(const main_controls& controls, project_editor& editor,
+                       dialogs& owner_dialogs, file_chooser& chooser, status_fn status);
 
     void add_files();
+    // Adds every page under a chosen folder (folder_pages.h).
+    void add_folder();
     void delete_files();
     void move_up();
     void move_down();
     void selection_changed();
+    // Pages and folders dropped on the window: in single mode one page
+    // becomes the source; anything else makes the project a multiple-file
+    // one and is added (a folder's pages, in reading order).
+    void drop(const QStringList& paths);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,8 +44,12 @@ class source_list_editor : public QObject {
     // nothing is selected.
     void selection_span(int& first, int& count) const;
     void show_count();
+    // Appends the paths not listed yet; the status line gives the count, or
+    // names what was listed already.
+    void append(const QStringList& paths);
 
     const main_controls& controls_;
+    project_editor& editor_;
     dialogs& dialogs_;
     file_chooser& chooser_;
     status_fn status_;

@@ -1,4 +1,4 @@
-// system_shell: the shell_launcher of a real desktop, through xdg-open.
+// system_shell: the shell_launcher of a real desktop.
 #pragma once
 
 #include <QStringList>
@@ -18,9 +18,18 @@ struct shell_command {
 // percent-encoded, so the opener gets the very file.
 shell_command make_shell_command(const QString& verb, const QString& target);
 
+// Pages open in a web browser (desktop_launch.h), text files in a text
+// editor, anything else through xdg-open.
 class system_shell : public shell_launcher {
   public:
     bool open(const QString& verb, const QString& target) override;
+    bool edit(const QString& path) override;
     bool can_open() const override;
+    QString failure_reason() const override { return reason_; }
     void beep() override;
+
+  private:
+    bool open_page(const QString& page);
+
+    QString reason_;
 };

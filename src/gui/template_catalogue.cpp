@@ -43,14 +43,3 @@ std::string_view template_catalogue::value(const vtarr* list, int32_t i) {
     if (!list || i < 0 || i >= list->count()) return {};
     return (*list)[i].text();
 }
-
-int32_t template_catalogue::index_for(std::string_view template_file) const {
-    if (!loaded()) return -1;
-    const size_t cut = template_file.find_last_of("/\\");
-    const std::string_view wanted =
-        cut == std::string_view::npos ? template_file : template_file.substr(cut + 1);
-    if (wanted.empty()) return 0;
-    for (int32_t i = 0; i < count(); ++i)
-        if (file(i) == wanted) return i;
-    return 0;
-}

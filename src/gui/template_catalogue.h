@@ -24,11 +24,6 @@ class template_catalogue {
     std::string_view name(int32_t i) const { return value(names_, i); }
     std::string_view description(int32_t i) const { return value(descriptions_, i); }
 
-    // Position of the template a project names: the first entry whose file
-    // equals the part of template_file after its last separator; 0 when none
-    // does or template_file is empty; -1 when no catalogue is loaded.
-    int32_t index_for(std::string_view template_file) const;
-
     const vtstring& error() const { return error_; }
 
   private:

@@ -28,6 +28,7 @@ bool user_settings::read(std::string_view path, vtstring& error) {
     geometry.top = first_number(settings, "top_top");
     geometry.width = first_number(settings, "form_width");
     geometry.height = first_number(settings, "form_height");
+    colour_scheme = first_number(settings, "colour_scheme");
     return true;
 }
 
@@ -40,6 +41,7 @@ bool user_settings::write(std::string_view path) const {
     settings.add("form_width", vtval(geometry.width));
     settings.add("form_height", vtval(geometry.height));
     settings.add("last_opened_dir", vtval(last_directory));
+    settings.add("colour_scheme", vtval(colour_scheme));
     return settings.write(path);
 }
 

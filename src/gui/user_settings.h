@@ -1,6 +1,6 @@
 // user_settings: what the main window keeps between runs in "vorn_set.txt"
-// (remember flag, recent projects, window geometry, last folder), and the
-// remembered format options in "vorn_format.txt".
+// (remember flag, recent projects, window geometry, last folder, colour
+// scheme), and the remembered format options in "vorn_format.txt".
 #pragma once
 
 #include <cstdint>
@@ -33,6 +33,7 @@ class user_settings {
     std::string last_directory;
     std::vector<std::string> recent;  // most recent first, not cut to any limit
     saved_geometry geometry;
+    int32_t colour_scheme = 0;  // 0 the desktop's, 1 light, 2 dark
 };
 
 // Copies the format keys (the Format Options page) of the project file at path into project.

@@ -11,8 +11,8 @@ struct field_def {
     vtval fallback;
 };
 
-const field_def (&fields())[14] {
-    static const field_def defs[14] = {
+const field_def (&fields())[15] {
+    static const field_def defs[15] = {
         {"anchor_ids", &toc_project::anchor_ids, vtval(0)},
         {"destination", &toc_project::destination, vtval("")},
         {"heading_links", &toc_project::heading_links, vtval("")},
@@ -25,6 +25,7 @@ const field_def (&fields())[14] {
         {"process_title", &toc_project::process_title, vtval(0)},
         {"range_from", &toc_project::range_from, vtval(1)},
         {"range_to", &toc_project::range_to, vtval(6)},
+        {"relative_to", &toc_project::relative_to, vtval("")},
         {"skip_class", &toc_project::skip_class, vtval("")},
         {"template_file", &toc_project::template_file, vtval("")},
     };
@@ -116,4 +117,18 @@ std::vector<source_line> toc_project::source_lines() const {
 
 void toc_project::add_source_pattern(std::string_view pattern) {
     source_glob.push_back({vtval(pattern), source.count()});
+}
+
+bool toc_project::same_settings(const toc_project& other) const {
+    for (const field_def& f : fields())
+        if ((this->*f.field).text() != (other.*f.field).text()) return false;
+    if (source.count() != other.source.count()) return false;
+    for (int32_t i = 0; i < source.count(); ++i)
+        if (source[i].text() != other.source[i].text()) return false;
+    if (source_glob.size() != other.source_glob.size()) return false;
+    for (size_t i = 0; i < source_glob.size(); ++i)
+        if (source_glob[i].pattern.text() != other.source_glob[i].pattern.text() ||
+            source_glob[i].place != other.source_glob[i].place)
+            return false;
+    return true;
 }

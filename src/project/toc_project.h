@@ -57,6 +57,12 @@ class toc_project {
     // Headings carry their anchors as ids: only the value 1 turns it on (a
     // checked box in the window stores 1 too).
     bool heading_ids() const { return anchor_ids.text() == "1"; }
+    // Relative paths are taken from the project file's folder (the value
+    // "project"), not from the current folder.
+    bool relative_to_project() const { return relative_to.text() == "project"; }
+    // True when every setting (sources in order) has the same text in both;
+    // the error message does not count.
+    bool same_settings(const toc_project& other) const;
 
     // The source list in its order: the source entries with the patterns
     // among them, each pattern in front of the entry at its place (after all
@@ -83,5 +89,8 @@ class toc_project {
     vtval skip_class;
     // The text of a link to itself at the end of every heading; empty: none.
     vtval heading_links;
+    // "project": relative paths count from the project file's folder;
+    // anything else: from the current folder (batch mode).
+    vtval relative_to;
     vtstring error_message;
 };

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -38,12 +39,27 @@ QPushButton* make_button(const char* name, const QString& text, QWidget* parent)
     return named(new QPushButton(text, parent), name);
 }
 
+// The option of the file manager's entry, named alike on every page.
+const QString k_shell_option = QStringLiteral("file manager context menu item [Open With]");
+
 }  // namespace
+
+QString TSetupForm::size_text(int64_t bytes) {
+    constexpr int64_t kib = 1024;
+    if (bytes < kib * kib)
+        return QLocale().toString(qlonglong((bytes + kib - 1) / kib)) + QStringLiteral(" KiB");
+    return QLocale().toString(double(bytes) / double(kib * kib), 'f', 1) + QStringLiteral(" MiB");
+}
 
 TSetupForm::TSetupForm(dialogs& owner_dialogs, registry_store& store,
                        const std::string& distribution_folder, const std::string& package_program,
                        QWidget* parent)
-    : QWidget(parent), dialogs_(owner_dialogs), store_(store) {
+    : QWidget(parent),
+      dialogs_(owner_dialogs),
+      store_(store),
+      start_([](const std::string& program) {
+          return QProcess::startDetached(qt_text(program), {});
+      }) {
     setObjectName(QStringLiteral("SetupForm"));
     setWindowTitle(k_product_title);
     if (main_window_running()) {
@@ -141,9 +157,9 @@ QWidget* TSetupForm::create_folder_page() {
     auto* options = new QVBoxLayout(additional);
     desktop_icon_ = named(new QCheckBox(QStringLiteral("Add an icon to the desktop?"), additional),
                           "CheckBox1");
-    shell_extension_ = named(
-        new QCheckBox(QStringLiteral("File manager context menu item [Open With]"), additional),
-        "CheckBox2");
+    shell_extension_ =
+        named(new QCheckBox(k_shell_option.at(0).toUpper() + k_shell_option.mid(1), additional),
+              "CheckBox2");
     shell_extension_->setChecked(true);
     options->addWidget(desktop_icon_);
     options->addWidget(shell_extension_);
@@ -156,8 +172,8 @@ QWidget* TSetupForm::create_summary_page() {
     QWidget* panel = named(new QWidget, "Panel7");
     auto* column = new QVBoxLayout(panel);
     QLabel* ready = make_label("Label14",
-                               "Setup is now ready to begin installing the software  on your "
-                               "computer. Click Back if you want to change any settings. ",
+                               "Setup is now ready to begin installing the software on your "
+                               "computer. Click Back if you want to change any settings.",
                                panel);
     ready->setWordWrap(true);
     column->addWidget(ready);
@@ -186,14 +202,22 @@ QWidget* TSetupForm::create_progress_page() {
     progress_bar_ = named(new QProgressBar(panel), "ProgressBar1");
     progress_bar_->setRange(0, 100);
     progress_bar_->setTextVisible(false);
-    progress_percent_ = make_label("Label10", QStringLiteral("0"), panel);
+    progress_percent_ = make_label("Label10", QStringLiteral("0 %"), panel);
+    // Room for the widest figure: the label does not grow while the page
+    // repaints during the installation.
+    progress_percent_->setMinimumWidth(
+        progress_percent_->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
+    progress_percent_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     row->addWidget(progress_bar_, 1);
     row->addWidget(progress_percent_);
-    row->addWidget(make_label("Label11", QStringLiteral("%"), panel));
     column->addLayout(row);
     complete_ = make_label("Label12", k_product_title + " setup is complete.", panel);
     complete_->hide();
     column->addWidget(complete_);
+    start_now_ = named(new QCheckBox(QStringLiteral("&Start Orvane now"), panel), "CheckBox3");
+    start_now_->setChecked(true);
+    start_now_->hide();
+    column->addWidget(start_now_);
     column->addStretch(1);
     return panel;
 }
@@ -242,9 +266,8 @@ bool TSetupForm::check_distribution() {
                   "Missing: " + qt_text(distribution_.folder() + distribution_.missing()));
         return false;
     }
-    space_needed_->setText("The program requires " +
-                           QLocale().toString(qlonglong(distribution_.required_kb())) +
-                           " Kb of the disk space.");
+    space_needed_->setText("The program requires " + size_text(distribution_.required_size()) +
+                           " of disk space.");
     return true;
 }
 
@@ -264,6 +287,8 @@ void TSetupForm::showEvent(QShowEvent* event) {
 }
 
 void TSetupForm::Button1Click() {
+    if (page_ == 4 && start_now_->isVisible() && start_now_->isChecked())
+        start_(choices_.install_folder + std::string(setup_text::program));
     close();
 }
 
@@ -318,6 +343,16 @@ void TSetupForm::change_page() {
     if (!ok) return;
     pages_->setCurrentIndex(page_);
     show_buttons();
+    update_title();
+}
+
+// The title names the step: "Orvane 1.0b setup - 3 of 5: Installation folder".
+void TSetupForm::update_title() {
+    static const char* const steps[] = {"Welcome", "License agreement", "Installation folder",
+                                        "Ready to install", "Installing"};
+    const QString step = page_ == 4 && complete_->isVisible() ? QStringLiteral("Finished")
+                                                              : QString::fromLatin1(steps[page_]);
+    setWindowTitle(k_product_title + QStringLiteral(" setup - %1 of 5: ").arg(page_ + 1) + step);
 }
 
 void TSetupForm::show_buttons() {
@@ -390,15 +425,14 @@ void TSetupForm::fill_summary() {
     summary_desktop_icon_->setText(choices_.desktop_icon
                                        ? QStringLiteral("Yes, create a desktop icon.")
                                        : QStringLiteral("No, do not create a desktop icon."));
-    summary_shell_extension_->setText(
-        choices_.shell_extension
-            ? QStringLiteral("Yes, add explorer shell extension [context menu item].")
-            : QStringLiteral("No, do not add explorer shell extension [context menu item]."));
+    summary_shell_extension_->setText(choices_.shell_extension
+                                          ? "Yes, add the " + k_shell_option + "."
+                                          : "No, do not add the " + k_shell_option + ".");
 }
 
 void TSetupForm::show_progress(int percent) {
     progress_bar_->setValue(percent);
-    progress_percent_->setText(QString::number(percent));
+    progress_percent_->setText(QStringLiteral("%1 %").arg(percent));
     repaint();
 }
 
@@ -410,6 +444,7 @@ void TSetupForm::install() {
         next_button_->hide();
         back_button_->hide();
         pages_->setCurrentIndex(4);
+        update_title();
         show_progress(0);
         ok = installer.run(choices_, [this](int percent) { show_progress(percent); });
     }
@@ -421,5 +456,10 @@ void TSetupForm::install() {
     }
     show_progress(100);
     complete_->show();
+    start_now_->show();
     show_buttons();
+    update_title();
+    // What was left undone, and why.
+    for (const std::string& note : installer.notes())
+        dialogs_.message(this, QMessageBox::Information, qt_text(note), QString());
 }

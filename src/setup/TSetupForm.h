@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "setup/registry_store.h"
@@ -38,6 +39,14 @@ class TSetupForm : public QWidget {
     bool terminating() const { return terminating_; }
     int page() const { return page_; }
     const std::string& install_folder() const { return choices_.install_folder; }
+    // Starts a program in the background (the installed one, when "Start
+    // Orvane now" is checked on Finish). By default a detached process.
+    using starter = std::function<bool(const std::string& program)>;
+    void set_starter(starter start) { start_ = std::move(start); }
+
+    // "1.2 MiB" (one decimal, the locale's) from 1 MiB on, else "340 KiB"
+    // (rounded up).
+    static QString size_text(int64_t bytes);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -70,6 +79,7 @@ class TSetupForm : public QWidget {
     void fill_summary();
     void install();
     void show_progress(int percent);
+    void update_title();
     void terminate(const QString& text, const QString& detail = {});
     void warn(const std::string& text, const std::string& detail);
 
@@ -78,6 +88,7 @@ class TSetupForm : public QWidget {
     setup_distribution distribution_;
     setup_choices choices_;
     std::string browse_start_;
+    starter start_;
     int page_ = 0;
     bool terminating_ = false;
 
@@ -98,4 +109,5 @@ class TSetupForm : public QWidget {
     QProgressBar* progress_bar_ = nullptr;       // ProgressBar1
     QLabel* progress_percent_ = nullptr;         // Label10
     QLabel* complete_ = nullptr;                 // Label12
+    QCheckBox* start_now_ = nullptr;             // CheckBox3
 };

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 
+#include "core/own_entries.h"
 #include "core/product_title.h"
 #include "files/atomic_file.h"
 #include "files/vtfile.h"
 #include "setup/desktop_entry.h"
 #include "setup/desktop_menu.h"
+#include "setup/mime_default.h"
 #include "setup/setup_text.h"
 #include "setup/shell_folders.h"
 #include "setup/shell_link.h"
@@ -185,25 +187,52 @@ bool setup_install::make_menu(const std::string& target) {
     return true;
 }
 
+// The desktop folder that xdg-user-dir names is made when it is missing (a
+// fresh account has none until a desktop session makes it); what cannot be
+// done is noted for the user.
 void setup_install::make_desktop_icon(const std::string& target, bool wanted) {
+    if (!wanted) return;
     std::string desktop;
-    if (!wanted || !desktop_folder(desktop)) return;
+    if (!desktop_folder(desktop)) {
+        notes_.emplace_back(setup_text::no_desktop_folder);
+        return;
+    }
+    if (!make_folders(desktop)) {
+        notes_.push_back(std::string(setup_text::no_desktop_made) + desktop);
+        return;
+    }
     shortcut_desc desc = link_to(with_slash(desktop) + std::string(setup_text::program_link),
                                  target + std::string(setup_text::program), target, true);
     desc.window_class = std::string(setup_text::window_class);
-    if (create_shortcut(desc)) {
-        // File managers start a launcher on the desktop only when it may be
-        // executed.
-        const std::string path = desktop_entry_path(desc.link_path);
-        chmod(path.c_str(), 0755);
-        write_program_values({{setup_text::desktop_icon, path}});
+    if (!create_shortcut(desc)) {
+        notes_.push_back(std::string(setup_text::no_desktop_icon) + desktop);
+        return;
     }
+    // File managers start a launcher on the desktop only when it may be
+    // executed.
+    const std::string path = desktop_entry_path(desc.link_path);
+    chmod(path.c_str(), 0755);
+    write_program_values({{setup_text::desktop_icon, path}});
 }
 
 // The "Open With" entry for HTML files, and its record in the store under the
-// HTML file type's shell command key.
+// HTML file type's shell command key. Installing never changes which program
+// opens HTML pages: the one that did before stays (keep_html_default), and
+// where none did the entry is left out, as it would become that program.
 void setup_install::register_shell_entry(const std::string& target) {
     if (applications_.empty()) return;
+    std::string path = applications_ + "/" + std::string(setup_text::shell_entry_file);
+    // An earlier installation's entry is not the desktop's choice.
+    if (exists(path)) {
+        vtfile_delete(path);
+        refresh_desktop_database(applications_);
+    }
+    bool known = false;
+    const std::string before = mime_default(setup_text::html_type, known);
+    if (!known || before.empty() || is_own_desktop_entry(before)) {
+        notes_.emplace_back(setup_text::no_html_program);
+        return;
+    }
     desktop_entry entry;
     entry.name = std::string(setup_text::shell_verb);
     entry.command = {target + std::string(setup_text::program)};
@@ -213,9 +242,10 @@ void setup_install::register_shell_entry(const std::string& target) {
     entry.no_display = true;
     std::string icon = link_to({}, {}, target, true).icon_file;
     entry.icon = icon;
-    std::string path = applications_ + "/" + std::string(setup_text::shell_entry_file);
     if (!entry.save(path)) return;
     write_program_values({{setup_text::shell_entry, path}});
+    refresh_desktop_database(applications_);
+    keep_html_default(before);
 
     std::string key = std::string(setup_text::html_type) + "\\shell\\" +
                       std::string(setup_text::shell_verb) + "\\command";
@@ -224,6 +254,24 @@ void setup_install::register_shell_entry(const std::string& target) {
     command.set(vtval(""), vtval(std::string_view(desktop_entry::quote_argument(entry.command[0]) +
                                                   " " + entry.field_code)));
     store_.write_values(reg_root::hkcr, key, command);
+}
+
+// Where the new entry took over as the program for HTML pages (the user
+// never chose one, and the user's own folder is the desktop's first), the
+// program before it is written down as the user's default, and recorded so
+// that removal takes that line out again.
+void setup_install::keep_html_default(const std::string& before) {
+    bool known = false;
+    if (mime_default(setup_text::html_type, known) == before) return;
+    const std::string list = user_mimeapps_list();
+    vtstring text;
+    vtfile_read_all(list, text);
+    bool added = false;
+    const std::string pinned = with_default(text.view(), setup_text::html_type, before, added);
+    if (!added || !vtfile_write_atomic(list, pinned)) return;
+    write_program_values(
+        {{setup_text::mime_pin, std::string(setup_text::html_type) + "=" + before + ";"},
+         {setup_text::mime_list, list}});
 }
 
 // What the uninstaller removes: the files copied and the folders made, added

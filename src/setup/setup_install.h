@@ -42,6 +42,9 @@ class setup_install {
 
     const std::string& message() const { return message_; }
     const std::string& detail() const { return detail_; }
+    // What a finished installation left undone and why (no desktop icon, no
+    // "Open With" entry), to tell the user; empty when nothing.
+    const std::vector<std::string>& notes() const { return notes_; }
 
   private:
     bool fail(std::string_view message, std::string detail = {});
@@ -52,6 +55,7 @@ class setup_install {
     bool make_menu(const std::string& target);
     void make_desktop_icon(const std::string& target, bool wanted);
     void register_shell_entry(const std::string& target);
+    void keep_html_default(const std::string& before);
     shortcut_desc link_to(const std::string& link, const std::string& target,
                           const std::string& folder, bool with_icon) const;
     bool make_menu_entry(std::string_view file, std::string_view name, const std::string& target,
@@ -66,4 +70,5 @@ class setup_install {
     std::string detail_;
     std::string applications_;  // where the menu entries go
     std::vector<std::string> created_;
+    std::vector<std::string> notes_;
 };

@@ -30,6 +30,13 @@ inline constexpr std::string_view package_installed =
     "Orvane 1.0b is installed on this computer from its Debian package \"orvane\". Setup does "
     "not install a second copy: start Orvane from the menu, or remove the package first (sudo apt "
     "remove orvane).";
+inline constexpr std::string_view no_html_program =
+    "No program opens HTML pages on this computer yet, so the file manager context menu item "
+    "[Open With] was not added: it would have become the program that opens them. Run setup "
+    "again once a web browser is installed.";
+inline constexpr std::string_view no_desktop_folder = "Setup can't find the desktop folder.";
+inline constexpr std::string_view no_desktop_made = "Setup can't create the desktop folder: ";
+inline constexpr std::string_view no_desktop_icon = "Setup can't create the desktop icon in ";
 inline constexpr std::string_view previous_version =
     "Previous version of software is detected. It is highly recommended that you install current "
     "version to the same directory.";
@@ -56,6 +63,10 @@ inline constexpr std::string_view shell_entry = "shell_entry";
 // holds its merged menu file.
 inline constexpr std::string_view menu_directory = "menu_directory";
 inline constexpr std::string_view menu_entries = "menu_entries";
+// The line the installer added to the user's mimeapps.list to keep the
+// program that opened HTML pages before it, and that file's path.
+inline constexpr std::string_view mime_pin = "mime_pin";
+inline constexpr std::string_view mime_list = "mime_list";
 
 // Names of what the installer creates. The menu's files carry the vendor
 // prefix "velt-orvane-", apart from the Debian package's "org.orvane.Orvane".

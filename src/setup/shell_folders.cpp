@@ -14,11 +14,6 @@ std::string environment(const char* name) {
     return value == nullptr ? std::string() : std::string(value);
 }
 
-bool is_folder(const std::string& path) {
-    struct stat info {};
-    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // The first line xdg-user-dir prints, or empty when it cannot be run.
 std::string ask_xdg_user_dir() {
     std::string line = command_output("xdg-user-dir DESKTOP 2>/dev/null");
@@ -61,7 +56,7 @@ bool desktop_folder(std::string& folder) {
         if (home.empty()) return false;
         folder = home + "/Desktop";
     }
-    return is_folder(folder);
+    return true;
 }
 
 bool program_files_folder(std::string& folder, bool as_root) {

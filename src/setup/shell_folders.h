@@ -11,8 +11,8 @@ bool config_home_folder(std::string& folder);
 // The folder of menu entries: data home + "/applications" (it may not exist
 // yet). False when there is no data home.
 bool programs_folder(std::string& folder);
-// The desktop: what `xdg-user-dir DESKTOP` prints, else $HOME/Desktop. False
-// when that is not an existing folder.
+// The desktop: what `xdg-user-dir DESKTOP` prints, else $HOME/Desktop (it
+// may not exist yet). False when neither can be told.
 bool desktop_folder(std::string& folder);
 // Where programs are installed: "/opt" for root, else the data home.
 bool program_files_folder(std::string& folder, bool as_root);

@@ -7,8 +7,11 @@
 #include <cerrno>
 
 #include "core/product_title.h"
+#include "files/atomic_file.h"
+#include "files/vtfile.h"
 #include "setup/desktop_entry.h"
 #include "setup/desktop_menu.h"
+#include "setup/mime_default.h"
 #include "setup/setup_distribution.h"
 #include "setup/setup_text.h"
 
@@ -60,7 +63,7 @@ bool uninstaller::load() {
     for (std::string_view name :
          {setup_text::inst_dir, setup_text::icon_dir, setup_text::desktop_icon, setup_text::files,
           setup_text::created_dirs, setup_text::shell_entry, setup_text::menu_directory,
-          setup_text::menu_entries}) {
+          setup_text::menu_entries, setup_text::mime_pin, setup_text::mime_list}) {
         values.set(vtval(name), vtval(""));
     }
     if (!store_.read_values(reg_root::hklm, setup_text::program_key, values)) {
@@ -75,6 +78,8 @@ bool uninstaller::load() {
     desktop_icon_ = std::string(values.find(setup_text::desktop_icon)->text());
     shell_entry_ = std::string(values.find(setup_text::shell_entry)->text());
     menu_directory_ = std::string(values.find(setup_text::menu_directory)->text());
+    mime_pin_ = std::string(values.find(setup_text::mime_pin)->text());
+    mime_list_ = std::string(values.find(setup_text::mime_list)->text());
     menu_entries_ = split_lines(values.find(setup_text::menu_entries)->text());
     files_ = split_lines(values.find(setup_text::files)->text());
     created_dirs_ = split_lines(values.find(setup_text::created_dirs)->text());
@@ -140,12 +145,28 @@ void uninstaller::remove_entries() {
     if (absolute(shell_entry_)) refresh_.insert(folder_of(shell_entry_));
 }
 
+// The default the installer wrote down for HTML pages goes again, while the
+// line is still as it wrote it; the user's own changes stay.
+void uninstaller::remove_mime_pin() {
+    if (mime_pin_.empty() || mime_list_ != user_mimeapps_list()) return;
+    vtstring text;
+    if (!vtfile_read_all(mime_list_, text)) return;
+    bool removed = false;
+    const std::string left = without_default(text.view(), mime_pin_, removed);
+    if (!removed) return;
+    // A file that held nothing else (the installer made it) goes whole.
+    const bool empty = left.find_first_not_of("\n") == std::string::npos;
+    if (empty ? vtfile_delete(mime_list_) : vtfile_write_atomic(mime_list_, left)) return;
+    if (message_.empty()) message_ = "Can't remove " + mime_pin_ + " from " + mime_list_;
+}
+
 bool uninstaller::run() {
     message_.clear();
     kept_.clear();
     refresh_.clear();
     remove_program_files();
     remove_entries();
+    remove_mime_pin();
     // "Open With" lists forget the entries; an emptied folder loses its cache.
     for (const std::string& folder : refresh_) refresh_desktop_database(folder);
     // Deepest first, so that a parent is empty by the time it comes.

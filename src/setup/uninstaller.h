@@ -38,6 +38,7 @@ class uninstaller {
     void remove_program_files();
     void remove_named(const std::string& path, std::initializer_list<std::string_view> names);
     void remove_entries();
+    void remove_mime_pin();
 
     registry_store& store_;
     std::string inst_dir_;
@@ -45,6 +46,8 @@ class uninstaller {
     std::string desktop_icon_;
     std::string shell_entry_;
     std::string menu_directory_;
+    std::string mime_pin_;
+    std::string mime_list_;
     std::vector<std::string> menu_entries_;
     std::set<std::string> refresh_;  // applications folders whose entries changed
     std::vector<std::string> files_;

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "html/parse_tag.h"
+#include "toc/blank_heading.h"
 #include "toc/breadcrumb.h"
 #include "toc/heading_id.h"
 #include "toc/heading_marks.h"
@@ -115,9 +116,9 @@ int html_toc::scan_headings() {
             int32_t level = is_heading(n->name);
             if (level && n->first_child) {
                 // A skipped heading is passed over whole, navigation
-                // comments inside it included; what a build wrote into it
-                // goes.
-                if (is_skipped(n)) {
+                // comments inside it included; so is one that shows no text;
+                // what a build wrote into either goes.
+                if (is_skipped(n) || is_blank_heading(n)) {
                     clear_heading(*document, n,
                                   process_numbering ? number_rule::when_marked : number_rule::keep);
                     n = xml_tree::next_after(n);

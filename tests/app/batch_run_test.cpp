@@ -80,6 +80,27 @@ TEST(batch_run, ProjectAndValidationErrorsExitOne) {
     EXPECT_EQ(r.status, 1);
 }
 
+// A project moved with its site builds wherever it is run from when it says
+// relative_to = project; without the key relative paths stay the current
+// folder's, as scripts expect.
+TEST(batch_run, RelativePathsFromTheProjectFolderWhenTheProjectSaysSo) {
+    scratch_dir dir;
+    put(dir / "a.html", page(2));
+    put(dir / "index.html", "<html><body><!-- toc --></body></html>");
+    const std::string site =
+        "<is_single>0</is_single>\r\n<source>a.html</source>\r\n"
+        "<destination>index.html</destination>\r\n<template_file>" +
+        kTemplate + "</template_file>\r\n";
+    put(dir / "old.txt", site);
+    put(dir / "moved.txt", site + "<relative_to>project</relative_to>\r\n");
+    run_result r = run(kVorn1, {"-command", dir / "old.txt"});  // from the test's folder
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: File doesn't exist: a.html");
+    EXPECT_EQ(r.status, 1);
+    r = run(kVorn1, {"-command", dir / "moved.txt"});
+    EXPECT_EQ(r.out, "Orvane 1.0b\r\nBuild is complete.\r\n");
+    EXPECT_NE(get(dir / "index.html").find("a.html#"), std::string::npos);
+}
+
 TEST(batch_run, FullDiskLeavesTheOldFileWhole) {
     scratch_dir dir;
     put(dir / "page.html", page(400));

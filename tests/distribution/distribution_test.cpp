@@ -344,3 +344,66 @@ TEST_F(example_site, ClearedAndRebuiltEveryLinkLeadsSomewhere) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first line a shell command prints.
+std::string first_line_of(const std::string& command) {
+    const program_result r = run_program("/bin/sh", {"-c", command}, "");
+    return r.out.substr(0, r.out.find('\n'));
+}
+
+}  // namespace
+
+// The Debian package's "Create ToC" entry takes HTML pages in the "Open
+// With" choices without becoming their program: where the user chose one,
+// and where the desktop picks the system's browser (the package's entry is
+// named to come after the browsers Debian ships), the answer stays.
+TEST(distribution_package, OpenWithEntryLeavesTheProgramForHtmlPages) {
+    for (const char* tool : {"xdg-mime", "gio", "update-desktop-database"})
+        if (run_program("/bin/sh", {"-c", std::string("command -v ") + tool}, "").status != 0)
+            GTEST_SKIP() << tool << " is missing";
+    const std::string linux_files = ORVANE_SOURCE_DIR "/packaging/linux/";
+    for (const char* browser :
+         {"firefox-esr", "chromium", "org.gnome.Epiphany", "org.kde.falkon"}) {
+        for (const bool configured : {false, true}) {
+            temp_folder dir;
+            const std::string apps = dir.path() + "/share/applications";
+            fs::create_directories(apps);
+            fs::create_directories(dir.path() + "/home/.config");
+            // The program the entries start (desktops skip an entry whose
+            // program they cannot find).
+            fs::create_directories(dir.path() + "/bin");
+            dir.write("bin/vorn1", "#!/bin/sh\n");
+            fs::permissions(dir.path() + "/bin/vorn1", fs::perms::owner_all);
+            dir.write(std::string("share/applications/") + browser + ".desktop",
+                      "[Desktop Entry]\nType=Application\nName=B\nExec=true %u\n"
+                      "MimeType=text/html;\n");
+            dir.write("share/applications/other.desktop",
+                      "[Desktop Entry]\nType=Application\nName=O\nExec=true %u\n");
+            if (configured)
+                dir.write("home/.config/mimeapps.list",
+                          "[Default Applications]\ntext/html=other.desktop;\n");
+            const std::string env = "HOME='" + dir.path() + "/home' XDG_CONFIG_HOME='" +
+                                    dir.path() + "/home/.config' XDG_DATA_HOME='" + dir.path() +
+                                    "/home/.local/share' XDG_DATA_DIRS='" + dir.path() +
+                                    "/share' XDG_CONFIG_DIRS=/nonexistent XDG_CURRENT_DESKTOP= "
+                                    "PATH='" +
+                                    dir.path() + "/bin':\"$PATH\" ";
+            const std::string refresh = "update-desktop-database '" + apps + "'";
+            const std::string ask =
+                env + "sh -c 'xdg-mime query default text/html; gio mime text/html | head -1'";
+            ASSERT_EQ(std::system(refresh.c_str()), 0);
+            const program_result before = run_program("/bin/sh", {"-c", ask}, "");
+            for (const char* entry :
+                 {"org.orvane.Orvane.desktop", "org.orvane.Orvane.CreateToc.desktop"})
+                fs::copy_file(linux_files + entry, apps + "/" + entry);
+            ASSERT_EQ(std::system(refresh.c_str()), 0);
+            const program_result after = run_program("/bin/sh", {"-c", ask}, "");
+            EXPECT_EQ(after.out, before.out) << browser << (configured ? " configured" : "");
+            EXPECT_NE(before.out.find(configured ? "other.desktop" : browser), std::string::npos)
+                << before.out;
+            EXPECT_NE(first_line_of(env + "gio mime text/html | grep -c CreateToc"), "0");
+        }
+    }
+}

@@ -15,6 +15,7 @@
 #include "driver/build_project.h"
 #include "driver/clear_project.h"
 #include "gui_fixture.h"
+#include "project/project_paths.h"
 #include "project/toc_project.h"
 
 namespace {
@@ -58,12 +59,12 @@ TEST_F(commands, ProjectFileCommandsFromKeysButtonsAndMenus) {
     EXPECT_EQ(dialogs_.requests[0].title, "Save project settings file as");
     EXPECT_EQ(dialogs_.requests[0].default_suffix, "txt");
     EXPECT_TRUE(dialogs_.requests[0].save);
-    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - first.txt");
+    EXPECT_EQ(caption(), "Orvane 1.0b - first.txt");
     EXPECT_EQ(status(), "Project is saved");
     EXPECT_NE(read_file(path("first.txt")).indexOf("<indent>ab</indent>\r\n"), -1);
 
     find<QToolButton>("SpeedButton4")->click();
-    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
+    EXPECT_EQ(caption(), "Orvane 1.0b - New project");
     EXPECT_EQ(status(), "Project settings are cleared");
     EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "");
     EXPECT_EQ(window.recent(), QStringList{path("first.txt")});
@@ -87,8 +88,11 @@ TEST_F(commands, FailuresAreReportedAndTheWindowGoesOn) {
     write_file(path("broken.txt"), "<is_single>1");
     dialogs_.files = {{path("broken.txt")}};
     find<QToolButton>("SpeedButton5")->click();
-    EXPECT_EQ(dialogs_.messages.value(0), "Can't read project file");
-    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
+    // The message names the file and the reader's reason; the project stays.
+    EXPECT_EQ(dialogs_.messages.value(0),
+              "Can't read project file: " + path("broken.txt") +
+                  "\r\nLine: 1, column: 12\r\nError: unclosed tag.\r\n");
+    EXPECT_EQ(caption(), "Orvane 1.0b - New project");
     EXPECT_TRUE(window.recent().isEmpty());  // the unreadable file is not remembered
 
     const QString unwritable = path("missing-folder/p.txt");
@@ -107,11 +111,12 @@ TEST_F(commands, FailuresAreReportedAndTheWindowGoesOn) {
     find<QAction>("ReinitTemplateData1")->trigger();
     EXPECT_EQ(dialogs_.messages.value(4),
               "Can't open file " + paths_.data_folder + "templates.txt");
-    EXPECT_EQ(find<QComboBox>("ComboBox3")->count(), 3);  // the old names stay
+    EXPECT_EQ(find<QComboBox>("ComboBox3")->count(), 4);  // the old names stay
 
     press(Qt::Key_B);  // the empty source fails in the engine's own words
+    finish_run();
     ASSERT_EQ(dialogs_.messages.size(), 6);
-    EXPECT_FALSE(dialogs_.messages[5].isEmpty());
+    EXPECT_EQ(dialogs_.messages[5], "Source file must be specified");
     EXPECT_FALSE(find<QAction>("ViewResultFile1")->isEnabled());
     EXPECT_FALSE(find<QProgressBar>("ProgressBar1")->isVisible());
     EXPECT_EQ(status(), "");  // no percentage of the failed build stays
@@ -165,39 +170,40 @@ TEST_F(commands, UnsavedChangesAreNotLostWithoutAWord) {
     EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
 }
 
-TEST_F(commands, RecentListKeepsFiveNewestAndCaseDifferentPaths) {
+TEST_F(commands, RecentListKeepsTenNewestAndCaseDifferentPaths) {
     TveltORV1& window = shown_window();
     EXPECT_FALSE(find<QMenu>("RecentProjects1")->isEnabled());
-    for (int i = 1; i <= 6; ++i) {
+    for (int i = 1; i <= 11; ++i) {
         save_project_as(path(QStringLiteral("p%1.txt").arg(i)));
         find<QAction>("NewProject1")->trigger();
     }
     QStringList expected;
-    for (int i = 6; i >= 2; --i) expected << path(QStringLiteral("p%1.txt").arg(i));
+    for (int i = 11; i >= 2; --i) expected << path(QStringLiteral("p%1.txt").arg(i));
     EXPECT_EQ(window.recent(), expected);
     EXPECT_TRUE(find<QMenu>("RecentProjects1")->isEnabled());
     const QStringList captions = visible_recent_items();
-    ASSERT_EQ(captions.size(), 5);
-    EXPECT_EQ(captions[0], "&1 " + path("p6.txt"));
-    EXPECT_EQ(captions[4], "&5 " + path("p2.txt"));
+    ASSERT_EQ(captions.size(), 10);
+    EXPECT_EQ(captions[0], "&1 " + path("p11.txt"));
+    EXPECT_EQ(captions[9], "1&0 " + path("p2.txt"));
 
     // Opening entry 3 puts it in front (the current project was new).
     find<QMenu>("RecentProjects1")->actions()[2]->trigger();
-    EXPECT_EQ(window.project_path(), path("p4.txt"));
+    EXPECT_EQ(window.project_path(), path("p9.txt"));
     EXPECT_EQ(status(), "Recent project is opened");
     find<QAction>("NewProject1")->trigger();
-    EXPECT_EQ(window.recent().first(), path("p4.txt"));
-    EXPECT_EQ(window.recent().size(), 5);
+    EXPECT_EQ(window.recent().first(), path("p9.txt"));
+    EXPECT_EQ(window.recent().size(), 10);
 
     save_project_as(path("Case.txt"));
     save_project_as(path("case.txt"));
     find<QAction>("NewProject1")->trigger();
     EXPECT_EQ(window.recent().mid(0, 2), (QStringList{path("case.txt"), path("Case.txt")}));
 
+    // A project that is gone leaves the list when the menu opens.
     QFile::remove(path("Case.txt"));
-    find<QMenu>("RecentProjects1")->actions()[1]->trigger();
-    EXPECT_EQ(dialogs_.messages, QStringList{"Can't read project file: " + path("Case.txt")});
-    EXPECT_TRUE(window.project_path().isEmpty());
+    emit find<QMenu>("RecentProjects1")->aboutToShow();
+    EXPECT_EQ(window.recent().mid(0, 2), (QStringList{path("case.txt"), path("p9.txt")}));
+    EXPECT_TRUE(dialogs_.messages.isEmpty());
 }
 
 TEST_F(commands, RecentPathWithAmpersandShowsAndOpensAsItself) {
@@ -207,7 +213,7 @@ TEST_F(commands, RecentPathWithAmpersandShowsAndOpensAsItself) {
     EXPECT_EQ(visible_recent_items(), QStringList{"&1 " + path("R&&D.txt")});
     find<QMenu>("RecentProjects1")->actions()[0]->trigger();
     EXPECT_EQ(window.project_path(), path("R&D.txt"));
-    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - R&D.txt");
+    EXPECT_EQ(caption(), "Orvane 1.0b - R&D.txt");
 }
 
 TEST_F(commands, BuildAndClearReportProgressAndEnableTheResult) {
@@ -217,6 +223,7 @@ TEST_F(commands, BuildAndClearReportProgressAndEnableTheResult) {
     QSignalSpy progress(find<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged);
 
     press(Qt::Key_B);
+    finish_run();
     ASSERT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
     EXPECT_EQ(status(), "HTML TOC has been created");
     EXPECT_EQ(shell_.beeps, 1);
@@ -237,6 +244,10 @@ TEST_F(commands, BuildAndClearReportProgressAndEnableTheResult) {
     EXPECT_EQ(shell_.opened, QStringList{"open " + path("site/page.html")});
 
     find<QToolButton>("SpeedButton2")->click();
+    finish_run();
+    EXPECT_EQ(dialogs_.questions,
+              QStringList{"Are you sure you wish to clear the TOC and all HTML code inserted by "
+                          "the program from the project's files?"});
     EXPECT_EQ(status(), "Clearance is done");
     EXPECT_EQ(shell_.beeps, 2);
     const QByteArray cleared = read_file(path("site/page.html"));
@@ -275,6 +286,7 @@ TEST_F(commands, MultipleFilesBuildAndClearAsInBatchMode) {
     auto run_in_window = [&](const char* button) {
         progress.clear();
         find<QToolButton>(button)->click();
+        finish_run();
         EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
         EXPECT_EQ(progress.isEmpty() ? -1 : progress.last().at(0).toInt(), 100) << button;
         return files();
@@ -286,9 +298,13 @@ TEST_F(commands, MultipleFilesBuildAndClearAsInBatchMode) {
     const QByteArrayList cleared = run_in_window("SpeedButton2");
     EXPECT_EQ(cleared[2].indexOf("VELT_HTML_TOC"), -1);
 
+    // Saved, the project names its pages relative to its folder; batch mode
+    // takes them from there, as the project says.
     save_project_as(path("site.txt"));
     toc_project project;
     ASSERT_EQ(project.load(path("site.txt").toStdString()), 0);
+    EXPECT_EQ(project.source[0].text(), "site/a.html");
+    resolve_from_project_file(project, path("site.txt").toStdString());
     put(original);
     ASSERT_EQ(build_project(project, nullptr, nullptr), 0) << project.error_message.str();
     EXPECT_EQ(files(), built);

@@ -1,5 +1,6 @@
 #include "gui_fixture.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 const char* const k_test_catalogue =
@@ -58,4 +59,23 @@ void window_test::close_window() {
 
 QString window_test::status() const {
     return window_->findChild<QLabel*>(QStringLiteral("StatusLabel"))->text();
+}
+
+QString window_test::caption() const {
+    return window_->windowTitle().remove(QStringLiteral("[*]"));
+}
+
+void window_test::build() {
+    window_->ResultFile1Click();
+    finish_run();
+}
+
+void window_test::clear() {
+    window_->ClearTOC1Click();
+    finish_run();
+}
+
+void window_test::finish_run() {
+    window_->wait_for_run();
+    QCoreApplication::processEvents();
 }

@@ -18,6 +18,11 @@
 #include "gui/program_paths.h"
 #include "gui/shell_launcher.h"
 
+// QStrings in test failures as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 // Answers in place of the user and records what was shown.
 class scripted_dialogs : public dialogs {
   public:
@@ -39,7 +44,13 @@ class scripted_dialogs : public dialogs {
         files.pop_front();
         return next;
     }
-    QString choose_folder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString choose_folder(QWidget*, const QString&, const QString& start) override {
+        folder_starts.push_back(start);
+        if (folders.empty()) return {};
+        QString next = folders.front();
+        folders.pop_front();
+        return next;
+    }
     void show_modal(QDialog& dialog) override {
         modal_titles.push_back(dialog.windowTitle());
         if (auto* comments = dialog.findChild<QLabel*>(QStringLiteral("Comments")))
@@ -53,6 +64,8 @@ class scripted_dialogs : public dialogs {
     save_answer save_reply = save_answer::discard;
     std::deque<QStringList> files;  // one answer per file dialog
     std::vector<file_request> requests;
+    std::deque<QString> folders;  // one answer per folder dialog
+    QStringList folder_starts;
     QStringList modal_titles;
     QStringList modal_texts;
 };
@@ -62,6 +75,10 @@ class recording_shell : public shell_launcher {
   public:
     bool open(const QString& verb, const QString& target) override {
         opened.push_back(verb + QStringLiteral(" ") + target);
+        return succeed;
+    }
+    bool edit(const QString& path) override {
+        opened.push_back(QStringLiteral("edit ") + path);
         return succeed;
     }
     bool can_open() const override { return opener; }
@@ -97,6 +114,13 @@ class window_test : public ::testing::Test {
     }
     QString path(const QString& relative) const { return root_.filePath(relative); }
     QString status() const;
+    // The window's title as shown while nothing is unsaved.
+    QString caption() const;
+    // Starts a build (or clearing run) and waits for its end.
+    void build();
+    void clear();
+    // Waits until the window's run (if any) has ended and been reported.
+    void finish_run();
 
     QTemporaryDir root_;
     program_paths paths_;

@@ -6,49 +6,83 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "desktop/instance_lock.h"
 #include "gui/build_runner.h"
 #include "gui_fixture.h"
+#include "project/toc_project.h"
 
 namespace {
 
 using lifecycle = window_test;
 
-// Counts the paints of a widget.
-class paint_counter : public QObject {
-  public:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
+// A site of pages p0.html .. p<n-1>.html and index.html in folder.
+toc_project site_job(const QString& folder, int pages) {
+    toc_project job;
+    job.is_single = vtval(0);
+    job.source.clear();
+    for (int i = 0; i < pages; ++i) {
+        const QString page = folder + QStringLiteral("/p%1.html").arg(i);
+        write_file(page, "<body><h1>Page</h1></body>");
+        job.source.push_back(vtval(page.toStdString()));
     }
-    int paints = 0;
-};
+    job.destination = vtval((folder + "/index.html").toStdString());
+    job.template_file = vtval((folder + "/t.tpl").toStdString());
+    write_file(folder + "/t.tpl", "<!--#for var=\"item\"-->x<!--#endfor-->");
+    return job;
+}
 
-// The engine reports often (every read chunk); the bar paints only when its
-// percentage grows, never goes back, and shows the last one.
-TEST(build_runner, PaintsOnlyWhenThePercentageGrows) {
+// The engine reports from the run's thread, thousands of times; the window
+// gets one refresh at a time with the newest figures: pages in order, a bar
+// that never goes back, the last phase named, and one end.
+TEST(build_runner, ProgressReachesTheWindowInOrderAndOneRefreshAtATime) {
+    QTemporaryDir dir;
+    const toc_project job = site_job(dir.path(), 300);
     QWidget status_bar;
     auto* bar = new QProgressBar(&status_bar);
     bar->setRange(0, 100);
-    status_bar.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&status_bar));
-    QStringList statuses;
-    build_runner runner(&status_bar, bar, [&](const QString& text) { statuses << text; });
-    paint_counter counter;
-    bar->installEventFilter(&counter);
-    build_runner::report(10, &runner);
-    const int one_paint = counter.paints;  // the first percentage is painted at once
-    ASSERT_GT(one_paint, 0);
-    for (int i = 0; i < 5000; ++i) build_runner::report(i % 11, &runner);  // nothing new
-    EXPECT_EQ(counter.paints, one_paint);
-    EXPECT_EQ(bar->value(), 10);
-    EXPECT_EQ(statuses, QStringList{"10%"});
-    build_runner::report(250, &runner);
-    EXPECT_EQ(bar->value(), 100);
-    EXPECT_EQ(statuses.back(), "100%");
-    EXPECT_EQ(counter.paints, 2 * one_paint);  // the last is painted however soon it comes
+    QStringList lines;
+    QList<int> values;
+    build_runner runner(&status_bar, bar, [&](const QString& text) {
+        lines << text;
+        values << bar->value();
+    });
+    QSignalSpy ended(&runner, &build_runner::finished);
+    ASSERT_TRUE(runner.start(job, false, dir.path().toStdString()));
+    EXPECT_FALSE(runner.start(job, false, {}));  // one run at a time
+    EXPECT_TRUE(bar->isVisibleTo(&status_bar));
+    ASSERT_TRUE(ended.wait(60000));
+    EXPECT_EQ(ended.size(), 1);
+    EXPECT_EQ(ended.front().at(0).toBool(), true);
+    EXPECT_FALSE(runner.running());
+    EXPECT_FALSE(bar->isVisibleTo(&status_bar));
+    ASSERT_FALSE(lines.isEmpty());
+    int page = 0;
+    const QRegularExpression line(QStringLiteral("^Page (\\d+) of 301: (p\\d+|index)\\.html$"));
+    for (const QString& text : lines) {
+        if (text == "Writing the changed files...") {
+            page = 1000;
+            continue;
+        }
+        const QRegularExpressionMatch m = line.match(text);
+        ASSERT_TRUE(m.hasMatch()) << text.toStdString();
+        EXPECT_GE(m.captured(1).toInt(), page);
+        EXPECT_LT(page, 1000) << "a page after the last phase";
+        page = m.captured(1).toInt();
+    }
+    for (int i = 1; i < values.size(); ++i) EXPECT_LE(values[i - 1], values[i]);
+
+    // A window that does not take its events meanwhile gets no backlog.
+    lines.clear();
+    ASSERT_TRUE(runner.start(job, false, {}));
+    runner.wait();
+    EXPECT_EQ(ended.size(), 2);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(lines.isEmpty()) << lines.join("|").toStdString();
 }
 
 // Every open window counts: closing the first of two leaves the program
@@ -122,7 +156,8 @@ TEST_F(lifecycle, ReinitKeepsTheChosenTemplateWhenItIsStillListed) {
     find<QAction>("ReinitTemplateData1")->trigger();
     EXPECT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
     auto* templates = find<QComboBox>("ComboBox3");
-    EXPECT_EQ(templates->count(), 2);
+    EXPECT_EQ(templates->count(), 3);  // and "Browse..."
+    EXPECT_EQ(status(), "Template data is read again: 2 templates");
     EXPECT_EQ(templates->currentText(), "Outline first");
 }
 

@@ -34,15 +34,16 @@ TEST_F(main_window, StartsAsNewSingleFileProjectWithDocumentedControls) {
     TveltORV1& window = open_window();
     EXPECT_FALSE(window.terminating());
     EXPECT_FALSE(window.windowIcon().isNull());
-    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
+    EXPECT_EQ(caption(), "Orvane 1.0b - New project");
+    EXPECT_FALSE(window.isWindowModified());
     EXPECT_EQ(status(), "For context help use F1 key");
     EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
     EXPECT_TRUE(find<QCheckBox>("CheckBox2")->isChecked());
     EXPECT_FALSE(find<QToolButton>("SpeedButton3")->isEnabled());
     EXPECT_FALSE(find<QAction>("ViewResultFile1")->isEnabled());
     EXPECT_FALSE(find<QProgressBar>("ProgressBar1")->isVisibleTo(&window));
-    EXPECT_EQ(find<QPushButton>("BitBtn1")->text(), "Add Files    ");
-    EXPECT_EQ(find<QPushButton>("BitBtn3")->text(), "Move Up      ");
+    EXPECT_EQ(find<QPushButton>("BitBtn1")->text(), "&Add Files");
+    EXPECT_EQ(find<QPushButton>("BitBtn3")->text(), "Move &Up");
     EXPECT_EQ(find<QToolButton>("SpeedButton2")->statusTip(),
               "Clear TOC and all HTML code inserted by the program");
     EXPECT_EQ(find<QLineEdit>("Edit3")->statusTip(),
@@ -50,8 +51,9 @@ TEST_F(main_window, StartsAsNewSingleFileProjectWithDocumentedControls) {
     EXPECT_EQ(find<QAction>("ResultFile1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
     EXPECT_EQ(find<QAction>("ViewResultFile1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
     auto* templates = find<QComboBox>("ComboBox3");
-    ASSERT_EQ(templates->count(), 3);
+    ASSERT_EQ(templates->count(), 4);  // the catalogue, then a choice of any file
     EXPECT_EQ(templates->itemText(1), "Outline");
+    EXPECT_EQ(templates->itemText(3), "Browse...");
     EXPECT_EQ(find<QComboBox>("ComboBox2")->currentText(), "<H6>");
     auto* tabs = find<QTabWidget>("TabControl1");
     EXPECT_EQ(tabs->tabText(0), "Project Files");
@@ -126,7 +128,9 @@ TEST_F(main_window, RecordFromControlsSetsEveryKey) {
     EXPECT_EQ(p.named_anchor_attributes.text(), " class=\"toc\"");  // normalised
     EXPECT_TRUE(p.process_title.to_boolean());
     EXPECT_FALSE(p.process_numbering.to_boolean());
-    EXPECT_EQ(p.template_file.text(), (paths_.data_folder + "outline.html").toStdString());
+    // Inside the project file's folder paths are written relative to it.
+    EXPECT_EQ(p.template_file.text(), "program/vtdata/outline.html");
+    EXPECT_TRUE(p.relative_to_project());
     EXPECT_TRUE(p.insert_local_toc.to_boolean());
     EXPECT_EQ(p.indent.text(), "  ");
     EXPECT_EQ(p.anchor_ids.text(), "1");
@@ -172,27 +176,24 @@ TEST_F(main_window, OpenedProjectShowsInEveryControl) {
     EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "--");
     EXPECT_FALSE(find<QCheckBox>("CheckBox5")->isChecked());  // only 1 turns ids on
     EXPECT_EQ(find<QLineEdit>("Edit5")->text(), "aside");
-    EXPECT_EQ(find<QComboBox>("ComboBox3")->currentIndex(), 1);
-    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - multi.txt");
+    // Not the catalogue's file: the project's own template, by name and path.
+    EXPECT_EQ(find<QComboBox>("ComboBox3")->currentText(),
+              "outline.html - /elsewhere/vtdata/outline.html (missing)");
+    EXPECT_EQ(caption(), "Orvane 1.0b - multi.txt");
     EXPECT_EQ(status(), "Project is opened");
 }
 
-TEST_F(main_window, TemplateNoLongerListedFallsBackToTheFirst) {
+// Levels out of range (a hand-edited project) show as the nearest level,
+// not as an empty list.
+TEST_F(main_window, LevelsOutOfRangeShowAsTheNearestLevel) {
     write_file(path("old.txt"),
                "<is_single>1</is_single>\r\n<source>/a.html</source>\r\n"
-               "<template_file>/x/vtdata/retired.html</template_file>\r\n"
                "<range_from>0</range_from>\r\n<range_to>9</range_to>\r\n");
     TveltORV1& window = open_window();
     dialogs_.files = {{path("old.txt")}};
     window.OpenProject1Click();
-    EXPECT_EQ(find<QComboBox>("ComboBox3")->currentIndex(), 0);
-    // Levels out of range show as the nearest level, not as an empty list.
     EXPECT_EQ(find<QComboBox>("ComboBox1")->currentText(), "<H1>");
     EXPECT_EQ(find<QComboBox>("ComboBox2")->currentText(), "<H6>");
-    window.SaveProject1Click();
-    EXPECT_NE(read_file(path("old.txt"))
-                  .indexOf("<template_file>" + (paths_.data_folder + "list.html").toUtf8() + "<"),
-              -1);
 }
 
 TEST_F(main_window, PresetOpensSingleFileThatOverwritesItsSource) {
@@ -204,7 +205,7 @@ TEST_F(main_window, PresetOpensSingleFileThatOverwritesItsSource) {
     EXPECT_TRUE(find<QRadioButton>("RadioButton1")->isChecked());
     EXPECT_TRUE(find<QCheckBox>("CheckBox2")->isChecked());
     EXPECT_EQ(find<QLineEdit>("Edit2")->text(), "/home/Ann/Page One.html");
-    EXPECT_EQ(window.windowTitle(), "Orvane 1.0b - New project");
+    EXPECT_EQ(caption(), "Orvane 1.0b - New project");
     EXPECT_TRUE(window.project_path().isEmpty());
     // A page named relative to the folder the program was started in is
     // that page, wherever the project is saved later.
@@ -230,7 +231,7 @@ TEST_F(main_window, UnreadableCatalogueStopsTheStartAndWritesNoSettings) {
 TEST_F(main_window, TemplateCommandsOpenTheFileAndShowTheDescription) {
     open_window();
     find<QPushButton>("BitBtn7")->click();
-    EXPECT_EQ(shell_.opened, QStringList{"open " + paths_.data_folder + "list.html"});
+    EXPECT_EQ(shell_.opened, QStringList{"edit " + paths_.data_folder + "list.html"});
     shell_.succeed = false;
     find<QComboBox>("ComboBox3")->setCurrentIndex(1);
     find<QPushButton>("BitBtn7")->click();

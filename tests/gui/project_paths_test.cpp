@@ -29,11 +29,14 @@ std::string read_bytes(const std::string& path) {
     return text.str();
 }
 
-// The shipped example names its pages relative to the project file; the
-// window builds it wherever it was started (here: the test's own folder).
+// The shipped example names its pages (and, as "../vtdata/", the program's
+// template) relative to the project file; the window builds it wherever it
+// was started (here: the test's own folder).
 TEST_F(project_paths, ShippedExampleBuildsFromTheWindowStartedElsewhere) {
     const QString site = path("somewhere/site");
-    ASSERT_TRUE(QDir().mkpath(path("somewhere")));
+    paths_ = program_paths::in_folder(path("somewhere"), path("config/VELT/ORV1"));
+    write_file(paths_.distribution_settings, "<save_format_on_exit>0</save_format_on_exit>\r\n");
+    ASSERT_TRUE(QDir().mkpath(paths_.data_folder));
     ASSERT_EQ(
         std::system(("cp -r '" ORVANE_SOURCE_DIR "/examples' '" + bytes_of(site) + "'").c_str()),
         0);
@@ -47,7 +50,7 @@ TEST_F(project_paths, ShippedExampleBuildsFromTheWindowStartedElsewhere) {
     TveltORV1& window = open_window();
     dialogs_.files = {{site + "/project.txt"}};
     find<QAction>("OpenProject1")->trigger();
-    find<QAction>("ResultFile1")->trigger();
+    build();
     ASSERT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
     EXPECT_NE(read_file(site + "/index.html").indexOf("<!--VELT_HTML_TOC_START-->"), -1);
     EXPECT_NE(read_file(site + "/setup/network.html").indexOf("velt_link_"), -1);
@@ -65,7 +68,7 @@ TEST_F(project_paths, ShippedExampleBuildsFromTheWindowStartedElsewhere) {
     find<QAction>("NewProject1")->trigger();
     find<QMenu>("RecentProjects1")->actions()[0]->trigger();
     EXPECT_EQ(window.project_path(), site + "/project.txt");
-    find<QAction>("ClearTOC1")->trigger();
+    clear();
     ASSERT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
     EXPECT_EQ(read_file(site + "/index.html").indexOf("<!--VELT_HTML_TOC_START-->"), -1);
     EXPECT_EQ(read_file(site + "/setup/network.html").indexOf("name=\"velt_link_"), -1);
@@ -91,7 +94,7 @@ TEST_F(project_paths, BytesThatAreNotUtf8SurviveShowEditSaveAndBuild) {
                                                  "</source>\r\n<destination>" + index +
                                                  "</destination>\r\n"));
 
-    TveltORV1& window = open_window();
+    open_window();
     dialogs_.files = {{qt_text(project)}, {qt_text(other)}};
     find<QAction>("OpenProject1")->trigger();
     auto* list = find<QListWidget>("ListView1");
@@ -101,18 +104,19 @@ TEST_F(project_paths, BytesThatAreNotUtf8SurviveShowEditSaveAndBuild) {
     list->item(1)->setSelected(true);
     find<QPushButton>("BitBtn3")->click();  // and moves it up
     find<QAction>("SaveProject1")->trigger();
-    find<QAction>("ResultFile1")->trigger();
+    build();
     ASSERT_TRUE(dialogs_.messages.isEmpty()) << dialogs_.messages.join("|").toStdString();
 
+    // Saved beside the pages, the project names them relative to itself.
     toc_project saved;
     ASSERT_EQ(saved.load(project), 0);
     ASSERT_EQ(saved.source.count(), 2);
-    EXPECT_EQ(saved.source[0].text(), other);
-    EXPECT_EQ(saved.source[1].text(), page);
-    EXPECT_EQ(saved.destination.text(), index);
+    EXPECT_EQ(saved.source[0].text(), "q\xff.html");
+    EXPECT_EQ(saved.source[1].text(), "p\xe9.html");
+    EXPECT_EQ(saved.destination.text(), "index\xe9\xff.html");
     EXPECT_NE(read_bytes(index).find("<!--VELT_HTML_TOC_START-->"), std::string::npos);
     EXPECT_NE(read_bytes(page).find("velt_link_"), std::string::npos);
-    EXPECT_EQ(bytes_of(window.windowTitle()), "Orvane 1.0b - project\xff.txt");
+    EXPECT_EQ(bytes_of(caption()), "Orvane 1.0b - project\xff.txt");
     close_window();
     user_settings settings;
     vtstring error;

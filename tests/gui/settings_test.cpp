@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScreen>
 
 #include "gui/user_settings.h"
 #include "gui_fixture.h"
@@ -15,25 +16,26 @@ namespace {
 
 using settings = window_test;
 
-QByteArray recent_lines(int count) {
-    QByteArray text;
-    for (int i = 1; i <= count; ++i)
-        text += "<recent>/p/" + QByteArray::number(i) + ".txt</recent>\r\n";
-    return text;
-}
-
 TEST_F(settings, RecentListAndFolderSurviveARestart) {
+    // 25 recent projects; the even ones do not exist (any more).
+    QByteArray recent;
+    for (int i = 1; i <= 25; ++i) {
+        const QString project = path(QStringLiteral("p%1.txt").arg(i));
+        if (i % 2 == 1) write_file(project, "<is_single>1</is_single>\r\n");
+        recent += "<recent>" + project.toUtf8() + "</recent>\r\n";
+    }
     write_file(paths_.user_settings_file(),
-               recent_lines(7) + "<last_opened_dir>/home/ann/site</last_opened_dir>\r\n");
+               recent + "<last_opened_dir>/home/ann/site</last_opened_dir>\r\n");
     TveltORV1& window = open_window();
     int shown = 0;
     for (QAction* item : find<QMenu>("RecentProjects1")->actions()) shown += item->isVisible();
-    EXPECT_EQ(shown, 5);
-    EXPECT_EQ(window.recent().size(), 7);
+    EXPECT_EQ(shown, 10);
+    EXPECT_EQ(window.recent().size(), 13);  // the projects that are gone have left
+    EXPECT_EQ(window.recent().value(1), path("p3.txt"));
     close_window();
     const QByteArray written = read_file(paths_.user_settings_file());
-    EXPECT_EQ(written.count("<recent>"), 7);  // not cut until a path is entered
-    EXPECT_TRUE(written.startsWith("<form_height>"));
+    EXPECT_EQ(written.count("<recent>"), 13);  // not cut until a path is entered
+    EXPECT_TRUE(written.startsWith("<colour_scheme>0</colour_scheme>\r\n<form_height>"));
     EXPECT_NE(written.indexOf("<last_opened_dir>/home/ann/site</last_opened_dir>\r\n"), -1);
     EXPECT_NE(written.indexOf("<save_format_on_exit>0</save_format_on_exit>\r\n"), -1);
 
@@ -49,7 +51,7 @@ TEST_F(settings, GeometryIsRestoredOnlyWhenWidthAndHeightWereSaved) {
                "<top_left>-3000</top_left>\r\n<top_top>40</top_top>\r\n"
                "<form_width>0</form_width>\r\n<form_height>500</form_height>\r\n");
     TveltORV1& window = open_window();
-    EXPECT_EQ(window.height(), 420);
+    EXPECT_GE(window.height(), 420);  // the default: both pages whole
     EXPECT_NE(window.x(), -3000);
     close_window();
 
@@ -63,6 +65,16 @@ TEST_F(settings, GeometryIsRestoredOnlyWhenWidthAndHeightWereSaved) {
     close_window();
     const QByteArray written = read_file(paths_.user_settings_file());
     EXPECT_NE(written.indexOf("<form_width>710</form_width>"), -1);
+
+    // A size saved on a larger screen (or at a smaller scale factor) is cut
+    // to what this screen has room for.
+    write_file(paths_.user_settings_file(),
+               "<top_left>10</top_left>\r\n<top_top>10</top_top>\r\n"
+               "<form_width>5000</form_width>\r\n<form_height>4000</form_height>\r\n");
+    TveltORV1& third = open_window();
+    const QSize room = third.screen()->availableGeometry().size();
+    EXPECT_LE(third.width(), room.width());
+    EXPECT_LE(third.height(), room.height());
     EXPECT_NE(written.indexOf("<form_height>480</form_height>"), -1);
     EXPECT_NE(written.indexOf("<top_left>-3000</top_left>"), -1);
 }
@@ -132,7 +144,7 @@ TEST_F(settings, UnreadableAndUnwritableSettingsAreReported) {
     QFile::remove(paths_.distribution_settings);
     TveltORV1& window = open_window();
     EXPECT_EQ(dialogs_.messages, QStringList{"Can't read settings file"});
-    EXPECT_EQ(window.height(), 420);
+    EXPECT_GE(window.height(), 420);  // the default: both pages whole
     close_window();
 
     // A plain file where the settings folder should be: nothing can be written.

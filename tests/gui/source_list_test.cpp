@@ -102,9 +102,10 @@ TEST_F(source_list, AddAppendsChosenFilesFromTheFirstRowsFolder) {
     find<QLineEdit>("Edit1")->setText(path("site/index.html"));
     dialogs_.files = {{path("site/a.html"), path("site/b.html")}, {path("site/a.html")}};
     find<QPushButton>("BitBtn1")->click();
-    find<QPushButton>("BitBtn1")->click();  // duplicates are allowed
-    EXPECT_EQ(rows(), (QStringList{path("site/a.html"), path("site/b.html"), path("site/a.html")}));
-    EXPECT_EQ(status(), "Total source files: 3");
+    EXPECT_EQ(status(), "Total source files: 2");
+    find<QPushButton>("BitBtn1")->click();  // a page is listed once
+    EXPECT_EQ(rows(), (QStringList{path("site/a.html"), path("site/b.html")}));
+    EXPECT_EQ(status(), "Already in the list, not added again: " + path("site/a.html"));
     ASSERT_EQ(dialogs_.requests.size(), 2u);
     const file_request& first = dialogs_.requests[0];
     EXPECT_EQ(first.title, "Open source files for building ToC");

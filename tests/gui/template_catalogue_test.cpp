@@ -65,17 +65,4 @@ TEST_F(catalogue_test, FailedReloadKeepsThePreviousCatalogue) {
     EXPECT_EQ(catalogue_.name(1), "Outline");
 }
 
-TEST_F(catalogue_test, ProjectTemplateSelectsFirstEqualFileOrTheFirstEntry) {
-    EXPECT_EQ(catalogue_.index_for("x"), -1);  // nothing loaded
-    ASSERT_TRUE(load(k_test_catalogue));
-    EXPECT_EQ(catalogue_.index_for("/opt/orvane/vtdata/outline.html"), 1);
-    EXPECT_EQ(catalogue_.index_for("C:\\orvane\\vtdata\\outline.html"), 1);
-    EXPECT_EQ(catalogue_.index_for("outline.html"), 1);
-    EXPECT_EQ(catalogue_.index_for("/x/list.html"), 0);     // the first of two equal files
-    EXPECT_EQ(catalogue_.index_for("/x/Outline.html"), 0);  // case counts
-    EXPECT_EQ(catalogue_.index_for("/x/gone.html"), 0);
-    EXPECT_EQ(catalogue_.index_for(""), 0);
-    EXPECT_EQ(catalogue_.index_for("/x/vtdata/"), 0);
-}
-
 }  // namespace

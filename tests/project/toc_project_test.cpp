@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "project/project_paths.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -25,6 +26,7 @@ const char new_project_file[] =
     "<process_title>0</process_title>\r\n"
     "<range_from>1</range_from>\r\n"
     "<range_to>6</range_to>\r\n"
+    "<relative_to></relative_to>\r\n"
     "<skip_class></skip_class>\r\n"
     "<source></source>\r\n"
     "<template_file></template_file>\r\n";
@@ -141,4 +143,50 @@ TEST(toc_project, FailedSaveLeavesOldFileWhole) {
     EXPECT_EQ(p.error_message, "Can't write to file: " + path);
     EXPECT_EQ(dir.read("p.txt"), old);
     EXPECT_EQ(p.save(dir.file("no/such/folder.txt")), 1);
+}
+
+// Paths as a project in a folder writes them: inside the folder relative to
+// it, elsewhere absolute, whatever spelling they were taken in.
+TEST(project_paths, PathsInsideTheProjectFolderAreWrittenRelative) {
+    const struct {
+        const char* path;
+        const char* written;
+    } cases[] = {
+        {"/site/a.html", "a.html"},
+        {"/site/sub/../docs/b c.html", "docs/b c.html"},
+        {"docs/b.html", "docs/b.html"},          // taken from base = the folder
+        {"../site/x.html", "x.html"},            // climbs out and back in
+        {"/sitemap/a.html", "/sitemap/a.html"},  // a name that only starts alike
+        {"/site", "/site"},                      // the folder itself
+        {"/usr/share/t.html", "/usr/share/t.html"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(path_for_project(c.path, "/site", "/site"), c.written) << c.path;
+    // Moved to another folder, a path keeps naming the same file.
+    EXPECT_EQ(path_for_project("a.html", "/old", "/new"), "/old/a.html");
+    EXPECT_EQ(path_for_project("a.html", "/new/sub", "/new"), "sub/a.html");
+
+    toc_project p;
+    p.is_single = vtval(0);
+    p.source.clear();
+    p.source.push_back(vtval("a.html"));
+    p.source.push_back(vtval("/elsewhere/b.html"));
+    p.destination = vtval("/new/index.html");
+    p.template_file = vtval("t.tpl");
+    rebase_project(p, "/old", "/new");
+    EXPECT_EQ(p.source[0].text(), "/old/a.html");
+    EXPECT_EQ(p.source[1].text(), "/elsewhere/b.html");
+    EXPECT_EQ(p.destination.text(), "index.html");
+    EXPECT_EQ(p.template_file.text(), "/old/t.tpl");
+
+    // Only a project that asks for it takes its paths from its file's folder.
+    toc_project q;
+    q.source.clear();
+    q.source.push_back(vtval("a.html"));
+    resolve_from_project_file(q, "/site/p.txt");
+    EXPECT_EQ(q.source[0].text(), "a.html");
+    q.relative_to = vtval("project");
+    resolve_from_project_file(q, "/site/p.txt");
+    EXPECT_EQ(q.source[0].text(), "/site/a.html");
 }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "setup/debian_package.h"
+#include "setup/mime_default.h"
 #include "setup/registry_store.h"
 #include "setup/setup_distribution.h"
 #include "setup/setup_install.h"
@@ -41,6 +42,7 @@ class SetupInstall : public ::testing::Test {
         bool ok = installer.run(choices, [&](int percent) { progress.push_back(percent); });
         message = installer.message();
         detail = installer.detail();
+        notes = installer.notes();
         return ok;
     }
 
@@ -52,7 +54,20 @@ class SetupInstall : public ::testing::Test {
     std::vector<int> progress;
     std::string message;
     std::string detail;
+    std::vector<std::string> notes;
 };
+
+// The first line a command prints.
+std::string first_line(const std::string& command) {
+    std::string output;
+    run_program({"/bin/sh", "-c", command}, "/", output);
+    return output.substr(0, output.find('\n'));
+}
+
+bool has_program(const char* name) {
+    std::string output;
+    return run_program({"/bin/sh", "-c", std::string("command -v ") + name}, "/", output) == 0;
+}
 
 TEST_F(SetupInstall, DistributionIsMeasured) {
     // Listed files, the icon, and the files directly inside the folders.
@@ -221,13 +236,118 @@ TEST_F(SetupInstall, OpenWithCacheIsRefreshedAfterInstallAndRemoval) {
         if (!others_stay) std::remove(mine.c_str());
         std::remove(calls.c_str());
         ASSERT_TRUE(install(env.root() + "/inst")) << message;
-        EXPECT_EQ(read_text(calls), refreshed);
+        // Refreshed once the new entry is there, and at the end.
+        EXPECT_EQ(read_text(calls), refreshed + refreshed);
         uninstaller remover(store);
         ASSERT_TRUE(remover.load());
         ASSERT_TRUE(remover.run()) << remover.message();
-        EXPECT_EQ(read_text(calls), others_stay ? refreshed + refreshed : refreshed);
+        EXPECT_EQ(read_text(calls),
+                  others_stay ? refreshed + refreshed + refreshed : refreshed + refreshed);
         EXPECT_EQ(exists(cache), others_stay);
     }
+}
+
+// Installing never changes which program opens HTML pages, whether the user
+// chose one, the desktop picks the system's browser, or nothing opens them
+// (then the entry is left out, as it would become that program); the entry
+// is in the "Open With" choices; removal gives every answer back.
+TEST_F(SetupInstall, ProgramForHtmlPagesStaysTheSame) {
+    for (const char* tool : {"xdg-mime", "gio", "update-desktop-database"})
+        if (!has_program(tool)) GTEST_SKIP() << tool << " is missing";
+    const std::string list = env.config() + "/mimeapps.list";
+    const std::string other = env.system_applications() + "/other-browser.desktop";
+    write_text(other, "[Desktop Entry]\nType=Application\nName=Other\nExec=true %u\n");
+    const struct {
+        const char* name;
+        const char* configured;  // the user's mimeapps.list, or none
+        bool browser;
+    } cases[] = {
+        {"configured",
+         "[Added Associations]\nimage/png=x.desktop;\n\n[Default Applications]\n"
+         "text/html=other-browser.desktop;\n",
+         true},
+        {"not configured", nullptr, true},
+        {"other types configured", "[Default Applications]\nimage/png=other-browser.desktop;\n",
+         true},
+        {"no program at all", nullptr, false},
+    };
+    for (const auto& c : cases) {
+        std::remove(list.c_str());
+        if (c.configured) write_text(list, c.configured);
+        if (!c.browser) env.remove_browser();
+        const std::string settings_before = read_text(list);
+        const std::string xdg = first_line("xdg-mime query default text/html");
+        const std::string gio = first_line("gio mime text/html");
+        ASSERT_TRUE(install(env.root() + "/inst")) << message;
+        EXPECT_EQ(first_line("xdg-mime query default text/html"), xdg) << c.name;
+        EXPECT_EQ(first_line("gio mime text/html"), gio) << c.name;
+        const bool entry = exists(env.applications() + "/velt-orvane-create-toc.desktop");
+        EXPECT_EQ(entry, c.browser) << c.name;
+        std::string open_with;
+        run_program({"/bin/sh", "-c", "gio mime text/html"}, "/", open_with);
+        EXPECT_EQ(open_with.find("velt-orvane-create-toc.desktop") != std::string::npos, c.browser)
+            << c.name << ": " << open_with;
+        EXPECT_EQ(notes, c.browser
+                             ? std::vector<std::string>{}
+                             : std::vector<std::string>{std::string(setup_text::no_html_program)})
+            << c.name;
+        uninstaller remover(store);
+        ASSERT_TRUE(remover.load());
+        ASSERT_TRUE(remover.run()) << remover.message();
+        EXPECT_EQ(read_text(list), settings_before) << c.name;
+        EXPECT_EQ(first_line("xdg-mime query default text/html"), xdg) << c.name;
+        EXPECT_EQ(first_line("gio mime text/html"), gio) << c.name;
+    }
+}
+
+TEST(mime_default, DefaultIsWrittenOnlyWhereNoneIsNamed) {
+    const struct {
+        const char* before;
+        const char* after;  // null: unchanged
+    } cases[] = {
+        {"", "[Default Applications]\ntext/html=b.desktop;\n"},
+        {"[Added Associations]\ntext/html=c.desktop;\n",
+         "[Added Associations]\ntext/html=c.desktop;\n[Default "
+         "Applications]\ntext/html=b.desktop;\n"},
+        {"[Default Applications]\nimage/png=x.desktop;\n\n[Removed Associations]\n",
+         "[Default Applications]\nimage/png=x.desktop;\n\ntext/html=b.desktop;\n[Removed "
+         "Associations]\n"},
+        {"[Default Applications]\ntext/html=mine.desktop;\n", nullptr},
+        {"[Default Applications]\ntext/html=\n", nullptr},
+    };
+    for (const auto& c : cases) {
+        bool added = false;
+        const std::string after = with_default(c.before, "text/html", "b.desktop", added);
+        EXPECT_EQ(added, c.after != nullptr) << c.before;
+        EXPECT_EQ(after, c.after ? c.after : c.before) << c.before;
+        if (!added) continue;
+        bool removed = false;
+        EXPECT_EQ(without_default(after, "text/html=b.desktop;", removed), c.before);
+        EXPECT_TRUE(removed);
+    }
+}
+
+// The desktop icon goes into the folder xdg-user-dir names, made when
+// missing; what cannot be made is said, and the installation goes on.
+TEST_F(SetupInstall, DesktopFolderIsMadeOrTheReasonSaid) {
+    ASSERT_EQ(rmdir(env.desktop().c_str()), 0);
+    write_text(env.config() + "/user-dirs.dirs",
+               "XDG_DESKTOP_DIR=\"$HOME/Arbeitsfl\xc3\xa4"
+               "che\"\n");
+    ASSERT_TRUE(install(env.root() + "/inst")) << message;
+    const std::string made = env.home() +
+                             "/Arbeitsfl\xc3\xa4"
+                             "che";
+    EXPECT_TRUE(exists(made + "/VELT Orvane 1.0b.desktop"));
+    EXPECT_TRUE(notes.empty());
+
+    write_text(env.home() + "/plain", "a file");
+    write_text(env.config() + "/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/plain/Desktop\"\n");
+    ASSERT_TRUE(install(env.root() + "/inst")) << message;
+    EXPECT_EQ(notes, std::vector<std::string>{"Setup can't create the desktop folder: " +
+                                              env.home() + "/plain/Desktop"});
+    EXPECT_EQ(value_of(store, reg_root::hklm, setup_text::program_key, "desktop_icon"),
+              made + "/VELT Orvane 1.0b.desktop");  // from the first installation
 }
 
 // The Debian package is seen by its files or by dpkg's own record.

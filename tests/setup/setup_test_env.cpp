@@ -14,8 +14,15 @@
 
 namespace {
 
-const char* const variables[] = {
-    "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "PATH"};
+const char* const variables[] = {"HOME",
+                                 "XDG_CONFIG_HOME",
+                                 "XDG_DATA_HOME",
+                                 "XDG_RUNTIME_DIR",
+                                 "XDG_CACHE_HOME",
+                                 "XDG_DATA_DIRS",
+                                 "XDG_CONFIG_DIRS",
+                                 "XDG_CURRENT_DESKTOP",
+                                 "PATH"};
 
 void remove_tree(const std::string& path) {
     std::string command = "rm -rf '" + path + "'";
@@ -71,6 +78,21 @@ setup_test_env::setup_test_env() {
     setenv("XDG_DATA_HOME", data().c_str(), 1);
     setenv("XDG_CACHE_HOME", (root_ + "/cache").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (root_ + "/runtime").c_str(), 1);
+    make_folder(system_applications());
+    make_folder(root_ + "/system-config");
+    setenv("XDG_DATA_DIRS", (root_ + "/system").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (root_ + "/system-config").c_str(), 1);
+    unsetenv("XDG_CURRENT_DESKTOP");
+    write_text(system_applications() + "/test-browser.desktop",
+               "[Desktop Entry]\nType=Application\nName=Browser\nExec=true %u\n"
+               "MimeType=text/html;\n");
+    write_text(system_applications() + "/mimeinfo.cache",
+               "[MIME Cache]\ntext/html=test-browser.desktop;\n");
+}
+
+void setup_test_env::remove_browser() {
+    std::remove((system_applications() + "/test-browser.desktop").c_str());
+    std::remove((system_applications() + "/mimeinfo.cache").c_str());
 }
 
 setup_test_env::~setup_test_env() {

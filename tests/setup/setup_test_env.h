@@ -1,6 +1,9 @@
 // A throw-away home for installer tests: HOME, the XDG folders and the
 // runtime folder all point into a fresh temporary folder, never at the real
-// ones, and the environment (PATH included) is restored afterwards.
+// ones, and the environment (PATH included) is restored afterwards. The
+// system's data and configuration folders are stand-ins too: a desktop with
+// one web browser for HTML pages ("test-browser.desktop") and no default
+// configured.
 #pragma once
 
 #include <map>
@@ -24,6 +27,9 @@ class setup_test_env {
     std::string applications() const { return data() + "/applications"; }
     std::string desktop() const { return home() + "/Desktop"; }
     std::string registry() const { return config() + "/VELT/registry"; }
+    std::string system_applications() const { return root_ + "/system/applications"; }
+    // No program for HTML pages on the system at all.
+    void remove_browser();
     // Programs in folder are found before the system's (PATH is restored
     // with the rest of the environment).
     void put_first_on_path(const std::string& folder);

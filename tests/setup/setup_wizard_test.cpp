@@ -109,13 +109,14 @@ TEST_F(SetupWizard, PagesCaptionsAndChoices) {
     TSetupForm form(dialogs, store, dist, "");
     ASSERT_FALSE(form.terminating());
     form.show();
-    EXPECT_EQ(form.windowTitle(), "Orvane 1.0b");
+    EXPECT_EQ(form.windowTitle().toStdString(), "Orvane 1.0b setup - 1 of 5: Welcome");
     EXPECT_EQ(text(form, "Label1"), "VELT Orvane 1.0b ");
     EXPECT_EQ(text(form, "Label2"), "Welcome to Orvane 1.0b setup.");
     EXPECT_FALSE(control<QPushButton>(form, "Button3")->isVisible());
     EXPECT_EQ(control<QPushButton>(form, "Button1")->text(), "Cancel");
 
     click(form, "Button2");
+    EXPECT_EQ(form.windowTitle().toStdString(), "Orvane 1.0b setup - 2 of 5: License agreement");
     EXPECT_EQ(control<QPlainTextEdit>(form, "Memo1")->toPlainText(), "contents of license.txt");
     EXPECT_EQ(control<QPushButton>(form, "Button1")->text(), "Don't Accept");
     EXPECT_EQ(control<QPushButton>(form, "Button2")->text(), "Accept");
@@ -129,8 +130,9 @@ TEST_F(SetupWizard, PagesCaptionsAndChoices) {
     setup_distribution measured;
     ASSERT_TRUE(measured.check(dist));
     EXPECT_EQ(text(form, "Label7"), "The program requires " +
-                                        QLocale().toString(qlonglong(measured.required_kb())) +
-                                        " Kb of the disk space.");
+                                        TSetupForm::size_text(measured.required_size()) +
+                                        " of disk space.");
+    EXPECT_EQ(form.windowTitle().toStdString(), "Orvane 1.0b setup - 3 of 5: Installation folder");
     EXPECT_FALSE(control<QCheckBox>(form, "CheckBox1")->isChecked());
     EXPECT_TRUE(control<QCheckBox>(form, "CheckBox2")->isChecked());
 
@@ -152,11 +154,15 @@ TEST_F(SetupWizard, PagesCaptionsAndChoices) {
     EXPECT_EQ(summary.size(), 60);
     EXPECT_EQ(summary, "/..." + q(picked + "/ORV1").right(56));
     EXPECT_EQ(text(form, "Label16"), "No, do not create a desktop icon.");
+    // The option has one name on every page; no text has a double blank.
     EXPECT_EQ(text(form, "Label17"),
-              "No, do not add explorer shell extension [context menu item].");
+              "No, do not add the file manager context menu item [Open With].");
     EXPECT_EQ(control<QCheckBox>(form, "CheckBox1")->text(), "Add an icon to the desktop?");
     EXPECT_EQ(control<QCheckBox>(form, "CheckBox2")->text(),
               "File manager context menu item [Open With]");
+    for (QLabel* label : form.findChildren<QLabel*>())
+        EXPECT_EQ(label->text().indexOf("  "), -1) << label->text().toStdString();
+    EXPECT_EQ(form.windowTitle().toStdString(), "Orvane 1.0b setup - 4 of 5: Ready to install");
     EXPECT_EQ(control<QPushButton>(form, "Button2")->text(), "Start installation");
 
     // Back and forth keeps the folder picked in the browser.
@@ -237,18 +243,15 @@ TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
         if (!before_paths.count(path) && path.rfind("Programs", 0) != 0) appeared.insert(path);
     }
     std::set<std::string> expected_new = {
-        ".config/VELT",
-        ".config/VELT/registry",
-        ".config/VELT/registry/HKCR",
-        ".config/VELT/registry/HKLM",
-        ".config/menus",
-        ".config/menus/applications-merged",
+        ".config/VELT", ".config/VELT/registry", ".config/VELT/registry/HKCR",
+        ".config/VELT/registry/HKLM", ".config/menus", ".config/menus/applications-merged",
         ".config/menus/applications-merged/user-velt-orvane.menu",
-        ".local/share/applications/velt-orvane-create-toc.desktop",
+        // The browser that opened HTML pages before is written down as the
+        // user's choice: the new "Open With" entry would have become it.
+        ".config/mimeapps.list", ".local/share/applications/velt-orvane-create-toc.desktop",
         ".local/share/applications/velt-orvane-help.desktop",
         ".local/share/applications/velt-orvane-uninstall.desktop",
-        ".local/share/applications/velt-orvane-vorn1.desktop",
-        ".local/share/desktop-directories",
+        ".local/share/applications/velt-orvane-vorn1.desktop", ".local/share/desktop-directories",
         ".local/share/desktop-directories/velt-orvane.directory",
         "Desktop/VELT Orvane 1.0b.desktop"};
     // The "Open With" cache, where the desktop's tool to make it is there.
@@ -294,6 +297,51 @@ TEST_F(SetupWizard, FullInstallFromTheBuiltDistribution) {
     EXPECT_EQ(report, "Orvane 1.0b has been removed.\n");
     rmdir((env.home() + "/Programs").c_str());
     EXPECT_EQ(snapshot(env.home()), before);
+}
+
+TEST(setup_sizes, KibUnderOneMibThenMib) {
+    test_application();
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(TSetupForm::size_text(1), "1 KiB");
+    EXPECT_EQ(TSetupForm::size_text(1024), "1 KiB");
+    EXPECT_EQ(TSetupForm::size_text(1025), "2 KiB");
+    EXPECT_EQ(TSetupForm::size_text(1024 * 1024 - 1), "1024 KiB");
+    EXPECT_EQ(TSetupForm::size_text(1024 * 1024), "1.0 MiB");
+    EXPECT_EQ(TSetupForm::size_text(5 * 1024 * 1024 + 300 * 1024), "5.3 MiB");
+    QLocale::setDefault(QLocale::system());
+}
+
+// The last page: "100 %", the step named, what was left undone said, and
+// "Start Orvane now" starting the installed program on Finish.
+TEST_F(SetupWizard, LastPageOffersToStartTheProgram) {
+    std::string dist = env.root() + "/dist";
+    make_fake_distribution(dist);
+    env.remove_browser();
+    TSetupForm form(dialogs, store, dist, "");
+    std::vector<std::string> started;
+    form.set_starter([&](const std::string& program) {
+        started.push_back(program);
+        return true;
+    });
+    form.show();
+    click(form, "Button2");
+    click(form, "Button2");
+    dialogs.browse_answer = q(env.root());
+    click(form, "BitBtn1");
+    click(form, "Button2");
+    click(form, "Button2");
+    ASSERT_EQ(form.page(), 4);
+    EXPECT_EQ(text(form, "Label10"), "100 %");
+    EXPECT_EQ(form.windowTitle().toStdString(), "Orvane 1.0b setup - 5 of 5: Finished");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Information);
+    EXPECT_EQ(dialogs.messages[0].text.toStdString(), setup_text::no_html_program);
+    auto* start = control<QCheckBox>(form, "CheckBox3");
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_EQ(start->text(), "&Start Orvane now");
+    EXPECT_TRUE(start->isChecked());
+    click(form, "Button1");
+    EXPECT_EQ(started, std::vector<std::string>{env.root() + "/ORV1/vorn1"});
 }
 
 TEST_F(SetupWizard, SecondRunProposesTheRecordedFolder) {

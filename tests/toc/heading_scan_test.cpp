@@ -38,13 +38,34 @@ struct scanned {
 
 }  // namespace
 
-TEST(html_toc, EmptyHeadingStillGetsAnchorAndItem) {
-    scanned s("<body><h2></h2><h3> </h3></body>");
-    EXPECT_EQ(s.out,
-              "<body><h2><a name=\"velt_link_1_1000\"></a></h2>"
-              "<h3><a name=\"velt_link_2_1000\"> </a></h3></body>");
-    EXPECT_EQ(s.texts(), (std::vector<std::string>{"", " "}));
-    EXPECT_EQ(s.toc.first()->link, "#velt_link_1_1000");
+// A heading that shows no text would be an invisible TOC entry: it is left
+// as it is, and the headings around it are numbered as if it were not there.
+TEST(html_toc, HeadingThatShowsNoTextGetsNoEntry) {
+    const struct {
+        const char* heading;
+        bool blank;
+    } cases[] = {
+        {"<h2></h2>", true},
+        {"<h2> \t\r\n\f</h2>", true},
+        {"<h2>&nbsp;&#160;&#xA0;\xC2\xA0</h2>", true},
+        {"<h2><b> </b><img src=\"x.png\"></h2>", true},
+        {"<h2>0</h2>", false},
+        {"<h2>&amp;</h2>", false},
+        {"<h2>&nbsp;x</h2>", false},
+        {"<h2>\xC2</h2>", false},
+        {"<h2><b>\xC3\xA9</b></h2>", false},
+    };
+    for (const auto& c : cases) {
+        const std::string page = std::string("<body><h1>A</h1>") + c.heading + "<h2>B</h2></body>";
+        scanned s(page, 1, 6, true);
+        if (c.blank) {
+            EXPECT_EQ(s.texts(), (std::vector<std::string>{"A", "B"})) << c.heading;
+            EXPECT_NE(s.out.find(c.heading), std::string::npos) << c.heading << " " << s.out;
+            EXPECT_EQ(s.toc.first()->first_child->numbering, "1.1. ") << c.heading;
+        } else {
+            EXPECT_EQ(s.texts().size(), 3u) << c.heading;
+        }
+    }
 }
 
 TEST(html_toc, HeadingWithoutAnyNodeAfterItIsNoHeading) {
