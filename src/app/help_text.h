@@ -4,12 +4,14 @@
 
 #include <string_view>
 
-inline constexpr std::string_view kVersionText = "Orvane 1.0b\n";
+#include "orvane_version.h"
+
+inline constexpr std::string_view kVersionText = ORVANE_PRODUCT_TITLE "\n";
 
 // Keep in step with the manual page man/vorn1.1 and the project keys: a test
 // checks that every key a saved project holds is named here.
-inline constexpr std::string_view kHelpText =
-    "Orvane 1.0b: tables of contents for HTML pages\n"
+inline constexpr std::string_view kHelpText = ORVANE_PRODUCT_TITLE
+    ": tables of contents for HTML pages\n"
     "\n"
     "Usage:\n"
     "  vorn1                        open the window\n"
