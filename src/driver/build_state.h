@@ -15,7 +15,7 @@
 #include "files/file_staging.h"
 #include "files/vtfile_error.h"
 #include "html/xml_node.h"
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 #include "toc/toc_node.h"
 #include "toc/toc_placement.h"
 

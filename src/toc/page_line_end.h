@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "html/xml_node.h"
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 #include "toc/toc_placement.h"
 
 // "\r\n" when the page's first line end is CR LF, else "\n" (also for a page

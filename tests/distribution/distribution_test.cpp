@@ -14,7 +14,7 @@
 #include "project/vthash_array.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 
 namespace fs = std::filesystem;
 
@@ -142,10 +142,11 @@ class template_shapes : public ::testing::Test {
     void check_all(const toc_node* start) {
         const catalogue c = load_catalogue();
         for (const std::string& file : c.files) {
-            vtarr output;
-            ASSERT_EQ(render_toc(toc, output, start, kData + "/vtdata/" + file), 0) << file;
+            toc_renderer renderer;
+            ASSERT_TRUE(renderer.open(kData + "/vtdata/" + file)) << file;
             std::string text;
-            for (const vtval& v : output) text += v.text();
+            ASSERT_TRUE(renderer.render(toc, start, [&](std::string_view p) { text += p; }))
+                << file;
             const std::string part = template_part(text);
             EXPECT_EQ(part.find("Error occurred"), std::string::npos) << file << part;
             EXPECT_EQ(part.find("<!--#"), std::string::npos) << file << part;
