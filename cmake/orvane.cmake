@@ -1,7 +1,11 @@
 # Shared build settings: one warning list for every target, the sanitizer
 # switch, and one helper for library targets and one for test suites.
 
-set(ORVANE_WARNINGS -Wall -Wextra -Wpedantic)
+option(ORVANE_WERROR "Treat compiler warnings as errors (CI turns it on)" OFF)
+set(ORVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow)
+if(ORVANE_WERROR)
+  list(APPEND ORVANE_WARNINGS -Werror)
+endif()
 
 if(ORVANE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
