@@ -45,9 +45,12 @@ class write_order {
     void replay(const std::vector<traced_call>& calls) {
         for (const traced_call& call : calls)
             if (call.result >= 0) step(call);
-        for (const auto& [folder, names] : unsynced_)
-            for (const std::string& name : names)
-                note(shown(folder) + " is not synced after " + name + " changed in it");
+        for (const auto& [folder, names] : unsynced_) {
+            std::string changed;
+            for (const std::string& name : names) changed += (changed.empty() ? "" : ", ") + name;
+            if (!names.empty())
+                note(shown(folder) + " is not synced after " + changed + " changed");
+        }
         for (const std::string& path : dirty_)
             if (!is_temporary(path)) note(shown(path) + " is not durable when the run ends");
     }
@@ -99,8 +102,8 @@ class write_order {
         return folder_fd == "AT_FDCWD" ? cwd_ : files_[std::atoi(folder_fd.c_str())];
     }
     static std::string path(const std::string& base, const std::string& quoted) {
-        std::string p = std::filesystem::path(quoted[1] == '/' ? unquote(quoted)
-                                                               : base + "/" + unquote(quoted))
+        const std::string given = unquote(quoted);
+        std::string p = std::filesystem::path(given.starts_with('/') ? given : base + "/" + given)
                             .lexically_normal()
                             .string();
         if (p.size() > 1 && p.ends_with('/')) p.pop_back();
@@ -146,19 +149,23 @@ class write_order {
 
     void renamed(const std::string& from, const std::string& to) {
         if (!mine(to)) return;
-        if (dirty_.count(from))
+        // Said once for each file: what follows from it is no news.
+        if (dirty_.erase(from)) {
             note(shown(from) + " takes the name " + shown(to) + " before its bytes are durable");
-        for (const std::string& other : dirty_)
-            if (other != from && is_temporary(other))
-                note(shown(to) + " is renamed before the barrier: " + shown(other) +
+        } else {
+            const auto staged = std::find_if(dirty_.begin(), dirty_.end(), is_temporary);
+            if (staged != dirty_.end())
+                note(shown(to) + " is renamed before the barrier: " + shown(*staged) +
                      " is not durable yet");
-        if (dirty_.erase(from)) dirty_.insert(to);
+        }
         for (auto& [fd, path] : files_)
             if (path == from) path = to;
-        unsynced_[folder_of(from)].insert(name_of(from));
         unsynced_[folder_of(to)].insert(name_of(to));
-        if (to.ends_with(".orvane-backup")) backups_.insert(to);
-        else if (!is_temporary(to)) renamed_.insert(to);
+        if (folder_of(from) != folder_of(to)) unsynced_[folder_of(from)].insert(name_of(from));
+        if (to.ends_with(".orvane-backup"))
+            backups_.insert(to);
+        else if (!is_temporary(to))
+            renamed_.insert(to);
     }
 
     // A backup may go once the page's new bytes are durable; a removed
@@ -169,18 +176,19 @@ class write_order {
         if (is_temporary(path)) return;
         if (backups_.erase(path)) {
             const std::string name = name_of(path);
-            const std::string page = folder_of(path) + "/" +
-                                     name.substr(1, name.size() - 1 - strlen(".orvane-backup"));
+            const std::string page =
+                folder_of(path) + "/" + name.substr(1, name.size() - 1 - strlen(".orvane-backup"));
             if (dirty_.count(page))
-                note("the backup of " + shown(page) + " is removed before its new bytes are durable");
+                note("the backup of " + shown(page) +
+                     " is removed before its new bytes are durable");
         }
         unsynced_[folder_of(path)].insert(name_of(path));
     }
 
     std::string root_;
     std::string cwd_;
-    std::map<int, std::string> files_;  // open descriptors
-    std::set<std::string> dirty_;       // written since their last sync
+    std::map<int, std::string> files_;                       // open descriptors
+    std::set<std::string> dirty_;                            // written since their last sync
     std::map<std::string, std::set<std::string>> unsynced_;  // names changed, by folder
     std::set<std::string> backups_;
     std::set<std::string> renamed_;
