@@ -158,9 +158,9 @@ TEST_P(numbering_table, BuildsRebuildsAndClears) {
 }
 
 INSTANTIATE_TEST_SUITE_P(cases, numbering_table, testing::ValuesIn(cases),
-                         [](const testing::TestParamInfo<numbering_case>& info) {
+                         [](const testing::TestParamInfo<numbering_case>& test) {
                              std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
+                             for (const char* p = test.param.name; *p; ++p)
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
