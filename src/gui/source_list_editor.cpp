@@ -17,6 +17,7 @@
 #include "gui/pattern_rows.h"
 #include "gui/project_editor.h"
 #include "project/project_paths.h"
+#include "project/toc_project.h"
 
 source_list_editor::source_list_editor(const main_controls& controls, project_editor& editor,
                                        dialogs& owner_dialogs, file_chooser& chooser,
@@ -78,7 +79,35 @@ void source_list_editor::add_folder() {
         status_(QStringLiteral("No HTML pages in ") + folder);
         return;
     }
-    append(pages);
+    if (!add_as_pattern(folder, pages)) append(pages);
+}
+
+bool source_list_editor::add_as_pattern(const QString& folder, const QStringList& pages) {
+    // One pattern stands for these pages only when they all end in ".html"
+    // and the folder's name holds nothing a pattern would read as a wildcard.
+    for (const QString& page : pages)
+        if (!page.endsWith(QStringLiteral(".html"))) return false;
+    for (const QChar c : folder)
+        if (c == u'*' || c == u'?' || c == u'[' || c == u'\\') return false;
+    QListWidget* list = controls_.source_list;
+    QString pattern = folder;
+    if (!pattern.endsWith(u'/')) pattern += u'/';
+    pattern += QStringLiteral("**/*.html");
+    for (int row = 0; row < list->count(); ++row)
+        if (row_line(list->item(row)) == pattern) return false;
+    const QString text =
+        QStringLiteral(
+            "Add the folder as one pattern line, %1?\n\nA pattern also takes the pages "
+            "added to the folder later. No adds its %2 pages one by one.")
+            .arg(pattern)
+            .arg(pages.size());
+    if (!dialogs_.question(list->window(), text, QMessageBox::No)) return false;
+    add_pattern_row(list, pattern);
+    toc_project project;
+    editor_.read_into(project);
+    show_pattern_pages(list, project, editor_.base_folder());
+    show_count();
+    return true;
 }
 
 void source_list_editor::append(const QStringList& paths) {

@@ -25,7 +25,8 @@ class source_list_editor : public QObject {
                        dialogs& owner_dialogs, file_chooser& chooser, status_fn status);
 
     void add_files();
-    // Adds every page under a chosen folder (folder_pages.h).
+    // Adds every page under a chosen folder (folder_pages.h), or, when the
+    // user says so, one pattern line that stands for them.
     void add_folder();
     void delete_files();
     void move_up();
@@ -47,6 +48,9 @@ class source_list_editor : public QObject {
     // Appends the paths not listed yet; the status line gives the count, or
     // names what was listed already.
     void append(const QStringList& paths);
+    // Offers folder's pages as one pattern line ("folder/**/*.html"); true
+    // when the pattern row was added.
+    bool add_as_pattern(const QString& folder, const QStringList& pages);
 
     const main_controls& controls_;
     project_editor& editor_;

@@ -67,6 +67,28 @@ TEST_F(manners, AddFolderAddsItsPagesInReadingOrder) {
     (void)window;
 }
 
+// A folder of ".html" pages can go in as one pattern line, which the list
+// shows with its page count; answered No, its pages go in one by one.
+TEST_F(manners, AddFolderOffersOnePatternForItsPages) {
+    for (const char* name : {"b/2.html", "b/10.html", "b/sub/1.html"})
+        write_file(path(QStringLiteral("site/") + name), "<h1>x</h1>");
+    open_window();
+    find<QRadioButton>("RadioButton2")->click();
+    auto* list = find<QListWidget>("ListView1");
+    const QString pattern = path("site/b") + "/**/*.html";
+    dialogs_.folders = {path("site/b"), path("site/b")};
+    dialogs_.answer_yes = false;
+    find<QPushButton>("BitBtn9")->click();
+    EXPECT_EQ(rows(list), (QStringList{path("site/b/2.html"), path("site/b/10.html"),
+                                       path("site/b/sub/1.html")}));
+    list->clear();
+    dialogs_.answer_yes = true;
+    find<QPushButton>("BitBtn9")->click();
+    ASSERT_EQ(dialogs_.questions.size(), 2);
+    EXPECT_TRUE(dialogs_.questions[1].contains(pattern)) << dialogs_.questions[1].toStdString();
+    EXPECT_EQ(rows(list), QStringList{pattern + "   (3 pages)"});
+}
+
 // Files dropped on the window: one page in single mode becomes the source;
 // several, or a folder, make a multiple-file project of them.
 TEST_F(manners, DroppedPagesAndFoldersJoinTheProject) {
