@@ -18,7 +18,7 @@ window=(qt6-base-dev qt6-base-dev-tools libgl-dev xdg-utils)
 package=("${example[@]}" "${window[@]}" debhelper dpkg-dev fakeroot)
 package_check=(lintian appstream desktop-file-utils xdg-utils xvfb xauth xdotool imagemagick)
 all=("${example[@]}" "${window[@]}" pkg-config libbenchmark-dev
-  clang libclang-rt-dev libclang-rt-14-dev
+  clang libclang-rt-dev libclang-rt-14-dev acl
   xvfb xauth xdotool imagemagick desktop-file-utils groff-base)
 
 case "${1:-all}" in

@@ -44,8 +44,8 @@ bool vtfile_write_all(int fd, const char* bytes, size_t n) {
     return true;
 }
 
-bool vtfile_copy_bytes(int from, int to, int64_t length) {
-    off_t in = 0, out = 0;
+bool vtfile_copy_bytes(int from, int to, int64_t length, int64_t at) {
+    off_t in = 0, out = at;
     while (in < length) {
         const ssize_t n = copy_file_range(from, &in, to, &out, static_cast<size_t>(length - in), 0);
         if (n > 0) continue;
@@ -54,6 +54,18 @@ bool vtfile_copy_bytes(int from, int to, int64_t length) {
         if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return false;
         return copy_through_buffer(from, to, in, out, length);
+    }
+    return true;
+}
+
+bool vtfile_read_at(int fd, char* into, size_t n, int64_t offset) {
+    while (n > 0) {
+        const ssize_t got = pread(fd, into, n, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        into += got;
+        n -= static_cast<size_t>(got);
+        offset += got;
     }
     return true;
 }

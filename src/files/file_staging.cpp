@@ -60,7 +60,12 @@ void file_staging::expect_reads(const std::vector<std::string_view>& paths) {
 
 bool file_staging::open_page(std::string_view path, page_source& source, vtfile_error& why) {
     std::string resolved;
-    vtfile_handle file = vtfile_open_rewritten(path, vtfile_links::trusted, why, &resolved);
+    // A check writes nothing: a file that a build would restore from its
+    // backup first is read as restored.
+    vtfile_handle restored;
+    vtfile_handle file =
+        vtfile_open_rewritten(path, vtfile_links::trusted, why, &resolved,
+                              policy_ == write_policy::check ? &restored : nullptr);
     if (!file.is_open()) return false;
     const timespec clock = file_state::clock();
     struct stat st;
@@ -79,7 +84,7 @@ bool file_staging::open_page(std::string_view path, page_source& source, vtfile_
         if (e.memory >= 0 || !e.temp.empty()) return source.file.is_open();
     }
     why = vtfile_error::none;
-    source.file = std::move(file);
+    source.file = restored.is_open() ? std::move(restored) : std::move(file);
     if (!seen_by_id_.count(id)) {
         file_state& s = seen_.emplace_back(file_state::of(st, clock));
         seen_by_id_[id] = &s;

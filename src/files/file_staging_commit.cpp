@@ -9,6 +9,7 @@
 
 #include "files/file_io.h"
 #include "files/file_staging.h"
+#include "files/lock_wait.h"
 #include "files/page_backup.h"
 #include "files/temp_registry.h"
 #include "files/vtfile_path.h"
@@ -59,13 +60,15 @@ bool sync_folders(const std::vector<std::string>& folders) {
 
 // Locks the file and stages its backup.
 bool file_staging::back_up(entry& e, std::vector<in_place_job>& jobs) {
-    vtfile_handle page(::open(e.target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-    if (!page.is_open()) return false;
-    flock(page.get(), LOCK_EX);
+    vtfile_handle page(::open(e.target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const vtfile_handle bytes(::open(e.temp.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!page.is_open() || !bytes.is_open() || !vtfile_lock(page.get(), LOCK_EX, e.shown))
+        return false;
     struct stat st;
     if (fstat(page.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::string temp;
-    const vtfile_handle staged(page_backup_stage(page.get(), st, e.target, temp));
+    const vtfile_handle staged(
+        page_backup_stage(page.get(), st, bytes.get(), e.size, e.target, temp));
     if (!staged.is_open()) return false;
     jobs.push_back({&e, std::move(page), std::move(temp)});
     return true;
