@@ -73,7 +73,12 @@ bool vtfile_read_at(int fd, char* into, size_t n, int64_t offset) {
 bool vtfile_sync_folder_of(const std::string& path) {
     const vtfile_handle folder(
         ::open(vtfile_folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return folder.is_open() && fsync(folder.get()) == 0;
+    if (folder.is_open()) return fsync(folder.get()) == 0;
+    if (errno != EACCES) return false;
+    // A folder we may write but not list: its file system as a whole, by
+    // way of the file.
+    const vtfile_handle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return file.is_open() && syncfs(file.get()) == 0;
 }
 
 int vtfile_default_mode() {

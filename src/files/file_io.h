@@ -14,7 +14,9 @@ bool vtfile_write_all(int fd, const char* bytes, size_t n);
 bool vtfile_copy_bytes(int from, int to, int64_t length, int64_t at = 0);
 // Reads exactly n bytes at offset; false at a short file or a failed read.
 bool vtfile_read_at(int fd, char* into, size_t n, int64_t offset);
-// Makes the renames and removals in the folder of path durable.
+// Makes the renames and removals in the folder of path durable (for a
+// folder that cannot be opened, by syncing the file system of path, which
+// must then be a file there).
 bool vtfile_sync_folder_of(const std::string& path);
 // The permission bits a newly created file gets under the umask.
 int vtfile_default_mode();

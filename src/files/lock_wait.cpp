@@ -39,12 +39,12 @@ bool vtfile_lock(int fd, int operation, std::string_view shown) {
     for (useconds_t pause = 1000;; pause = pause < 100000 ? pause * 2 : pause) {
         if (flock(fd, operation | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
         const clock::time_point now = clock::now();
-        if (now >= end) return false;
         if (!told && now - start >= std::chrono::seconds(1)) {
             std::fprintf(stderr, "Waiting for %s, held by another program\u2026\n",
                          plain(shown).c_str());
             told = true;
         }
+        if (now >= end) return false;
         usleep(pause);
     }
 }

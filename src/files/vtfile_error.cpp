@@ -15,7 +15,7 @@ vtstring vtfile_error_message(vtfile_error error, std::string_view path) {
         "Can't restore file from its backup: ",
         "File was changed by another program: ",
         "File was changed after an interrupted write; compare it with its backup: ",
-        "Gave up waiting for a file that another program holds: ",
+        "Gave up waiting for another program: ",
         "Too many open files: ",
     };
     if (error == vtfile_error::none) return {};
