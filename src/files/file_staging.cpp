@@ -162,7 +162,8 @@ bool file_staging::open(std::string_view path, staged_file& out) {
         return out.fail(target.error);
     if (target.exists && !S_ISREG(target.st.st_mode)) return out.fail();
     const int current =
-        target.exists ? ::open(target.path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
+        target.exists ? ::open(target.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                      : -1;
     const file_state* seen = state_for(target, current);
     staged_file::sink to = staged_file::sink::temp_file;
     if (policy_ == write_policy::check) {

@@ -226,7 +226,7 @@ TEST(fault, TwoProjectsSharingAPageTakeTurns) {
                           unlink(mark.c_str());
                           other.join();
                       },
-                  .env = fault_at("syncfs", ".orvane-tmp", "hold", mark)});
+                  .env = fault_at("syncfs", "/a", "hold", mark)});
     EXPECT_EQ(site_run.out, kDone) << site_run.err;
     EXPECT_EQ(single.out, kDone);
     EXPECT_NE(single.err.find("Waiting for "), std::string::npos) << single.err;
