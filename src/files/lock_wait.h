@@ -9,6 +9,12 @@
 
 #include <string_view>
 
+// Says that the run waits for the file named shown. The default writes
+// "Waiting for <shown>, held by another program…" and a line feed to
+// standard error, control bytes in the name shown as '?'; a program that
+// keeps a line of its own on the terminal sets its own (null: the default).
+void vtfile_set_wait_teller(void (*tell)(std::string_view shown));
+
 // flock(fd, operation) (LOCK_SH or LOCK_EX), waiting as said above for the
 // file named shown. False only when the wait ran out; a file system without
 // locks counts as locked.
