@@ -29,25 +29,27 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
 }
 
 int build_state::write_page(std::string_view path, const xml_tree& document,
-                            const toc_placement& placement, const toc_rendering* toc) {
+                            const toc_placement& placement, const toc_rendering* rendering) {
     if (cancelled()) return fail(cancelled_text);
     staged_file file;
     if (!files.open(path, file)) return fail(file.error(), path);
     file.set_size_limit(page_size_limit);
-    if (toc && !toc->renderer.is_open() && !toc->renderer.open(toc->template_path))
-        return fail(template_error_message(toc->template_path));
+    if (rendering && !rendering->renderer.is_open() &&
+        !rendering->renderer.open(rendering->template_path))
+        return fail(template_error_message(rendering->template_path));
     bool rendered = true;
     const bool written = write_with_toc(
         document, placement,
         [&](const toc_sink& put) {
-            if (toc)
-                rendered = toc->renderer.render(toc->toc, toc->start, put,
-                                                page_line_end(document, placement), toc->end);
+            if (rendering)
+                rendered =
+                    rendering->renderer.render(rendering->toc, rendering->start, put,
+                                               page_line_end(document, placement), rendering->end);
             return rendered;
         },
         file);
     // The page stays as it is when its TOC cannot be made.
-    if (!rendered) return fail(template_error_message(toc->template_path));
+    if (!rendered) return fail(template_error_message(rendering->template_path));
     if (!written || !files.finish(file, path)) return fail(file.error(), path);
     return 0;
 }

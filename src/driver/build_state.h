@@ -15,9 +15,9 @@
 #include "files/file_staging.h"
 #include "files/vtfile_error.h"
 #include "html/xml_node.h"
-#include "toc/render_toc.h"
 #include "toc/toc_node.h"
 #include "toc/toc_placement.h"
+#include "toc/toc_renderer.h"
 
 // The message of a heading scan or a clearing that failed.
 inline constexpr std::string_view scan_failed_text = "Memory error occurred\r\n";
@@ -66,12 +66,12 @@ class build_state {
     // caller asked the run to stop.
     int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
     // Stages document as the new bytes of path, without the old TOC of
-    // placement and, when toc is given, with the new one rendered in its
+    // placement and, when rendering is given, with the new one rendered in its
     // place; a page whose bytes stay the same is left alone. path must live
     // as long as this state. 0, or 1 with error naming path or the template
     // (or cancelled_text).
     int write_page(std::string_view path, const xml_tree& document, const toc_placement& placement,
-                   const toc_rendering* toc);
+                   const toc_rendering* rendering);
     // Puts every staged page in place. 0, or 1 with error naming the page
     // that failed; no page changed then (file_staging.h). A run asked to
     // stop before this point fails here with cancelled_text; once the pages

@@ -75,4 +75,4 @@ TEST_P(golden, RunGivesExpectedFiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(cases, golden, testing::ValuesIn(golden_cases()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& test) { return test.param; });
