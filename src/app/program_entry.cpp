@@ -10,6 +10,7 @@
 #include "app/links_report.h"
 #include "app/progress_line.h"
 #include "core/vtarr.h"
+#include "files/lock_wait.h"
 #include "files/temp_registry.h"
 #include "files/vtfile.h"
 
@@ -142,6 +143,7 @@ int run_batch(const entry_plan& plan) {
         return exit_code;
     }
     temp_registry_handle_signals();
+    vtfile_set_wait_teller(tell_waiting_for);
     const bool clear = plan.mode == entry_mode::batch_clear;
     const bool check = plan.mode == entry_mode::batch_check;
     const auto line = progress_line::for_terminal(check   ? "Checking"

@@ -112,3 +112,8 @@ std::unique_ptr<progress_line> progress_line::for_terminal(std::string_view verb
             put(bytes);
         });
 }
+
+void tell_waiting_for(std::string_view shown) {
+    blank_shown_line();
+    put("Waiting for " + printable_name(shown) + ", held by another program\u2026\n");
+}

@@ -59,3 +59,8 @@ class progress_line {
     int32_t begun_ = 0;
     std::string current_;
 };
+
+// Says on standard error that the run waits for the file named shown, held
+// by another program: the line drawn is blanked first, the name shown as
+// the line shows names.
+void tell_waiting_for(std::string_view shown);

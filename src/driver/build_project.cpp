@@ -62,7 +62,7 @@ int write_held_page(scanned_page& held, const scanned_page* next, const std::str
 int build_multi(const build_settings& settings, build_state& state) {
     std::vector<double> sizes;
     if (!validate(settings, state, sizes)) return BUILD_FAILED;
-    state.begin(settings.outputs());
+    if (!state.begin(settings.outputs(), settings.listed())) return BUILD_FAILED;
     double total = 0;
     for (double size : sizes) total += size;
     // Links are taken between absolute, normal paths, whatever the spelling.
@@ -113,7 +113,7 @@ int build_multi(const build_settings& settings, build_state& state) {
 int build_single(const build_settings& settings, build_state& state) {
     if (!check_patterns(settings, state.error)) return BUILD_FAILED;
     if (settings.single_source().empty()) return state.fail(source_missing_text);
-    state.begin(settings.outputs());
+    if (!state.begin(settings.outputs(), settings.listed())) return BUILD_FAILED;
     scanned_page page;
     if (scan_page({settings.single_source(), settings.single_output(), true}, {}, settings, state,
                   page) != 0 ||

@@ -74,6 +74,12 @@ std::vector<std::string_view> build_settings::outputs() const {
     return all;
 }
 
+std::vector<std::string_view> build_settings::listed() const {
+    std::vector<std::string_view> all = outputs();
+    if (single) all.push_back(single_source());
+    return all;
+}
+
 void build_settings::configure(pre_html_toc& scan) const {
     scan.range_from = range_from;
     scan.range_to = range_to;

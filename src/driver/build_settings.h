@@ -67,6 +67,8 @@ struct build_settings {
     // Every file a run writes: the single output, or the destination and
     // the sources.
     std::vector<std::string_view> outputs() const;
+    // Every file the project names: the outputs, and a single page's source.
+    std::vector<std::string_view> listed() const;
 
     // Copies the heading range, the skipped class and the numbering flag into
     // a scan, and for a heading scan the page-title flag and how anchors are

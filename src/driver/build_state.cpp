@@ -5,11 +5,16 @@
 #include "toc/page_line_end.h"
 #include "toc/toc_writer.h"
 
-void build_state::begin(const std::vector<std::string_view>& outputs) {
-    if (!outputs.empty() && !outputs.front().empty())
-        files.lock_against_other_runs(outputs.front());
-    files.remove_leftovers(outputs);
+bool build_state::begin(const std::vector<std::string_view>& outputs,
+                        const std::vector<std::string_view>& listed) {
+    std::string_view held;
+    if (!files.lock_against_other_runs(outputs, held)) {
+        fail(vtfile_error::held, held);
+        return false;
+    }
+    files.remove_leftovers(outputs, listed);
     files.expect_reads(outputs);
+    return true;
 }
 
 int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {

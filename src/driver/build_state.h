@@ -52,10 +52,13 @@ class build_state {
           context_(context) {}
 
     // Before the first page: waits for other runs that write into the
-    // folder of the first output, removes the temporary files that
-    // interrupted runs left beside the outputs, and, for a check, learns
-    // which of them the run reads more than once.
-    void begin(const std::vector<std::string_view>& outputs);
+    // folders of the outputs, removes the temporary files that interrupted
+    // runs left beside the outputs (never a file of listed, the files the
+    // project names), and, for a check, learns which of them the run reads
+    // more than once. False, with error set, when another program held a
+    // folder for too long.
+    bool begin(const std::vector<std::string_view>& outputs,
+               const std::vector<std::string_view>& listed);
     // Reads the page at path into document, after the empty node that every
     // document starts with, reporting through page_scale when given; a page
     // this run wrote already is read as written. 0, or the reader's non-zero

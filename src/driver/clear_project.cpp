@@ -49,12 +49,12 @@ int clear_all(const build_settings& settings, build_state& state) {
     if (settings.single) {
         if (!check_patterns(settings, state.error)) return 1;
         if (settings.single_source().empty()) return state.fail(source_missing_text);
-        state.begin(settings.outputs());
+        if (!state.begin(settings.outputs(), settings.listed())) return 1;
         return clear_file({settings.single_source(), settings.single_output()}, settings, state);
     }
     std::vector<double> sizes;
     if (!check_sources(settings, state.error, &sizes)) return 1;
-    state.begin(settings.outputs());
+    if (!state.begin(settings.outputs(), settings.listed())) return 1;
     state.scale.total = 0;
     for (double size : sizes) state.scale.total += size;
     for (size_t i = 0; i < settings.sources.size(); ++i) {

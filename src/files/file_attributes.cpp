@@ -100,3 +100,16 @@ bool vtfile_take_attributes(int fd, const std::string& target, const struct stat
     if (fchmod(fd, mode) != 0 || fstat(fd, &now) != 0) return false;
     return now.st_uid == page.st_uid && now.st_gid == page.st_gid && (now.st_mode & 07777) == mode;
 }
+
+// An ACL inherited from the folder goes first: its entries would otherwise
+// gain what the mode's group bits give.
+bool vtfile_share_read_access(int fd, const std::string& target, const struct stat& page) {
+    static constexpr const char* kAcl = "system.posix_acl_access";
+    std::string acl;
+    if (attribute_value([&](char* b, size_t n) { return getxattr(target.c_str(), kAcl, b, n); },
+                        acl))
+        return fsetxattr(fd, kAcl, acl.data(), acl.size(), 0) == 0;
+    if (errno != ENODATA && errno != ENOTSUP) return false;
+    if (fremovexattr(fd, kAcl) != 0 && errno != ENODATA && errno != ENOTSUP) return false;
+    return fchmod(fd, 0600 | (page.st_mode & 0044)) == 0;
+}

@@ -14,3 +14,9 @@
 // target's place by rename.
 bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page,
                             mode_t mode);
+
+// Lets the file open as fd (a new file of ours, mode 0600, in the group of
+// target) be read by exactly those who may read target: target's access
+// ACL, or, for a target without one, its group and other read bits. False
+// when that could not be done; fd may then be readable by fewer.
+bool vtfile_share_read_access(int fd, const std::string& target, const struct stat& page);

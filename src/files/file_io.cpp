@@ -44,8 +44,8 @@ bool vtfile_write_all(int fd, const char* bytes, size_t n) {
     return true;
 }
 
-bool vtfile_copy_bytes(int from, int to, int64_t length) {
-    off_t in = 0, out = 0;
+bool vtfile_copy_bytes(int from, int to, int64_t length, int64_t at) {
+    off_t in = 0, out = at;
     while (in < length) {
         const ssize_t n = copy_file_range(from, &in, to, &out, static_cast<size_t>(length - in), 0);
         if (n > 0) continue;
@@ -58,10 +58,27 @@ bool vtfile_copy_bytes(int from, int to, int64_t length) {
     return true;
 }
 
+bool vtfile_read_at(int fd, char* into, size_t n, int64_t offset) {
+    while (n > 0) {
+        const ssize_t got = pread(fd, into, n, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        into += got;
+        n -= static_cast<size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
 bool vtfile_sync_folder_of(const std::string& path) {
     const vtfile_handle folder(
         ::open(vtfile_folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return folder.is_open() && fsync(folder.get()) == 0;
+    if (folder.is_open()) return fsync(folder.get()) == 0;
+    if (errno != EACCES) return false;
+    // A folder we may write but not list: its file system as a whole, by
+    // way of the file.
+    const vtfile_handle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return file.is_open() && syncfs(file.get()) == 0;
 }
 
 int vtfile_default_mode() {

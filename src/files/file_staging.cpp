@@ -5,29 +5,69 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <tuple>
 #include <unordered_set>
 
 #include "files/atomic_file.h"
 #include "files/file_attributes.h"
 #include "files/file_io.h"
+#include "files/lock_wait.h"
 #include "files/temp_registry.h"
 #include "files/vtfile.h"
 #include "files/vtfile_path.h"
 
 file_staging::~file_staging() {
     abort();
-    if (lock_ >= 0) ::close(lock_);
+    for (const int lock : locks_) ::close(lock);
 }
 
-void file_staging::lock_against_other_runs(std::string_view first_output) {
-    std::string target;
-    if (vtfile_resolve_links(first_output, target, true) != link_walk::ok) return;
-    lock_ = ::open(vtfile_folder_of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock_ >= 0) flock(lock_, policy_ == write_policy::check ? LOCK_SH : LOCK_EX);
+bool file_staging::lock_against_other_runs(const std::vector<std::string_view>& outputs,
+                                           std::string_view& held) {
+    struct folder {
+        file_id id;
+        std::string path;
+        int fd;
+    };
+    std::vector<folder> folders;
+    std::unordered_set<file_id, file_id_hash> seen;
+    for (std::string_view output : outputs) {
+        std::string target;
+        if (output.empty() || vtfile_resolve_links(output, target, true) != link_walk::ok) continue;
+        std::string path = vtfile_normal_path(vtfile_folder_of(target));
+        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (fd < 0) continue;
+        if (fstat(fd, &st) != 0 || !seen.insert({st.st_dev, st.st_ino}).second) {
+            ::close(fd);
+            continue;
+        }
+        folders.push_back({{st.st_dev, st.st_ino}, std::move(path), fd});
+    }
+    std::sort(folders.begin(), folders.end(), [](const folder& a, const folder& b) {
+        return std::tie(a.id.device, a.id.inode) < std::tie(b.id.device, b.id.inode);
+    });
+    bool ok = true;
+    for (folder& f : folders) {
+        if (ok && !vtfile_lock(f.fd, policy_ == write_policy::check ? LOCK_SH : LOCK_EX, f.path)) {
+            ok = false;
+            held_ = f.path;
+            held = held_;
+        }
+        locks_.push_back(f.fd);
+    }
+    return ok;
 }
 
-void file_staging::remove_leftovers(const std::vector<std::string_view>& files) const {
+void file_staging::remove_leftovers(const std::vector<std::string_view>& files,
+                                    const std::vector<std::string_view>& listed) const {
     if (policy_ == write_policy::check) return;
+    std::unordered_set<file_id, file_id_hash> kept;
+    for (std::string_view f : listed) {
+        struct stat st;
+        if (!f.empty() && stat(vtfile_path(f).c_str(), &st) == 0)
+            kept.insert({st.st_dev, st.st_ino});
+    }
     std::unordered_map<std::string, std::unordered_set<std::string>> stems;
     for (std::string_view f : files) {
         std::string target;
@@ -43,7 +83,8 @@ void file_staging::remove_leftovers(const std::vector<std::string_view>& files) 
             std::string_view stem;
             struct stat st;
             if (atomic_temp_parse(e->d_name, stem) && names.count(std::string(stem)) &&
-                fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+                fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(st.st_mode) && !kept.count({st.st_dev, st.st_ino}))
                 unlinkat(dirfd(d), e->d_name, 0);
         }
         closedir(d);
@@ -60,7 +101,12 @@ void file_staging::expect_reads(const std::vector<std::string_view>& paths) {
 
 bool file_staging::open_page(std::string_view path, page_source& source, vtfile_error& why) {
     std::string resolved;
-    vtfile_handle file = vtfile_open_rewritten(path, vtfile_links::trusted, why, &resolved);
+    // A check writes nothing: a file that a build would restore from its
+    // backup first is read as restored.
+    vtfile_handle restored;
+    vtfile_handle file =
+        vtfile_open_rewritten(path, vtfile_links::trusted, why, &resolved,
+                              policy_ == write_policy::check ? &restored : nullptr);
     if (!file.is_open()) return false;
     const timespec clock = file_state::clock();
     struct stat st;
@@ -79,7 +125,7 @@ bool file_staging::open_page(std::string_view path, page_source& source, vtfile_
         if (e.memory >= 0 || !e.temp.empty()) return source.file.is_open();
     }
     why = vtfile_error::none;
-    source.file = std::move(file);
+    source.file = restored.is_open() ? std::move(restored) : std::move(file);
     if (!seen_by_id_.count(id)) {
         file_state& s = seen_.emplace_back(file_state::of(st, clock));
         seen_by_id_[id] = &s;
@@ -116,7 +162,8 @@ bool file_staging::open(std::string_view path, staged_file& out) {
         return out.fail(target.error);
     if (target.exists && !S_ISREG(target.st.st_mode)) return out.fail();
     const int current =
-        target.exists ? ::open(target.path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
+        target.exists ? ::open(target.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                      : -1;
     const file_state* seen = state_for(target, current);
     staged_file::sink to = staged_file::sink::temp_file;
     if (policy_ == write_policy::check) {

@@ -56,15 +56,19 @@ class file_staging {
 
     write_policy policy() const { return policy_; }
 
-    // Waits for any other run that writes into the folder of first_output,
-    // and keeps it waiting until this object ends (a check waits only for
-    // runs that write). Best effort: a folder that cannot be opened is not
-    // locked.
-    void lock_against_other_runs(std::string_view first_output);
+    // Waits for any other run that writes into a folder of outputs, and
+    // keeps it waiting until this object ends (a check waits only for runs
+    // that write). The folders are locked in one order for all runs, so
+    // that two runs never wait for each other. A folder that cannot be
+    // opened is not locked. False, with held set to the folder, when
+    // another program held one for too long (lock_wait.h).
+    bool lock_against_other_runs(const std::vector<std::string_view>& outputs,
+                                 std::string_view& held);
     // Removes the temporary files of interrupted runs beside the files
-    // named, and nothing else: ".<name>.XXXXXX.orvane-tmp" for each name.
-    // Does nothing in a check.
-    void remove_leftovers(const std::vector<std::string_view>& files) const;
+    // named, and nothing else: ".<name>.XXXXXX.orvane-tmp" for each name,
+    // but never a file of listed. Does nothing in a check.
+    void remove_leftovers(const std::vector<std::string_view>& files,
+                          const std::vector<std::string_view>& listed) const;
     // A check keeps in memory the bytes of each file that more than one of
     // paths names (the run reads it more than once).
     void expect_reads(const std::vector<std::string_view>& paths);
@@ -125,7 +129,8 @@ class file_staging {
     void abort();
 
     write_policy policy_;
-    int lock_ = -1;
+    std::vector<int> locks_;  // the folders held
+    std::string held_;        // the folder held by another program
     std::vector<entry> entries_;
     std::unordered_map<file_id, size_t, file_id_hash> staged_by_id_;
     std::unordered_map<std::string, size_t> staged_by_path_;  // files that were new

@@ -1,6 +1,7 @@
 // The commit of a run's staged files: one barrier, then every file in place.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 
 #include "files/file_io.h"
 #include "files/file_staging.h"
+#include "files/lock_wait.h"
 #include "files/page_backup.h"
 #include "files/temp_registry.h"
 #include "files/vtfile_path.h"
@@ -24,34 +26,48 @@ struct file_staging::in_place_job {
 
 namespace {
 
-// The folders of the files, each once, in the order first met.
+// One file of each folder the files are in, in the order first met.
 template <class Files, class Path>
-std::vector<std::string> folders_of(const Files& files, Path path) {
-    std::vector<std::string> folders;
+std::vector<std::string> one_per_folder(const Files& files, Path path) {
+    std::vector<std::string> chosen;
     std::unordered_set<std::string> seen;
     for (const auto& f : files) {
-        std::string folder = vtfile_folder_of(path(f));
-        if (seen.insert(folder).second) folders.push_back(std::move(folder));
+        const std::string& file = path(f);
+        if (seen.insert(vtfile_folder_of(file)).second) chosen.push_back(file);
     }
-    return folders;
+    return chosen;
 }
 
-// Makes the data of every file on the file systems of the folders durable:
-// one syncfs for each file system.
-bool sync_file_systems(const std::vector<std::string>& folders) {
+// Makes the data of every file on the file systems of the files (staged
+// files of ours) durable: one syncfs for each file system.
+bool sync_file_systems(const std::vector<std::string>& files) {
     std::unordered_set<dev_t> synced;
-    for (const std::string& folder : folders) {
-        const vtfile_handle f(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (const std::string& file : files) {
         struct stat st;
-        if (!f.is_open() || fstat(f.get(), &st) != 0) return false;
-        if (synced.insert(st.st_dev).second && syncfs(f.get()) != 0) return false;
+        if (stat(file.c_str(), &st) != 0) return false;
+        if (synced.count(st.st_dev)) continue;
+        const vtfile_handle f(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!f.is_open() || syncfs(f.get()) != 0) return false;
+        synced.insert(st.st_dev);
     }
     return true;
 }
 
-bool sync_folders(const std::vector<std::string>& folders) {
+// Each file rewritten in place stays open, and locked, until the commit
+// ends: a large site of linked pages needs as many descriptors as the
+// system lets a process have, not merely the usual 1024.
+void allow_open_files() {
+    rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+// Syncs the folder of each file.
+bool sync_folders(const std::vector<std::string>& files) {
     bool ok = true;
-    for (const std::string& folder : folders) ok = vtfile_sync_folder_of(folder + "/.") && ok;
+    for (const std::string& file : files) ok = vtfile_sync_folder_of(file) && ok;
     return ok;
 }
 
@@ -59,13 +75,15 @@ bool sync_folders(const std::vector<std::string>& folders) {
 
 // Locks the file and stages its backup.
 bool file_staging::back_up(entry& e, std::vector<in_place_job>& jobs) {
-    vtfile_handle page(::open(e.target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-    if (!page.is_open()) return false;
-    flock(page.get(), LOCK_EX);
+    vtfile_handle page(::open(e.target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const vtfile_handle bytes(::open(e.temp.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!page.is_open() || !bytes.is_open() || !vtfile_lock(page.get(), LOCK_EX, e.shown))
+        return false;
     struct stat st;
     if (fstat(page.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::string temp;
-    const vtfile_handle staged(page_backup_stage(page.get(), st, e.target, temp));
+    const vtfile_handle staged(
+        page_backup_stage(page.get(), st, bytes.get(), e.size, e.target, temp));
     if (!staged.is_open()) return false;
     jobs.push_back({&e, std::move(page), std::move(temp)});
     return true;
@@ -85,7 +103,8 @@ bool file_staging::publish_backups(std::vector<in_place_job>& jobs) {
         job.published = true;
         job.backup.clear();
     }
-    return sync_folders(folders_of(jobs, [](const in_place_job& j) { return j.file->target; }));
+    return sync_folders(one_per_folder(
+        jobs, [](const in_place_job& j) -> const std::string& { return j.file->target; }));
 }
 
 // Backups staged or published go; a file rewritten in place is synced
@@ -98,7 +117,8 @@ void file_staging::remove_backups(std::vector<in_place_job>& jobs) {
         if (job.published) removed = page_backup_remove(job.file->target) || removed;
     }
     if (removed)
-        sync_folders(folders_of(jobs, [](const in_place_job& j) { return j.file->target; }));
+        sync_folders(one_per_folder(
+            jobs, [](const in_place_job& j) -> const std::string& { return j.file->target; }));
     jobs.clear();
 }
 
@@ -144,13 +164,20 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     std::vector<in_place_job> jobs;
     for (entry* e : files) {
         if (!e->in_place) continue;
-        if (!hold) hold.emplace();
+        if (!hold) {
+            hold.emplace();
+            allow_open_files();
+        }
         if (!back_up(*e, jobs)) {
+            const bool out_of_descriptors = errno == EMFILE || errno == ENFILE;
             remove_backups(jobs);
-            return failed(e, vtfile_error::cannot_write);
+            return failed(
+                e, out_of_descriptors ? vtfile_error::no_descriptors : vtfile_error::cannot_write);
         }
     }
-    if (!sync_file_systems(folders_of(files, [](const entry* e) { return e->target; }))) {
+    std::vector<std::string> staged;
+    for (const entry* e : files) staged.push_back(e->temp);
+    if (!sync_file_systems(staged)) {
         remove_backups(jobs);
         return failed(files.front(), vtfile_error::cannot_write);
     }
@@ -162,6 +189,9 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
         }
     }
     if (!hold) hold.emplace();
+    // The commit point: from here on the run puts its files in place and
+    // reports it, whatever signal comes.
+    temp_registry_outcome_fixed();
     if (!publish_backups(jobs)) {
         remove_backups(jobs);
         return failed(files.front(), vtfile_error::cannot_write);
@@ -171,8 +201,8 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     std::vector<const entry*> renamed;
     for (const entry* e : files)
         if (!e->in_place && e->temp.empty()) renamed.push_back(e);
-    const bool durable =
-        sync_folders(folders_of(renamed, [](const entry* e) { return e->target; }));
+    const bool durable = sync_folders(
+        one_per_folder(renamed, [](const entry* e) -> const std::string& { return e->target; }));
     if (stopped || !durable) failed(stopped ? stopped : files.front(), vtfile_error::cannot_write);
     // What was not put in place goes.
     abort();

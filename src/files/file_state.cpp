@@ -71,7 +71,7 @@ bool file_state::holds_for(const std::string& path) const {
         st.st_size != size || !same_time(st.st_mtim, mtime) || !same_time(st.st_ctim, ctime))
         return false;
     if (!racy) return true;
-    const vtfile_handle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const vtfile_handle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     content_hash now;
     return file.is_open() && hash_bytes(file.get(), now) && now.value() == hash.value();
 }

@@ -1,12 +1,20 @@
 // page_backup: rewriting a file in place without the risk of losing it.
 //
 // A file that may not be replaced by rename (it would lose its owner, group,
-// hard links or attributes) is overwritten in place. Before that its old
-// bytes are made durable in a backup beside it, ".<name>.orvane-backup"
-// (written to a temporary file, synced and renamed, so a backup is always
-// whole), and the backup goes once the new bytes are on disk. A crash in
-// between leaves the backup, and the next run that reads the file restores
-// it first.
+// hard links or attributes) is overwritten in place. Before that a backup is
+// made durable beside it, ".<name>.orvane-backup" (written to a temporary
+// file, synced and renamed, so a backup is always whole), and the backup goes
+// once the new bytes are on disk. The backup holds the file's old bytes, the
+// new bytes being written, and a last line with both lengths, so that it
+// tells which states of the file it guards. A crash in between leaves the
+// backup, and the next run that reads the file settles it first:
+// - a file half written (the new bytes over the start of the old ones) gets
+//   its old bytes back;
+// - a file that holds the old bytes or the whole new ones just loses the
+//   backup;
+// - any other file (edited since) is left alone with its backup, and the
+//   run fails naming both.
+// A backup is never readable by anyone who may not read the file.
 //
 // Runs agree through flock on the file itself: a rewrite holds an exclusive
 // lock from its backup to the backup's removal, a reader a shared one while
@@ -20,7 +28,8 @@
 #include <string>
 #include <string_view>
 
-// The backup's name for the file target (a path without symlinks).
+// The backup's name for the file target (a path without symlinks, or a
+// file as the user names it).
 std::string page_backup_path(const std::string& target);
 
 // Overwrites target with the first length bytes of the file open as source,
@@ -31,11 +40,11 @@ bool page_rewrite_in_place(const std::string& target, int source, int64_t length
 
 // The steps of such a rewrite, for a run that rewrites many files around
 // one durability barrier; the caller syncs where page_rewrite_in_place does.
-// Copies the bytes of the file open as fd (described by file) into a new
-// temporary file beside target, with the file's group and read bits (best
-// effort); not synced. Its descriptor, or -1; temp receives its path.
-int page_backup_stage(int fd, const struct stat& file, const std::string& target,
-                      std::string& temp);
+// Writes the backup of the file open as fd (described by file), about to
+// receive the first length bytes of source, to a new temporary file beside
+// target; not synced. Its descriptor, or -1; temp receives its path.
+int page_backup_stage(int fd, const struct stat& file, int source, int64_t length,
+                      const std::string& target, std::string& temp);
 // Gives a staged backup (a durable one) the backup's name.
 bool page_backup_publish(const std::string& temp, const std::string& target);
 // Removes target's backup.
@@ -43,16 +52,24 @@ bool page_backup_remove(const std::string& target);
 // Overwrites the file open as fd with the first length bytes of source and
 // cuts it to that length; not synced.
 bool page_overwrite(int fd, int source, int64_t length);
-// After a failed overwrite: the backup's bytes back into the file open as
-// fd, durably, and the backup removed.
+// After a failed overwrite: the backup's old bytes back into the file open
+// as fd, durably, and the backup removed.
 bool page_backup_restore(int fd, const std::string& target);
 
-enum class backup_check { none, restored, refused };
+enum class backup_check {
+    none,           // no backup (or one that is gone now)
+    restored,       // the file had its old bytes put back
+    would_restore,  // in a check: the file would get its old bytes back
+    refused,        // a backup we may not trust, cannot read or restore
+    stale,          // the file was changed since the backup was made
+    held,           // another program held the file too long (lock_wait.h)
+};
 // Before the file target, open for reading as fd, is read: takes a shared
 // lock on it (held until fd is closed), waits for a rewrite in place by
-// another run to end, and restores the file from a backup that an
-// interrupted one left. A restore is told on standard error, naming the file
-// as shown (the caller's spelling). refused when a backup is there but cannot
-// be restored: one we may not trust (see page_backup.cpp), or not readable,
-// or the file not writable.
-backup_check page_settle_backup(int fd, const std::string& target, std::string_view shown);
+// another run to end, and settles a backup that an interrupted one left
+// (see above). A restore is told on standard error, naming the file as
+// shown (the caller's spelling). With old_bytes (a check) nothing is
+// written: for a file that would be restored, *old_bytes receives an
+// in-memory file of its old bytes.
+backup_check page_settle_backup(int fd, const std::string& target, std::string_view shown,
+                                int* old_bytes = nullptr);

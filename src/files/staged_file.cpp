@@ -11,23 +11,6 @@
 #include "files/file_io.h"
 #include "files/temp_registry.h"
 
-namespace {
-
-// Reads exactly n bytes at offset; false at a short file or a failed read.
-bool read_at(int fd, char* into, size_t n, int64_t offset) {
-    while (n > 0) {
-        const ssize_t got = pread(fd, into, n, offset);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        into += got;
-        n -= static_cast<size_t>(got);
-        offset += got;
-    }
-    return true;
-}
-
-}  // namespace
-
 staged_file::~staged_file() {
     close_all();
 }
@@ -87,7 +70,7 @@ bool staged_file::flush() {
 bool staged_file::same_as_current(const char* block, size_t n) {
     if (current_ < 0 || equal_ + static_cast<int64_t>(n) > current_size_) return false;
     if (!compared_) compared_ = std::make_unique_for_overwrite<char[]>(write_block::size);
-    return read_at(current_, compared_.get(), n, equal_) &&
+    return vtfile_read_at(current_, compared_.get(), n, equal_) &&
            std::memcmp(compared_.get(), block, n) == 0;
 }
 

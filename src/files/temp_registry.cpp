@@ -41,8 +41,10 @@ std::atomic<char*>& slot_at(registry& r, size_t index) {
 }
 
 std::atomic<void (*)()> g_last_words{nullptr};
+std::atomic<bool> g_outcome_fixed{false};
 
 void on_termination(int signal) {
+    if (g_outcome_fixed.load()) return;
     temp_registry_unlink_all();
     if (void (*last_words)() = g_last_words.load()) last_words();
     _exit(128 + signal);
@@ -98,6 +100,10 @@ void temp_registry_handle_signals() {
         if (sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
         sigaction(s, &action, nullptr);
     }
+}
+
+void temp_registry_outcome_fixed() {
+    g_outcome_fixed.store(true);
 }
 
 void temp_registry_on_termination(void (*last_words)()) {

@@ -29,6 +29,11 @@ void temp_registry_handle_signals();
 // ends (null: none). It must be async-signal-safe.
 void temp_registry_on_termination(void (*last_words)());
 
+// From now on a termination signal no longer ends the process: the run it
+// would interrupt has begun to put its files in place, and finishes as if no
+// signal had come. For the rest of the process's life.
+void temp_registry_outcome_fixed();
+
 // Holds SIGTERM, SIGINT and SIGHUP back while it lives, for steps that must
 // not stop half way; a signal that came meanwhile arrives when it ends.
 class termination_deferred {

@@ -105,7 +105,7 @@ int vtfile_open(std::string_view path, std::string_view mode) {
 }
 
 vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why,
-                                    std::string* resolved_path) {
+                                    std::string* resolved_path, vtfile_handle* old_bytes) {
     std::string resolved;
     why = vtfile_error::cannot_read;
     if (path.empty()) return {};
@@ -121,9 +121,23 @@ vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, v
     // No link is left to follow; one put there since is not followed.
     vtfile_handle file(open_checked(resolved, O_RDONLY | O_NOFOLLOW, false));
     if (!file.is_open()) return {};
-    if (page_settle_backup(file.get(), resolved, path) == backup_check::refused) {
-        why = vtfile_error::bad_backup;
-        return {};
+    int old = -1;
+    switch (page_settle_backup(file.get(), resolved, path, old_bytes ? &old : nullptr)) {
+        case backup_check::refused:
+            why = vtfile_error::bad_backup;
+            return {};
+        case backup_check::stale:
+            why = vtfile_error::stale_backup;
+            return {};
+        case backup_check::held:
+            why = vtfile_error::held;
+            return {};
+        case backup_check::would_restore:
+            old_bytes->reset(old);
+            break;
+        case backup_check::none:
+        case backup_check::restored:
+            break;
     }
     why = vtfile_error::none;
     if (resolved_path) *resolved_path = std::move(resolved);

@@ -86,10 +86,13 @@ enum class vtfile_links {
 // interrupted one cut short (page_backup.h; said on standard error). The
 // shared lock it takes lasts until the handle is closed. An empty handle on
 // failure, with why: cannot_read, foreign_link (a link refused under
-// vtfile_links::trusted) or bad_backup. resolved, when given, receives the
-// path without symlinks that was opened.
+// vtfile_links::trusted), bad_backup, stale_backup or held. resolved, when
+// given, receives the path without symlinks that was opened. With
+// old_bytes nothing is written (a check): a file that would be restored is
+// opened as it is, and *old_bytes receives its old bytes in memory.
 vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why,
-                                    std::string* resolved = nullptr);
+                                    std::string* resolved = nullptr,
+                                    vtfile_handle* old_bytes = nullptr);
 
 // ---- information and folders ----
 

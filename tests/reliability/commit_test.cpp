@@ -97,6 +97,40 @@ TEST(commit, LeftoversGoOnlyBesideTheFilesTheBuildWrites) {
     EXPECT_TRUE(now == expected);
     EXPECT_TRUE(std::filesystem::is_directory(s.file("part4/.page4.html.AbC123.orvane-tmp")));
     EXPECT_TRUE(std::filesystem::is_symlink(s.file("part4/.page4.html.Zz0000.orvane-tmp")));
+
+    // A page the project lists is no leftover, whatever its name.
+    site t;
+    const std::string listed = ".a.html.draft1.orvane-tmp";
+    t.write("a.html", "<h1>A</h1>");
+    t.write(listed, "<h1>Draft</h1>");
+    t.write("index.html", "<body><!-- toc --></body>");
+    t.project({"a.html", listed}, false, "index.html");
+    EXPECT_EQ(build(t).out, kDone);
+    EXPECT_NE(t.read(listed).find("Draft</a></h1>"), std::string::npos);
+}
+
+// A signal that comes once the first file is being put in place changes
+// nothing: the run finishes, reports and exits 0.
+TEST(commit, SignalAfterTheCommitPointDoesNotChangeTheOutcome) {
+    site s;
+    make_site(s, 20);
+    const snapshot after = built_copy(s);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        site t;
+        t.copy_from(s);
+        const std::string mark = t.file("held");
+        const run_result r =
+            build(t, {.meanwhile =
+                          [&](pid_t child) {
+                              ASSERT_TRUE(wait_until([&] { return access(mark.c_str(), 0) == 0; }));
+                              kill(child, signal);
+                              unlink(mark.c_str());
+                          },
+                      .env = fault_at("rename", ".html", "hold", mark)});
+        EXPECT_EQ(r.exit_code, 0) << signal;
+        EXPECT_EQ(r.out, kDone) << signal;
+        EXPECT_TRUE(t.files() == after) << signal;
+    }
 }
 
 // The 500th page fails: every file stays byte for byte as it was.

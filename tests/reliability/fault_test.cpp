@@ -12,6 +12,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "reliability/generated_site.h"
 
@@ -194,6 +195,81 @@ TEST(fault, TwoBuildsAtOnceBothFinishWithCompleteFiles) {
     EXPECT_TRUE(now == after);
 }
 
+// A site (pages in a/, its TOC in b/) and a single page of a/ built at the
+// same time: the single page's run waits while the site's run is held at
+// its durability barrier with its pages staged, and builds once that run is
+// done; both succeed, as if one had run after the other.
+TEST(fault, TwoProjectsSharingAPageTakeTurns) {
+    site s;
+    s.write("a/x.html", "<body><h1>X one</h1><h2>X two</h2></body>");
+    s.write("a/y.html", "<body><h1>Y</h1></body>");
+    s.write("b/index.html", "<body><!-- toc --></body>");
+    s.project({"a/x.html", "a/y.html"}, false, "b/index.html");
+    s.write("single.txt",
+            "<process_numbering>1</process_numbering>\r\n<is_single>1</is_single>"
+            "\r\n<source>a/x.html</source>\r\n<template_file>toc.tpl</template_file>");
+    site one_then_other;
+    one_then_other.copy_from(s);
+    ASSERT_EQ(build(one_then_other).out, kDone);
+    ASSERT_EQ(run_vorn1(one_then_other.path(), {"-command", "single.txt"}).out, kDone);
+
+    const std::string mark = s.file("held");
+    run_result single;
+    const run_result site_run =
+        build(s, {.meanwhile =
+                      [&](pid_t) {
+                          ASSERT_TRUE(wait_until([&] { return access(mark.c_str(), 0) == 0; }));
+                          std::thread other([&] {
+                              single = run_vorn1(s.path(), {"-command", "single.txt"});
+                          });
+                          usleep(1'200'000);
+                          unlink(mark.c_str());
+                          other.join();
+                      },
+                  .env = fault_at("syncfs", "/a", "hold", mark)});
+    EXPECT_EQ(site_run.out, kDone) << site_run.err;
+    EXPECT_EQ(single.out, kDone);
+    EXPECT_NE(single.err.find("Waiting for "), std::string::npos) << single.err;
+    EXPECT_TRUE(s.files() == one_then_other.files());
+}
+
+// Another program holds the output folder or a page locked: a build or
+// check says that it waits, gives up after the time it is given, reports
+// that and changes nothing. The cases run at once, each on its own site.
+TEST(fault, HeldFileIsWaitedForOnlySoLong) {
+    struct held_case {
+        bool folder;
+        std::string mode;
+        site s{};
+        std::string shown{};
+        snapshot before{};
+        run_result r{};
+    } cases[] = {{true, "-command"}, {true, "-check"}, {false, "-command"}};
+    std::vector<std::thread> runs;
+    for (held_case& c : cases) {
+        c.s.write("page.html", "<body><h1>Page</h1></body>");
+        c.s.project({"page.html"}, true);
+        c.shown = c.folder ? std::filesystem::canonical(c.s.path()).string() : "page.html";
+        c.before = c.s.files();
+        runs.emplace_back([&c] {
+            const int fd = open(c.folder ? c.s.path().c_str() : c.s.file("page.html").c_str(),
+                                O_RDONLY | O_CLOEXEC);
+            flock(fd, LOCK_EX);
+            c.r = run_vorn1(c.s.path(), {c.mode, "project.txt"},
+                            {.kill_after_us = 20'000'000, .env = {{"VORN1_LOCK_WAIT", "1"}}});
+            close(fd);
+        });
+    }
+    for (std::thread& run : runs) run.join();
+    for (const held_case& c : cases) {
+        EXPECT_EQ(c.r.exit_code, c.mode == "-check" ? 2 : 1) << c.shown;
+        EXPECT_EQ(c.r.err, "Waiting for " + c.shown + ", held by another program\u2026\n");
+        EXPECT_EQ(c.r.out,
+                  "Orvane 1.0b\r\nError occurred: Gave up waiting for another program: " + c.shown);
+        EXPECT_TRUE(c.s.files() == c.before) << c.shown;
+    }
+}
+
 class as_nobody : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -234,17 +310,59 @@ TEST_F(as_nobody, UnreadablePageIsReportedAndKept) {
     EXPECT_TRUE(s.files() == before);
 }
 
-TEST_F(as_nobody, OwnPageInOwnFolderIsBuilt) {
-    ASSERT_EQ(chown(s.path().c_str(), 65534, 65534), 0);
-    ASSERT_EQ(chown(s.file("page.html").c_str(), 65534, 65534), 0);
-    ASSERT_EQ(chmod(s.file("page.html").c_str(), 0640), 0);
-    const run_result r = build_as_nobody();
-    EXPECT_EQ(r.out, kDone) << r.err;
-    struct stat info {};
-    ASSERT_EQ(stat(s.file("page.html").c_str(), &info), 0);
-    EXPECT_EQ(info.st_uid, 65534u);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
-    EXPECT_NE(s.read("page.html").find("velt_link_1_"), std::string::npos);
+// Its own page in its own folder, or in a folder it may write but not list.
+TEST_F(as_nobody, OwnPageIsBuiltInAFolderItMayWrite) {
+    for (const auto& [owner, mode] : {std::pair<uid_t, mode_t>{65534, 0755}, {0, 0733}}) {
+        site t;
+        t.write("page.html", "<body><h1>Mine</h1></body>");
+        t.project({"page.html"}, true);
+        ASSERT_EQ(chown(t.file("page.html").c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chmod(t.file("page.html").c_str(), 0640), 0);
+        ASSERT_EQ(chown(t.path().c_str(), owner, owner), 0);
+        ASSERT_EQ(chmod(t.path().c_str(), mode), 0);
+        const run_result r = build(t, {.as_nobody = true});
+        EXPECT_EQ(r.out, kDone) << std::oct << mode << " " << r.err;
+        struct stat info {};
+        ASSERT_EQ(stat(t.file("page.html").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_mode & 0777, 0640u);
+        EXPECT_NE(t.read("page.html").find("velt_link_1_"), std::string::npos) << std::oct << mode;
+    }
+}
+
+// A site of pages with second hard links is rewritten in place, each page
+// open until the commit ends: it builds under a low soft limit of open
+// files, and a hard limit too low is reported as such, changing nothing.
+TEST(fault, LinkedSiteBuildsUpToTheDescriptorLimit) {
+    constexpr int kPages = 80;
+    for (const long hard : {4096L, 64L}) {
+        site s;
+        std::vector<std::string> sources;
+        for (int i = 0; i < kPages; ++i) {
+            const std::string name = "page" + std::to_string(i) + ".html";
+            s.write(name, "<body><h1>Page " + std::to_string(i) + "</h1></body>");
+            ASSERT_EQ(link(s.file(name).c_str(), s.file("linked" + std::to_string(i)).c_str()), 0);
+            sources.push_back(name);
+        }
+        s.write("index.html", "<body><!-- toc --></body>");
+        s.project(sources, false, "index.html");
+        const snapshot before = s.files();
+        const run_result r = build(s, {.open_files = 64, .open_files_hard = hard});
+        if (hard > 64) {
+            EXPECT_EQ(r.out, kDone) << r.err;
+            for (int i = 0; i < kPages; ++i) {
+                const std::string page = s.read("page" + std::to_string(i) + ".html");
+                EXPECT_NE(page.find("velt_link_1_"), std::string::npos) << i;
+                EXPECT_EQ(s.read("linked" + std::to_string(i)), page) << i;
+            }
+        } else {
+            EXPECT_EQ(r.exit_code, 1);
+            EXPECT_TRUE(
+                r.out.starts_with("Orvane 1.0b\r\nError occurred: Too many open files: page"))
+                << r.out;
+            EXPECT_TRUE(s.files() == before);
+        }
+    }
 }
 
 }  // namespace

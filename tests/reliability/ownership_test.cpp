@@ -122,45 +122,29 @@ TEST_F(ownership, EveryPageKeepsOwnerGroupModeLinksAndAttributes) {
     if (!attributes) GTEST_SKIP() << "no extended attributes on this file system";
 }
 
-// A crash in the middle of a rewrite in place leaves the page cut short and
-// its backup beside it. The next run restores a backup it may trust before
-// it reads the page; one that anybody could have planted is refused.
-TEST_F(ownership, PageCutShortIsRestoredFromItsBackupWhenTrusted) {
+// A backup that anybody could have planted beside a page cut short is
+// refused, and the page stays as it is.
+TEST_F(ownership, PlantedBackupIsRefused) {
     const std::string page = "<body><h1>Whole</h1><p>All of it.</p></body>";
     const std::string backup = ".page.html.orvane-backup";
-    for (const bool planted : {false, true}) {
-        site t;
-        t.write("page.html", page.substr(0, 12));
-        t.write(backup, page);
-        t.project({"page.html"}, true);
-        if (planted) {
-            // The folder lets nobody put files there, the page does not
-            // let nobody write it.
-            ASSERT_EQ(chmod(t.path().c_str(), 01777), 0);
-            own(t.file(backup), kNobody, kNogroup, 0644);
-        }
-        const run_result r = build(t);
-        if (planted) {
-            EXPECT_EQ(r.out,
-                      "Orvane 1.0b\r\nError occurred: Can't restore file from its backup: "
-                      "page.html");
-            EXPECT_EQ(t.read("page.html"), page.substr(0, 12));
-            EXPECT_EQ(t.read(backup), page);
-        } else {
-            EXPECT_EQ(r.out, kDone);
-            EXPECT_EQ(r.err, "Restored from its backup after an interrupted write: page.html\n");
-            EXPECT_EQ(without_toc(t.read("page.html")),
-                      "<body><h1><a name=\"velt_link_1_1000000000\">Whole</a></h1><p>All of "
-                      "it.</p></body>");
-            EXPECT_FALSE(has_backups(t));
-        }
-    }
+    s.write("page.html", page.substr(0, 12));
+    s.write(backup, page);
+    s.project({"page.html"}, true);
+    // The folder lets nobody put files there, the page does not let nobody
+    // write it.
+    ASSERT_EQ(chmod(s.path().c_str(), 01777), 0);
+    own(s.file(backup), kNobody, kNogroup, 0644);
+    const run_result r = build(s);
+    EXPECT_EQ(r.out,
+              "Orvane 1.0b\r\nError occurred: Can't restore file from its backup: page.html");
+    EXPECT_EQ(s.read("page.html"), page.substr(0, 12));
+    EXPECT_EQ(s.read(backup), page);
 }
 
 // Killed while pages rewritten in place have their backups (a run gives
 // them all their names before it rewrites the first page): the next build
-// restores each page whose backup the kill left, says so for each, and ends
-// as an uninterrupted build does, with no file of the killed run left.
+// settles each backup the kill left, says so for each page it restores, and
+// ends as an uninterrupted build does, with no file of the killed run left.
 TEST_F(ownership, KilledRewriteInPlaceIsRecoveredByTheNextBuild) {
     std::vector<std::string> sources;
     for (int i = 0; i < 20; ++i) {
@@ -192,15 +176,19 @@ TEST_F(ownership, KilledRewriteInPlaceIsRecoveredByTheNextBuild) {
             for (const auto& [name, bytes] : t.files()) own(t.file(name), kDaemon, kUsers, 0664);
             killed = build(t, killing).exit_code == -1;
             if (!killed) continue;
-            std::string restored;
+            std::vector<std::string> left;
             for (const std::string& name : read_order)
-                if (t.files().count("." + name + ".orvane-backup"))
-                    restored +=
-                        "Restored from its backup after an interrupted write: " + name + "\n";
-            EXPECT_NE(restored.find(page), std::string::npos);
+                if (t.files().count("." + name + ".orvane-backup")) left.push_back(name);
+            EXPECT_FALSE(left.empty());
             const run_result again = build(t, as_member);
             ASSERT_EQ(again.out, kDone) << again.err;
-            EXPECT_EQ(again.err, restored);
+            std::string told = again.err;
+            for (const std::string& name : left) {
+                const std::string line =
+                    "Restored from its backup after an interrupted write: " + name + "\n";
+                if (told.starts_with(line)) told.erase(0, line.size());
+            }
+            EXPECT_EQ(told, "");
             EXPECT_TRUE(t.files() == after) << "killed while rewriting " << page;
             EXPECT_EQ(status_of(t.file(page)).st_uid, kDaemon);
         }

@@ -122,7 +122,25 @@ struct run_options {
     std::function<void(pid_t)> meanwhile = nullptr;
     // A program and its arguments that run vorn1 (a tracer), or none.
     std::vector<std::string> run_under{};
+    long open_files = -1;                      // RLIMIT_NOFILE's soft limit
+    long open_files_hard = -1;                 // and its hard limit
+    std::map<std::string, std::string> env{};  // set for the child
 };
+
+// A fault at one step of the program (see fault_hook.cpp): the call of
+// function whose path contains path does action ("kill", "fail" or
+// "hold"). A held run waits until the file mark is removed.
+inline std::map<std::string, std::string> fault_at(const std::string& function,
+                                                   const std::string& path,
+                                                   const std::string& action,
+                                                   const std::string& mark = "") {
+    return {{"LD_PRELOAD", std::string(ORVANE_BUILD_DIR) + "/tests/liborvane_fault_hook.so"},
+            {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+            {"ORVANE_FAULT_CALL", function},
+            {"ORVANE_FAULT_PATH", path},
+            {"ORVANE_FAULT_ACTION", action},
+            {"ORVANE_FAULT_MARK", mark}};
+}
 
 struct run_result {
     int exit_code = -1;  // -1 when killed by a signal
@@ -150,6 +168,14 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
             const rlimit limit = {static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
             if (value >= 0) setrlimit(resource, &limit);
         }
+        if (options.open_files >= 0) {
+            const rlimit limit = {
+                static_cast<rlim_t>(options.open_files),
+                static_cast<rlim_t>(options.open_files_hard >= 0 ? options.open_files_hard
+                                                                 : options.open_files)};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
+        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
         if (options.as_nobody && geteuid() == 0 &&
             (setgroups(options.groups.size(), options.groups.data()) != 0 || setgid(65534) != 0 ||
              setuid(65534) != 0))

@@ -1,0 +1,105 @@
+#include "files/lock_wait.h"
+
+#include <signal.h>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+clock_type::duration wait_limit() {
+    if (const char* given = std::getenv("VORN1_LOCK_WAIT")) {
+        char* end = nullptr;
+        const long seconds = std::strtol(given, &end, 10);
+        if (end != given && *end == '\0' && seconds >= 0) return std::chrono::seconds(seconds);
+    }
+    return std::chrono::minutes(1);
+}
+
+// The name with control bytes shown as '?': it goes to a terminal.
+std::string plain(std::string_view name) {
+    std::string shown(name);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return shown;
+}
+
+void tell_plainly(std::string_view shown) {
+    std::fprintf(stderr, "Waiting for %s, held by another program\u2026\n", plain(shown).c_str());
+}
+
+void (*g_tell)(std::string_view) = tell_plainly;
+
+void wake(int) {}
+
+// A timer that interrupts a blocking call of this thread with SIGALRM, so
+// that the wait is the kernel's (no polling) and still ends in time.
+class wake_up {
+  public:
+    wake_up() {
+        struct sigaction action {};
+        action.sa_handler = wake;  // no SA_RESTART: the call returns EINTR
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGALRM, &action, &before_);
+        sigevent event{};
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = SIGALRM;
+        event._sigev_un._tid = gettid();  // sigev_notify_thread_id
+        armed_ = timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
+    }
+    ~wake_up() {
+        // Deleted first: no alarm comes once the old action is back.
+        if (armed_) timer_delete(timer_);
+        sigaction(SIGALRM, &before_, nullptr);
+    }
+    wake_up(const wake_up&) = delete;
+    wake_up& operator=(const wake_up&) = delete;
+    bool armed() const { return armed_; }
+    void in(clock_type::duration after) {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(after).count();
+        itimerspec when{};
+        when.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+        when.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+        if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0) when.it_value.tv_nsec = 1;
+        timer_settime(timer_, 0, &when, nullptr);
+    }
+
+  private:
+    struct sigaction before_ {};
+    timer_t timer_{};
+    bool armed_ = false;
+};
+
+}  // namespace
+
+void vtfile_set_wait_teller(void (*tell)(std::string_view shown)) {
+    g_tell = tell ? tell : tell_plainly;
+}
+
+bool vtfile_lock(int fd, int operation, std::string_view shown) {
+    if (flock(fd, operation | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
+    const clock_type::time_point start = clock_type::now();
+    const clock_type::time_point end = start + wait_limit();
+    const clock_type::time_point tell = start + std::chrono::seconds(1);
+    wake_up alarm;
+    if (!alarm.armed()) return flock(fd, operation) == 0 || errno != EINTR;
+    bool told = false;
+    for (;;) {
+        const clock_type::time_point now = clock_type::now();
+        if (!told && now >= tell) {
+            g_tell(shown);
+            told = true;
+        }
+        if (now >= end) return false;
+        alarm.in((told || end < tell ? end : tell) - now);
+        if (flock(fd, operation) == 0 || errno != EINTR) return true;
+    }
+}
