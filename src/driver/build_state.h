@@ -38,6 +38,34 @@ struct toc_rendering {
     const toc_node* end = nullptr;
 };
 
+// A page read on a worker thread: opened by the run's thread in the run's
+// order (open_read), read by the worker (read_opened), and taken by the
+// run's thread in order again (take_read), which then tells the caller what
+// read_page would have told it, progress and notice included.
+struct early_read {
+    file_staging::page_source source;
+    vtfile_error why = vtfile_error::none;  // of an open that failed
+    bool opened = false;
+    int result = 1;
+    vtstring error;
+    std::vector<int> progress;  // the percentages reported while reading
+};
+
+// A page written on a worker thread: opened and given its TOC's text by the
+// run's thread (write_page), written by the worker (write_deferred), and
+// finished by the run's thread in the run's order (finish_write).
+struct deferred_write {
+    staged_file file;
+    std::string_view path;
+    std::string_view template_path;
+    const xml_tree* document = nullptr;
+    toc_placement placement;
+    vtstring toc_text;          // the TOC rendered, when the page gets one
+    bool rendered = true;       // false: the template could not be read
+    bool written = false;       // by write_deferred
+    bool toc_failed = false;    // the write needed the TOC that failed
+};
+
 class build_state {
   public:
     // Progress goes to progress (may be null) with context, unscaled until
@@ -62,13 +90,21 @@ class build_state {
     // result with error set (read_html_file); 1 with cancelled_text when the
     // caller asked the run to stop.
     int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
+    // read_page in three steps, the middle one on another thread.
+    void open_read(std::string_view path, early_read& read);
+    static void read_opened(std::string_view path, xml_tree& document, early_read& read);
+    int take_read(std::string_view path, const early_read& read, build_progress* page_scale);
     // Stages document as the new bytes of path, without the old TOC of
     // placement and, when toc is given, with the new one rendered in its
     // place; a page whose bytes stay the same is left alone. path must live
     // as long as this state. 0, or 1 with error naming path or the template
     // (or cancelled_text).
+    // With later, the page is only opened and its TOC rendered: write_deferred
+    // writes it (on any thread), finish_write then ends as write_page would.
     int write_page(std::string_view path, const xml_tree& document, const toc_placement& placement,
-                   const toc_rendering* toc);
+                   const toc_rendering* toc, deferred_write* later = nullptr);
+    static void write_deferred(deferred_write& later);
+    int finish_write(deferred_write& later);
     // Puts every staged page in place. 0, or 1 with error naming the page
     // that failed; no page changed then (file_staging.h). A run asked to
     // stop before this point fails here with cancelled_text; once the pages
@@ -97,6 +133,10 @@ class build_state {
     std::string_view cancelled_text = build_cancelled_text;
 
   private:
+    // What every read does first: the stop asked for, the notice.
+    int announce_read(std::string_view path);
+    int finish_write(std::string_view path, staged_file& file, bool written, bool rendered,
+                     std::string_view template_path);
     bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
 
     page_fn pages_ = nullptr;
