@@ -105,16 +105,16 @@ int build_pages_parallel(const build_settings& settings, build_state& state,
     for (size_t i = 0; i < settings.sources.size(); ++i) {
         const std::string& s = settings.sources[i];
         state.scale.current = sizes[i];
-        const auto read = pages.take(i);
+        auto& read = pages.take(i);
         if (scan_page({s, s, settings.insert_local_toc}, {held.get(), destination_path}, settings,
-                      state, *read->page, &read->read) != 0)
+                      state, *read.page, &read.read) != 0)
             return pages.fail();
         state.scale.report(100);
         state.scale.phase_done();
-        if (held && write_held_later(pages, std::move(held), read->page.get(), destination_path,
+        if (held && write_held_later(pages, std::move(held), read.page.get(), destination_path,
                                      settings, state) != 0)
             return pages.fail();
-        held = std::move(read->page);
+        held = std::move(read.page);
         if (pages.settle(false) != 0) return 1;
     }
     if (held && write_held_later(pages, std::move(held), nullptr, destination_path, settings,

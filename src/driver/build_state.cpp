@@ -23,28 +23,32 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
     document.add_leading_empty_node();
     file_staging::page_source source;
     vtfile_error why = vtfile_error::none;
-    if (!files.open_page(path, source, why)) return fail(why, path);
+    {
+        const std::lock_guard lock(files_mutex_);
+        if (!files.open_page(path, source, why)) return fail(why, path);
+    }
     return read_html(source.file, path, document, error,
                      {page_scale ? build_progress::forward : nullptr, page_scale, source.hash});
 }
 
-void build_state::open_read(std::string_view path, early_read& read) {
-    read.opened = files.open_page(path, read.source, read.why);
-}
-
-void build_state::read_opened(std::string_view path, xml_tree& document, early_read& read) {
+void build_state::read_early(std::string_view path, xml_tree& document, early_read& read) {
+    {
+        const std::lock_guard lock(files_mutex_);
+        read.opened = files.open_page(path, read.source, read.why);
+    }
     if (!read.opened) return;
     document.add_leading_empty_node();
     const auto record = [](int percent, void* to) {
         static_cast<std::vector<int>*>(to)->push_back(percent);
     };
-    read.result =
-        read_html(read.source.file, path, document, read.error, {record, &read.progress, read.source.hash});
+    read.result = read_html(read.source.file, path, document, read.error,
+                            {record, &read.progress, read.source.hash});
 }
 
 int build_state::take_read(std::string_view path, const early_read& read,
                            build_progress* page_scale) {
     if (announce_read(path) != 0) return 1;
+    if (read.ready) read.ready();
     if (!read.opened) return fail(read.why, path);
     if (page_scale)
         for (int percent : read.progress) page_scale->report(percent);
@@ -58,7 +62,10 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
     if (cancelled()) return fail(cancelled_text);
     staged_file own;
     staged_file& file = later ? later->file : own;
-    if (!files.open(path, file)) return fail(file.error(), path);
+    {
+        const std::lock_guard lock(files_mutex_);
+        if (!files.open(path, file)) return fail(file.error(), path);
+    }
     file.set_size_limit(page_size_limit);
     if (toc && !toc->renderer.is_open() && !toc->renderer.open(toc->template_path))
         return fail(template_error_message(toc->template_path));
@@ -110,8 +117,12 @@ int build_state::finish_write(std::string_view path, staged_file& file, bool wri
                               bool rendered, std::string_view template_path) {
     // The page stays as it is when its TOC cannot be made.
     if (!rendered) return fail(template_error_message(template_path));
-    if (!written || !files.finish(file, path)) return fail(file.error(), path);
-    return 0;
+    bool finished = false;
+    if (written) {
+        const std::lock_guard lock(files_mutex_);
+        finished = files.finish(file, path);
+    }
+    return finished ? 0 : fail(file.error(), path);
 }
 
 int build_state::commit() {

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -38,9 +40,8 @@ struct toc_rendering {
     const toc_node* end = nullptr;
 };
 
-// A page read on a worker thread: opened by the run's thread in the run's
-// order (open_read), read by the worker (read_opened), and taken by the
-// run's thread in order again (take_read), which then tells the caller what
+// A page read on a worker thread (read_early), then taken by the run's
+// thread in the run's order (take_read), which tells the caller what
 // read_page would have told it, progress and notice included.
 struct early_read {
     file_staging::page_source source;
@@ -49,6 +50,8 @@ struct early_read {
     int result = 1;
     vtstring error;
     std::vector<int> progress;  // the percentages reported while reading
+    // Waits until the worker is done; take_read calls it after the notice.
+    std::function<void()> ready;
 };
 
 // A page written on a worker thread: opened and given its TOC's text by the
@@ -90,9 +93,8 @@ class build_state {
     // result with error set (read_html_file); 1 with cancelled_text when the
     // caller asked the run to stop.
     int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
-    // read_page in three steps, the middle one on another thread.
-    void open_read(std::string_view path, early_read& read);
-    static void read_opened(std::string_view path, xml_tree& document, early_read& read);
+    // read_page in two steps, the first on any thread.
+    void read_early(std::string_view path, xml_tree& document, early_read& read);
     int take_read(std::string_view path, const early_read& read, build_progress* page_scale);
     // Stages document as the new bytes of path, without the old TOC of
     // placement and, when toc is given, with the new one rendered in its
@@ -114,6 +116,16 @@ class build_state {
     // Sets error and gives 1.
     int fail(std::string_view message);
     int fail(vtfile_error why, std::string_view path);
+    // The callback of page notices and its context; a run on several
+    // threads holds the notices back for a while (parallel_pages.h).
+    page_fn notices(void*& context) const {
+        context = context_;
+        return pages_;
+    }
+    void set_notices(page_fn pages, void* context) {
+        pages_ = pages;
+        context_ = context;
+    }
     // Reports 100 to the caller: the run is done.
     void done() const {
         if (scale.callback) scale.callback(100, scale.context);
@@ -141,6 +153,8 @@ class build_state {
 
     page_fn pages_ = nullptr;
     void* context_ = nullptr;
+    // Held while files is used: pages are opened on other threads.
+    std::mutex files_mutex_;
 };
 
 // "Can't open template file: " + path.

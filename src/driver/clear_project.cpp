@@ -57,17 +57,17 @@ int clear_pages_parallel(const build_settings& settings, build_state& state,
     for (size_t i = 0; i < settings.sources.size(); ++i) {
         state.scale.current = sizes[i];
         const std::string& s = settings.sources[i];
-        const auto read = pages.take(i);
-        if (state.take_read(s, read->read, &state.scale) != 0) return pages.fail();
-        if (read->after != 0) {
+        auto& read = pages.take(i);
+        if (state.take_read(s, read.read, &state.scale) != 0) return pages.fail();
+        if (read.after != 0) {
             state.fail(scan_failed_text);
             return pages.fail();
         }
         auto bytes = std::make_unique<deferred_write>();
-        cleared_page& page = *read->page;
+        cleared_page& page = *read.page;
         if (state.write_page(s, page.document, page.rollback.old_toc(), nullptr, bytes.get()) != 0)
             return pages.fail();
-        pages.write(std::shared_ptr<cleared_page>(std::move(read->page)), std::move(bytes));
+        pages.write(std::shared_ptr<cleared_page>(std::move(read.page)), std::move(bytes));
         state.scale.phase_done();
         if (pages.settle(false) != 0) return 1;
     }

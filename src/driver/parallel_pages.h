@@ -4,16 +4,19 @@
 // The run's own thread keeps everything that one page passes to the next
 // (the TOC, numbers, navigation, the staging of files, progress, notices and
 // messages) and does it in the run's order, as a run on one thread would:
-//  1. open: the run's thread opens the pages a few ahead of the one it is
-//     at, in order; a worker reads each (and does after_read with it);
-//  2. take: the run's thread waits for its next page and replays what
-//     reading it reported (build_state::take_read);
+//  1. read: workers open and read the pages a few ahead of the one the
+//     run's thread is at (and do after_read with each);
+//  2. take: the run's thread gives the page's notice, waits for the page
+//     and replays what reading it reported (build_state::take_read);
 //  3. write: the run's thread opens the page's output and renders its TOC
 //     (build_state::write_page); a worker writes the bytes;
 //  4. settle: the run's thread finishes the written pages in order.
 // So the first failure in the run's order is the one reported: a failure
 // of the run's thread waits for the writes before it (fail()), and writes
-// are finished in order. Reading ahead and writing behind stop at a few
+// are finished in order. What the run's thread tells its caller after it
+// handed a page to a worker (notices, progress) is held back until that
+// write is finished (held_notices), so that a write that fails is followed
+// by nothing a run on one thread would not have told. Reading ahead and writing behind stop at a few
 // pages each, so memory stays that of a few pages per thread.
 #pragma once
 
@@ -24,6 +27,7 @@
 #include <vector>
 
 #include "driver/build_state.h"
+#include "driver/held_notices.h"
 #include "driver/page_workers.h"
 
 template <class Page>
@@ -43,18 +47,21 @@ class parallel_pages {
     parallel_pages(build_state& state, const std::vector<std::string>& sources, int threads,
                    after_read_fn after_read = {})
         : state_(state),
+          notices_(state),
           sources_(sources),
           after_read_(std::move(after_read)),
           depth_(static_cast<size_t>(threads) * 2),
           workers_(threads) {}
 
-    // Page i, read; pages are taken in order, each once.
-    std::unique_ptr<slot> take(size_t i) {
-        while (opened_ < sources_.size() && opened_ <= i + depth_) open(opened_++);
-        std::unique_ptr<slot> s = std::move(ahead_.front());
+    // Page i, to be taken with build_state::take_read; pages are taken in
+    // order, each once. The slot stays here until the next is taken.
+    slot& take(size_t i) {
+        while (opened_ < sources_.size() && opened_ <= i + depth_) read(opened_++);
+        taken_ = std::move(ahead_.front());
         ahead_.pop_front();
-        if (s->reading) workers_.wait(s->reading);
-        return s;
+        page_workers::ticket t = taken_->reading;
+        taken_->read.ready = [this, t] { workers_.wait(t); };
+        return *taken_;
     }
 
     // Writes a page opened by build_state::write_page on a worker; page is
@@ -62,7 +69,8 @@ class parallel_pages {
     void write(std::shared_ptr<void> page, std::unique_ptr<deferred_write> bytes) {
         deferred_write* w = bytes.get();
         page_workers::ticket t = workers_.run([w] { build_state::write_deferred(*w); });
-        behind_.push_back({std::move(page), std::move(bytes), std::move(t)});
+        behind_.push_back({std::move(page), std::move(bytes), std::move(t), notices_.mark()});
+        notices_.hold();
     }
 
     // Finishes the pages written so far, in order; with all, waits for every
@@ -74,8 +82,16 @@ class parallel_pages {
             pending& p = behind_.front();
             workers_.wait(p.writing);
             const int result = state_.finish_write(*p.bytes);
+            const size_t told = p.told;
             behind_.pop_front();
-            if (result != 0) return 1;
+            if (result != 0) {
+                notices_.drop_from(told);
+                return 1;
+            }
+            if (behind_.empty())
+                notices_.release_all();
+            else
+                notices_.release_to(behind_.front().told);
         }
         return 0;
     }
@@ -94,28 +110,28 @@ class parallel_pages {
         std::shared_ptr<void> page;
         std::unique_ptr<deferred_write> bytes;
         page_workers::ticket writing;
+        size_t told;  // the notices told before the page was handed over
     };
 
-    void open(size_t i) {
+    void read(size_t i) {
         auto s = std::make_unique<slot>();
-        state_.open_read(sources_[i], s->read);
-        if (s->read.opened) {
-            slot* to = s.get();
-            std::string_view path = sources_[i];
-            s->reading = workers_.run([this, to, path] {
-                build_state::read_opened(path, to->page->document, to->read);
-                if (to->read.result == 0 && after_read_) to->after = after_read_(*to->page);
-            });
-        }
+        slot* to = s.get();
+        std::string_view path = sources_[i];
+        s->reading = workers_.run([this, to, path] {
+            state_.read_early(path, to->page->document, to->read);
+            if (to->read.result == 0 && after_read_) to->after = after_read_(*to->page);
+        });
         ahead_.push_back(std::move(s));
     }
 
     build_state& state_;
+    held_notices notices_;
     const std::vector<std::string>& sources_;
     after_read_fn after_read_;
     size_t depth_;
     size_t opened_ = 0;
     std::deque<std::unique_ptr<slot>> ahead_;
+    std::unique_ptr<slot> taken_;
     std::deque<pending> behind_;
     // Last: its threads end before the pages they work on go.
     page_workers workers_;
