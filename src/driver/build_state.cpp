@@ -31,11 +31,12 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
                      {page_scale ? build_progress::forward : nullptr, page_scale, source.hash});
 }
 
-void build_state::read_early(std::string_view path, xml_tree& document, early_read& read) {
-    {
-        const std::lock_guard lock(files_mutex_);
-        read.opened = files.open_page(path, read.source, read.why);
-    }
+void build_state::open_early(std::string_view path, early_read& read) {
+    const std::lock_guard lock(files_mutex_);
+    read.opened = files.open_page(path, read.source, read.why);
+}
+
+void build_state::read_opened(std::string_view path, xml_tree& document, early_read& read) {
     if (!read.opened) return;
     document.add_leading_empty_node();
     const auto record = [](int percent, void* to) {

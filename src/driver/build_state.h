@@ -93,8 +93,9 @@ class build_state {
     // result with error set (read_html_file); 1 with cancelled_text when the
     // caller asked the run to stop.
     int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
-    // read_page in two steps, the first on any thread.
-    void read_early(std::string_view path, xml_tree& document, early_read& read);
+    // read_page in three steps, the first two on any thread.
+    void open_early(std::string_view path, early_read& read);
+    static void read_opened(std::string_view path, xml_tree& document, early_read& read);
     int take_read(std::string_view path, const early_read& read, build_progress* page_scale);
     // Stages document as the new bytes of path, without the old TOC of
     // placement and, when toc is given, with the new one rendered in its

@@ -4,8 +4,9 @@
 // The run's own thread keeps everything that one page passes to the next
 // (the TOC, numbers, navigation, the staging of files, progress, notices and
 // messages) and does it in the run's order, as a run on one thread would:
-//  1. read: workers open and read the pages a few ahead of the one the
-//     run's thread is at (and do after_read with each);
+//  1. read: workers open (one after another, in order) and read the pages
+//     a few ahead of the one the run's thread is at (and do after_read
+//     with each);
 //  2. take: the run's thread gives the page's notice, waits for the page
 //     and replays what reading it reported (build_state::take_read);
 //  3. write: the run's thread opens the page's output and renders its TOC
@@ -20,7 +21,9 @@
 // pages each, so memory stays that of a few pages per thread.
 #pragma once
 
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <functional>
 #include <memory>
 #include <string>
@@ -117,11 +120,22 @@ class parallel_pages {
         auto s = std::make_unique<slot>();
         slot* to = s.get();
         std::string_view path = sources_[i];
-        s->reading = workers_.run([this, to, path] {
-            state_.read_early(path, to->page->document, to->read);
+        s->reading = workers_.run([this, to, path, i] {
+            open_in_turn(i, path, to->read);
+            build_state::read_opened(path, to->page->document, to->read);
             if (to->read.result == 0 && after_read_) to->after = after_read_(*to->page);
         });
         ahead_.push_back(std::move(s));
+    }
+
+    // Pages are opened in the run's order, as opening one may wait for a
+    // lock or tell of a backup it restored.
+    void open_in_turn(size_t i, std::string_view path, early_read& read) {
+        std::unique_lock lock(turn_mutex_);
+        turn_.wait(lock, [&] { return open_turn_ == i; });
+        state_.open_early(path, read);
+        ++open_turn_;
+        turn_.notify_all();
     }
 
     build_state& state_;
@@ -130,6 +144,9 @@ class parallel_pages {
     after_read_fn after_read_;
     size_t depth_;
     size_t opened_ = 0;
+    std::mutex turn_mutex_;
+    std::condition_variable turn_;
+    size_t open_turn_ = 0;
     std::deque<std::unique_ptr<slot>> ahead_;
     std::unique_ptr<slot> taken_;
     std::deque<pending> behind_;
