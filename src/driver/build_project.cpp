@@ -100,7 +100,12 @@ int write_held_later(parallel_pages<scanned_page>& pages, std::unique_ptr<scanne
 int build_pages_parallel(const build_settings& settings, build_state& state,
                          const std::vector<double>& sizes, const std::string& destination_path,
                          int threads) {
-    parallel_pages<scanned_page> pages(state, settings.sources, threads);
+    parallel_pages<scanned_page> pages(state, settings.sources, threads, [&](scanned_page& page) {
+        settings.configure(page.scan);
+        page.scan.document = &page.document;
+        page.scan.prepare();
+        return 0;
+    });
     std::unique_ptr<scanned_page> held;
     for (size_t i = 0; i < settings.sources.size(); ++i) {
         const std::string& s = settings.sources[i];
