@@ -56,8 +56,7 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 enum class step { engine_part, first_build, rebuild, check };
 
 // One timed run of step with jobs threads on a copy of the site in folder.
-double time_step(step s, const std::string& clean, const std::string& folder, int pages,
-                 int jobs) {
+double time_step(step s, const std::string& clean, const std::string& folder, int pages, int jobs) {
     fs::remove_all(folder);
     fs::copy(clean, folder, fs::copy_options::recursive);
     toc_project p = site_project(folder, pages);

@@ -122,8 +122,8 @@ int build_pages_parallel(const build_settings& settings, build_state& state,
         held = std::move(read.page);
         if (pages.settle(false) != 0) return 1;
     }
-    if (held && write_held_later(pages, std::move(held), nullptr, destination_path, settings,
-                                 state) != 0)
+    if (held &&
+        write_held_later(pages, std::move(held), nullptr, destination_path, settings, state) != 0)
         return pages.fail();
     return pages.settle(true);
 }

@@ -31,8 +31,7 @@ enum build_result : int {
 // core the process may use); whatever their number, the run's files,
 // progress, notices and messages are those of a run on one thread.
 int build_project(toc_project& project, progress_fn progress, void* context,
-                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr,
-                  int jobs = 0);
+                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr, int jobs = 0);
 
 // Runs the whole build without writing anything (no temporary file either)
 // and appends to changed the files that build_project would change, as the

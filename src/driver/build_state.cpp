@@ -114,8 +114,8 @@ int build_state::finish_write(deferred_write& later) {
                         later.template_path);
 }
 
-int build_state::finish_write(std::string_view path, staged_file& file, bool written,
-                              bool rendered, std::string_view template_path) {
+int build_state::finish_write(std::string_view path, staged_file& file, bool written, bool rendered,
+                              std::string_view template_path) {
     // The page stays as it is when its TOC cannot be made.
     if (!rendered) return fail(template_error_message(template_path));
     bool finished = false;

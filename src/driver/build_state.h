@@ -63,10 +63,10 @@ struct deferred_write {
     std::string_view template_path;
     const xml_tree* document = nullptr;
     toc_placement placement;
-    vtstring toc_text;          // the TOC rendered, when the page gets one
-    bool rendered = true;       // false: the template could not be read
-    bool written = false;       // by write_deferred
-    bool toc_failed = false;    // the write needed the TOC that failed
+    vtstring toc_text;        // the TOC rendered, when the page gets one
+    bool rendered = true;     // false: the template could not be read
+    bool written = false;     // by write_deferred
+    bool toc_failed = false;  // the write needed the TOC that failed
 };
 
 class build_state {

@@ -12,5 +12,4 @@ class toc_project;
 // staged and committed together, as by build_project). progress and pages
 // may be null; cancel and jobs as for build_project ("Clearing cancelled.").
 int clear_project(toc_project& project, progress_fn progress, void* context,
-                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr,
-                  int jobs = 0);
+                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr, int jobs = 0);

@@ -17,15 +17,15 @@
 // are finished in order. What the run's thread tells its caller after it
 // handed a page to a worker (notices, progress) is held back until that
 // write is finished (held_notices), so that a write that fails is followed
-// by nothing a run on one thread would not have told. Reading ahead and writing behind stop at a few
-// pages each, so memory stays that of a few pages per thread.
+// by nothing a run on one thread would not have told. Reading ahead and writing behind stop at a
+// few pages each, so memory stays that of a few pages per thread.
 #pragma once
 
 #include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -80,8 +80,8 @@ class parallel_pages {
     // one, else only for those beyond the few kept. 0, or 1 with the error of
     // the first that failed.
     int settle(bool all) {
-        while (!behind_.empty() && (all || behind_.size() > depth_ ||
-                                    workers_.done(behind_.front().writing))) {
+        while (!behind_.empty() &&
+               (all || behind_.size() > depth_ || workers_.done(behind_.front().writing))) {
             pending& p = behind_.front();
             workers_.wait(p.writing);
             const int result = state_.finish_write(*p.bytes);

@@ -43,9 +43,10 @@ toc_project site(const temp_folder& dir, int pages) {
         p.source.push_back(vtval(dir.file(name)));
     }
     p.destination = vtval(dir.write("index.html", "<body><!-- toc --></body>"));
-    p.template_file = vtval(
-        dir.write("t.tpl", "[<!--#for var=\"item\"--><!--#echo var=\"numbering\"--><!--#echo "
-                           "var=\"text\"--><!--#echo var=\"link\"-->;<!--#endfor-->]"));
+    p.template_file =
+        vtval(dir.write("t.tpl",
+                        "[<!--#for var=\"item\"--><!--#echo var=\"numbering\"--><!--#echo "
+                        "var=\"text\"--><!--#echo var=\"link\"-->;<!--#endfor-->]"));
     p.range_from = vtval("1");
     p.range_to = vtval("3");
     p.process_numbering = vtval(1);
@@ -90,7 +91,8 @@ seen_run run(run_kind kind, toc_project& p, const temp_folder& dir, int jobs) {
     if (kind == run_kind::build)
         s.result = build_project(p, &seen_run::on_progress, &s, &seen_run::on_page, nullptr, jobs);
     else if (kind == run_kind::check)
-        s.result = check_project(p, s.changed, &seen_run::on_progress, &s, &seen_run::on_page, jobs);
+        s.result =
+            check_project(p, s.changed, &seen_run::on_progress, &s, &seen_run::on_page, jobs);
     else
         s.result = clear_project(p, &seen_run::on_progress, &s, &seen_run::on_page, nullptr, jobs);
     s.error = p.error_message.str();
@@ -163,7 +165,8 @@ TEST(parallel_pages, FirstFailureInTheRunsOrderIsReported) {
         {"two reads", {{"p3.html", utf16}, {"p7.html", utf16}}, "p3.html"},
         {"a write before a read", {{"p3.html", too_big}, {"p7.html", utf16}}, "p3.html"},
         // Page 2 is written only once page 3 is scanned.
-        {"a read before the write of the page before", {{"p2.html", too_big}, {"p3.html", utf16}},
+        {"a read before the write of the page before",
+         {{"p2.html", too_big}, {"p3.html", utf16}},
          "p3.html"},
     };
     std::signal(SIGXFSZ, SIG_IGN);

@@ -81,10 +81,8 @@ TEST_P(golden, RunGivesExpectedFiles) {
         EXPECT_EQ(slurp(fs::path(work.path()) / f), slurp(dir / "expected" / f)) << f;
 }
 
-INSTANTIATE_TEST_SUITE_P(cases, golden,
-                         testing::Combine(testing::ValuesIn(golden_cases()),
-                                          testing::Values(1, 2, 5)),
-                         [](const auto& info) {
-                             return std::get<0>(info.param) + "_jobs" +
-                                    std::to_string(std::get<1>(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    cases, golden, testing::Combine(testing::ValuesIn(golden_cases()), testing::Values(1, 2, 5)),
+    [](const auto& info) {
+        return std::get<0>(info.param) + "_jobs" + std::to_string(std::get<1>(info.param));
+    });
