@@ -8,8 +8,10 @@
 // every page read, scanned, rendered and compared, nothing written), the
 // first build (written and committed), the rebuild of the unchanged site and
 // the check of it; each with --jobs 1 and with --jobs N (default 2), and the
-// speed-up. The load average is printed first: other work on the machine
-// shows in the figures.
+// speed-up; beside each, the CPU time of the whole process (all threads),
+// which shows what the threads cost besides the work. The load average is
+// printed first: on a machine whose cores are busy with other work, more
+// threads cannot be faster.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +20,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "driver/build_project.h"
 #include "project/toc_project.h"
@@ -53,21 +57,35 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// User and system time of the process so far.
+double cpu_seconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(use.ru_utime) + seconds(use.ru_stime);
+}
+
+struct timing {
+    double wall = 0;
+    double cpu = 0;
+};
+
 enum class step { engine_part, first_build, rebuild, check };
 
 // One timed run of step with jobs threads on a copy of the site in folder.
-double time_step(step s, const std::string& clean, const std::string& folder, int pages, int jobs) {
+timing time_step(step s, const std::string& clean, const std::string& folder, int pages, int jobs) {
     fs::remove_all(folder);
     fs::copy(clean, folder, fs::copy_options::recursive);
     toc_project p = site_project(folder, pages);
     std::vector<std::string> changed;
     if (s == step::rebuild || s == step::check)
         if (build_project(p, nullptr, nullptr, nullptr, nullptr, jobs) != 0) std::exit(1);
+    const double cpu = cpu_seconds();
     const auto start = std::chrono::steady_clock::now();
     const int result = s == step::first_build || s == step::rebuild
                            ? build_project(p, nullptr, nullptr, nullptr, nullptr, jobs)
                            : check_project(p, changed, nullptr, nullptr, nullptr, jobs);
-    const double took = seconds_since(start);
+    const timing took{seconds_since(start), cpu_seconds() - cpu};
     if (result != 0) {
         std::fprintf(stderr, "run failed: %s\n", p.error_message.str().c_str());
         std::exit(1);
@@ -111,7 +129,8 @@ int main(int argc, char** argv) {
     load >> load_average;
     std::printf("%d pages of 23 KB, median of %d runs, load average %s\n", o.pages, o.runs,
                 load_average.c_str());
-    std::printf("%-36s %10s %10s %8s\n", "", "--jobs 1", "--jobs N", "speed-up");
+    std::printf("%-34s %9s %9s %8s %9s %9s\n", "", "--jobs 1", "--jobs N", "speed-up", "CPU 1",
+                "CPU N");
     const struct {
         step s;
         const char* name;
@@ -120,14 +139,19 @@ int main(int argc, char** argv) {
                 {step::rebuild, "unchanged rebuild"},
                 {step::check, "check of the unchanged site"}};
     for (const auto& row : rows) {
-        std::vector<double> one, many;
+        std::vector<double> one, many, one_cpu, many_cpu;
         // Alternated, so that a change of load meets both alike.
         for (int r = 0; r < o.runs; ++r) {
-            one.push_back(time_step(row.s, clean, copy, o.pages, 1));
-            many.push_back(time_step(row.s, clean, copy, o.pages, o.jobs));
+            const timing a = time_step(row.s, clean, copy, o.pages, 1);
+            const timing b = time_step(row.s, clean, copy, o.pages, o.jobs);
+            one.push_back(a.wall);
+            many.push_back(b.wall);
+            one_cpu.push_back(a.cpu);
+            many_cpu.push_back(b.cpu);
         }
         const double a = median_of(one), b = median_of(many);
-        std::printf("%-36s %8.0f ms %8.0f ms %7.2fx\n", row.name, a * 1000, b * 1000, a / b);
+        std::printf("%-34s %6.0f ms %6.0f ms %7.2fx %6.0f ms %6.0f ms\n", row.name, a * 1000,
+                    b * 1000, a / b, median_of(one_cpu) * 1000, median_of(many_cpu) * 1000);
     }
     std::printf("(N = %d)\n", o.jobs);
     fs::remove_all(o.work);
