@@ -13,7 +13,7 @@
 #include "site_generator.h"
 #include "template/vti.h"
 #include "toc/html_toc.h"
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 #include "toc/toc_writer.h"
 
 namespace {
@@ -169,7 +169,10 @@ void page_pipeline(benchmark::State& state) {
             const toc_node* first_new = last ? toc_tree::next(last) : toc.first();
             last = scan.current_item;
             vtarr pieces;
-            render_toc(toc, pieces, first_new, ORVANE_BUILD_DIR "/vtdata/nested_list.html");
+            toc_renderer renderer;
+            if (renderer.open(ORVANE_BUILD_DIR "/vtdata/nested_list.html"))
+                renderer.render(toc, first_new,
+                                [&](std::string_view piece) { pieces.push_back(vtval(piece)); });
             vtstring out;
             write_with_toc(tree,
                            {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point,

@@ -12,7 +12,7 @@
 
 #include "core/vtarr.h"
 #include "template/vti.h"
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 
 namespace {
 
@@ -127,10 +127,11 @@ int main() {
         }
         print("engine", name, measure([&] { return run_engine(vars, tmpl); }));
         print("render", name, measure([&] {
-                  vtarr output;
-                  render_toc(toc, output, toc.first(), path);
+                  toc_renderer renderer;
                   size_t bytes = 0;
-                  for (const vtval& v : output) bytes += static_cast<size_t>(v.length());
+                  if (renderer.open(path))
+                      renderer.render(toc, toc.first(),
+                                      [&](std::string_view piece) { bytes += piece.size(); });
                   return bytes;
               }));
     }

@@ -2,7 +2,9 @@
 # check_layering.cmake). Every #include "folder/..." must name a folder that
 # the including folder may use, and no engine folder may include Qt. Prints
 # each forbidden include as "file: folder may not include header" and
-# fails when there is one.
+# fails when there is one. The libraries named after DEPS in each folder's
+# CMakeLists.txt (orvane_<folder>) are held to the same arrows, and a tree
+# in which no source file is found fails too: a wrong path must not pass.
 #
 #   core <- files <- html <- project, template <- toc <- driver <- app
 #                                                       the engine, no Qt
@@ -27,6 +29,7 @@ set(engine core files html project template toc driver app)
 if(NOT IS_DIRECTORY "${SRC}")
   message(FATAL_ERROR "no source folder: pass -DSRC=<path to src>")
 endif()
+file(REAL_PATH "${SRC}" SRC)
 
 file(GLOB_RECURSE sources RELATIVE "${SRC}" "${SRC}/*.h" "${SRC}/*.cpp")
 list(SORT sources)
@@ -56,8 +59,34 @@ foreach(file IN LISTS sources)
   endforeach()
 endforeach()
 
-if(violations GREATER 0)
-  message(FATAL_ERROR "${violations} forbidden include(s)")
-endif()
+# The libraries a folder links: the words orvane_<folder> in its CMakeLists.txt.
+file(GLOB lists RELATIVE "${SRC}" "${SRC}/*/CMakeLists.txt")
+foreach(list_file IN LISTS lists)
+  string(REGEX MATCH "^[^/]+" folder "${list_file}")
+  if(NOT DEFINED allowed_${folder})
+    continue()
+  endif()
+  file(READ "${SRC}/${list_file}" text)
+  string(REGEX MATCHALL "orvane_[a-z0-9]+" linked "${text}")
+  list(REMOVE_DUPLICATES linked)
+  foreach(library IN LISTS linked)
+    string(REPLACE "orvane_" "" used "${library}")
+    if(used STREQUAL folder OR NOT DEFINED allowed_${used})
+      continue()
+    endif()
+    list(FIND allowed_${folder} ${used} used_index)
+    if(used_index EQUAL -1)
+      message("src/${list_file}: ${folder} may not link ${library}")
+      math(EXPR violations "${violations} + 1")
+    endif()
+  endforeach()
+endforeach()
+
 list(LENGTH sources count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no source file under ${SRC}: nothing was checked")
+endif()
+if(violations GREATER 0)
+  message(FATAL_ERROR "${violations} forbidden include(s) or link(s)")
+endif()
 message("layering: ${count} files, every include allowed")

@@ -1,7 +1,11 @@
 # Shared build settings: one warning list for every target, the sanitizer
 # switch, and one helper for library targets and one for test suites.
 
-set(ORVANE_WARNINGS -Wall -Wextra -Wpedantic)
+option(ORVANE_WERROR "Treat compiler warnings as errors (CI turns it on)" OFF)
+set(ORVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow)
+if(ORVANE_WERROR)
+  list(APPEND ORVANE_WARNINGS -Werror)
+endif()
 
 if(ORVANE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -38,7 +42,7 @@ endmacro()
 function(orvane_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
   target_compile_options(${name} PRIVATE ${ORVANE_WARNINGS})
   if(ARG_DEPS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})

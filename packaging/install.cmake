@@ -12,18 +12,16 @@
 # that folder has no vtdata/ (the build tree and the wizard's program folder
 # keep everything side by side instead).
 include(GNUInstallDirs)
+include(${CMAKE_CURRENT_LIST_DIR}/data_files.cmake)
 
 set(orvane_data_dir ${PROJECT_SOURCE_DIR}/data)
 set(orvane_linux_dir ${PROJECT_SOURCE_DIR}/packaging/linux)
 set(ORVANE_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/orvane)
 
-install(DIRECTORY ${orvane_data_dir}/vtdata ${orvane_data_dir}/help
-        DESTINATION ${ORVANE_INSTALL_DATADIR})
-install(FILES
-          ${orvane_data_dir}/help.html ${orvane_data_dir}/license.txt
-          ${orvane_data_dir}/vorn_set.txt ${orvane_data_dir}/brenit.gif
-          ${orvane_data_dir}/logo.gif ${orvane_data_dir}/orvane.png
-        DESTINATION ${ORVANE_INSTALL_DATADIR})
+list(TRANSFORM orvane_data_folders PREPEND ${orvane_data_dir}/ OUTPUT_VARIABLE folders)
+list(TRANSFORM orvane_data_files PREPEND ${orvane_data_dir}/ OUTPUT_VARIABLE files)
+install(DIRECTORY ${folders} DESTINATION ${ORVANE_INSTALL_DATADIR})
+install(FILES ${files} DESTINATION ${ORVANE_INSTALL_DATADIR})
 install(FILES ${orvane_linux_dir}/org.orvane.Orvane.desktop
               ${orvane_linux_dir}/org.orvane.Orvane.CreateToc.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -17,8 +17,9 @@ example=(g++ cmake ninja-build ccache libgtest-dev libgmock-dev)
 window=(qt6-base-dev qt6-base-dev-tools libgl-dev xdg-utils)
 package=("${example[@]}" "${window[@]}" debhelper dpkg-dev fakeroot)
 package_check=(lintian appstream desktop-file-utils xdg-utils xvfb xauth xdotool imagemagick)
-all=("${example[@]}" "${window[@]}" pkg-config libbenchmark-dev
-  clang libclang-rt-dev libclang-rt-14-dev
+# strace records the file-system calls of builds for the durability test.
+all=("${example[@]}" "${window[@]}" pkg-config libbenchmark-dev strace
+  clang clang-format libclang-rt-dev libclang-rt-14-dev
   xvfb xauth xdotool imagemagick desktop-file-utils groff-base)
 
 case "${1:-all}" in

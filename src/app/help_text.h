@@ -4,12 +4,14 @@
 
 #include <string_view>
 
-inline constexpr std::string_view kVersionText = "Orvane 1.0b\n";
+#include "orvane_version.h"
+
+inline constexpr std::string_view kVersionText = ORVANE_PRODUCT_TITLE "\n";
 
 // Keep in step with the manual page man/vorn1.1 and the project keys: a test
 // checks that every key a saved project holds is named here.
-inline constexpr std::string_view kHelpText =
-    "Orvane 1.0b: tables of contents for HTML pages\n"
+inline constexpr std::string_view kHelpText = ORVANE_PRODUCT_TITLE
+    ": tables of contents for HTML pages\n"
     "\n"
     "Usage:\n"
     "  vorn1                        open the window\n"
@@ -67,6 +69,13 @@ inline constexpr std::string_view kHelpText =
     "  destination              the page that receives the TOC of all pages\n"
     "  range_from, range_to     the heading levels that enter the TOC, 1 to 6\n"
     "  process_numbering        1: renumber headings (\"1.4.2.\")\n"
+    "  numbering_from           the lowest level that gets numbers (0: page titles);\n"
+    "                           empty: every level of the TOC\n"
+    "  numbering_to             the highest level that gets numbers; empty: all\n"
+    "  numbering_start          the first top-level number, 0 or more; empty: 1\n"
+    "  unnumbered_class         headings with this class, and those below them,\n"
+    "                           get no number and do not count\n"
+    "  number_class             write numbers as <span class=\"...\">1.2.</span>\n"
     "  process_title            several pages: each page's <title> becomes an entry\n"
     "  insert_local_toc         several pages: each page also gets a TOC of its own\n"
     "  named_anchor_attributes  extra attribute text for every inserted anchor\n"

@@ -4,4 +4,6 @@
 
 #include <string_view>
 
-inline constexpr std::string_view kProductTitle = "Orvane 1.0b";
+#include "orvane_version.h"
+
+inline constexpr std::string_view kProductTitle = ORVANE_PRODUCT_TITLE;

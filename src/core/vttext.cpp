@@ -1,11 +1,10 @@
 #include "core/vttext.h"
 
-#include <locale.h>
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "core/c_locale_scope.h"
 #include "core/vtarr.h"
 
 namespace {
@@ -28,12 +27,9 @@ int32_t vt_read_decimal(std::string_view text) {
 double vt_read_real(std::string_view text) {
     // strtod needs a terminated text and follows the process locale; read
     // under the "C" locale so a decimal point is always a full stop.
-    static locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
     std::string copy(text.substr(0, 400));
-    locale_t old = uselocale(c_locale);
-    double r = std::strtod(copy.c_str(), nullptr);
-    uselocale(old);
-    return r;
+    c_locale_scope c_locale;
+    return std::strtod(copy.c_str(), nullptr);
 }
 
 uint32_t vt_read_hex(std::string_view text) {

@@ -5,7 +5,7 @@
 #include "desktop/byte_text.h"
 #include "desktop/dialogs.h"
 
-int run_guarded(dialogs& boxes, const std::function<int()>& body) {
+int run_with_failure_box(dialogs& boxes, const std::function<int()>& body) {
     try {
         return body();
     } catch (const std::exception& error) {

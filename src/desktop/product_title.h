@@ -4,4 +4,6 @@
 
 #include <QString>
 
-inline const QString k_product_title = QStringLiteral("Orvane 1.0b");
+#include "orvane_version.h"
+
+inline const QString k_product_title = QStringLiteral(ORVANE_PRODUCT_TITLE);

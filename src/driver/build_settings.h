@@ -36,6 +36,15 @@ struct build_settings {
     std::string skip_class;
     // The text of a link to itself at the end of every heading; empty: none.
     std::string heading_links;
+    // The levels that get numbers (page titles are level 0; empty keys:
+    // every level), the first top-level number (empty: 1; below 0 counts
+    // as 0), the class of headings without a number, and the class of the
+    // span around a number (empty: none).
+    int32_t numbering_from = 0;
+    int32_t numbering_to = INT32_MAX;
+    int32_t numbering_start = 1;
+    std::string unnumbered_class;
+    std::string number_class;
     // Each page of a site gets a TOC of its own headings as well.
     bool insert_local_toc = false;
     // The indentation unit of templates.

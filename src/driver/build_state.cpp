@@ -58,7 +58,7 @@ int build_state::take_read(std::string_view path, const early_read& read,
 }
 
 int build_state::write_page(std::string_view path, const xml_tree& document,
-                            const toc_placement& placement, const toc_rendering* toc,
+                            const toc_placement& placement, const toc_rendering* rendering,
                             deferred_write* later) {
     if (cancelled()) return fail(cancelled_text);
     staged_file own;
@@ -68,20 +68,21 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
         if (!files.open(path, file)) return fail(file.error(), path);
     }
     file.set_size_limit(page_size_limit);
-    if (toc && !toc->renderer.is_open() && !toc->renderer.open(toc->template_path))
-        return fail(template_error_message(toc->template_path));
+    if (rendering && !rendering->renderer.is_open() &&
+        !rendering->renderer.open(rendering->template_path))
+        return fail(template_error_message(rendering->template_path));
     if (later) {
         later->path = path;
         later->document = &document;
         later->placement = placement;
-        if (toc) {
-            later->template_path = toc->template_path;
+        if (rendering) {
+            later->template_path = rendering->template_path;
             // Only a page with a place for its TOC would have it rendered.
             if (placement.insertion_point)
-                later->rendered = toc->renderer.render(
-                    toc->toc, toc->start,
+                later->rendered = rendering->renderer.render(
+                    rendering->toc, rendering->start,
                     [&](std::string_view piece) { later->toc_text.append(piece); },
-                    page_line_end(document, placement), toc->end);
+                    page_line_end(document, placement), rendering->end);
         }
         return 0;
     }
@@ -89,13 +90,14 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
     const bool written = write_with_toc(
         document, placement,
         [&](const toc_sink& put) {
-            if (toc)
-                rendered = toc->renderer.render(toc->toc, toc->start, put,
-                                                page_line_end(document, placement), toc->end);
+            if (rendering)
+                rendered =
+                    rendering->renderer.render(rendering->toc, rendering->start, put,
+                                               page_line_end(document, placement), rendering->end);
             return rendered;
         },
         file);
-    return finish_write(path, file, written, rendered, toc ? toc->template_path : "");
+    return finish_write(path, file, written, rendered, rendering ? rendering->template_path : "");
 }
 
 void build_state::write_deferred(deferred_write& later) {

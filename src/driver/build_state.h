@@ -17,9 +17,9 @@
 #include "files/file_staging.h"
 #include "files/vtfile_error.h"
 #include "html/xml_node.h"
-#include "toc/render_toc.h"
 #include "toc/toc_node.h"
 #include "toc/toc_placement.h"
+#include "toc/toc_renderer.h"
 
 // The message of a heading scan or a clearing that failed.
 inline constexpr std::string_view scan_failed_text = "Memory error occurred\r\n";
@@ -98,14 +98,14 @@ class build_state {
     static void read_opened(std::string_view path, xml_tree& document, early_read& read);
     int take_read(std::string_view path, const early_read& read, build_progress* page_scale);
     // Stages document as the new bytes of path, without the old TOC of
-    // placement and, when toc is given, with the new one rendered in its
+    // placement and, when rendering is given, with the new one rendered in its
     // place; a page whose bytes stay the same is left alone. path must live
     // as long as this state. 0, or 1 with error naming path or the template
     // (or cancelled_text).
     // With later, the page is only opened and its TOC rendered: write_deferred
     // writes it (on any thread), finish_write then ends as write_page would.
     int write_page(std::string_view path, const xml_tree& document, const toc_placement& placement,
-                   const toc_rendering* toc, deferred_write* later = nullptr);
+                   const toc_rendering* rendering, deferred_write* later = nullptr);
     static void write_deferred(deferred_write& later);
     int finish_write(deferred_write& later);
     // Puts every staged page in place. 0, or 1 with error naming the page

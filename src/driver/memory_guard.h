@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "core/memory_error_text.h"
 #include "project/toc_project.h"
 
 // Runs step (returning 0 or a failure code) and gives its result; 1 with the
@@ -16,7 +17,7 @@ int run_guarded(toc_project& project, Step step) {
     try {
         return step();
     } catch (const std::bad_alloc&) {
-        project.error_message = "Memory error occurred";
+        project.error_message = memory_error_text;
         return 1;
     }
 }

@@ -49,6 +49,12 @@ struct main_controls {
     QLineEdit* indent = nullptr;                // Edit4
     QCheckBox* anchor_ids = nullptr;            // CheckBox5
     QLineEdit* skip_class = nullptr;            // Edit5
+    QLineEdit* heading_links = nullptr;         // Edit6
+    QLineEdit* numbering_from = nullptr;        // Edit7
+    QLineEdit* numbering_to = nullptr;          // Edit8
+    QLineEdit* numbering_start = nullptr;       // Edit9
+    QLineEdit* unnumbered_class = nullptr;      // Edit10
+    QLineEdit* number_class = nullptr;          // Edit11
     QGroupBox* template_group = nullptr;        // GroupBox6
     QComboBox* template_list = nullptr;         // ComboBox3
     QPushButton* edit_template = nullptr;       // BitBtn7

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "desktop/byte_text.h"
+#include "gui/pattern_rows.h"
 #include "gui/template_catalogue.h"
 #include "project/toc_project.h"
 
@@ -46,8 +47,9 @@ project_editor::~project_editor() = default;
 
 void project_editor::watch(const std::function<void()>& changed) {
     const main_controls& c = controls_;
-    for (QLineEdit* field :
-         {c.source_field, c.destination_field, c.anchor_attributes, c.indent, c.skip_class})
+    for (QLineEdit* field : {c.source_field, c.destination_field, c.anchor_attributes, c.indent,
+                             c.skip_class, c.heading_links, c.numbering_from, c.numbering_to,
+                             c.numbering_start, c.unnumbered_class, c.number_class})
         QObject::connect(field, &QLineEdit::textChanged, field, changed);
     for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
              c.single, c.overwrite, c.process_title, c.process_numbering, c.insert_local_toc,
@@ -66,11 +68,18 @@ void project_editor::read_into(toc_project& project) const {
     const bool single = controls_.single->isChecked();
     project.is_single = vtval::make_bool(single);
     project.source.clear();
+    project.source_glob.clear();
     if (single) {
         project.source.push_back(text_value(controls_.source_field));
     } else {
-        for (int row = 0; row < controls_.source_list->count(); ++row)
-            project.source.push_back(vtval(byte_text(controls_.source_list->item(row)->text())));
+        for (int row = 0; row < controls_.source_list->count(); ++row) {
+            const QListWidgetItem* item = controls_.source_list->item(row);
+            const std::string line = byte_text(row_line(item));
+            if (is_pattern_row(item))
+                project.add_source_pattern(line);
+            else
+                project.source.push_back(vtval(line));
+        }
     }
     project.is_dest_as_source = flag_value(controls_.overwrite);
     project.destination = text_value(controls_.destination_field);
@@ -84,6 +93,12 @@ void project_editor::read_into(toc_project& project) const {
     project.indent = text_value(controls_.indent);
     project.anchor_ids = flag_value(controls_.anchor_ids);
     project.skip_class = text_value(controls_.skip_class);
+    project.heading_links = text_value(controls_.heading_links);
+    project.numbering_from = text_value(controls_.numbering_from);
+    project.numbering_to = text_value(controls_.numbering_to);
+    project.numbering_start = text_value(controls_.numbering_start);
+    project.unnumbered_class = text_value(controls_.unnumbered_class);
+    project.number_class = text_value(controls_.number_class);
     project.relative_to = vtval("project");
     project.normalize(true);
 }
@@ -95,8 +110,14 @@ void project_editor::write_sources(const toc_project& project) {
             project.source.empty() ? QString() : qt_text(project.source.front().text()));
         return;
     }
-    for (const vtval& source : project.source)
-        controls_.source_list->addItem(qt_text(source.text()));
+    for (const source_line& line : project.source_lines()) {
+        if (line.is_pattern)
+            add_pattern_row(controls_.source_list, qt_text(line.text));
+        else
+            controls_.source_list->addItem(qt_text(line.text));
+    }
+    if (!project.source_glob.empty())
+        show_pattern_pages(controls_.source_list, project, base_folder_);
 }
 
 void project_editor::write_from(const toc_project& project) {
@@ -112,6 +133,12 @@ void project_editor::write_from(const toc_project& project) {
     controls_.indent->setText(qt_text(project.indent.text()));
     controls_.anchor_ids->setChecked(project.heading_ids());
     controls_.skip_class->setText(qt_text(project.skip_class.text()));
+    controls_.heading_links->setText(qt_text(project.heading_links.text()));
+    controls_.numbering_from->setText(qt_text(project.numbering_from.text()));
+    controls_.numbering_to->setText(qt_text(project.numbering_to.text()));
+    controls_.numbering_start->setText(qt_text(project.numbering_start.text()));
+    controls_.unnumbered_class->setText(qt_text(project.unnumbered_class.text()));
+    controls_.number_class->setText(qt_text(project.number_class.text()));
     templates_->select(project.template_file.text(), base_folder_);
     if (project.single())
         controls_.single->setChecked(true);

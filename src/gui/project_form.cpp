@@ -260,7 +260,65 @@ void project_form::build_style_group(QWidget* page) {
                               group, "Label5"),
                     5, 0);
     grid->addWidget(controls_.skip_class, 5, 1);
+    controls_.heading_links = named(new QLineEdit(group), "Edit6");
+    set_hint(controls_.heading_links,
+             QStringLiteral("A short text such as # for a link to itself at the end of every "
+                            "heading; empty: none"));
+    grid->addWidget(
+        label_for(controls_.heading_links, QStringLiteral("Heading lin&ks:"), group, "Label6"), 6,
+        0);
+    grid->addWidget(controls_.heading_links, 6, 1);
+    build_numbering_rows(group, grid);
     grid->setColumnStretch(1, 1);
+}
+
+void project_form::build_numbering_rows(QWidget* group, QGridLayout* grid) {
+    auto short_field = [group](const char* name, const QString& placeholder) {
+        auto* field = named(new QLineEdit(group), name);
+        field->setPlaceholderText(placeholder);
+        field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                               16);
+        return field;
+    };
+    controls_.numbering_from = short_field("Edit7", QStringLiteral("all"));
+    controls_.numbering_to = short_field("Edit8", QStringLiteral("all"));
+    controls_.numbering_start = short_field("Edit9", QStringLiteral("1"));
+    set_hint(controls_.numbering_from,
+             QStringLiteral("The heading levels that get numbers; 0 for page titles; empty: all"));
+    set_hint(controls_.numbering_to, controls_.numbering_from->toolTip());
+    set_hint(controls_.numbering_start, QStringLiteral("The first number of the top level"));
+    auto* levels = new QHBoxLayout;
+    levels->addWidget(controls_.numbering_from);
+    levels->addWidget(
+        label_for(controls_.numbering_to, QStringLiteral("th&rough"), group, "Label8"));
+    levels->addWidget(controls_.numbering_to);
+    levels->addSpacing(16);
+    levels->addWidget(label_for(controls_.numbering_start, QStringLiteral("To&p level starts at:"),
+                                group, "Label9"));
+    levels->addWidget(controls_.numbering_start);
+    levels->addStretch(1);
+    grid->addWidget(
+        label_for(controls_.numbering_from, QStringLiteral("Num&ber levels from"), group, "Label7"),
+        7, 0);
+    grid->addLayout(levels, 7, 1);
+
+    controls_.unnumbered_class = named(new QLineEdit(group), "Edit10");
+    set_hint(controls_.unnumbered_class,
+             QStringLiteral("Headings whose class holds this word, and those below them, get no "
+                            "number"));
+    grid->addWidget(
+        label_for(controls_.unnumbered_class, QStringLiteral("Class of headings &without number:"),
+                  group, "Label10"),
+        8, 0);
+    grid->addWidget(controls_.unnumbered_class, 8, 1);
+    controls_.number_class = named(new QLineEdit(group), "Edit11");
+    set_hint(controls_.number_class,
+             QStringLiteral("Numbers are written as <span class=\"...\">1.2.</span>; empty: plain "
+                            "text"));
+    grid->addWidget(label_for(controls_.number_class, QStringLiteral("St&yle numbers with class:"),
+                              group, "Label11"),
+                    9, 0);
+    grid->addWidget(controls_.number_class, 9, 1);
 }
 
 void project_form::build_template_group(QWidget* page) {
@@ -296,7 +354,9 @@ void project_form::set_tab_order() {
                               c.destination_save, c.destination_select, c.range_from,
                               c.range_to,         c.process_title,      c.process_numbering,
                               c.insert_local_toc, c.anchor_ids,         c.anchor_attributes,
-                              c.indent,           c.skip_class,         c.template_list,
+                              c.indent,           c.skip_class,         c.heading_links,
+                              c.numbering_from,   c.numbering_to,       c.numbering_start,
+                              c.unnumbered_class, c.number_class,       c.template_list,
                               c.edit_template};
     for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }

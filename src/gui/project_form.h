@@ -4,6 +4,8 @@
 
 #include "gui/main_controls.h"
 
+class QGridLayout;
+
 class QWidget;
 
 class project_form {
@@ -20,6 +22,9 @@ class project_form {
     void build_destination_group(QWidget* page);
     void build_range_group(QWidget* page);
     void build_style_group(QWidget* page);
+    // Which levels get numbers, where counting starts, and the classes of
+    // unnumbered headings and of number spans: rows of the style grid.
+    void build_numbering_rows(QWidget* group, QGridLayout* grid);
     void build_template_group(QWidget* page);
     void set_tab_order();
 

@@ -14,6 +14,7 @@
 #include "files/vtfile_path.h"
 #include "gui/file_chooser.h"
 #include "gui/folder_pages.h"
+#include "gui/pattern_rows.h"
 #include "gui/project_editor.h"
 #include "project/project_paths.h"
 
@@ -87,7 +88,7 @@ void source_list_editor::append(const QStringList& paths) {
         return vtfile_normal_path(resolved_path(byte_text(path), base));
     };
     std::unordered_set<std::string> listed;
-    for (int row = 0; row < list->count(); ++row) listed.insert(key(list->item(row)->text()));
+    for (int row = 0; row < list->count(); ++row) listed.insert(key(row_line(list->item(row))));
     QStringList fresh;
     QStringList refused;
     for (const QString& path : paths) (listed.insert(key(path)).second ? fresh : refused) << path;

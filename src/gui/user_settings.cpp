@@ -58,5 +58,11 @@ bool read_format_options(std::string_view path, toc_project& project) {
     project.insert_local_toc = stored.insert_local_toc;
     project.anchor_ids = stored.anchor_ids;
     project.skip_class = stored.skip_class;
+    project.heading_links = stored.heading_links;
+    project.numbering_from = stored.numbering_from;
+    project.numbering_to = stored.numbering_to;
+    project.numbering_start = stored.numbering_start;
+    project.unnumbered_class = stored.unnumbered_class;
+    project.number_class = stored.number_class;
     return true;
 }

@@ -3,13 +3,12 @@
 #include <cstring>
 #include <new>
 
+#include "core/memory_error_text.h"
 #include "files/vtfile.h"
 #include "html/parse_tag.h"
 #include "html/text_encoding.h"
 
 namespace {
-
-constexpr std::string_view parse_failed_text = "Memory error occurred";
 
 // Elements that never take an end tag.
 bool empty_by_name(std::string_view name) {
@@ -162,7 +161,7 @@ int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, 
         result = reader.run();
         if (result != VTSGML_MORE) {
             error = reader.size_exceeded() ? vtfile_error_message(vtfile_error::too_large, path)
-                                           : vtstring(parse_failed_text);
+                                           : vtstring(memory_error_text);
             return result;
         }
         if (options.progress && size > 0)
@@ -172,7 +171,7 @@ int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, 
     reader.set_input_complete();
     result = reader.run();
     if (result != VTSGML_DONE) {
-        error = parse_failed_text;
+        error = memory_error_text;
         return result;
     }
     if (options.progress) options.progress(100, options.context);

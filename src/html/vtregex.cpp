@@ -1,31 +1,11 @@
 #include "html/vtregex.h"
 
-#include <locale.h>
-
 #include <string>
 #include <vector>
 
+#include "core/c_locale_scope.h"
+
 namespace {
-
-// The "C" locale object, made once and kept for the life of the process.
-locale_t c_locale() {
-    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return loc;
-}
-
-// Switches the calling thread to the "C" locale for one scope.
-class c_locale_scope {
-  public:
-    c_locale_scope() : old_(c_locale() ? uselocale(c_locale()) : static_cast<locale_t>(0)) {}
-    ~c_locale_scope() {
-        if (old_) uselocale(old_);
-    }
-    c_locale_scope(const c_locale_scope&) = delete;
-    c_locale_scope& operator=(const c_locale_scope&) = delete;
-
-  private:
-    locale_t old_;
-};
 
 // A few compiled patterns, kept between calls: the placement pattern is the
 // same for every page of a build.
@@ -93,7 +73,7 @@ void vt_regfree(regex_t* compiled) {
 }
 
 bool regex_load() {
-    (void)c_locale();
+    c_locale_scope make_it_now;
     return true;
 }
 

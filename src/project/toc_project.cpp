@@ -11,8 +11,8 @@ struct field_def {
     vtval fallback;
 };
 
-const field_def (&fields())[15] {
-    static const field_def defs[15] = {
+const field_def (&fields())[20] {
+    static const field_def defs[20] = {
         {"anchor_ids", &toc_project::anchor_ids, vtval(0)},
         {"destination", &toc_project::destination, vtval("")},
         {"heading_links", &toc_project::heading_links, vtval("")},
@@ -21,6 +21,10 @@ const field_def (&fields())[15] {
         {"is_dest_as_source", &toc_project::is_dest_as_source, vtval(1)},
         {"is_single", &toc_project::is_single, vtval(1)},
         {"named_anchor_attributes", &toc_project::named_anchor_attributes, vtval("")},
+        {"number_class", &toc_project::number_class, vtval("")},
+        {"numbering_from", &toc_project::numbering_from, vtval("")},
+        {"numbering_start", &toc_project::numbering_start, vtval("")},
+        {"numbering_to", &toc_project::numbering_to, vtval("")},
         {"process_numbering", &toc_project::process_numbering, vtval(1)},
         {"process_title", &toc_project::process_title, vtval(0)},
         {"range_from", &toc_project::range_from, vtval(1)},
@@ -28,6 +32,7 @@ const field_def (&fields())[15] {
         {"relative_to", &toc_project::relative_to, vtval("")},
         {"skip_class", &toc_project::skip_class, vtval("")},
         {"template_file", &toc_project::template_file, vtval("")},
+        {"unnumbered_class", &toc_project::unnumbered_class, vtval("")},
     };
     return defs;
 }

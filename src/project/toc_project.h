@@ -89,6 +89,15 @@ class toc_project {
     vtval skip_class;
     // The text of a link to itself at the end of every heading; empty: none.
     vtval heading_links;
+    // Numbering: the levels that get numbers and the first top-level number
+    // (empty: every level the TOC takes, and 1), the class of headings that
+    // get none, and the class of the span a number is written in (empty:
+    // plain text).
+    vtval numbering_from;
+    vtval numbering_to;
+    vtval numbering_start;
+    vtval unnumbered_class;
+    vtval number_class;
     // "project": relative paths count from the project file's folder;
     // anything else: from the current folder (batch mode).
     vtval relative_to;

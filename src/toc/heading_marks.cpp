@@ -11,6 +11,11 @@ bool names_the_maker(const xml_node* n) {
     return n->source.find("velt") != std::string_view::npos;
 }
 
+// "h1" to "h9" as the reader gives element names (lower case).
+bool is_heading_name(std::string_view name) {
+    return name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '9';
+}
+
 std::string_view own_tag(const xml_node* n) {
     const std::string_view tag = n->source;
     return tag.substr(0, tag.find('>') + 1);
@@ -82,14 +87,31 @@ bool clear_heading(xml_tree& document, xml_node* heading, number_rule numbers) {
     if (numbers == number_rule::build_form || (numbers == number_rule::when_marked && marked)) {
         numbering_state state;
         marked = take_inserted_number(state, heading->first_child, true) || marked;
+    } else if (numbers == number_rule::apart_when_marked && marked) {
+        numbering_state state;
+        take_inserted_number(state, heading->first_child, false);
     }
     return marked;
+}
+
+bool shows_build_marks(const xml_node* heading) {
+    vtstring id;
+    if (names_the_maker(heading) && written_id_of(own_tag(heading), id)) return true;
+    if (heading->prev && is_generated_anchor(heading->prev)) return true;
+    for (const xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading))
+        if (is_generated_anchor(d) || is_heading_link(d)) return true;
+    return false;
 }
 
 bool has_build_marks(const xml_tree& document) {
     vtstring id;
     for (const xml_node* n = document.first(); n; n = xml_tree::next(n)) {
         if (n->kind == xml_kind::comment && n->source == nav_end_text) return true;
+        // A number in a span at the front of a heading: its page may show no
+        // other mark when its headings have ids of their own.
+        if (n->kind == xml_kind::start_tag && n->name == "span" && n->parent &&
+            n->parent->first_child == n && is_heading_name(n->parent->name) && is_number_span(n))
+            return true;
         if (n->kind != xml_kind::start_tag || !names_the_maker(n)) continue;
         if (is_generated_anchor(n) || is_heading_link(n) || written_id_of(own_tag(n), id))
             return true;

@@ -3,7 +3,9 @@
 // A build may give a heading its number ("1.4.2. " right after the start
 // tag), a named anchor around its content (`<a name="velt_link_...">`), an
 // id in its start tag (marked `data-velt-id`, heading_id.h) and a link to
-// itself at its end (`<a href="#..." class="velt-heading-link" ...>`).
+// itself at its end (`<a href="#..." class="velt-heading-link" ...>`). The
+// number may stand in a span of the project's class
+// (`<span class="...">1.4.2.</span> `).
 #pragma once
 
 #include <string_view>
@@ -29,6 +31,10 @@ enum class number_rule {
     keep,         // numbers stay
     build_form,   // the number at the front as a build writes it goes
     when_marked,  // the same, only in a heading that shows another mark of a build
+    // Only a number that stands apart from the heading's text (a text node of
+    // its own, or a span) in a heading that shows another mark of a build:
+    // a heading the build gives no number.
+    apart_when_marked,
 };
 
 // Takes what builds wrote out of heading: the id in its start tag, its
@@ -37,7 +43,11 @@ enum class number_rule {
 // number as numbers says. True when the heading showed any of them.
 bool clear_heading(xml_tree& document, xml_node* heading, number_rule numbers);
 
+// Whether heading shows a mark of a build: an id a build wrote, a generated
+// anchor in it or right before it, or a link to itself.
+bool shows_build_marks(const xml_node* heading);
+
 // Whether the page shows a mark of a build other than its TOC markers: a
-// generated anchor, an id a build wrote, a heading link or the end comment
-// of navigation text.
+// generated anchor, an id a build wrote, a heading link, a number span at
+// the front of a heading or the end comment of navigation text.
 bool has_build_marks(const xml_tree& document);

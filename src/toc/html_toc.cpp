@@ -48,12 +48,13 @@ bool anchor_before(const xml_node* heading, vtstring& name) {
 
 }  // namespace
 
-toc_node* html_toc::new_item(int32_t level) {
+toc_node* html_toc::new_item(int32_t level, bool unnumbered) {
     ++item_counter_;
     toc_node* item = toc->make();
     item->heading_level = level;
     item->page = page;
     add_item(item);
+    item->unnumbered_branch = unnumbered || (item->parent && item->parent->unnumbered_branch);
     if (process_numbering) make_numbering();
     return item;
 }
@@ -78,21 +79,40 @@ void html_toc::add_item(toc_node* item) {
 
 void html_toc::make_numbering() {
     if (!current_item) return;
-    // Each level's place among its siblings, from the item up; written from
-    // the top down as "1.4.2. ".
-    number_parts_.clear();
-    for (toc_node* x = current_item; x; x = x->parent)
-        number_parts_.push_back(x->parent ? x->parent->child_count : toc->top_count());
-    vtstring number;
-    number.reserve(static_cast<int32_t>(number_parts_.size()) * 12 + 1);
-    char digits[16];
-    for (auto it = number_parts_.rbegin(); it != number_parts_.rend(); ++it) {
-        const auto end = std::to_chars(digits, digits + sizeof digits, *it).ptr;
-        number.append(std::string_view(digits, static_cast<size_t>(end - digits)));
-        number.append('.');
+    toc_node* item = current_item;
+    const int32_t level = item->heading_level;
+    if (item->unnumbered_branch || level < numbering_from || level > numbering_to) {
+        item->numbering = std::string_view();
+        return;
     }
-    number.append(' ');
-    current_item->numbering = number.view();
+    // Items outside the numbering levels above this one count for nothing:
+    // the places are counted at the nearest numbered item.
+    toc_node* above = item->parent;
+    while (above && above->numbering.empty()) above = above->parent;
+    vtstring number;
+    int64_t place;
+    if (above) {
+        const std::string_view prefix = above->numbering.view();
+        number.append(prefix.substr(0, prefix.size() - 1));
+        place = ++above->numbered_below;
+    } else {
+        place = int64_t{++toc->numbered_top} + numbering_start - 1;
+    }
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, place).ptr;
+    number.append(std::string_view(digits, static_cast<size_t>(end - digits)));
+    number.append(". ");
+    item->numbering = number.view();
+}
+
+void html_toc::append_number(vtstring& inserted, std::string_view numbering) const {
+    if (numbering.empty()) return;
+    if (number_class.empty()) {
+        inserted.append(numbering);
+        return;
+    }
+    inserted.append("<span class=\"").append(number_class).append("\">");
+    inserted.append(numbering.substr(0, numbering.size() - 1)).append("</span> ");
 }
 
 void html_toc::prepare() {
@@ -151,7 +171,7 @@ page_ids& html_toc::ids() {
 }
 
 xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
-    toc_node* item = new_item(level);
+    toc_node* item = new_item(level, has_class(heading, unnumbered_class.view()));
     // The tag is judged as its author wrote it: an older build wrote ids
     // into tags that a browser reads on past their '>'.
     const std::string_view tag = heading->source.substr(0, heading->source.find('>') + 1);
@@ -166,7 +186,14 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     // included, so that rebuilding gives the same page. Without an inserted
     // anchor between them the number and the text share a node, so with
     // ids a number at the front of the text goes whole too.
-    if (process_numbering) take_inserted_number(state, heading->first_child, anchor_ids);
+    // A heading that gets no number keeps its text as it is; only a number
+    // that a build wrote apart from the text (the heading shows the build's
+    // other marks) goes.
+    const bool numbered = process_numbering && !item->numbering.empty();
+    if (numbered)
+        take_inserted_number(state, heading->first_child, anchor_ids);
+    else if (process_numbering && shows_build_marks(heading))
+        take_inserted_number(state, heading->first_child, false);
 
     // The anchor of the first "a" inside that names one, and the text; a
     // link to the heading an earlier build put at its end is made afresh.
@@ -185,7 +212,7 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
             if (anchor_ids && anchor.empty() && d->attribute("id", value)) anchor = value;
             if (!anchor.empty()) anchor_node = d;
         } else if (is_text_node(d)) {
-            if (process_numbering) strip_numbering(state, d);
+            if (numbered) strip_numbering(state, d);
             text.append(d->source);
         }
         d = xml_tree::next_within(d, heading);
@@ -294,7 +321,7 @@ void html_toc::write_anchor(xml_node* heading, const toc_node* item, const headi
     // heading.
     vtstring& inserted = inserted_;
     inserted.clear();
-    if (process_numbering) inserted.append(item->numbering.view());
+    if (process_numbering) append_number(inserted, item->numbering.view());
     if (made.named_anchor) {
         inserted.append("<a name=\"").append(made.name).append('"');
         inserted.append(named_anchor_attributes).append('>');

@@ -36,7 +36,10 @@ class html_toc : public pre_html_toc {
     // Attaches item under the nearest earlier item of a smaller level and
     // makes it the current item.
     void add_item(toc_node* item);
-    // Sets the current item's number from its place in the tree.
+    // Sets the current item's number: the number of the nearest numbered
+    // item above it, then its place among the numbered items counted there
+    // (the top level counts from numbering_start). Empty for an item outside
+    // the numbering levels or in an unnumbered branch.
     void make_numbering();
 
     vtstring named_anchor_attributes;
@@ -49,6 +52,12 @@ class html_toc : public pre_html_toc {
     // The text of the link to itself that every heading gets at its end
     // (HTML, written as it is); empty: none.
     vtstring heading_links;
+    // The first number of the top level.
+    int32_t numbering_start = 1;
+    // The class of the span that holds a heading's number ("1.2." in
+    // <span class="...">, then the blank), HTML-escaped; empty: the number
+    // is plain text.
+    vtstring number_class;
     bool process_title = false;
     toc_tree* toc = nullptr;
     toc_node* current_item = nullptr;
@@ -95,14 +104,17 @@ class html_toc : public pre_html_toc {
     vtstring heading_link(const toc_node* item) const;
     void handle_navigation(xml_node* comment);
     void fill_pending();
-    toc_node* new_item(int32_t level);
+    // A new item, made the current one; unnumbered puts it (and the items
+    // below it) in an unnumbered branch.
+    toc_node* new_item(int32_t level, bool unnumbered = false);
+    // Writes the current item's number into inserted, as the page shows it.
+    void append_number(vtstring& inserted, std::string_view numbering) const;
     page_ids& ids();
 
     bool prepared_ = false;
     int32_t item_counter_ = 0;
-    std::vector<int32_t> number_parts_;  // make_numbering's, kept for its storage
-    vtstring inserted_;                  // write_anchor's, kept for its storage
-    std::unique_ptr<page_ids> ids_;      // the page's ids, once one is asked about
+    vtstring inserted_;              // write_anchor's, kept for its storage
+    std::unique_ptr<page_ids> ids_;  // the page's ids, once one is asked about
     // The names of the generated anchors of the headings scanned so far.
     std::unordered_set<std::string> generated_names_;
 };

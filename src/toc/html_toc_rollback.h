@@ -1,8 +1,8 @@
 // html_toc_rollback: takes what builds inserted out of one page.
 //
 // Only a page that shows a build's mark is touched: an old TOC between its
-// markers, a generated anchor, an id a build wrote, a heading link or the
-// text a build wrote after a navigation comment. A page without one is left
+// markers, a generated anchor, an id a build wrote, a heading link, a number
+// span or the text a build wrote after a navigation comment. A page without one is left
 // byte for byte. In a marked page, every heading within range loses what a
 // build wrote into it (heading_marks.h), the number at its front too when
 // numbering is on and it stands there as a build writes it; navigation

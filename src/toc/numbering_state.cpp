@@ -27,8 +27,38 @@ size_t inserted_number_length(std::string_view s) {
     return 0;
 }
 
+bool is_number_span(const xml_node* n) {
+    if (n->kind != xml_kind::start_tag || n->name != "span") return false;
+    constexpr std::string_view front = "<span class=\"";
+    const std::string_view tag = n->source;
+    if (!tag.starts_with(front) || !tag.ends_with("\">") ||
+        tag.substr(front.size(), tag.size() - front.size() - 2).find_first_of("\"<>") !=
+            std::string_view::npos)
+        return false;
+    const xml_node* number = n->first_child;
+    if (!number || number->kind != xml_kind::text || !number->next) return false;
+    const xml_node* end = number->next;
+    if (end->next || end->kind != xml_kind::end_tag || !end->closed || end->source != "</span>")
+        return false;
+    vtstring spaced(number->source);
+    spaced.append(' ');
+    return inserted_number_length(spaced.view()) == spaced.view().size();
+}
+
 bool take_inserted_number(numbering_state& state, xml_node* first, bool in_text) {
-    if (!first || !is_text_node(first)) return false;
+    if (!first) return false;
+    if (is_number_span(first)) {
+        // The span marks the number as a build's: its blank goes with it.
+        xml_node* blank = first->next;
+        if (!blank || !is_text_node(blank) || !blank->source.starts_with(' ')) return false;
+        first->source = {};
+        for (xml_node* d = first->first_child; d; d = d->next) d->source = {};
+        blank->source = blank->source.substr(1);
+        state.seen_number = 1;
+        state.done = 1;
+        return true;
+    }
+    if (!is_text_node(first)) return false;
     const size_t length = inserted_number_length(first->source);
     if (!length || (length != first->source.size() && !in_text)) return false;
     first->source = first->source.substr(length);

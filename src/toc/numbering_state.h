@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/vtstring.h"
 #include "html/xml_node.h"
 
 // One per heading: the number may be spread over several text nodes.
@@ -31,9 +32,14 @@ void strip_numbering(numbering_state& state, xml_node* node);
 // not begin with one.
 size_t inserted_number_length(std::string_view s);
 
+// Whether n is a number in a span as a build writes it:
+// <span class="...">1.4.2.</span>, the class free of quotes and angle
+// brackets.
+bool is_number_span(const xml_node* n);
+
 // Takes the number a build wrote off the front of a heading's first child:
 // when that child is exactly such a number, or, with in_text, when its text
-// begins with one. The blank goes with it, so that rebuilding (or clearing)
-// does not leave a blank more each time; the text after it is the heading's
-// own and stays as it is. True when a number was taken.
+// begins with one, or when it is a number span followed by a blank. The blank goes with it, so that
+// rebuilding (or clearing) does not leave a blank more each time; the text after it is the
+// heading's own and stays as it is. True when a number was taken.
 bool take_inserted_number(numbering_state& state, xml_node* first, bool in_text);

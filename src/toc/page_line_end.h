@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "html/xml_node.h"
-#include "toc/render_toc.h"
 #include "toc/toc_placement.h"
+#include "toc/toc_renderer.h"
 
 // "\r\n" when the page's first line end is CR LF, else "\n" (also for a page
 // without any). The old TOC of placement does not count: an earlier build

@@ -37,14 +37,23 @@ int32_t pre_html_toc::is_heading(std::string_view name) const {
 }
 
 bool pre_html_toc::is_skipped(const xml_node* heading) const {
-    if (skip_class.empty()) return false;
+    return has_class(heading, skip_class.view());
+}
+
+bool pre_html_toc::is_numbered(const xml_node* heading, int32_t level) const {
+    return level >= numbering_from && level <= numbering_to &&
+           !has_class(heading, unnumbered_class.view());
+}
+
+bool has_class(const xml_node* element, std::string_view word) {
+    if (word.empty()) return false;
     vtstring classes;
-    if (!heading->attribute("class", classes)) return false;
+    if (!element->attribute("class", classes)) return false;
     const std::string_view list = classes.view();
     const std::string_view blanks = " \t\n\f\r";
     for (size_t at = list.find_first_not_of(blanks); at != std::string_view::npos;) {
         const size_t end = std::min(list.find_first_of(blanks, at), list.size());
-        if (list.substr(at, end - at) == skip_class.view()) return true;
+        if (list.substr(at, end - at) == word) return true;
         at = list.find_first_not_of(blanks, end);
     }
     return false;

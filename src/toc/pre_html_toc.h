@@ -23,6 +23,10 @@
 inline constexpr std::string_view toc_start_text = "<!--VELT_HTML_TOC_START-->";
 inline constexpr std::string_view toc_end_text = "<!--VELT_HTML_TOC_END-->";
 
+// Whether element's class attribute holds word (classes are separated by
+// blanks and compared exactly); false for an empty word.
+bool has_class(const xml_node* element, std::string_view word);
+
 class pre_html_toc {
   public:
     pre_html_toc() = default;
@@ -39,6 +43,11 @@ class pre_html_toc {
     // separated by blanks and compared exactly): such a heading is left out
     // of placement, the scan and clearing, its bytes untouched.
     bool is_skipped(const xml_node* heading) const;
+    // Whether a heading of this level gets a number of its own: its level
+    // lies within numbering_from ... numbering_to and its class does not
+    // hold unnumbered_class. (Sub-headings of an unnumbered heading get none
+    // either; the heading scan knows them from its TOC.)
+    bool is_numbered(const xml_node* heading, int32_t level) const;
     // Whether a comment's source is a placeholder.
     static bool is_placeholder(std::string_view source);
     // What scan_placement found: the old TOC and where the new one goes.
@@ -56,6 +65,11 @@ class pre_html_toc {
     int32_t range_to = 6;
     bool process_numbering = false;
     vtstring skip_class;
+    // The levels that get numbers (page titles are level 0), and the class
+    // of headings that stay without one.
+    int32_t numbering_from = 0;
+    int32_t numbering_to = INT32_MAX;
+    vtstring unnumbered_class;
     xml_tree* document = nullptr;
     xml_node* toc_start_marker = nullptr;
     xml_node* toc_end_marker = nullptr;

@@ -18,7 +18,7 @@ int run_installer(int argc, char** argv) {
     if (!app) return 1;
     QApplication::setApplicationName(k_product_title);
     qt_dialogs dialogs;
-    return run_guarded(dialogs, [&] {
+    return run_with_failure_box(dialogs, [&] {
         registry_store store(registry_store::default_folder());
         // The distribution is the folder the installer was started from,
         // wherever the current folder is.

@@ -19,7 +19,7 @@ int run_window(int argc, char** argv, std::string_view preset_file) {
     QApplication::setApplicationName(QStringLiteral("vorn1"));
     QApplication::setApplicationDisplayName(QString());
     qt_dialogs dialogs;
-    return run_guarded(dialogs, [&] {
+    return run_with_failure_box(dialogs, [&] {
         system_shell shell;
         const program_paths paths = program_paths::locate(QApplication::applicationDirPath());
         QApplication::setWindowIcon(QIcon(paths.icon_file));

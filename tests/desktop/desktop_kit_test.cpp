@@ -171,11 +171,12 @@ class recording_dialogs : public dialogs {
     QStringList texts;
 };
 
-TEST(run_guarded, AnEscapedExceptionIsShownAndTheProgramFails) {
+TEST(run_with_failure_box, AnEscapedExceptionIsShownAndTheProgramFails) {
     recording_dialogs boxes;
-    EXPECT_EQ(run_guarded(boxes, [] { return 3; }), 3);
+    EXPECT_EQ(run_with_failure_box(boxes, [] { return 3; }), 3);
     EXPECT_TRUE(boxes.texts.isEmpty());
-    EXPECT_EQ(run_guarded(boxes, []() -> int { throw std::runtime_error("caf\xc3\xa9 closed"); }),
+    EXPECT_EQ(run_with_failure_box(boxes,
+                                   []() -> int { throw std::runtime_error("caf\xc3\xa9 closed"); }),
               1);
     EXPECT_EQ(boxes.texts, QStringList{QStringLiteral("caf\u00e9 closed")});
     EXPECT_EQ(boxes.icons, std::vector<QMessageBox::Icon>{QMessageBox::Critical});

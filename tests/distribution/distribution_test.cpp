@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -14,7 +15,7 @@
 #include "project/vthash_array.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 
 namespace fs = std::filesystem;
 
@@ -142,10 +143,11 @@ class template_shapes : public ::testing::Test {
     void check_all(const toc_node* start) {
         const catalogue c = load_catalogue();
         for (const std::string& file : c.files) {
-            vtarr output;
-            ASSERT_EQ(render_toc(toc, output, start, kData + "/vtdata/" + file), 0) << file;
+            toc_renderer renderer;
+            ASSERT_TRUE(renderer.open(kData + "/vtdata/" + file)) << file;
             std::string text;
-            for (const vtval& v : output) text += v.text();
+            ASSERT_TRUE(renderer.render(toc, start, [&](std::string_view p) { text += p; }))
+                << file;
             const std::string part = template_part(text);
             EXPECT_EQ(part.find("Error occurred"), std::string::npos) << file << part;
             EXPECT_EQ(part.find("<!--#"), std::string::npos) << file << part;
@@ -250,14 +252,15 @@ TEST(distribution_examples, ProjectFilesAreInTheToolsOwnFormat) {
     // A project file that the tool saves again unchanged holds exactly the
     // keys of a project, in order, escaped and with CR LF line ends.
     temp_folder dir;
-    for (const char* name : {"project.txt", "single-project.txt"}) {
+    for (const char* name :
+         {"project.txt", "single-project.txt", "book/project.txt", "html5/project.txt"}) {
         const std::string path = kExamples + "/" + name;
         toc_project project;
         ASSERT_EQ(project.load(path), 0) << project.error_message.view();
-        ASSERT_EQ(project.save(dir.file(name)), 0);
-        EXPECT_EQ(dir.read(name), read_file(path)) << name;
+        ASSERT_EQ(project.save(dir.file("saved.txt")), 0);
+        EXPECT_EQ(dir.read("saved.txt"), read_file(path)) << name;
         for (const vtval& source : project.source) {
-            EXPECT_TRUE(fs::is_regular_file(kExamples + "/" + std::string(source.text())));
+            EXPECT_TRUE(fs::is_regular_file(fs::path(path).parent_path() / source.text()));
         }
     }
 }
@@ -318,6 +321,76 @@ TEST_F(example_site, SingleProjectWritesItsDestinationAndKeepsThePage) {
     EXPECT_NE(result.find("<!-- toc --><!--VELT_HTML_TOC_START-->"), std::string::npos);
     EXPECT_NE(result.find("href=\"#velt_link_1_1785312000\">Readings</a>"), std::string::npos);
     EXPECT_EQ(result.find("BW-200 Frequently Asked Questions</a>"), std::string::npos);
+}
+
+// The book and HTML5 examples: each builds, rebuilds to the same bytes,
+// passes the link check and clears back to its pages as they were.
+TEST_F(example_site, BookAndHtml5ExamplesBuildRebuildAndClear) {
+    const struct {
+        const char* folder;
+        const char* page;  // the page that gets the TOC
+        // What the TOC's entries read, in order, and what the pages show.
+        std::vector<std::string> toc;
+        std::vector<std::pair<const char*, const char*>> shown;
+    } examples[] = {
+        {"book",
+         "contents.html",
+         {"Preface", "How to read this book", "1. The boat", "1.1. Hull and rig",
+          "Parts of the rig", "1.2. Safety gear", "2. First sail", "2.1. Rigging on the shore",
+          "2.2. Leaving the beach", "3. Racing", "3.1. The start", "Appendix A: Knots", "Bowline",
+          "Appendix B: Glossary"},
+         {{"chapters/1-the-boat.html",
+           "<h1 id=\"the-boat\" data-velt-id><span class=\"secnum\">1.</span> The boat</h1>"},
+          {"chapters/1-the-boat.html",
+           "<h3 id=\"parts-of-the-rig\" data-velt-id>Parts of the rig</h3>"},
+          {"appendices/a-knots.html",
+           "<h1 class=\"unnumbered\" id=\"appendix-a-knots\" data-velt-id>Appendix A: "
+           "Knots</h1>"}}},
+        {"html5",
+         "guide.html",
+         {"Installing", "Water tank", "Caf&eacute; &amp; cr&egrave;me &mdash; notes", "Descaling",
+          "An empty id"},
+         {{"guide.html", "<h2 id=\"install\">Installing</h2>"},
+          {"guide.html",
+           "<h2 id=\"café-crème-notes\" data-velt-id>Caf&eacute; &amp; cr&egrave;me &mdash; "
+           "notes</h2>"},
+          {"guide.html", "href=\"#descaling\">Descaling</a>"},
+          {"guide.html", "<h2 class=\"no-toc\">Other machines</h2>"}}},
+    };
+    const std::regex entry(R"(<a href="[^"]*">([^<]*)</a>)");
+    for (const auto& example : examples) {
+        const std::string folder = site() + "/" + example.folder;
+        auto vorn1 = [&](const char* command) {
+            return run_program(vorn1_path(), {command, "project.txt"}, folder,
+                               {"SOURCE_DATE_EPOCH=1785312000"});
+        };
+        auto pages = [&] {
+            std::map<std::string, std::string> files;
+            for (const auto& e : fs::recursive_directory_iterator(folder))
+                if (e.is_regular_file()) files[e.path().string()] = read_file(e.path().string());
+            return files;
+        };
+        const auto original = pages();
+        const program_result built = vorn1("-command");
+        ASSERT_EQ(built.out, "Orvane 1.0b\r\nBuild is complete.\r\n") << built.err;
+        const std::string with_toc = read_file(folder + "/" + example.page);
+        const size_t start = with_toc.find("<!--VELT_HTML_TOC_START-->");
+        ASSERT_NE(start, std::string::npos) << example.folder;
+        const std::string toc = with_toc.substr(start, with_toc.find(kEnd) - start);
+        std::vector<std::string> entries;
+        for (std::sregex_iterator it(toc.begin(), toc.end(), entry), end; it != end; ++it)
+            entries.push_back((*it)[1]);
+        EXPECT_EQ(entries, example.toc) << example.folder;
+        for (const auto& [page, text] : example.shown)
+            EXPECT_NE(read_file(folder + "/" + page).find(text), std::string::npos)
+                << page << ": " << text;
+        const auto first = pages();
+        EXPECT_EQ(vorn1("-links").status, 0) << example.folder;
+        ASSERT_EQ(vorn1("-command").status, 0);
+        EXPECT_EQ(pages(), first) << example.folder;
+        ASSERT_EQ(vorn1("-clear").status, 0);
+        EXPECT_EQ(pages(), original) << example.folder;
+    }
 }
 
 TEST_F(example_site, ClearedAndRebuiltEveryLinkLeadsSomewhere) {

@@ -14,7 +14,7 @@
 #include "project/toc_project.h"
 #include "project/vthash_array.h"
 #include "support/temp_folder.h"
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 
 namespace {
 
@@ -42,8 +42,9 @@ int render(const std::string& template_path) {
     toc_node* item = toc.make();
     item->text = "A";
     toc.append_top(item);
-    vtarr pieces;
-    return render_toc(toc, pieces, item, template_path);
+    toc_renderer renderer;
+    if (!renderer.open(template_path)) return 1;
+    return renderer.render(toc, item, [](std::string_view) {}) ? 0 : 1;
 }
 
 // Builds (or clears) a project of the one page.
@@ -85,8 +86,8 @@ TEST(descriptors, NoReadLeavesOneOpen) {
         {"malformed settings", [&] { return !read_settings(bad_settings); }},
         {"settings read fails", [&] { return !read_settings(unreadable); }},
         {"template read", [&] { return render(tpl) == 0; }},
-        {"missing template", [&] { return render(missing) == RENDER_TOC_NO_TEMPLATE; }},
-        {"template read fails", [&] { return render(unreadable) == RENDER_TOC_NO_TEMPLATE; }},
+        {"missing template", [&] { return render(missing) == 1; }},
+        {"template read fails", [&] { return render(unreadable) == 1; }},
         {"single build", [&] { return run(page, tpl, true, false) == 0; }},
         {"single build, template missing", [&] { return run(page, missing, true, false) == 1; }},
         {"site build, template missing", [&] { return run(page, missing, false, false) == 1; }},

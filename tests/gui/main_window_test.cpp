@@ -114,6 +114,10 @@ TEST_F(main_window, RecordFromControlsSetsEveryKey) {
     find<QLineEdit>("Edit4")->setText("  ");
     find<QCheckBox>("CheckBox5")->setChecked(true);
     find<QLineEdit>("Edit5")->setText("no-toc");
+    const char* numbering_fields[] = {"Edit6", "Edit7", "Edit8", "Edit9", "Edit10", "Edit11"};
+    const char* numbering_texts[] = {"#", "2", "x", "0", "front", "num"};
+    for (size_t i = 0; i < std::size(numbering_fields); ++i)
+        find<QLineEdit>(numbering_fields[i])->setText(numbering_texts[i]);
 
     // Saving copies the controls into the record.
     dialogs_.files = {{path("p.txt")}};
@@ -135,6 +139,11 @@ TEST_F(main_window, RecordFromControlsSetsEveryKey) {
     EXPECT_EQ(p.indent.text(), "  ");
     EXPECT_EQ(p.anchor_ids.text(), "1");
     EXPECT_EQ(p.skip_class.text(), "no-toc");
+    // Numbering texts are kept as typed, a bad one too.
+    const vtval* numbering_keys[] = {&p.heading_links,   &p.numbering_from,   &p.numbering_to,
+                                     &p.numbering_start, &p.unnumbered_class, &p.number_class};
+    for (size_t i = 0; i < std::size(numbering_keys); ++i)
+        EXPECT_EQ(numbering_keys[i]->text(), numbering_texts[i]);
     EXPECT_TRUE(p.error_message.empty());
 
     // Single mode: the field's text is the one source, even when empty; page
@@ -155,7 +164,10 @@ TEST_F(main_window, OpenedProjectShowsInEveryControl) {
         "<range_from>2</range_from>\r\n<range_to>5</range_to>\r\n"
         "<source>/site/one.html</source>\r\n<source>/site/two.html</source>\r\n"
         "<template_file>/elsewhere/vtdata/outline.html</template_file>\r\n"
-        "<anchor_ids>2</anchor_ids>\r\n<skip_class>aside</skip_class>\r\n");
+        "<anchor_ids>2</anchor_ids>\r\n<skip_class>aside</skip_class>\r\n"
+        "<heading_links>&amp;para;</heading_links>\r\n<numbering_from>2</numbering_from>\r\n"
+        "<numbering_to>3</numbering_to>\r\n<numbering_start>7</numbering_start>\r\n"
+        "<unnumbered_class>front</unnumbered_class>\r\n<number_class>n</number_class>\r\n");
     TveltORV1& window = open_window();
     find<QCheckBox>("CheckBox5")->setChecked(true);
     dialogs_.files = {{path("multi.txt")}};
@@ -176,6 +188,12 @@ TEST_F(main_window, OpenedProjectShowsInEveryControl) {
     EXPECT_EQ(find<QLineEdit>("Edit4")->text(), "--");
     EXPECT_FALSE(find<QCheckBox>("CheckBox5")->isChecked());  // only 1 turns ids on
     EXPECT_EQ(find<QLineEdit>("Edit5")->text(), "aside");
+    EXPECT_EQ(find<QLineEdit>("Edit6")->text(), "&para;");
+    EXPECT_EQ(find<QLineEdit>("Edit7")->text(), "2");
+    EXPECT_EQ(find<QLineEdit>("Edit8")->text(), "3");
+    EXPECT_EQ(find<QLineEdit>("Edit9")->text(), "7");
+    EXPECT_EQ(find<QLineEdit>("Edit10")->text(), "front");
+    EXPECT_EQ(find<QLineEdit>("Edit11")->text(), "n");
     // Not the catalogue's file: the project's own template, by name and path.
     EXPECT_EQ(find<QComboBox>("ComboBox3")->currentText(),
               "outline.html - /elsewhere/vtdata/outline.html (missing)");

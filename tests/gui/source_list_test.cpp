@@ -115,3 +115,41 @@ TEST_F(source_list, AddAppendsChosenFilesFromTheFirstRowsFolder) {
 }
 
 }  // namespace
+
+class source_patterns : public window_test {};
+
+// A pattern line shows as a row of its own with the count of its pages and
+// the pages in its tool tip (or why it has none); saving writes it back as a
+// pattern, in its place among the pages.
+TEST_F(source_patterns, RowsShowTheirPagesAndSaveAsPatterns) {
+    for (const char* page : {"site/intro.html", "site/ch/10.html", "site/ch/2.html"})
+        write_file(path(page), "<h1>x</h1>");
+    const QByteArray lines =
+        "<is_single>0</is_single>\r\n<relative_to>project</relative_to>\r\n"
+        "<source>intro.html</source>\r\n<source_glob>ch/*.html</source_glob>\r\n"
+        "<source>end.html</source>\r\n<source_glob>none/*.html</source_glob>\r\n";
+    write_file(path("site/p.txt"), lines);
+    TveltORV1& window = open_window();
+    dialogs_.files = {{path("site/p.txt")}};
+    window.OpenProject1Click();
+    auto* list = find<QListWidget>("ListView1");
+    ASSERT_EQ(list->count(), 4);
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row) texts << list->item(row)->text();
+    EXPECT_EQ(texts, (QStringList{"intro.html", "ch/*.html   (2 pages)", "end.html",
+                                  "none/*.html   (no page)"}));
+    EXPECT_EQ(list->item(1)->toolTip(), "Pattern for 2 pages:\nch/2.html\nch/10.html");
+    EXPECT_EQ(list->item(3)->toolTip(), "No file matches pattern: " + path("site/none/*.html"));
+    EXPECT_TRUE(list->item(0)->toolTip().isEmpty());
+
+    // Rows move as pages do; the pattern keeps its text.
+    list->clearSelection();
+    list->item(1)->setSelected(true);
+    find<QPushButton>("BitBtn3")->click();
+    window.SaveProject1Click();
+    const QByteArray saved = read_file(path("site/p.txt"));
+    EXPECT_NE(saved.indexOf("<source_glob>ch/*.html</source_glob>\r\n<source>intro.html</source>"
+                            "\r\n<source>end.html</source>\r\n<source_glob>none/*.html"),
+              -1)
+        << saved.toStdString();
+}

@@ -22,6 +22,10 @@ const char new_project_file[] =
     "<is_dest_as_source>1</is_dest_as_source>\r\n"
     "<is_single>1</is_single>\r\n"
     "<named_anchor_attributes></named_anchor_attributes>\r\n"
+    "<number_class></number_class>\r\n"
+    "<numbering_from></numbering_from>\r\n"
+    "<numbering_start></numbering_start>\r\n"
+    "<numbering_to></numbering_to>\r\n"
     "<process_numbering>1</process_numbering>\r\n"
     "<process_title>0</process_title>\r\n"
     "<range_from>1</range_from>\r\n"
@@ -29,7 +33,8 @@ const char new_project_file[] =
     "<relative_to></relative_to>\r\n"
     "<skip_class></skip_class>\r\n"
     "<source></source>\r\n"
-    "<template_file></template_file>\r\n";
+    "<template_file></template_file>\r\n"
+    "<unnumbered_class></unnumbered_class>\r\n";
 
 }  // namespace
 

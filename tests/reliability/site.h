@@ -120,6 +120,8 @@ struct run_options {
     std::string kill_once = "";   // SIGKILL as soon as this file (in cwd) exists
     // Called with the child's id while it runs (before it is waited for).
     std::function<void(pid_t)> meanwhile = nullptr;
+    // A program and its arguments that run vorn1 (a tracer), or none.
+    std::vector<std::string> run_under{};
 };
 
 struct run_result {
@@ -159,10 +161,12 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
         setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        std::vector<char*> argv;
+        for (const std::string& a : options.run_under) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(const_cast<char*>(program.c_str()));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execv(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;

@@ -83,6 +83,6 @@ TEST_P(golden, RunGivesExpectedFiles) {
 
 INSTANTIATE_TEST_SUITE_P(
     cases, golden, testing::Combine(testing::ValuesIn(golden_cases()), testing::Values(1, 2, 5)),
-    [](const auto& info) {
-        return std::get<0>(info.param) + "_jobs" + std::to_string(std::get<1>(info.param));
+    [](const auto& test) {
+        return std::get<0>(test.param) + "_jobs" + std::to_string(std::get<1>(test.param));
     });

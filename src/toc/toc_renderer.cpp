@@ -1,4 +1,4 @@
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 
 #include <cstdint>
 #include <string>
@@ -64,18 +64,4 @@ bool toc_renderer::render(const toc_tree& toc, const toc_node* start_item, const
     }
     put(kEndMarker);
     return true;
-}
-
-int render_toc(const toc_tree& toc, vtarr& output, const toc_node* start_item,
-               std::string_view template_path) {
-    toc_renderer renderer;
-    if (!renderer.open(template_path)) return RENDER_TOC_NO_TEMPLATE;
-    // A template that cannot be read to its end gives no TOC rather than a
-    // truncated one.
-    vtarr rendered;
-    if (!renderer.render(toc, start_item,
-                         [&](std::string_view piece) { rendered.push_back(vtval(piece)); }))
-        return RENDER_TOC_NO_TEMPLATE;
-    for (const vtval& piece : rendered) output.push_back(piece);
-    return 0;
 }

@@ -1,15 +1,11 @@
-// render_toc: the HTML text of a table of contents, from a template.
+// toc_renderer: the HTML text of a table of contents, from a template.
 #pragma once
 
 #include <functional>
 #include <string_view>
 
-#include "core/vtarr.h"
 #include "files/vtfile_handle.h"
 #include "toc/toc_node.h"
-
-// Result when the template file cannot be opened or read.
-constexpr int RENDER_TOC_NO_TEMPLATE = 800;
 
 // Takes the TOC's text piece by piece, in order.
 using toc_sink = std::function<void(std::string_view)>;
@@ -34,8 +30,3 @@ class toc_renderer {
   private:
     vtfile_handle file_;
 };
-
-// Appends the rendering to output, as strings to be written one after
-// another. Returns 0, or RENDER_TOC_NO_TEMPLATE with output unchanged.
-int render_toc(const toc_tree& toc, vtarr& output, const toc_node* start_item,
-               std::string_view template_path);

@@ -1,4 +1,4 @@
-#include "toc/render_toc.h"
+#include "toc/toc_renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +22,20 @@ const std::string kDump =
     "<!--#echo var=\"level\"-->|'<!--#echo var=\"indentation\"-->'|"
     "<!--#echo var=\"children\"-->\n<!--#endfor-->";
 
-std::string joined(const vtarr& output) {
-    std::string text;
-    for (const vtval& v : output) text += v.text();
-    return text;
+// Appends the whole rendering to text; false, with text unchanged, when the
+// template cannot be opened or read to its end.
+bool render_into(std::string& text, const toc_tree& toc, const toc_node* start,
+                 const std::string& template_path) {
+    toc_renderer renderer;
+    if (!renderer.open(template_path)) return false;
+    std::string rendered;
+    if (!renderer.render(toc, start, [&](std::string_view piece) { rendered += piece; }))
+        return false;
+    text += rendered;
+    return true;
 }
 
-class render_toc_test : public ::testing::Test {
+class toc_renderer_test : public ::testing::Test {
   protected:
     toc_node* add(toc_node* parent, const char* text, const char* numbering = "") {
         toc_node* n = toc.make();
@@ -43,9 +50,8 @@ class render_toc_test : public ::testing::Test {
     }
     // The template's output alone, between the fixed texts.
     std::string render(const toc_node* start, const std::string& tmpl) {
-        vtarr output;
-        EXPECT_EQ(render_toc(toc, output, start, dir.write("toc.html", tmpl)), 0);
-        const std::string text = joined(output);
+        std::string text;
+        EXPECT_TRUE(render_into(text, toc, start, dir.write("toc.html", tmpl)));
         EXPECT_TRUE(text.starts_with(kStart + kComment));
         EXPECT_TRUE(text.ends_with(kEnd));
         if (text.size() < kStart.size() + kComment.size() + kEnd.size()) return text;
@@ -57,24 +63,23 @@ class render_toc_test : public ::testing::Test {
     toc_tree toc;
 };
 
-TEST_F(render_toc_test, WithoutStartItemOnlyMarkersAndComment) {
-    vtarr output;
-    ASSERT_EQ(render_toc(toc, output, nullptr, dir.write("t.html", kDump)), 0);
-    EXPECT_EQ(joined(output), kStart + kComment + kEnd);
+TEST_F(toc_renderer_test, WithoutStartItemOnlyMarkersAndComment) {
+    std::string text;
+    ASSERT_TRUE(render_into(text, toc, nullptr, dir.write("t.html", kDump)));
+    EXPECT_EQ(text, kStart + kComment + kEnd);
 }
 
-TEST_F(render_toc_test, UnreadableTemplateAddsNothing) {
+TEST_F(toc_renderer_test, UnreadableTemplateAddsNothing) {
     add(nullptr, "A");
-    vtarr output;
-    output.push_back(vtval("before"));
-    EXPECT_EQ(render_toc(toc, output, toc.first(), dir.file("missing.html")), 800);
-    EXPECT_EQ(render_toc(toc, output, nullptr, dir.file("missing.html")), 800);
+    std::string text = "before";
+    EXPECT_FALSE(render_into(text, toc, toc.first(), dir.file("missing.html")));
+    EXPECT_FALSE(render_into(text, toc, nullptr, dir.file("missing.html")));
     // Opens, but every read fails: no TOC rather than a truncated one.
-    EXPECT_EQ(render_toc(toc, output, toc.first(), "/proc/self/mem"), 800);
-    EXPECT_EQ(joined(output), "before");
+    EXPECT_FALSE(render_into(text, toc, toc.first(), "/proc/self/mem"));
+    EXPECT_EQ(text, "before");
 }
 
-TEST_F(render_toc_test, EventsOpenEveryItemAndCloseItemsWithChildren) {
+TEST_F(toc_renderer_test, EventsOpenEveryItemAndCloseItemsWithChildren) {
     toc_node* a = add(nullptr, "A", "1. ");
     add(a, "A1", "1.1. ");
     add(a, "A2", "1.2. ");
@@ -87,7 +92,7 @@ TEST_F(render_toc_test, EventsOpenEveryItemAndCloseItemsWithChildren) {
               "5|1|B|#B|2. |0|''|0\n");
 }
 
-TEST_F(render_toc_test, FlatListHasNoClosingEvents) {
+TEST_F(toc_renderer_test, FlatListHasNoClosingEvents) {
     add(nullptr, "A");
     add(nullptr, "B");
     add(nullptr, "C");
@@ -97,7 +102,7 @@ TEST_F(render_toc_test, FlatListHasNoClosingEvents) {
               "1A1B1C");
 }
 
-TEST_F(render_toc_test, LocalTocClosesAncestorsNeverOpened) {
+TEST_F(toc_renderer_test, LocalTocClosesAncestorsNeverOpened) {
     // Two pages with title items; the local TOC of the first page starts
     // under its title and runs to the end of the tree.
     toc_node* t1 = add(nullptr, "T1");
@@ -111,7 +116,7 @@ TEST_F(render_toc_test, LocalTocClosesAncestorsNeverOpened) {
     EXPECT_EQ(render(h, tmpl), "H1 H12 /1 /0 T20 K1 /0 ");
 }
 
-TEST_F(render_toc_test, IndentationRepeatsTheUnitPerLevel) {
+TEST_F(toc_renderer_test, IndentationRepeatsTheUnitPerLevel) {
     toc_node* a = add(nullptr, "A");
     toc_node* b = add(a, "B");
     add(b, "C");
@@ -123,13 +128,13 @@ TEST_F(render_toc_test, IndentationRepeatsTheUnitPerLevel) {
     EXPECT_EQ(render(toc.first(), tmpl), "''''''''''");
 }
 
-TEST_F(render_toc_test, UnfinishedTemplateStillEndsWithEndMarker) {
+TEST_F(toc_renderer_test, UnfinishedTemplateStillEndsWithEndMarker) {
     add(nullptr, "A");
     EXPECT_EQ(render(toc.first(), "x<!--#for var=\"item\"-->lost<!--#echo var=\"text\"-->tail"),
               "xtail");
 }
 
-TEST_F(render_toc_test, DirectiveAcrossReadChunksIsWhole) {
+TEST_F(toc_renderer_test, DirectiveAcrossReadChunksIsWhole) {
     add(nullptr, "A");
     for (size_t before : {16384 - 10, 16384 - 1, 16384 + 0}) {
         const std::string pad(before, '.');
@@ -137,7 +142,7 @@ TEST_F(render_toc_test, DirectiveAcrossReadChunksIsWhole) {
     }
 }
 
-TEST_F(render_toc_test, DeepTreeIsWalkedWithoutRecursion) {
+TEST_F(toc_renderer_test, DeepTreeIsWalkedWithoutRecursion) {
     const int depth = 100000;
     toc_node* parent = nullptr;
     for (int i = 0; i < depth; ++i) parent = add(parent, "x");
