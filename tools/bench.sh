@@ -10,7 +10,8 @@
 #      the floors: per page, batched with each barrier (stage every page,
 #      one barrier, renames, folder syncs), read and compare; the targets;
 #   2. the cost of single file operations on the work folder's file system
-#      (printed first);
+#      (printed first); a site run on one thread against one on every core
+#      (first build, its engine part, unchanged rebuild, check);
 #   3. the microbenchmarks of the engine's stages (Google Benchmark) and the
 #      whole in-memory page pipeline;
 #   4. the template engine over 100,000 events with each shipped template.
@@ -57,7 +58,7 @@ command -v ccache >/dev/null && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_BENCH=ON \
     -DORVANE_GUI=OFF -DORVANE_TESTS=OFF $launcher >/dev/null
 ninja -C "$build" orvane_data vorn1 durable_floor batched_floor fs_costs site_bench engine_bench \
-    html_bench template_bench
+    html_bench template_bench jobs_bench
 work="${ORVANE_BENCH_WORK:-/tmp/orvane-site-bench}"
 
 echo
@@ -71,6 +72,10 @@ set -- --bin "$build" --pages "$pages" --runs "$runs" --work "$work"
 [ -n "$docs" ] && set -- "$@" --docs "$docs"
 [ -n "$scale" ] && set -- "$@" --scale "$scale"
 "$build/site_bench" "$@"
+
+echo
+echo "== One thread against every core (in process) =="
+"$build/jobs_bench" "$work/jobs" --jobs "$(nproc)"
 
 [ -n "$sites_only" ] && exit 0
 

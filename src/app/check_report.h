@@ -15,6 +15,6 @@ class progress_line;
 // read or its build fails (exit_code 2, as a parameter error: "out of date"
 // and "broken" stay apart). Progress goes to line when given. Run as root,
 // a project file of another user or one that others may write is refused
-// unless trusted.
+// unless trusted. The pages are read on jobs threads (0: one thread).
 vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line = nullptr,
-                      bool trusted = false);
+                      bool trusted = false, int jobs = 0);

@@ -55,9 +55,36 @@ entry_mode first_argument_mode(std::string_view first) {
     return entry_mode::window;
 }
 
+// The number of threads text names: 1 to kMaxJobs in decimal digits; 0 for
+// anything else.
+int jobs_value(std::string_view text) {
+    if (text.empty() || text.size() > 3) return 0;
+    int n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n <= kMaxJobs ? n : 0;
+}
+
+// Takes "--jobs N" out of arguments into plan; false when N is missing or
+// no number of threads.
+bool take_jobs(const vtarr& arguments, vtarr& rest, entry_plan& plan) {
+    for (int32_t i = 0; i < arguments.count(); ++i) {
+        if (!same_ascii_nocase(arguments[i].text(), "--jobs")) {
+            rest.push_back(arguments[i]);
+            continue;
+        }
+        plan.jobs = i + 1 < arguments.count() ? jobs_value(arguments[i + 1].text()) : 0;
+        if (plan.jobs == 0) return false;
+        ++i;
+    }
+    return true;
+}
+
 }  // namespace
 
-entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
+entry_plan plan_entry(std::string_view program_path, const vtarr& all_arguments) {
     entry_plan plan;
     vtstring name = program_name(program_path);
     if (name == "setup") {
@@ -66,6 +93,12 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& arguments) {
     }
     if (name != "vorn1") return plan;
     plan.mode = entry_mode::window;
+    vtarr arguments;
+    if (!take_jobs(all_arguments, arguments, plan)) {
+        plan.mode = entry_mode::parameter_error;
+        plan.bad_jobs = true;
+        return plan;
+    }
     if (arguments.empty()) return plan;
     const int32_t at = is_trust_switch(arguments[0].text()) ? 1 : 0;
     plan.trust_project = at == 1;
@@ -132,7 +165,7 @@ int run_batch(const entry_plan& plan) {
     if (plan.mode != entry_mode::batch_build && plan.mode != entry_mode::batch_clear &&
         plan.mode != entry_mode::batch_check && plan.mode != entry_mode::batch_links) {
         vtstring report(kProductTitle);
-        report += kParameterError;
+        report += plan.bad_jobs ? kBadJobsError : kParameterError;
         write_report(report.view());
         return BATCH_PARAMETER_ERROR;
     }
@@ -150,8 +183,9 @@ int run_batch(const entry_plan& plan) {
                                                   : clear ? "Clearing"
                                                           : "Building");
     vtstring report =
-        check ? check_report(plan.file.view(), exit_code, line.get(), plan.trust_project)
-              : batch_report(plan.file.view(), clear, exit_code, line.get(), plan.trust_project);
+        check ? check_report(plan.file.view(), exit_code, line.get(), plan.trust_project, plan.jobs)
+              : batch_report(plan.file.view(), clear, exit_code, line.get(), plan.trust_project,
+                             plan.jobs);
     write_report(report.view());
     return exit_code;
 }

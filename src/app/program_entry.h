@@ -29,12 +29,23 @@ struct entry_plan {
     // run as root takes a project file of another user, or one that others
     // may write.
     bool trust_project = false;
+    // "--jobs N" anywhere: the threads of a build, clearing run or check
+    // (0: one thread). A value that is no number from 1 to
+    // kMaxJobs makes the plan a parameter error with bad_jobs set.
+    int jobs = 0;
+    bool bad_jobs = false;
 };
+
+inline constexpr int kMaxJobs = 256;
 
 // The report of a batch switch without a usable project file, after the
 // product title.
 inline constexpr std::string_view kParameterError =
     "\r\nParameter error.\r\nCommand line syntax is:\r\nvorn1 -command project_filename";
+
+// The report of a "--jobs" without a usable number, after the product title.
+inline constexpr std::string_view kBadJobsError =
+    "\r\nParameter error: --jobs takes a number of threads from 1 to 256.";
 
 // Decides what to run. program_path is the executable's path (its base name,
 // ASCII lower-cased, chooses the program: "vorn1" or "setup"); arguments are

@@ -6,6 +6,8 @@
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
 #include "driver/memory_guard.h"
+#include "driver/page_workers.h"
+#include "driver/parallel_pages.h"
 #include "driver/process_file.h"
 #include "driver/source_check.h"
 #include "files/vtfile_path.h"
@@ -59,16 +61,10 @@ int write_held_page(scanned_page& held, const scanned_page* next, const std::str
     return 0;
 }
 
-int build_multi(const build_settings& settings, build_state& state) {
-    std::vector<double> sizes;
-    if (!validate(settings, state, sizes)) return BUILD_FAILED;
-    if (!state.begin(settings.outputs(), settings.listed())) return BUILD_FAILED;
-    double total = 0;
-    for (double size : sizes) total += size;
-    // Links are taken between absolute, normal paths, whatever the spelling.
-    const std::string destination_path = vtfile_normal_path(settings.destination);
-    state.scale.total = total;
-    state.scale.weight = settings.insert_local_toc ? 0.9 : 0.8;
+// Scans and writes every page of a site, one after another: 0, or 1 with
+// the error of the first page that failed.
+int build_pages(const build_settings& settings, build_state& state,
+                const std::vector<double>& sizes, const std::string& destination_path) {
     // A page is written once the next one is scanned: its link to the next
     // page needs that page's first item.
     std::unique_ptr<scanned_page> held;
@@ -78,17 +74,74 @@ int build_multi(const build_settings& settings, build_state& state) {
         auto page = std::make_unique<scanned_page>();
         if (scan_page({s, s, settings.insert_local_toc}, {held.get(), destination_path}, settings,
                       state, *page) != 0)
-            return BUILD_PAGE_FAILED;
+            return 1;
         // The page counts as done once scanned; its writing follows unseen.
         state.scale.report(100);
         state.scale.phase_done();
         if (held && write_held_page(*held, page.get(), destination_path, settings, state) != 0)
-            return BUILD_PAGE_FAILED;
+            return 1;
         held = std::move(page);
     }
-    if (held && write_held_page(*held, nullptr, destination_path, settings, state) != 0)
-        return BUILD_PAGE_FAILED;
-    held.reset();
+    return held ? write_held_page(*held, nullptr, destination_path, settings, state) : 0;
+}
+
+// write_held_page with the page's bytes written by a worker.
+int write_held_later(parallel_pages<scanned_page>& pages, std::unique_ptr<scanned_page> held,
+                     const scanned_page* next, const std::string& destination,
+                     const build_settings& settings, build_state& state) {
+    auto bytes = std::make_unique<deferred_write>();
+    if (write_scanned_page(*held, next, settings, state, false, bytes.get()) != 0) return 1;
+    link_from_destination(destination, *held, state);
+    pages.write(std::move(held), std::move(bytes));
+    return 0;
+}
+
+// build_pages with the reading and writing of pages on threads threads.
+int build_pages_parallel(const build_settings& settings, build_state& state,
+                         const std::vector<double>& sizes, const std::string& destination_path,
+                         int threads) {
+    parallel_pages<scanned_page> pages(state, settings.sources, threads, [&](scanned_page& page) {
+        settings.configure(page.scan);
+        page.scan.document = &page.document;
+        page.scan.prepare();
+        return 0;
+    });
+    std::unique_ptr<scanned_page> held;
+    for (size_t i = 0; i < settings.sources.size(); ++i) {
+        const std::string& s = settings.sources[i];
+        state.scale.current = sizes[i];
+        auto& read = pages.take(i);
+        if (scan_page({s, s, settings.insert_local_toc}, {held.get(), destination_path}, settings,
+                      state, *read.page, &read.read) != 0)
+            return pages.fail();
+        state.scale.report(100);
+        state.scale.phase_done();
+        if (held && write_held_later(pages, std::move(held), read.page.get(), destination_path,
+                                     settings, state) != 0)
+            return pages.fail();
+        held = std::move(read.page);
+        if (pages.settle(false) != 0) return 1;
+    }
+    if (held &&
+        write_held_later(pages, std::move(held), nullptr, destination_path, settings, state) != 0)
+        return pages.fail();
+    return pages.settle(true);
+}
+
+int build_multi(const build_settings& settings, build_state& state, int threads) {
+    std::vector<double> sizes;
+    if (!validate(settings, state, sizes)) return BUILD_FAILED;
+    if (!state.begin(settings.outputs(), settings.listed())) return BUILD_FAILED;
+    double total = 0;
+    for (double size : sizes) total += size;
+    // Links are taken between absolute, normal paths, whatever the spelling.
+    const std::string destination_path = vtfile_normal_path(settings.destination);
+    state.scale.total = total;
+    state.scale.weight = settings.insert_local_toc ? 0.9 : 0.8;
+    const int pages = threads > 1 && settings.sources.size() > 1
+                          ? build_pages_parallel(settings, state, sizes, destination_path, threads)
+                          : build_pages(settings, state, sizes, destination_path);
+    if (pages != 0) return BUILD_PAGE_FAILED;
 
     state.scale.weight = 0.05;
     xml_tree destination;
@@ -126,13 +179,16 @@ int build_single(const build_settings& settings, build_state& state) {
 // run's state to done; the project's error message says why a run failed.
 template <class Done>
 int run_build(toc_project& project, write_policy policy, progress_fn progress, void* context,
-              page_fn pages, const std::atomic<bool>* cancel, Done done) {
+              page_fn pages, const std::atomic<bool>* cancel, int jobs, Done done) {
+    // One thread unless asked: with more, a page held by another program is
+    // waited for before the progress line names it.
+    const int threads = jobs > 0 ? jobs : 1;
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
         build_state state(progress, context, pages, policy);
         state.cancel = cancel;
         const int result =
-            settings.single ? build_single(settings, state) : build_multi(settings, state);
+            settings.single ? build_single(settings, state) : build_multi(settings, state, threads);
         if (result != BUILD_OK)
             project.error_message = std::move(state.error);
         else
@@ -144,14 +200,14 @@ int run_build(toc_project& project, write_policy policy, progress_fn progress, v
 }  // namespace
 
 int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages,
-                  const std::atomic<bool>* cancel) {
-    return run_build(project, write_policy::commit, progress, context, pages, cancel,
+                  const std::atomic<bool>* cancel, int jobs) {
+    return run_build(project, write_policy::commit, progress, context, pages, cancel, jobs,
                      [](build_state&) {});
 }
 
 int check_project(toc_project& project, std::vector<std::string>& changed, progress_fn progress,
-                  void* context, page_fn pages) {
-    return run_build(project, write_policy::check, progress, context, pages, nullptr,
+                  void* context, page_fn pages, int jobs) {
+    return run_build(project, write_policy::check, progress, context, pages, nullptr, jobs,
                      [&](build_state& state) {
                          for (std::string_view file : state.files.changed())
                              changed.emplace_back(file);

@@ -27,12 +27,16 @@ enum build_result : int {
 // stay the same is not written. cancel, when given, may be set from another
 // thread: the build then stops before its next page (or its commit) and
 // fails with "Build cancelled.", changing no file.
+// The pages of a site are read and written on jobs threads (0: one for each
+// core the process may use); whatever their number, the run's files,
+// progress, notices and messages are those of a run on one thread.
 int build_project(toc_project& project, progress_fn progress, void* context,
-                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr);
+                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr, int jobs = 0);
 
 // Runs the whole build without writing anything (no temporary file either)
 // and appends to changed the files that build_project would change, as the
 // project names them, in order. A build_result, as build_project's;
-// progress and pages as there.
+// progress, pages and jobs as there.
 int check_project(toc_project& project, std::vector<std::string>& changed,
-                  progress_fn progress = nullptr, void* context = nullptr, page_fn pages = nullptr);
+                  progress_fn progress = nullptr, void* context = nullptr, page_fn pages = nullptr,
+                  int jobs = 0);

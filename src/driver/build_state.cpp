@@ -17,26 +17,80 @@ bool build_state::begin(const std::vector<std::string_view>& outputs,
     return true;
 }
 
-int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
+int build_state::announce_read(std::string_view path) {
     if (cancelled()) return fail(cancelled_text);
     if (pages_) pages_(path, context_);
+    return 0;
+}
+
+int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
+    if (announce_read(path) != 0) return 1;
     document.add_leading_empty_node();
     file_staging::page_source source;
     vtfile_error why = vtfile_error::none;
-    if (!files.open_page(path, source, why)) return fail(why, path);
+    {
+        const std::lock_guard lock(files_mutex_);
+        if (!files.open_page(path, source, why)) return fail(why, path);
+    }
     return read_html(source.file, path, document, error,
                      {page_scale ? build_progress::forward : nullptr, page_scale, source.hash});
 }
 
+void build_state::open_early(std::string_view path, early_read& read) {
+    const std::lock_guard lock(files_mutex_);
+    read.opened = files.open_page(path, read.source, read.why);
+}
+
+void build_state::read_opened(std::string_view path, xml_tree& document, early_read& read) {
+    if (!read.opened) return;
+    document.add_leading_empty_node();
+    const auto record = [](int percent, void* to) {
+        static_cast<std::vector<int>*>(to)->push_back(percent);
+    };
+    read.result = read_html(read.source.file, path, document, read.error,
+                            {record, &read.progress, read.source.hash});
+}
+
+int build_state::take_read(std::string_view path, const early_read& read,
+                           build_progress* page_scale) {
+    if (announce_read(path) != 0) return 1;
+    if (read.ready) read.ready();
+    if (!read.opened) return fail(read.why, path);
+    if (page_scale)
+        for (int percent : read.progress) page_scale->report(percent);
+    if (read.result != 0) error = read.error;
+    return read.result;
+}
+
 int build_state::write_page(std::string_view path, const xml_tree& document,
-                            const toc_placement& placement, const toc_rendering* rendering) {
+                            const toc_placement& placement, const toc_rendering* rendering,
+                            deferred_write* later) {
     if (cancelled()) return fail(cancelled_text);
-    staged_file file;
-    if (!files.open(path, file)) return fail(file.error(), path);
+    staged_file own;
+    staged_file& file = later ? later->file : own;
+    {
+        const std::lock_guard lock(files_mutex_);
+        if (!files.open(path, file)) return fail(file.error(), path);
+    }
     file.set_size_limit(page_size_limit);
     if (rendering && !rendering->renderer.is_open() &&
         !rendering->renderer.open(rendering->template_path))
         return fail(template_error_message(rendering->template_path));
+    if (later) {
+        later->path = path;
+        later->document = &document;
+        later->placement = placement;
+        if (rendering) {
+            later->template_path = rendering->template_path;
+            // Only a page with a place for its TOC would have it rendered.
+            if (placement.insertion_point)
+                later->rendered = rendering->renderer.render(
+                    rendering->toc, rendering->start,
+                    [&](std::string_view piece) { later->toc_text.append(piece); },
+                    page_line_end(document, placement), rendering->end);
+        }
+        return 0;
+    }
     bool rendered = true;
     const bool written = write_with_toc(
         document, placement,
@@ -48,10 +102,35 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
             return rendered;
         },
         file);
+    return finish_write(path, file, written, rendered, rendering ? rendering->template_path : "");
+}
+
+void build_state::write_deferred(deferred_write& later) {
+    later.written = write_with_toc(
+        *later.document, later.placement,
+        [&](const toc_sink& put) {
+            if (!later.toc_text.empty()) put(later.toc_text.view());
+            later.toc_failed = !later.rendered;
+            return later.rendered;
+        },
+        later.file);
+}
+
+int build_state::finish_write(deferred_write& later) {
+    return finish_write(later.path, later.file, later.written, !later.toc_failed,
+                        later.template_path);
+}
+
+int build_state::finish_write(std::string_view path, staged_file& file, bool written, bool rendered,
+                              std::string_view template_path) {
     // The page stays as it is when its TOC cannot be made.
-    if (!rendered) return fail(template_error_message(rendering->template_path));
-    if (!written || !files.finish(file, path)) return fail(file.error(), path);
-    return 0;
+    if (!rendered) return fail(template_error_message(template_path));
+    bool finished = false;
+    if (written) {
+        const std::lock_guard lock(files_mutex_);
+        finished = files.finish(file, path);
+    }
+    return finished ? 0 : fail(file.error(), path);
 }
 
 int build_state::commit() {

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +40,35 @@ struct toc_rendering {
     const toc_node* end = nullptr;
 };
 
+// A page read on a worker thread (read_early), then taken by the run's
+// thread in the run's order (take_read), which tells the caller what
+// read_page would have told it, progress and notice included.
+struct early_read {
+    file_staging::page_source source;
+    vtfile_error why = vtfile_error::none;  // of an open that failed
+    bool opened = false;
+    int result = 1;
+    vtstring error;
+    std::vector<int> progress;  // the percentages reported while reading
+    // Waits until the worker is done; take_read calls it after the notice.
+    std::function<void()> ready;
+};
+
+// A page written on a worker thread: opened and given its TOC's text by the
+// run's thread (write_page), written by the worker (write_deferred), and
+// finished by the run's thread in the run's order (finish_write).
+struct deferred_write {
+    staged_file file;
+    std::string_view path;
+    std::string_view template_path;
+    const xml_tree* document = nullptr;
+    toc_placement placement;
+    vtstring toc_text;        // the TOC rendered, when the page gets one
+    bool rendered = true;     // false: the template could not be read
+    bool written = false;     // by write_deferred
+    bool toc_failed = false;  // the write needed the TOC that failed
+};
+
 class build_state {
   public:
     // Progress goes to progress (may be null) with context, unscaled until
@@ -65,13 +96,21 @@ class build_state {
     // result with error set (read_html_file); 1 with cancelled_text when the
     // caller asked the run to stop.
     int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
+    // read_page in three steps, the first two on any thread.
+    void open_early(std::string_view path, early_read& read);
+    static void read_opened(std::string_view path, xml_tree& document, early_read& read);
+    int take_read(std::string_view path, const early_read& read, build_progress* page_scale);
     // Stages document as the new bytes of path, without the old TOC of
     // placement and, when rendering is given, with the new one rendered in its
     // place; a page whose bytes stay the same is left alone. path must live
     // as long as this state. 0, or 1 with error naming path or the template
     // (or cancelled_text).
+    // With later, the page is only opened and its TOC rendered: write_deferred
+    // writes it (on any thread), finish_write then ends as write_page would.
     int write_page(std::string_view path, const xml_tree& document, const toc_placement& placement,
-                   const toc_rendering* rendering);
+                   const toc_rendering* rendering, deferred_write* later = nullptr);
+    static void write_deferred(deferred_write& later);
+    int finish_write(deferred_write& later);
     // Puts every staged page in place. 0, or 1 with error naming the page
     // that failed; no page changed then (file_staging.h). A run asked to
     // stop before this point fails here with cancelled_text; once the pages
@@ -81,6 +120,16 @@ class build_state {
     // Sets error and gives 1.
     int fail(std::string_view message);
     int fail(vtfile_error why, std::string_view path);
+    // The callback of page notices and its context; a run on several
+    // threads holds the notices back for a while (parallel_pages.h).
+    page_fn notices(void*& context) const {
+        context = context_;
+        return pages_;
+    }
+    void set_notices(page_fn pages, void* context) {
+        pages_ = pages;
+        context_ = context;
+    }
     // Reports 100 to the caller: the run is done.
     void done() const {
         if (scale.callback) scale.callback(100, scale.context);
@@ -100,10 +149,16 @@ class build_state {
     std::string_view cancelled_text = build_cancelled_text;
 
   private:
+    // What every read does first: the stop asked for, the notice.
+    int announce_read(std::string_view path);
+    int finish_write(std::string_view path, staged_file& file, bool written, bool rendered,
+                     std::string_view template_path);
     bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
 
     page_fn pages_ = nullptr;
     void* context_ = nullptr;
+    // Held while files is used: pages are opened on other threads.
+    std::mutex files_mutex_;
 };
 
 // "Can't open template file: " + path.

@@ -6,6 +6,8 @@
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
 #include "driver/memory_guard.h"
+#include "driver/page_workers.h"
+#include "driver/parallel_pages.h"
 #include "driver/process_file.h"
 #include "driver/source_check.h"
 #include "project/toc_project.h"
@@ -26,6 +28,52 @@ int clear_file(const page_job& job, const build_settings& settings, build_state&
     return state.write_page(job.output, document, rollback.old_toc(), nullptr);
 }
 
+int clear_pages(const build_settings& settings, build_state& state,
+                const std::vector<double>& sizes) {
+    for (size_t i = 0; i < settings.sources.size(); ++i) {
+        state.scale.current = sizes[i];
+        const std::string& s = settings.sources[i];
+        if (clear_file({s, s}, settings, state) != 0) return 1;
+        state.scale.phase_done();
+    }
+    return 0;
+}
+
+// A page cleared on a worker.
+struct cleared_page {
+    xml_tree document;
+    html_toc_rollback rollback;
+};
+
+// clear_pages with the pages read, cleared and written on threads threads.
+int clear_pages_parallel(const build_settings& settings, build_state& state,
+                         const std::vector<double>& sizes, int threads) {
+    parallel_pages<cleared_page> pages(state, settings.sources, threads, [&](cleared_page& page) {
+        settings.configure(page.rollback);
+        page.rollback.document = &page.document;
+        page.rollback.remove_anchors = true;
+        return page.rollback.clear_document();
+    });
+    for (size_t i = 0; i < settings.sources.size(); ++i) {
+        state.scale.current = sizes[i];
+        const std::string& s = settings.sources[i];
+        auto& read = pages.take(i);
+        if (state.take_read(s, read.read, &state.scale) != 0) return pages.fail();
+        if (read.after != 0) {
+            state.fail(scan_failed_text);
+            return pages.fail();
+        }
+        auto bytes = std::make_unique<deferred_write>();
+        cleared_page& page = *read.page;
+        if (state.write_page(s, page.document, page.rollback.old_toc(), nullptr, bytes.get()) != 0)
+            return pages.fail();
+        pages.write(std::shared_ptr<cleared_page>(std::move(read.page)), std::move(bytes));
+        state.scale.phase_done();
+        if (pages.settle(false) != 0) return 1;
+    }
+    return pages.settle(true);
+}
+
 // Leaves the old TOC out of the destination; its anchors and numbers stay.
 int clear_destination(const build_settings& settings, build_state& state) {
     bool exists = false;
@@ -44,7 +92,7 @@ int clear_destination(const build_settings& settings, build_state& state) {
 // every page can be.
 // Reading the pages takes most of a run; the bar moves with the share of
 // their bytes read, and the destination and the commit take the rest.
-int clear_all(const build_settings& settings, build_state& state) {
+int clear_all(const build_settings& settings, build_state& state, int threads) {
     state.scale.weight = 0.95;
     if (settings.single) {
         if (!check_patterns(settings, state.error)) return 1;
@@ -57,25 +105,25 @@ int clear_all(const build_settings& settings, build_state& state) {
     if (!state.begin(settings.outputs(), settings.listed())) return 1;
     state.scale.total = 0;
     for (double size : sizes) state.scale.total += size;
-    for (size_t i = 0; i < settings.sources.size(); ++i) {
-        state.scale.current = sizes[i];
-        const std::string& s = settings.sources[i];
-        if (clear_file({s, s}, settings, state) != 0) return 1;
-        state.scale.phase_done();
-    }
-    return clear_destination(settings, state);
+    const int pages = threads > 1 && settings.sources.size() > 1
+                          ? clear_pages_parallel(settings, state, sizes, threads)
+                          : clear_pages(settings, state, sizes);
+    return pages != 0 ? 1 : clear_destination(settings, state);
 }
 
 }  // namespace
 
 int clear_project(toc_project& project, progress_fn progress, void* context, page_fn pages,
-                  const std::atomic<bool>* cancel) {
+                  const std::atomic<bool>* cancel, int jobs) {
+    // One thread unless asked: with more, a page held by another program is
+    // waited for before the progress line names it.
+    const int threads = jobs > 0 ? jobs : 1;
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
         build_state state(progress, context, pages);
         state.cancel = cancel;
         state.cancelled_text = clear_cancelled_text;
-        const int result = clear_all(settings, state) != 0 || state.commit() != 0 ? 1 : 0;
+        const int result = clear_all(settings, state, threads) != 0 || state.commit() != 0 ? 1 : 0;
         if (result != 0)
             project.error_message = std::move(state.error);
         else

@@ -21,12 +21,15 @@ const std::string& path_of(const build_state& state, const scanned_page& page) {
 }  // namespace
 
 int scan_page(const page_job& job, const page_neighbours& neighbours,
-              const build_settings& settings, build_state& state, scanned_page& page) {
+              const build_settings& settings, build_state& state, scanned_page& page,
+              const early_read* read) {
     page.job = job;
     page.scale = {.weight = job.insert ? 0.38 : 0.7,
                   .context = &state.scale,
                   .callback = build_progress::forward};
-    if (state.read_page(job.source, page.document, &page.scale) != 0) return 1;
+    if ((read ? state.take_read(job.source, *read, &page.scale)
+              : state.read_page(job.source, page.document, &page.scale)) != 0)
+        return 1;
     page.scale.phase_done();
 
     state.toc.indent = settings.indent;
@@ -55,7 +58,7 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
 }
 
 int write_scanned_page(scanned_page& page, const scanned_page* next, const build_settings& settings,
-                       build_state& state, bool report) {
+                       build_state& state, bool report, deferred_write* later) {
     if (!page.scan.next_page_slots.empty() && next) {
         const vtstring link =
             page_nav_link(path_of(state, page), path_of(state, *next),
@@ -67,13 +70,14 @@ int write_scanned_page(scanned_page& page, const scanned_page* next, const build
     if (!job.insert) {
         // Without a new TOC the page is written exactly as read and scanned,
         // an old TOC included.
-        if (state.write_page(job.output, page.document, toc_placement{}, nullptr) != 0) return 1;
+        if (state.write_page(job.output, page.document, toc_placement{}, nullptr, later) != 0)
+            return 1;
     } else {
         toc_renderer renderer;
         const toc_rendering local{renderer, settings.template_file, state.toc,
                                   local_toc_start(settings, page.first),
                                   next ? next->first : nullptr};
-        if (state.write_page(job.output, page.document, page.scan.placement(), &local) != 0)
+        if (state.write_page(job.output, page.document, page.scan.placement(), &local, later) != 0)
             return 1;
         if (report) {
             page.scale.weight = 0.41;

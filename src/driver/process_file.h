@@ -15,6 +15,8 @@
 
 struct build_settings;
 class build_state;
+struct early_read;
+struct deferred_write;
 
 // Where one page of a build comes from and where it goes.
 struct page_job {
@@ -46,13 +48,17 @@ struct page_neighbours {
 
 // Reads job.source into page, gives its headings anchors and adds its items
 // to state.toc after state.last (which becomes the page's last item),
-// reporting through state.scale. 0, or 1 with state.error set.
+// reporting through state.scale. With read, the page's document was read on
+// another thread already and only what that told is taken. 0, or 1 with
+// state.error set.
 int scan_page(const page_job& job, const page_neighbours& neighbours,
-              const build_settings& settings, build_state& state, scanned_page& page);
+              const build_settings& settings, build_state& state, scanned_page& page,
+              const early_read* read = nullptr);
 
 // Writes a scanned page to its output: its link to the next page, and its
 // local TOC with the items up to the next page's (next null: none follows).
-// With report, its writing phases move the run's scale. 0, or 1 with
-// state.error set.
+// With report, its writing phases move the run's scale. With later, the
+// page is only made ready for write_deferred (build_state::write_page). 0,
+// or 1 with state.error set.
 int write_scanned_page(scanned_page& page, const scanned_page* next, const build_settings& settings,
-                       build_state& state, bool report);
+                       build_state& state, bool report, deferred_write* later = nullptr);

@@ -40,15 +40,25 @@ void (*g_tell)(std::string_view) = tell_plainly;
 
 void wake(int) {}
 
+// Installs, once for the process, an action for SIGALRM that does nothing
+// but interrupt: no SA_RESTART, so the blocking call returns EINTR. It is
+// never taken back, since several threads may wait at once.
+bool install_wake_action() {
+    struct sigaction action {};
+    action.sa_handler = wake;
+    sigemptyset(&action.sa_mask);
+    return sigaction(SIGALRM, &action, nullptr) == 0;
+}
+
 // A timer that interrupts a blocking call of this thread with SIGALRM, so
-// that the wait is the kernel's (no polling) and still ends in time.
+// that the wait is the kernel's (no polling) and still ends in time. It
+// fires again every tenth of a second after its time, so an alarm that
+// comes just before the call begins only delays the wake-up a little.
 class wake_up {
   public:
     wake_up() {
-        struct sigaction action {};
-        action.sa_handler = wake;  // no SA_RESTART: the call returns EINTR
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGALRM, &action, &before_);
+        static const bool installed = install_wake_action();
+        if (!installed) return;
         sigevent event{};
         event.sigev_notify = SIGEV_THREAD_ID;
         event.sigev_signo = SIGALRM;
@@ -56,9 +66,7 @@ class wake_up {
         armed_ = timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
     }
     ~wake_up() {
-        // Deleted first: no alarm comes once the old action is back.
         if (armed_) timer_delete(timer_);
-        sigaction(SIGALRM, &before_, nullptr);
     }
     wake_up(const wake_up&) = delete;
     wake_up& operator=(const wake_up&) = delete;
@@ -69,11 +77,11 @@ class wake_up {
         when.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
         when.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
         if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0) when.it_value.tv_nsec = 1;
+        when.it_interval.tv_nsec = 100000000;
         timer_settime(timer_, 0, &when, nullptr);
     }
 
   private:
-    struct sigaction before_ {};
     timer_t timer_{};
     bool armed_ = false;
 };

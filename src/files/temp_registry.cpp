@@ -6,7 +6,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -24,8 +26,10 @@ struct block {
 
 struct registry {
     block first;
-    std::vector<block*> blocks{&first};  // for the program's thread only
-    std::atomic<size_t> used{0};         // slots handed out so far
+    // The rest is for the program's threads, under the mutex.
+    std::mutex mutex;
+    std::vector<block*> blocks{&first};
+    std::atomic<size_t> used{0};  // slots handed out so far
     size_t live = 0;
 };
 
@@ -42,9 +46,18 @@ std::atomic<char*>& slot_at(registry& r, size_t index) {
 
 std::atomic<void (*)()> g_last_words{nullptr};
 std::atomic<bool> g_outcome_fixed{false};
+// Threads in a termination_deferred step, such as a file created and not yet
+// registered: the handler waits a little for them.
+std::atomic<int> g_deferred{0};
+
+void wait_for_deferred_steps() {
+    const timespec tick{0, 1000000};
+    for (int i = 0; i < 200 && g_deferred.load() > 0; ++i) nanosleep(&tick, nullptr);
+}
 
 void on_termination(int signal) {
     if (g_outcome_fixed.load()) return;
+    wait_for_deferred_steps();
     temp_registry_unlink_all();
     if (void (*last_words)() = g_last_words.load()) last_words();
     _exit(128 + signal);
@@ -54,6 +67,7 @@ void on_termination(int signal) {
 
 int temp_registry_add(const std::string& path) {
     registry& r = the_registry();
+    const std::lock_guard lock(r.mutex);
     // Once every file is released, slots are handed out from the start again.
     if (r.live == 0) r.used.store(0, std::memory_order_release);
     const size_t index = r.used.load(std::memory_order_relaxed);
@@ -74,6 +88,7 @@ int temp_registry_add(const std::string& path) {
 void temp_registry_remove(int slot) {
     if (slot < 0) return;
     registry& r = the_registry();
+    const std::lock_guard lock(r.mutex);
     std::free(slot_at(r, static_cast<size_t>(slot)).exchange(nullptr, std::memory_order_acq_rel));
     --r.live;
 }
@@ -115,8 +130,10 @@ termination_deferred::termination_deferred() {
     sigemptyset(&held);
     for (int s : kTerminating) sigaddset(&held, s);
     pthread_sigmask(SIG_BLOCK, &held, &saved_);
+    ++g_deferred;
 }
 
 termination_deferred::~termination_deferred() {
+    --g_deferred;
     pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
 }

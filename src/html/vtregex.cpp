@@ -49,8 +49,9 @@ class pattern_cache {
     size_t next_victim_ = 0;
 };
 
+// One for each thread: pages are scanned on several at once.
 pattern_cache& cache() {
-    static pattern_cache instance;
+    thread_local pattern_cache instance;
     return instance;
 }
 

@@ -115,11 +115,17 @@ void html_toc::append_number(vtstring& inserted, std::string_view numbering) con
     inserted.append(numbering.substr(0, numbering.size() - 1)).append("</span> ");
 }
 
-int html_toc::scan_headings() {
+void html_toc::prepare() {
     // What builds wrote after navigation comments is written afresh, or not
     // at all where this scan does not pass.
     take_out_nav_text(*document);
     scan_placement();
+    prepared_ = true;
+}
+
+int html_toc::scan_headings() {
+    if (!prepared_) prepare();
+    prepared_ = false;
     if (!time_stamp) time_stamp = toc_time_stamp();
     item_counter_ = 0;
     ids_.reset();

@@ -29,6 +29,10 @@ class html_toc : public pre_html_toc {
 
     // 0 on success (3 would mean no memory; allocation failures throw here).
     int scan_headings();
+    // The part of scan_headings that needs nothing but the page and the
+    // settings (the old navigation text out, the placement found), done
+    // ahead, on any thread; the next scan_headings then skips it.
+    void prepare();
     // Attaches item under the nearest earlier item of a smaller level and
     // makes it the current item.
     void add_item(toc_node* item);
@@ -107,6 +111,7 @@ class html_toc : public pre_html_toc {
     void append_number(vtstring& inserted, std::string_view numbering) const;
     page_ids& ids();
 
+    bool prepared_ = false;
     int32_t item_counter_ = 0;
     vtstring inserted_;              // write_anchor's, kept for its storage
     std::unique_ptr<page_ids> ids_;  // the page's ids, once one is asked about

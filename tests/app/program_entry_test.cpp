@@ -126,3 +126,36 @@ TEST(plan_entry, TrustSwitchOnlyBesideABatchRun) {
         EXPECT_EQ(p.trust_project, c.trust) << c.args[0] << " " << c.args.size();
     }
 }
+
+// "--jobs N" anywhere on the line sets the threads of a batch run; a value
+// that is no number from 1 to 256 is a parameter error whatever follows.
+TEST(plan_entry, JobsTakesANumberOfThreads) {
+    scratch_dir dir;
+    const std::string project = dir / "p.txt";
+    put(project, "<is_single>1</is_single>");
+    const struct {
+        std::vector<std::string> args;
+        entry_mode mode;
+        int jobs;
+    } cases[] = {
+        {{"--jobs", "2", "-command", project}, entry_mode::batch_build, 2},
+        {{"-check", project, "--JOBS", "256"}, entry_mode::batch_check, 256},
+        {{"--trust-project", "--jobs", "1", "-clear", project}, entry_mode::batch_clear, 1},
+        {{"-command", project}, entry_mode::batch_build, 0},
+        {{"--jobs", "0", "-command", project}, entry_mode::parameter_error, 0},
+        {{"--jobs", "257", "-command", project}, entry_mode::parameter_error, 0},
+        {{"--jobs", "-2", "-command", project}, entry_mode::parameter_error, 0},
+        {{"--jobs", "2x", "-command", project}, entry_mode::parameter_error, 0},
+        {{"--jobs", "", "-command", project}, entry_mode::parameter_error, 0},
+        {{"-command", project, "--jobs"}, entry_mode::parameter_error, 0},
+        {{"--jobs", "-command", project}, entry_mode::parameter_error, 0},
+    };
+    for (const auto& c : cases) {
+        vtarr list;
+        for (const std::string& a : c.args) list.push_back(vtval(std::string_view(a)));
+        const entry_plan p = plan_entry("vorn1", list);
+        EXPECT_EQ(p.mode, c.mode) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(p.jobs, c.jobs) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(p.bad_jobs, c.mode == entry_mode::parameter_error) << c.args[1];
+    }
+}

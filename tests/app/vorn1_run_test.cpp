@@ -144,6 +144,10 @@ TEST(vorn1_run, UnknownSwitchIsAParameterError) {
         EXPECT_EQ(r.status, 2) << arg;
         EXPECT_EQ(r.err, "") << arg << ": no window was tried";
     }
+    run_result r = run(kVorn1, {"--jobs", "many", "-command", "page.html"});
+    EXPECT_EQ(r.out,
+              "Orvane 1.0b\r\nParameter error: --jobs takes a number of threads from 1 to 256.");
+    EXPECT_EQ(r.status, 2);
 }
 
 // A mode or a key added must be documented in both places.
@@ -164,7 +168,7 @@ TEST(vorn1_run, HelpAndManualNameEveryModeAndProjectKey) {
     }
     EXPECT_GE(keys, 12);
     for (const std::string mode : {"-command", "-clear", "-check", "--check", "-links", "--links",
-                                   "--help", "--version", "--trust-project"}) {
+                                   "--help", "--version", "--trust-project", "--jobs"}) {
         EXPECT_NE(help.find(mode), std::string::npos) << mode << " is not in --help";
         // roff writes each hyphen as "\-".
         const std::string roff = std::regex_replace(mode, std::regex("-"), "\\-");

@@ -1,0 +1,159 @@
+// jobs_bench: a site run on one thread against the same run on more.
+//
+//   jobs_bench [work-folder] [--pages N] [--runs N] [--jobs N]
+//
+// On a generated site of N pages (default 1,000 of about 23 KB; titles,
+// numbering and a local TOC on each page), in this process, the median wall
+// time of: the first build's engine part (a check of the site never built:
+// every page read, scanned, rendered and compared, nothing written), the
+// first build (written and committed), the rebuild of the unchanged site and
+// the check of it; each with --jobs 1 and with --jobs N (default 2), and the
+// speed-up; beside each, the CPU time of the whole process (all threads),
+// which shows what the threads cost besides the work. The load average is
+// printed first: on a machine whose cores are busy with other work, more
+// threads cannot be faster.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include "driver/build_project.h"
+#include "project/toc_project.h"
+#include "site_generator.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct options {
+    std::string work = "/tmp/orvane-jobs-bench";
+    int pages = 1000;
+    int runs = 5;
+    int jobs = 2;
+};
+
+toc_project site_project(const std::string& folder, int pages) {
+    toc_project p;
+    p.is_single = vtval(0);
+    p.source.clear();
+    for (int i = 0; i < pages; ++i) p.source.push_back(vtval(folder + "/" + site_page_name(i)));
+    p.destination = vtval(folder + "/orvane-toc.html");
+    p.template_file = vtval(ORVANE_BUILD_DIR "/vtdata/nested_list.html");
+    p.range_from = vtval("1");
+    p.range_to = vtval("3");
+    p.process_numbering = vtval(1);
+    p.process_title = vtval(1);
+    p.insert_local_toc = vtval(1);
+    return p;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// User and system time of the process so far.
+double cpu_seconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(use.ru_utime) + seconds(use.ru_stime);
+}
+
+struct timing {
+    double wall = 0;
+    double cpu = 0;
+};
+
+enum class step { engine_part, first_build, rebuild, check };
+
+// One timed run of step with jobs threads on a copy of the site in folder.
+timing time_step(step s, const std::string& clean, const std::string& folder, int pages, int jobs) {
+    fs::remove_all(folder);
+    fs::copy(clean, folder, fs::copy_options::recursive);
+    toc_project p = site_project(folder, pages);
+    std::vector<std::string> changed;
+    if (s == step::rebuild || s == step::check)
+        if (build_project(p, nullptr, nullptr, nullptr, nullptr, jobs) != 0) std::exit(1);
+    const double cpu = cpu_seconds();
+    const auto start = std::chrono::steady_clock::now();
+    const int result = s == step::first_build || s == step::rebuild
+                           ? build_project(p, nullptr, nullptr, nullptr, nullptr, jobs)
+                           : check_project(p, changed, nullptr, nullptr, nullptr, jobs);
+    const timing took{seconds_since(start), cpu_seconds() - cpu};
+    if (result != 0) {
+        std::fprintf(stderr, "run failed: %s\n", p.error_message.str().c_str());
+        std::exit(1);
+    }
+    return took;
+}
+
+double median_of(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+options parse(int argc, char** argv) {
+    options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--pages" && i + 1 < argc)
+            o.pages = std::atoi(argv[++i]);
+        else if (a == "--runs" && i + 1 < argc)
+            o.runs = std::atoi(argv[++i]);
+        else if (a == "--jobs" && i + 1 < argc)
+            o.jobs = std::atoi(argv[++i]);
+        else
+            o.work = a;
+    }
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const options o = parse(argc, argv);
+    const std::string clean = o.work + "/clean";
+    const std::string copy = o.work + "/run";
+    fs::remove_all(o.work);
+    fs::create_directories(clean);
+    if (!generate_site(clean, o.pages, 23000, 7)) return 1;
+    setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
+    std::ifstream load("/proc/loadavg");
+    std::string load_average;
+    load >> load_average;
+    std::printf("%d pages of 23 KB, median of %d runs, load average %s\n", o.pages, o.runs,
+                load_average.c_str());
+    std::printf("%-34s %9s %9s %8s %9s %9s\n", "", "--jobs 1", "--jobs N", "speed-up", "CPU 1",
+                "CPU N");
+    const struct {
+        step s;
+        const char* name;
+    } rows[] = {{step::engine_part, "first build, engine part (check)"},
+                {step::first_build, "first build, written"},
+                {step::rebuild, "unchanged rebuild"},
+                {step::check, "check of the unchanged site"}};
+    for (const auto& row : rows) {
+        std::vector<double> one, many, one_cpu, many_cpu;
+        // Alternated, so that a change of load meets both alike.
+        for (int r = 0; r < o.runs; ++r) {
+            const timing a = time_step(row.s, clean, copy, o.pages, 1);
+            const timing b = time_step(row.s, clean, copy, o.pages, o.jobs);
+            one.push_back(a.wall);
+            many.push_back(b.wall);
+            one_cpu.push_back(a.cpu);
+            many_cpu.push_back(b.cpu);
+        }
+        const double a = median_of(one), b = median_of(many);
+        std::printf("%-34s %6.0f ms %6.0f ms %7.2fx %6.0f ms %6.0f ms\n", row.name, a * 1000,
+                    b * 1000, a / b, median_of(one_cpu) * 1000, median_of(many_cpu) * 1000);
+    }
+    std::printf("(N = %d)\n", o.jobs);
+    fs::remove_all(o.work);
+    return 0;
+}

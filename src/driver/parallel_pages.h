@@ -1,0 +1,155 @@
+// parallel_pages: the pages of a site run, read ahead and written behind on
+// worker threads.
+//
+// The run's own thread keeps everything that one page passes to the next
+// (the TOC, numbers, navigation, the staging of files, progress, notices and
+// messages) and does it in the run's order, as a run on one thread would:
+//  1. read: workers open (one after another, in order) and read the pages
+//     a few ahead of the one the run's thread is at (and do after_read
+//     with each);
+//  2. take: the run's thread gives the page's notice, waits for the page
+//     and replays what reading it reported (build_state::take_read);
+//  3. write: the run's thread opens the page's output and renders its TOC
+//     (build_state::write_page); a worker writes the bytes;
+//  4. settle: the run's thread finishes the written pages in order.
+// So the first failure in the run's order is the one reported: a failure
+// of the run's thread waits for the writes before it (fail()), and writes
+// are finished in order. What the run's thread tells its caller after it
+// handed a page to a worker (notices, progress) is held back until that
+// write is finished (held_notices), so that a write that fails is followed
+// by nothing a run on one thread would not have told. Reading ahead and writing behind stop at a
+// few pages each, so memory stays that of a few pages per thread.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "driver/build_state.h"
+#include "driver/held_notices.h"
+#include "driver/page_workers.h"
+
+template <class Page>
+class parallel_pages {
+  public:
+    // A page read, with what its reading told.
+    struct slot {
+        std::unique_ptr<Page> page = std::make_unique<Page>();
+        early_read read;
+        int after = 0;  // after_read's result
+        page_workers::ticket reading;
+    };
+    // What a worker does with a page read whole (nothing when empty): 0, or
+    // a failure for the run's thread to report.
+    using after_read_fn = std::function<int(Page&)>;
+
+    parallel_pages(build_state& state, const std::vector<std::string>& sources, int threads,
+                   after_read_fn after_read = {})
+        : state_(state),
+          notices_(state),
+          sources_(sources),
+          after_read_(std::move(after_read)),
+          depth_(static_cast<size_t>(threads) * 2),
+          workers_(threads) {}
+
+    // Page i, to be taken with build_state::take_read; pages are taken in
+    // order, each once. The slot stays here until the next is taken.
+    slot& take(size_t i) {
+        while (opened_ < sources_.size() && opened_ <= i + depth_) read(opened_++);
+        taken_ = std::move(ahead_.front());
+        ahead_.pop_front();
+        page_workers::ticket t = taken_->reading;
+        taken_->read.ready = [this, t] { workers_.wait(t); };
+        return *taken_;
+    }
+
+    // Writes a page opened by build_state::write_page on a worker; page is
+    // kept until then.
+    void write(std::shared_ptr<void> page, std::unique_ptr<deferred_write> bytes) {
+        deferred_write* w = bytes.get();
+        page_workers::ticket t = workers_.run([w] { build_state::write_deferred(*w); });
+        behind_.push_back({std::move(page), std::move(bytes), std::move(t), notices_.mark()});
+        notices_.hold();
+    }
+
+    // Finishes the pages written so far, in order; with all, waits for every
+    // one, else only for those beyond the few kept. 0, or 1 with the error of
+    // the first that failed.
+    int settle(bool all) {
+        while (!behind_.empty() &&
+               (all || behind_.size() > depth_ || workers_.done(behind_.front().writing))) {
+            pending& p = behind_.front();
+            workers_.wait(p.writing);
+            const int result = state_.finish_write(*p.bytes);
+            const size_t told = p.told;
+            behind_.pop_front();
+            if (result != 0) {
+                notices_.drop_from(told);
+                return 1;
+            }
+            if (behind_.empty())
+                notices_.release_all();
+            else
+                notices_.release_to(behind_.front().told);
+        }
+        return 0;
+    }
+
+    // Reports a failure of the run's thread (its error set), unless a write
+    // before it failed: 1.
+    int fail() {
+        vtstring error = std::move(state_.error);
+        if (settle(true) != 0) return 1;
+        state_.error = std::move(error);
+        return 1;
+    }
+
+  private:
+    struct pending {
+        std::shared_ptr<void> page;
+        std::unique_ptr<deferred_write> bytes;
+        page_workers::ticket writing;
+        size_t told;  // the notices told before the page was handed over
+    };
+
+    void read(size_t i) {
+        auto s = std::make_unique<slot>();
+        slot* to = s.get();
+        std::string_view path = sources_[i];
+        s->reading = workers_.run([this, to, path, i] {
+            open_in_turn(i, path, to->read);
+            build_state::read_opened(path, to->page->document, to->read);
+            if (to->read.result == 0 && after_read_) to->after = after_read_(*to->page);
+        });
+        ahead_.push_back(std::move(s));
+    }
+
+    // Pages are opened in the run's order, as opening one may wait for a
+    // lock or tell of a backup it restored.
+    void open_in_turn(size_t i, std::string_view path, early_read& read) {
+        std::unique_lock lock(turn_mutex_);
+        turn_.wait(lock, [&] { return open_turn_ == i; });
+        state_.open_early(path, read);
+        ++open_turn_;
+        turn_.notify_all();
+    }
+
+    build_state& state_;
+    held_notices notices_;
+    const std::vector<std::string>& sources_;
+    after_read_fn after_read_;
+    size_t depth_;
+    size_t opened_ = 0;
+    std::mutex turn_mutex_;
+    std::condition_variable turn_;
+    size_t open_turn_ = 0;
+    std::deque<std::unique_ptr<slot>> ahead_;
+    std::unique_ptr<slot> taken_;
+    std::deque<pending> behind_;
+    // Last: its threads end before the pages they work on go.
+    page_workers workers_;
+};

@@ -1,0 +1,190 @@
+// Runs on several threads against the same runs on one: the same files,
+// progress, notices, lists and the same first failure.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "driver/build_project.h"
+#include "driver/clear_project.h"
+#include "project/toc_project.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+const std::string page_nav =
+    "<!--#velt_toc_nav_prev_page--><!--#velt_toc_nav_contents--><!--#velt_toc_nav_next_page-->";
+
+// Page i of a site: headings of every level, some pages without any, some
+// with a title only, navigation comments on most.
+std::string site_page(int i) {
+    std::string page = "<html><head><title>T" + std::to_string(i) + "</title></head><body>";
+    if (i % 3 != 1) page += "<!-- toc -->" + page_nav;
+    if (i % 5 == 4) return page + "<p>No headings.</p></body></html>";
+    for (int h = 0; h < 2 + i % 4; ++h) {
+        const std::string level = std::to_string(1 + (i + h) % 4);
+        page += "<h" + level + ">H" + std::to_string(i) + "." + std::to_string(h) + " &amp; x</h" +
+                level + "><p>" + std::string(static_cast<size_t>(40 + i * 7), 'y') + "</p>";
+    }
+    return page + "</body></html>";
+}
+
+toc_project site(const temp_folder& dir, int pages) {
+    toc_project p;
+    p.is_single = vtval(0);
+    p.source.clear();
+    for (int i = 0; i < pages; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".html";
+        dir.write(name, site_page(i));
+        p.source.push_back(vtval(dir.file(name)));
+    }
+    p.destination = vtval(dir.write("index.html", "<body><!-- toc --></body>"));
+    p.template_file =
+        vtval(dir.write("t.tpl",
+                        "[<!--#for var=\"item\"--><!--#echo var=\"numbering\"--><!--#echo "
+                        "var=\"text\"--><!--#echo var=\"link\"-->;<!--#endfor-->]"));
+    p.range_from = vtval("1");
+    p.range_to = vtval("3");
+    p.process_numbering = vtval(1);
+    p.process_title = vtval(1);
+    p.insert_local_toc = vtval(1);
+    return p;
+}
+
+std::map<std::string, std::string> snapshot(const temp_folder& dir) {
+    std::map<std::string, std::string> files;
+    DIR* d = opendir(dir.path().c_str());
+    while (const dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") files[name] = dir.read(name);
+    }
+    closedir(d);
+    return files;
+}
+
+// Everything a caller sees of a run.
+struct seen_run {
+    int result = -1;
+    std::string error;
+    std::vector<int> progress;
+    std::vector<std::string> pages;
+    std::vector<std::string> changed;
+    std::map<std::string, std::string> files;
+
+    static void on_progress(int percent, void* self) {
+        static_cast<seen_run*>(self)->progress.push_back(percent);
+    }
+    static void on_page(std::string_view path, void* self) {
+        static_cast<seen_run*>(self)->pages.emplace_back(path);
+    }
+    bool operator==(const seen_run&) const = default;
+};
+
+enum class run_kind { build, check, clear };
+
+seen_run run(run_kind kind, toc_project& p, const temp_folder& dir, int jobs) {
+    seen_run s;
+    if (kind == run_kind::build)
+        s.result = build_project(p, &seen_run::on_progress, &s, &seen_run::on_page, nullptr, jobs);
+    else if (kind == run_kind::check)
+        s.result =
+            check_project(p, s.changed, &seen_run::on_progress, &s, &seen_run::on_page, jobs);
+    else
+        s.result = clear_project(p, &seen_run::on_progress, &s, &seen_run::on_page, nullptr, jobs);
+    s.error = p.error_message.str();
+    p.error_message.clear();
+    s.files = snapshot(dir);
+    return s;
+}
+
+// The sites of runs on one thread and on jobs threads, side by side.
+struct twin_sites {
+    temp_folder one, many;
+    toc_project p1, pn;
+    explicit twin_sites(int pages) : p1(site(one, pages)), pn(site(many, pages)) {}
+    void write(const std::string& name, const std::string& bytes) {
+        one.write(name, bytes);
+        many.write(name, bytes);
+    }
+    // Compares the two runs with the folders' names made alike; gives the
+    // one-thread run.
+    seen_run expect_same(run_kind kind, int jobs, const char* step) {
+        seen_run a = run(kind, p1, one, 1);
+        seen_run b = run(kind, pn, many, jobs);
+        for (auto* names : {&b.pages, &b.changed})
+            for (std::string& s : *names)
+                if (s.starts_with(many.path())) s = one.path() + s.substr(many.path().size());
+        if (const size_t at = b.error.find(many.path()); at != std::string::npos)
+            b.error.replace(at, many.path().size(), one.path());
+        EXPECT_EQ(a.result, b.result) << step << " " << b.error;
+        EXPECT_EQ(a.error, b.error) << step;
+        EXPECT_EQ(a.progress, b.progress) << step;
+        EXPECT_EQ(a.pages, b.pages) << step;
+        EXPECT_EQ(a.changed, b.changed) << step;
+        EXPECT_TRUE(a.files == b.files) << step;
+        return a;
+    }
+};
+
+}  // namespace
+
+// A first build, an unchanged check and rebuild, a rebuild after an edit
+// and a clearing run: on two, three and eight threads all as on one.
+TEST(parallel_pages, EveryThreadCountMakesTheOneThreadRun) {
+    setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
+    for (int jobs : {2, 3, 8}) {
+        twin_sites sites(23);
+        sites.expect_same(run_kind::check, jobs, "first check");
+        sites.expect_same(run_kind::build, jobs, "first build");
+        sites.expect_same(run_kind::check, jobs, "unchanged check");
+        sites.expect_same(run_kind::build, jobs, "unchanged rebuild");
+        sites.write("p9.html", "<body><h1>New</h1><h3>Deep</h3></body>");
+        sites.expect_same(run_kind::check, jobs, "check after an edit");
+        sites.expect_same(run_kind::build, jobs, "rebuild after an edit");
+        sites.expect_same(run_kind::clear, jobs, "clearing");
+    }
+    unsetenv("SOURCE_DATE_EPOCH");
+}
+
+// Pages that fail in reading (UTF-16) and in writing (a file size limit):
+// the failure reported is the one a run on one thread meets first, though
+// other threads met later ones earlier; nothing changes.
+TEST(parallel_pages, FirstFailureInTheRunsOrderIsReported) {
+    const std::string utf16("\xFF\xFE<\0h\0", 6);
+    const std::string too_big = "<body><h1>Big</h1>" + std::string(20000, 'z') + "</body>";
+    struct fault_case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> pages;
+        const char* named;  // the page the message names
+    };
+    const fault_case cases[] = {
+        {"two reads", {{"p3.html", utf16}, {"p7.html", utf16}}, "p3.html"},
+        {"a write before a read", {{"p3.html", too_big}, {"p7.html", utf16}}, "p3.html"},
+        // Page 2 is written only once page 3 is scanned.
+        {"a read before the write of the page before",
+         {{"p2.html", too_big}, {"p3.html", utf16}},
+         "p3.html"},
+    };
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const fault_case& c : cases) {
+        for (int jobs : {2, 4}) {
+            twin_sites sites(12);
+            for (const auto& [name, bytes] : c.pages) sites.write(name, bytes);
+            const auto before = snapshot(sites.one);
+            rlimit old{};
+            getrlimit(RLIMIT_FSIZE, &old);
+            rlimit small = old;
+            small.rlim_cur = 10000;
+            setrlimit(RLIMIT_FSIZE, &small);
+            const seen_run built = sites.expect_same(run_kind::build, jobs, c.name);
+            sites.expect_same(run_kind::clear, jobs, c.name);
+            setrlimit(RLIMIT_FSIZE, &old);
+            EXPECT_NE(built.error.find(c.named), std::string::npos) << c.name << built.error;
+            EXPECT_TRUE(built.files == before) << c.name;
+        }
+    }
+}
