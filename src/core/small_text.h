@@ -78,10 +78,11 @@ class small_text {
     void assign(std::string_view text) {
         if (text.size() < N) {
             // The text may lie in this object's own bytes: moved, not copied.
+            // An empty view may hold no pointer at all: memcpy must not see it.
             char kept[N];
-            std::memcpy(kept, text.data(), text.size());
+            if (!text.empty()) std::memcpy(kept, text.data(), text.size());
             release();
-            std::memcpy(bytes_, kept, text.size());
+            if (!text.empty()) std::memcpy(bytes_, kept, text.size());
             bytes_[N - 1] = static_cast<unsigned char>(text.size());
             return;
         }
