@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "support/lock_waiters.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 
@@ -32,20 +33,6 @@ struct fake_terminal {
     // What was written since the last look.
     std::string take() { return std::exchange(screen, {}); }
 };
-
-// True once some process waits for a flock on the file with this inode, or
-// false after five seconds.
-bool someone_waits_for(ino_t inode) {
-    const std::string key = ":" + std::to_string(inode) + " ";
-    for (int tries = 0; tries < 500; ++tries) {
-        std::ifstream locks("/proc/locks");
-        for (std::string line; std::getline(locks, line);)
-            if (line.find("->") != std::string::npos && line.find(key) != std::string::npos)
-                return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
 
 // A site of three pages, the second (second_page) locked by the test so that
 // a build waits for it as long as the test wants.
@@ -71,7 +58,7 @@ struct slow_site {
         return std::thread([this, wait] {
             struct stat st {};
             fstat(lock, &st);
-            someone_waits_for(st.st_ino);
+            someone_waits_for({st.st_ino});
             std::this_thread::sleep_for(wait);
             close(lock);
         });

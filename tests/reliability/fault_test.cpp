@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "reliability/generated_site.h"
+#include "support/lock_waiters.h"
 
 namespace {
 
@@ -222,7 +223,12 @@ TEST(fault, TwoProjectsSharingAPageTakeTurns) {
                           std::thread other([&] {
                               single = run_vorn1(s.path(), {"-command", "single.txt"});
                           });
-                          usleep(1'200'000);
+                          struct stat folder {}, page {};
+                          stat(s.file("a").c_str(), &folder);
+                          stat(s.file("a/x.html").c_str(), &page);
+                          // The waiting line comes after a second of waiting.
+                          EXPECT_TRUE(someone_waits_for({folder.st_ino, page.st_ino}));
+                          usleep(1'300'000);
                           unlink(mark.c_str());
                           other.join();
                       },
