@@ -54,8 +54,8 @@ bool take_inserted_number(numbering_state& state, xml_node* first, bool in_text)
         first->source = {};
         for (xml_node* d = first->first_child; d; d = d->next) d->source = {};
         blank->source = blank->source.substr(1);
-        state.seen_number = 1;
-        state.done = 1;
+        state.seen_number = true;
+        state.done = true;
         return true;
     }
     if (!is_text_node(first)) return false;
@@ -63,8 +63,8 @@ bool take_inserted_number(numbering_state& state, xml_node* first, bool in_text)
     if (!length || (length != first->source.size() && !in_text)) return false;
     first->source = first->source.substr(length);
     // What follows a number a build wrote is the heading's own text.
-    state.seen_number = 1;
-    state.done = 1;
+    state.seen_number = true;
+    state.done = true;
     return true;
 }
 
@@ -78,14 +78,14 @@ void strip_numbering(numbering_state& state, xml_node* node) {
         size_t end = number;
         while (end < in.size() && is_number(in[end])) ++end;
         if (end == number || (end < in.size() && !is_white(in[end]))) {
-            state.done = 1;  // the text begins without a number
+            state.done = true;  // the text begins without a number
             return;
         }
-        state.seen_number = 1;
+        state.seen_number = true;
         from = end;
     }
     // After the number its white space goes too, up to the text.
     from = skip_white(in, from);
-    if (from < in.size()) state.done = 1;
+    if (from < in.size()) state.done = true;
     node->source = in.substr(from);
 }

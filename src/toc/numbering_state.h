@@ -9,8 +9,8 @@
 
 // One per heading: the number may be spread over several text nodes.
 struct numbering_state {
-    int32_t seen_number = 0;  // the old number has been taken out
-    int32_t done = 0;         // the heading's own text has begun
+    bool seen_number = false;  // the old number has been taken out
+    bool done = false;         // the heading's own text has begun
 };
 
 // The text nodes of a heading: read text, and the empty node a document

@@ -103,6 +103,23 @@ inline std::string without_toc(std::string page) {
     return page;
 }
 
+// Whether two snapshots hold the same files with the same bytes; a failure
+// names the first file that differs, is missing or is extra.
+inline testing::AssertionResult same_files(const snapshot& now, const snapshot& expected) {
+    auto a = now.begin(), b = expected.begin();
+    for (; a != now.end() && b != expected.end(); ++a, ++b) {
+        if (a->first != b->first)
+            return testing::AssertionFailure()
+                   << (a->first < b->first ? "extra file " + a->first : "missing file " + b->first);
+        if (a->second != b->second)
+            return testing::AssertionFailure() << a->first << " differs (" << a->second.size()
+                                               << " bytes, expected " << b->second.size() << ")";
+    }
+    if (a != now.end()) return testing::AssertionFailure() << "extra file " << a->first;
+    if (b != expected.end()) return testing::AssertionFailure() << "missing file " << b->first;
+    return testing::AssertionSuccess();
+}
+
 // Names of leftover temporary files of interrupted writes.
 inline std::vector<std::string> temporary_files(const snapshot& files) {
     std::vector<std::string> found;

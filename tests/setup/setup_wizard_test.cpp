@@ -367,8 +367,7 @@ TEST_F(SetupWizard, IncompleteDistributionStopsAtOnce) {
     EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Critical);
     EXPECT_EQ(dialogs.messages[0].text, "The distribution is incomplete.\nTerminating.");
     form.show();
-    QTest::qWait(50);
-    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 5000));
 }
 
 TEST_F(SetupWizard, RunningProgramStopsTheInstaller) {
