@@ -4,8 +4,12 @@
 // never move. Nothing is freed one node at a time: the pool destroys its nodes
 // and frees its blocks when it goes. One allocation per block instead of one
 // per few nodes, and a page of plain nodes (trivially destructible) is torn
-// down with one free per block.
+// down with one free per block. A big document's blocks reach two
+// megabytes and are asked to be backed by huge pages: faulting in fresh
+// memory a page at a time costs more than building the nodes.
 #pragma once
+
+#include <sys/mman.h>
 
 #include <cstddef>
 #include <memory>
@@ -18,7 +22,8 @@ template <class T>
 class vte_pool {
   public:
     static constexpr size_t first_block = 32;
-    static constexpr size_t max_block = 1024;
+    static constexpr size_t huge_page = size_t{2} << 20;
+    static constexpr size_t max_block = huge_page / sizeof(T);
 
     vte_pool() = default;
     vte_pool(const vte_pool&) = delete;
@@ -57,10 +62,18 @@ class vte_pool {
         const size_t n =
             blocks_.empty() ? first_block : std::min(blocks_.back().capacity * 2, max_block);
         blocks_.reserve(blocks_.size() + 1);
-        slot* raw = new slot[n];
+        slot* raw = n == max_block ? huge_block() : new slot[n];
         blocks_.push_back({reinterpret_cast<T*>(raw), n});
         next_ = blocks_.back().nodes;
         left_ = n;
+    }
+
+    // A block of max_block nodes on a huge-page boundary; the kernel may back
+    // it with one huge page when it has one.
+    static slot* huge_block() {
+        void* raw = ::operator new[](huge_page, std::align_val_t(huge_page));
+        madvise(raw, huge_page, MADV_HUGEPAGE);
+        return static_cast<slot*>(raw);
     }
 
     void clear() {
@@ -70,7 +83,10 @@ class vte_pool {
                 const size_t used = i + 1 == blocks_.size() ? b.capacity - left_ : b.capacity;
                 for (size_t k = 0; k < used; ++k) b.nodes[k].~T();
             }
-            delete[] reinterpret_cast<slot*>(b.nodes);
+            if (b.capacity == max_block)
+                ::operator delete[](static_cast<void*>(b.nodes), std::align_val_t(huge_page));
+            else
+                delete[] reinterpret_cast<slot*>(b.nodes);
         }
         blocks_.clear();
         next_ = nullptr;
