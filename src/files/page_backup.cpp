@@ -245,9 +245,16 @@ bool page_rewrite_in_place(const std::string& target, int source, int64_t length
 
 backup_check page_settle_backup(int fd, const std::string& target, std::string_view shown,
                                 int* old_bytes) {
-    if (!vtfile_lock(fd, LOCK_SH, shown)) return backup_check::held;
     const std::string path = page_backup_path(target);
     struct stat st;
+    // Anyone who may read the file may lock it, so a lock held on a file
+    // without a backup is not waited for: such a file is whole, since a
+    // rewrite puts its backup in place before it writes a byte and removes
+    // it once the new bytes are durable.
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        if (lstat(path.c_str(), &st) != 0) return backup_check::none;
+        if (!vtfile_lock(fd, LOCK_SH, shown)) return backup_check::held;
+    }
     if (lstat(path.c_str(), &st) != 0) return backup_check::none;
     // A rewrite in progress holds the exclusive lock until its backup is
     // gone; a backup still there once we hold it was left by a crash.
