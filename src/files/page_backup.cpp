@@ -179,9 +179,10 @@ std::string page_backup_path(const std::string& target) {
     return folder + "." + name + std::string(kBackupSuffix);
 }
 
-// The backup stays 0600 in our own group unless it gets the file's group;
-// then it takes the file's read access (lock and key: its ACL, or its group
-// and other read bits), so that those who may read the file may restore it.
+// The backup gets the file's extended attributes (those we may set). It
+// stays 0600 in our own group unless it gets the file's group; then it takes
+// the file's read access (lock and key: its ACL, or its group and other read
+// bits), so that those who may read the file may restore it.
 int page_backup_stage(int fd, const struct stat& file, int source, int64_t length,
                       const std::string& target, std::string& temp) {
     const int out = atomic_temp_beside(target, temp);
@@ -190,7 +191,8 @@ int page_backup_stage(int fd, const struct stat& file, int source, int64_t lengt
     bool ok = vtfile_copy_bytes(fd, out, file.st_size) &&
               vtfile_copy_bytes(source, out, length, file.st_size) &&
               pwrite(out, last.data(), last.size(), file.st_size + length) ==
-                  static_cast<ssize_t>(last.size());
+                  static_cast<ssize_t>(last.size()) &&
+              vtfile_copy_permitted_attributes(out, target);
     if (ok && fchown(out, static_cast<uid_t>(-1), file.st_gid) == 0 &&
         !vtfile_share_read_access(out, target, file))
         ok = fchmod(out, 0600) == 0;
