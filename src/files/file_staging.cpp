@@ -8,9 +8,9 @@
 #include <tuple>
 #include <unordered_set>
 
-#include "files/atomic_file.h"
 #include "files/file_attributes.h"
 #include "files/file_io.h"
+#include "files/temp_name.h"
 #include "files/temp_registry.h"
 #include "files/vtfile.h"
 #include "files/vtfile_path.h"

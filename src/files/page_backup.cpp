@@ -10,10 +10,10 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "files/atomic_file.h"
 #include "files/file_attributes.h"
 #include "files/file_io.h"
 #include "files/lock_wait.h"
+#include "files/temp_name.h"
 #include "files/vtfile_handle.h"
 #include "files/vtfile_path.h"
 
@@ -158,10 +158,6 @@ backup_check settle(int fd, const std::string& target, int* old_bytes) {
                                                                         : backup_check::refused;
 }
 
-void tell(const char* what, std::string_view shown) {
-    std::fprintf(stderr, "%s: %.*s\n", what, static_cast<int>(shown.size()), shown.data());
-}
-
 }  // namespace
 
 std::string page_backup_path(const std::string& target) {
@@ -263,9 +259,5 @@ backup_check page_settle_backup(int fd, const std::string& target, std::string_v
     if (!vtfile_lock(fd, LOCK_EX, shown)) return backup_check::held;
     const backup_check result = settle(fd, target, old_bytes);
     flock(fd, LOCK_SH);
-    if (result == backup_check::restored)
-        tell("Restored from its backup after an interrupted write", shown);
-    else if (result == backup_check::would_restore)
-        tell("Would be restored from its backup after an interrupted write", shown);
     return result;
 }

@@ -72,8 +72,8 @@ enum class backup_check {
 // lock on it (held until fd is closed; none while another program holds
 // it and there is no backup), waits for a rewrite in place by another run
 // to end, and settles a backup that an interrupted one left
-// (see above). A restore is told on standard error, naming the file as
-// shown (the caller's spelling). With old_bytes (a check) nothing is
+// (see above); a wait names the file as shown (the caller's spelling).
+// The caller tells of a restore. With old_bytes (a check) nothing is
 // written: for a file that would be restored, *old_bytes receives an
 // in-memory file of its old bytes.
 backup_check page_settle_backup(int fd, const std::string& target, std::string_view shown,
