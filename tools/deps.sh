@@ -19,7 +19,7 @@ package=("${example[@]}" "${window[@]}" debhelper dpkg-dev fakeroot)
 package_check=(lintian appstream desktop-file-utils xdg-utils xvfb xauth xdotool imagemagick)
 # strace records the file-system calls of builds for the durability test.
 all=("${example[@]}" "${window[@]}" pkg-config libbenchmark-dev strace
-  clang clang-format libclang-rt-dev libclang-rt-14-dev acl
+  clang clang-format libclang-rt-dev libclang-rt-14-dev acl attr
   xvfb xauth xdotool imagemagick desktop-file-utils groff-base)
 
 case "${1:-all}" in

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 
 #include "app/batch.h"
 #include "app/check_report.h"
@@ -150,6 +151,12 @@ entry_plan plan_process(int argc, char** argv) {
     return plan_entry(named ? std::string_view(argv[0]) : vtfile_exe_path().view(), arguments);
 }
 
+void tell_restored(std::string_view path, bool done) {
+    std::fprintf(stderr, "%s from its backup after an interrupted write: %.*s\n",
+                 done ? "Restored" : "Would be restored", static_cast<int>(path.size()),
+                 path.data());
+}
+
 int run_batch(const entry_plan& plan) {
     if (plan.mode == entry_mode::unknown_name) {
         // Not silent: a script must not take this for a successful build.
@@ -170,6 +177,7 @@ int run_batch(const entry_plan& plan) {
         return BATCH_PARAMETER_ERROR;
     }
     int exit_code = BATCH_FAILED;
+    vtfile_set_restore_teller(tell_restored);
     if (plan.mode == entry_mode::batch_links) {
         // Reads only: nothing to undo when a signal ends it.
         write_report(links_report(plan.file.view(), exit_code, plan.trust_project).view());

@@ -76,3 +76,7 @@ inline constexpr std::string_view kUnknownNameText =
 // interrupted by SIGTERM, SIGINT or SIGHUP removes its staged files and
 // exits with 128 + the signal's number.
 int run_batch(const entry_plan& plan);
+
+// Tells on standard error of a file restored from its backup after an
+// interrupted write (or, in a check, not done, of one that would be).
+void tell_restored(std::string_view path, bool done);

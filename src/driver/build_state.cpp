@@ -8,8 +8,9 @@
 bool build_state::begin(const std::vector<std::string_view>& outputs,
                         const std::vector<std::string_view>& listed) {
     std::string_view held;
-    if (!files.lock_against_other_runs(outputs, held)) {
-        fail(vtfile_error::held, held);
+    vtfile_error why = vtfile_error::none;
+    if (!files.lock_against_other_runs(outputs, held, why)) {
+        fail(why, held);
         return false;
     }
     files.remove_leftovers(outputs, listed);

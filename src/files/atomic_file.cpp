@@ -6,49 +6,20 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstring>
 
 #include "files/file_attributes.h"
 #include "files/file_io.h"
 #include "files/page_backup.h"
+#include "files/temp_name.h"
 #include "files/vtfile_path.h"
 #include "files/write_target.h"
 
 namespace {
 
 constexpr size_t kBlock = write_block::size;
-constexpr std::string_view kTempSuffix = ".orvane-tmp";
 
 }  // namespace
-
-std::string atomic_temp_stem(std::string_view target_name) {
-    // A name within NAME_MAX whatever the target's name.
-    return std::string(target_name.substr(0, 200));
-}
-
-bool atomic_temp_parse(std::string_view entry, std::string_view& stem) {
-    // "." + stem + "." + six letters or digits + suffix
-    constexpr size_t kRandom = 6;
-    if (entry.size() < 2 + 1 + kRandom + kTempSuffix.size() || entry[0] != '.' ||
-        !entry.ends_with(kTempSuffix))
-        return false;
-    const size_t random_at = entry.size() - kTempSuffix.size() - kRandom;
-    if (entry[random_at - 1] != '.') return false;
-    for (size_t i = random_at; i < random_at + kRandom; ++i)
-        if (!std::isalnum(static_cast<unsigned char>(entry[i]))) return false;
-    stem = entry.substr(1, random_at - 2);
-    return !stem.empty();
-}
-
-int atomic_temp_beside(const std::string& target, std::string& temp) {
-    const std::string folder = vtfile_folder_of(target);
-    const std::string name = atomic_temp_stem(target.substr(target.find_last_of('/') + 1));
-    temp = (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX" + std::string(kTempSuffix);
-    const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
-    if (fd < 0) temp.clear();
-    return fd;
-}
 
 atomic_file::~atomic_file() {
     abort();

@@ -89,15 +89,5 @@ class atomic_file {
     write_block block_;
 };
 
-// Creates a temporary file beside target, named ".<name>.XXXXXX.orvane-tmp",
-// open for reading and writing with permission bits 0600. Its descriptor, or
-// -1; temp receives its path.
-int atomic_temp_beside(const std::string& target, std::string& temp);
-// The <name> in the temporary files of a target named target_name.
-std::string atomic_temp_stem(std::string_view target_name);
-// True when entry (a bare file name) has the form of such a temporary file;
-// stem then receives its <name>.
-bool atomic_temp_parse(std::string_view entry, std::string_view& stem);
-
 // Replaces path with bytes through atomic_file. True on success.
 bool vtfile_write_atomic(std::string_view path, std::string_view bytes);

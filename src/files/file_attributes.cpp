@@ -52,10 +52,21 @@ std::vector<std::string_view> split_names(const std::string& names) {
     return list;
 }
 
+// An attribute that we may not read or set, or that the file system of the
+// new file does not hold.
+bool not_ours_to_copy(int error) {
+    return error == ENOTSUP || error == EPERM || error == EACCES || error == ENODATA;
+}
+
+bool is_acl(std::string_view name) {
+    return name.starts_with("system.posix_acl_");
+}
+
 // Makes fd's extended attributes those of target: sets the target's values
 // and removes what the new file has besides (say, an ACL inherited from the
-// folder that the target does not carry).
-bool copy_attributes(int fd, const std::string& target) {
+// folder that the target does not carry). With only_permitted, the ACLs
+// are left alone and an attribute we may not read or set is passed over.
+bool copy_attributes(int fd, const std::string& target, bool only_permitted) {
     std::string theirs, ours;
     if (!attribute_names([&](char* b, size_t n) { return listxattr(target.c_str(), b, n); },
                          theirs) ||
@@ -64,22 +75,29 @@ bool copy_attributes(int fd, const std::string& target) {
     if (theirs.empty() && ours.empty()) return true;
     const std::vector<std::string_view> wanted = split_names(theirs);
     for (std::string_view name : split_names(ours)) {
-        bool keep = false;
+        bool keep = only_permitted && is_acl(name);
         for (std::string_view w : wanted) keep = keep || w == name;
-        if (!keep && fremovexattr(fd, std::string(name).c_str()) != 0) return false;
+        if (!keep && fremovexattr(fd, std::string(name).c_str()) != 0 &&
+            !(only_permitted && not_ours_to_copy(errno)))
+            return false;
     }
     std::string value, current;
     for (std::string_view name : wanted) {
+        if (only_permitted && is_acl(name)) continue;
         const std::string n(name);
         if (!attribute_value(
                 [&](char* b, size_t s) { return getxattr(target.c_str(), n.c_str(), b, s); },
-                value))
+                value)) {
+            if (only_permitted && not_ours_to_copy(errno)) continue;
             return false;
+        }
         if (attribute_value([&](char* b, size_t s) { return fgetxattr(fd, n.c_str(), b, s); },
                             current) &&
             current == value)
             continue;
-        if (fsetxattr(fd, n.c_str(), value.data(), value.size(), 0) != 0) return false;
+        if (fsetxattr(fd, n.c_str(), value.data(), value.size(), 0) != 0 &&
+            !(only_permitted && not_ours_to_copy(errno)))
+            return false;
     }
     return true;
 }
@@ -93,7 +111,7 @@ bool copy_attributes(int fd, const std::string& target) {
 bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page,
                             mode_t mode) {
     struct stat now;
-    if (!copy_attributes(fd, target) || fstat(fd, &now) != 0) return false;
+    if (!copy_attributes(fd, target, false) || fstat(fd, &now) != 0) return false;
     if ((now.st_uid != page.st_uid || now.st_gid != page.st_gid) &&
         fchown(fd, page.st_uid, page.st_gid) != 0)
         return false;
@@ -112,4 +130,8 @@ bool vtfile_share_read_access(int fd, const std::string& target, const struct st
     if (errno != ENODATA && errno != ENOTSUP) return false;
     if (fremovexattr(fd, kAcl) != 0 && errno != ENODATA && errno != ENOTSUP) return false;
     return fchmod(fd, 0600 | (page.st_mode & 0044)) == 0;
+}
+
+bool vtfile_copy_permitted_attributes(int fd, const std::string& target) {
+    return copy_attributes(fd, target, true);
 }

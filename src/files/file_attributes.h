@@ -20,3 +20,10 @@ bool vtfile_take_attributes(int fd, const std::string& target, const struct stat
 // ACL, or, for a target without one, its group and other read bits. False
 // when that could not be done; fd may then be readable by fewer.
 bool vtfile_share_read_access(int fd, const std::string& target, const struct stat& page);
+
+// Gives the file open as fd (a new file of ours) the extended attributes of
+// target other than its ACLs (see vtfile_share_read_access), as far as we
+// may set them: user ones, and security or trusted ones where permitted.
+// False only when the attributes could not be listed or set for another
+// reason than permission or support.
+bool vtfile_copy_permitted_attributes(int fd, const std::string& target);

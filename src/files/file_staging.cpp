@@ -2,32 +2,29 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <tuple>
 #include <unordered_set>
 
-#include "files/atomic_file.h"
 #include "files/file_attributes.h"
 #include "files/file_io.h"
-#include "files/lock_wait.h"
+#include "files/temp_name.h"
 #include "files/temp_registry.h"
 #include "files/vtfile.h"
 #include "files/vtfile_path.h"
 
 file_staging::~file_staging() {
     abort();
-    for (const int lock : locks_) ::close(lock);
 }
 
 bool file_staging::lock_against_other_runs(const std::vector<std::string_view>& outputs,
-                                           std::string_view& held) {
+                                           std::string_view& held, vtfile_error& why) {
     struct folder {
         file_id id;
         std::string path;
-        int fd;
+        vtfile_handle fd;
     };
     std::vector<folder> folders;
     std::unordered_set<file_id, file_id_hash> seen;
@@ -35,28 +32,35 @@ bool file_staging::lock_against_other_runs(const std::vector<std::string_view>& 
         std::string target;
         if (output.empty() || vtfile_resolve_links(output, target, true) != link_walk::ok) continue;
         std::string path = vtfile_normal_path(vtfile_folder_of(target));
-        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        vtfile_handle fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
-        if (fd < 0) continue;
-        if (fstat(fd, &st) != 0 || !seen.insert({st.st_dev, st.st_ino}).second) {
-            ::close(fd);
+        if (!fd.is_open() || fstat(fd.get(), &st) != 0 ||
+            !seen.insert({st.st_dev, st.st_ino}).second)
             continue;
-        }
-        folders.push_back({{st.st_dev, st.st_ino}, std::move(path), fd});
+        folders.push_back({{st.st_dev, st.st_ino}, std::move(path), std::move(fd)});
     }
     std::sort(folders.begin(), folders.end(), [](const folder& a, const folder& b) {
         return std::tie(a.id.device, a.id.inode) < std::tie(b.id.device, b.id.inode);
     });
-    bool ok = true;
     for (folder& f : folders) {
-        if (ok && !vtfile_lock(f.fd, policy_ == write_policy::check ? LOCK_SH : LOCK_EX, f.path)) {
-            ok = false;
-            held_ = f.path;
-            held = held_;
+        folder_lock& lock = locks_.emplace_back();
+        switch (lock.take(std::move(f.fd), f.path, policy_ == write_policy::commit)) {
+            case folder_lock::outcome::taken:
+            case folder_lock::outcome::unlocked:
+                continue;
+            case folder_lock::outcome::held:
+                why = vtfile_error::held;
+                held_ = f.path;
+                break;
+            case folder_lock::outcome::refused:
+                why = vtfile_error::bad_lock;
+                held_ = folder_lock::path_in(f.path);
+                break;
         }
-        locks_.push_back(f.fd);
+        held = held_;
+        return false;
     }
-    return ok;
+    return true;
 }
 
 void file_staging::remove_leftovers(const std::vector<std::string_view>& files,

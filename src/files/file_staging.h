@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "files/file_state.h"
+#include "files/folder_lock.h"
 #include "files/staged_file.h"
 #include "files/vtfile_error.h"
 #include "files/vtfile_handle.h"
@@ -58,12 +59,14 @@ class file_staging {
 
     // Waits for any other run that writes into a folder of outputs, and
     // keeps it waiting until this object ends (a check waits only for runs
-    // that write). The folders are locked in one order for all runs, so
-    // that two runs never wait for each other. A folder that cannot be
-    // opened is not locked. False, with held set to the folder, when
-    // another program held one for too long (lock_wait.h).
+    // that write), through each folder's lock file (folder_lock.h). The
+    // folders are locked in one order for all runs, so that two runs never
+    // wait for each other. A folder that cannot be opened is not locked.
+    // False, with why and held set, when another program held a folder for
+    // too long (held, the folder) or its lock file is no file of ours
+    // (bad_lock, the lock file).
     bool lock_against_other_runs(const std::vector<std::string_view>& outputs,
-                                 std::string_view& held);
+                                 std::string_view& held, vtfile_error& why);
     // Removes the temporary files of interrupted runs beside the files
     // named, and nothing else: ".<name>.XXXXXX.orvane-tmp" for each name,
     // but never a file of listed. Does nothing in a check.
@@ -122,15 +125,15 @@ class file_staging {
     void drop(entry& e);
     bool stage(staged_file& out, entry& e);
     // The steps of commit().
-    static bool back_up(entry& e, std::vector<in_place_job>& jobs);
+    static bool back_up(entry& e, std::vector<in_place_job>& jobs, vtfile_error& why);
     static bool publish_backups(std::vector<in_place_job>& jobs);
     static void remove_backups(std::vector<in_place_job>& jobs);
     entry* put_in_place(const std::vector<entry*>& files, std::vector<in_place_job>& jobs);
     void abort();
 
     write_policy policy_;
-    std::vector<int> locks_;  // the folders held
-    std::string held_;        // the folder held by another program
+    std::vector<folder_lock> locks_;  // the folders held
+    std::string held_;                // the folder or lock file that stopped the run
     std::vector<entry> entries_;
     std::unordered_map<file_id, size_t, file_id_hash> staged_by_id_;
     std::unordered_map<std::string, size_t> staged_by_path_;  // files that were new

@@ -73,12 +73,20 @@ bool sync_folders(const std::vector<std::string>& files) {
 
 }  // namespace
 
-// Locks the file and stages its backup.
-bool file_staging::back_up(entry& e, std::vector<in_place_job>& jobs) {
+// Locks the file and stages its backup. The lock keeps out another run of
+// ours that rewrites the same file through a hard link in a folder this run
+// does not lock; anyone who may read the file may hold it as well, so it is
+// waited for only so long (lock_wait.h). why says what failed
+// (cannot_write or held).
+bool file_staging::back_up(entry& e, std::vector<in_place_job>& jobs, vtfile_error& why) {
     vtfile_handle page(::open(e.target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     const vtfile_handle bytes(::open(e.temp.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!page.is_open() || !bytes.is_open() || !vtfile_lock(page.get(), LOCK_EX, e.shown))
+    why = vtfile_error::cannot_write;
+    if (!page.is_open() || !bytes.is_open()) return false;
+    if (!vtfile_lock(page.get(), LOCK_EX, e.shown)) {
+        why = vtfile_error::held;
         return false;
+    }
     struct stat st;
     if (fstat(page.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::string temp;
@@ -168,11 +176,13 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
             hold.emplace();
             allow_open_files();
         }
-        if (!back_up(*e, jobs)) {
+        vtfile_error reason;
+        if (!back_up(*e, jobs, reason)) {
             const bool out_of_descriptors = errno == EMFILE || errno == ENFILE;
             remove_backups(jobs);
-            return failed(
-                e, out_of_descriptors ? vtfile_error::no_descriptors : vtfile_error::cannot_write);
+            if (out_of_descriptors && reason == vtfile_error::cannot_write)
+                reason = vtfile_error::no_descriptors;
+            return failed(e, reason);
         }
     }
     std::vector<std::string> staged;

@@ -5,11 +5,10 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 
 namespace {
 
@@ -24,19 +23,7 @@ clock_type::duration wait_limit() {
     return std::chrono::minutes(1);
 }
 
-// The name with control bytes shown as '?': it goes to a terminal.
-std::string plain(std::string_view name) {
-    std::string shown(name);
-    for (char& c : shown)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-    return shown;
-}
-
-void tell_plainly(std::string_view shown) {
-    std::fprintf(stderr, "Waiting for %s, held by another program\u2026\n", plain(shown).c_str());
-}
-
-void (*g_tell)(std::string_view) = tell_plainly;
+std::atomic<void (*)(std::string_view)> g_tell{nullptr};
 
 void wake(int) {}
 
@@ -89,7 +76,7 @@ class wake_up {
 }  // namespace
 
 void vtfile_set_wait_teller(void (*tell)(std::string_view shown)) {
-    g_tell = tell ? tell : tell_plainly;
+    g_tell.store(tell);
 }
 
 bool vtfile_lock(int fd, int operation, std::string_view shown) {
@@ -103,7 +90,7 @@ bool vtfile_lock(int fd, int operation, std::string_view shown) {
     for (;;) {
         const clock_type::time_point now = clock_type::now();
         if (!told && now >= tell) {
-            g_tell(shown);
+            if (void (*teller)(std::string_view) = g_tell.load()) teller(shown);
             told = true;
         }
         if (now >= end) return false;

@@ -2,17 +2,15 @@
 // for ever.
 //
 // Anyone who may open a file or folder may hold a lock on it. A run that
-// finds one held says so on standard error once a second has passed, and
+// finds one held says so (to the wait teller) once a second has passed, and
 // gives up after a bounded time: VORN1_LOCK_WAIT seconds when that is set
 // (a whole number), else a minute.
 #pragma once
 
 #include <string_view>
 
-// Says that the run waits for the file named shown. The default writes
-// "Waiting for <shown>, held by another program…" and a line feed to
-// standard error, control bytes in the name shown as '?'; a program that
-// keeps a line of its own on the terminal sets its own (null: the default).
+// Says that the run waits for the file named shown; the program sets the
+// teller that words and shows it (null, the default: nobody is told).
 void vtfile_set_wait_teller(void (*tell)(std::string_view shown));
 
 // flock(fd, operation) (LOCK_SH or LOCK_EX), waiting as said above for the

@@ -10,10 +10,10 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "files/atomic_file.h"
 #include "files/file_attributes.h"
 #include "files/file_io.h"
 #include "files/lock_wait.h"
+#include "files/temp_name.h"
 #include "files/vtfile_handle.h"
 #include "files/vtfile_path.h"
 
@@ -158,10 +158,6 @@ backup_check settle(int fd, const std::string& target, int* old_bytes) {
                                                                         : backup_check::refused;
 }
 
-void tell(const char* what, std::string_view shown) {
-    std::fprintf(stderr, "%s: %.*s\n", what, static_cast<int>(shown.size()), shown.data());
-}
-
 }  // namespace
 
 std::string page_backup_path(const std::string& target) {
@@ -179,9 +175,10 @@ std::string page_backup_path(const std::string& target) {
     return folder + "." + name + std::string(kBackupSuffix);
 }
 
-// The backup stays 0600 in our own group unless it gets the file's group;
-// then it takes the file's read access (lock and key: its ACL, or its group
-// and other read bits), so that those who may read the file may restore it.
+// The backup gets the file's extended attributes (those we may set). It
+// stays 0600 in our own group unless it gets the file's group; then it takes
+// the file's read access (lock and key: its ACL, or its group and other read
+// bits), so that those who may read the file may restore it.
 int page_backup_stage(int fd, const struct stat& file, int source, int64_t length,
                       const std::string& target, std::string& temp) {
     const int out = atomic_temp_beside(target, temp);
@@ -190,7 +187,8 @@ int page_backup_stage(int fd, const struct stat& file, int source, int64_t lengt
     bool ok = vtfile_copy_bytes(fd, out, file.st_size) &&
               vtfile_copy_bytes(source, out, length, file.st_size) &&
               pwrite(out, last.data(), last.size(), file.st_size + length) ==
-                  static_cast<ssize_t>(last.size());
+                  static_cast<ssize_t>(last.size()) &&
+              vtfile_copy_permitted_attributes(out, target);
     if (ok && fchown(out, static_cast<uid_t>(-1), file.st_gid) == 0 &&
         !vtfile_share_read_access(out, target, file))
         ok = fchmod(out, 0600) == 0;
@@ -245,18 +243,21 @@ bool page_rewrite_in_place(const std::string& target, int source, int64_t length
 
 backup_check page_settle_backup(int fd, const std::string& target, std::string_view shown,
                                 int* old_bytes) {
-    if (!vtfile_lock(fd, LOCK_SH, shown)) return backup_check::held;
     const std::string path = page_backup_path(target);
     struct stat st;
+    // Anyone who may read the file may lock it, so a lock held on a file
+    // without a backup is not waited for: such a file is whole, since a
+    // rewrite puts its backup in place before it writes a byte and removes
+    // it once the new bytes are durable.
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        if (lstat(path.c_str(), &st) != 0) return backup_check::none;
+        if (!vtfile_lock(fd, LOCK_SH, shown)) return backup_check::held;
+    }
     if (lstat(path.c_str(), &st) != 0) return backup_check::none;
     // A rewrite in progress holds the exclusive lock until its backup is
     // gone; a backup still there once we hold it was left by a crash.
     if (!vtfile_lock(fd, LOCK_EX, shown)) return backup_check::held;
     const backup_check result = settle(fd, target, old_bytes);
     flock(fd, LOCK_SH);
-    if (result == backup_check::restored)
-        tell("Restored from its backup after an interrupted write", shown);
-    else if (result == backup_check::would_restore)
-        tell("Would be restored from its backup after an interrupted write", shown);
     return result;
 }

@@ -19,7 +19,11 @@
 // Runs agree through flock on the file itself: a rewrite holds an exclusive
 // lock from its backup to the backup's removal, a reader a shared one while
 // it reads. So a reader never sees a file half rewritten, and never takes a
-// running rewrite's backup for a leftover.
+// running rewrite's backup for a leftover. Since anyone who may read a file
+// may lock it, a reader waits for a lock only while the file has a backup;
+// a rewrite waits for one, for as long as lock_wait.h says, as it must not
+// run beside another run's rewrite of the same file (reached through
+// another hard link, from a folder that run does not lock).
 #pragma once
 
 #include <sys/stat.h>
@@ -65,10 +69,11 @@ enum class backup_check {
     held,           // another program held the file too long (lock_wait.h)
 };
 // Before the file target, open for reading as fd, is read: takes a shared
-// lock on it (held until fd is closed), waits for a rewrite in place by
-// another run to end, and settles a backup that an interrupted one left
-// (see above). A restore is told on standard error, naming the file as
-// shown (the caller's spelling). With old_bytes (a check) nothing is
+// lock on it (held until fd is closed; none while another program holds
+// it and there is no backup), waits for a rewrite in place by another run
+// to end, and settles a backup that an interrupted one left
+// (see above); a wait names the file as shown (the caller's spelling).
+// The caller tells of a restore. With old_bytes (a check) nothing is
 // written: for a file that would be restored, *old_bytes receives an
 // in-memory file of its old bytes.
 backup_check page_settle_backup(int fd, const std::string& target, std::string_view shown,

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "files/atomic_file.h"
 #include "files/file_io.h"
+#include "files/temp_name.h"
 #include "files/temp_registry.h"
 
 staged_file::~staged_file() {

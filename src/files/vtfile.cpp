@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -104,6 +105,14 @@ int vtfile_open(std::string_view path, std::string_view mode) {
     return fd;
 }
 
+namespace {
+std::atomic<void (*)(std::string_view, bool)> g_restore_teller{nullptr};
+}  // namespace
+
+void vtfile_set_restore_teller(void (*tell)(std::string_view path, bool done)) {
+    g_restore_teller.store(tell);
+}
+
 vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why,
                                     std::string* resolved_path, vtfile_handle* old_bytes) {
     std::string resolved;
@@ -122,7 +131,9 @@ vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, v
     vtfile_handle file(open_checked(resolved, O_RDONLY | O_NOFOLLOW, false));
     if (!file.is_open()) return {};
     int old = -1;
-    switch (page_settle_backup(file.get(), resolved, path, old_bytes ? &old : nullptr)) {
+    const backup_check settled =
+        page_settle_backup(file.get(), resolved, path, old_bytes ? &old : nullptr);
+    switch (settled) {
         case backup_check::refused:
             why = vtfile_error::bad_backup;
             return {};
@@ -134,9 +145,12 @@ vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, v
             return {};
         case backup_check::would_restore:
             old_bytes->reset(old);
+            [[fallthrough]];
+        case backup_check::restored:
+            if (void (*tell)(std::string_view, bool) = g_restore_teller.load())
+                tell(path, settled == backup_check::restored);
             break;
         case backup_check::none:
-        case backup_check::restored:
             break;
     }
     why = vtfile_error::none;
@@ -257,15 +271,6 @@ vtstring vtfile_program_folder() {
     return exe;
 }
 
-vtstring vtfile_current_folder() {
-    std::vector<char> buf(4096);
-    while (!getcwd(buf.data(), buf.size())) {
-        if (errno != ERANGE) return {};
-        buf.resize(buf.size() * 2);
-    }
-    return vtstring(buf.data());
-}
-
 bool vtfile_set_current_folder(std::string_view path) {
     std::string p = vtfile_path(path);
     return !p.empty() && chdir(p.c_str()) == 0;
@@ -370,4 +375,37 @@ bool vtfile_list(std::string_view folder, vtfile_tree& tree, vtfile_node* parent
     }
     closedir(d);
     return found;
+}
+
+bool vtfile_deepest_folder(std::string_view path, vtstring& result) {
+    std::string p = vtfile_path(path);
+    std::vector<std::string_view> parts;
+    for (size_t start = 0;;) {
+        const size_t slash = p.find('/', start);
+        parts.push_back(std::string_view(p).substr(start, slash - start));
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    result.clear();
+    vtval free_bytes;
+    if (!vtfile_free_space(std::string(parts[0]) + "/", free_bytes)) return false;
+    std::string prefix(parts[0]);
+    bool whole = true;
+    for (size_t i = 1; i < parts.size(); ++i) {
+        std::string candidate = prefix + "/" + std::string(parts[i]);
+        vtfile_node node;
+        if (!vtfile_info(candidate, node)) {
+            whole = false;
+            break;
+        }
+        prefix = candidate;
+        if (!node.is_directory) {
+            whole = false;
+            break;
+        }
+    }
+    result = whole ? std::string_view(p) : std::string_view(prefix);
+    // The root alone keeps its separator, as a bare drive did.
+    if (result.view() == parts[0]) result += '/';
+    return true;
 }

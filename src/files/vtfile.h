@@ -6,8 +6,8 @@
 // holds the handle in a vtfile_handle (vtfile_handle.h), which closes it. Paths may be written with
 // slashes or backslashes: every operation that takes a path turns backslashes into slashes on a
 // copy before use (the caller's string is never changed). Failures are results (false, 0, -1,
-// VTFILE_INVALID); nothing here throws, and nothing prints but the notice of a file restored from
-// its backup. Callers word the messages (vtfile_error_message helps).
+// VTFILE_INVALID); nothing here throws or prints. Callers word the messages (vtfile_error_message
+// helps) and the notices (vtfile_set_restore_teller, vtfile_set_wait_teller).
 //
 // Files the tool produces are written through atomic_file (atomic_file.h),
 // never by truncating in place.
@@ -22,6 +22,7 @@
 #include "files/vtfile_error.h"
 #include "files/vtfile_handle.h"
 #include "files/vtfile_node.h"
+#include "files/vtfile_path.h"
 
 // Origins of vtfile_seek.
 enum vtfile_origin : int { VTFILE_START = 0, VTFILE_CURRENT = 1, VTFILE_END = 2 };
@@ -80,10 +81,15 @@ enum class vtfile_links {
     any,      // follows every link
     trusted,  // follows only links that belong to the effective user or root
 };
+// Says that the file named path (as the caller of vtfile_open_rewritten
+// named it) was restored from its backup after an interrupted write, or in a
+// check (not done) would be. Nobody is told when tell is null, the default;
+// a program sets the teller that words and shows the notice.
+void vtfile_set_restore_teller(void (*tell)(std::string_view path, bool done));
 // Opens for reading a file that the tool rewrites (a page, a project or a
 // settings file): as vtfile_open(path, "r"), and besides it waits for a
 // rewrite in place by another run to end, and first restores a file that an
-// interrupted one cut short (page_backup.h; said on standard error). The
+// interrupted one cut short (page_backup.h; told to the restore teller). The
 // shared lock it takes lasts until the handle is closed. An empty handle on
 // failure, with why: cannot_read, foreign_link (a link refused under
 // vtfile_links::trusted), bad_backup, stale_backup or held. resolved, when
@@ -105,8 +111,6 @@ bool vtfile_info(std::string_view path, vtfile_node& node);
 vtstring vtfile_exe_path();
 // The folder of the executable, ending in "/".
 vtstring vtfile_program_folder();
-// The process's current folder (no trailing "/" except for the root).
-vtstring vtfile_current_folder();
 bool vtfile_set_current_folder(std::string_view path);
 // Creates one folder; its parent must exist. True on success.
 bool vtfile_create_folder(std::string_view path);
@@ -126,20 +130,11 @@ int64_t vtfile_now();
 
 // ---- paths ----
 
-// The path of target relative to the folder of the file base: both with
-// backslashes turned into slashes, split at slashes, common leading
-// components dropped (letter case ignored when ignore_case), "../" for each
-// remaining folder of base, then the rest of target. Equal paths give an
-// empty result; any other empty result becomes ".".
-vtstring vtfile_relative_path(std::string_view base, std::string_view target, bool ignore_case);
 // The longest leading part of path that exists as a folder ("/" plays the
 // drive): stops at the first component that is missing (result: the prefix
 // before it) or a file (result: that file's path). False, with an empty
 // result, when the first component cannot be queried.
 bool vtfile_deepest_folder(std::string_view path, vtstring& result);
-// A path beginning with "/" and longer than width (width >= 6) becomes "/..."
-// and its last width - 4 bytes, exactly width long; any other is unchanged.
-vtstring vtfile_short_path(std::string_view path, int32_t width);
 // Lists the entries of folder whose names match pattern (fnmatch; empty
 // pattern: "*") below parent in tree (top level when parent is null), in
 // name order. "." and ".." never count as found, and with skip_dots they are

@@ -17,6 +17,7 @@ vtstring vtfile_error_message(vtfile_error error, std::string_view path) {
         "File was changed after an interrupted write; compare it with its backup: ",
         "Gave up waiting for another program: ",
         "Too many open files: ",
+        "Not a lock file of ours: ",
     };
     if (error == vtfile_error::none) return {};
     vtstring message(texts[static_cast<size_t>(error)]);

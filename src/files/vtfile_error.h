@@ -16,6 +16,7 @@ enum class vtfile_error {
     stale_backup,    // changed since an interrupted write left its backup
     held,            // locked by another program for longer than a run waits
     no_descriptors,  // the process ran out of file descriptors
+    bad_lock,        // a folder's lock file is a link, pipe or file we may not open
 };
 
 // The message for error about path: a fixed text followed by the path (for

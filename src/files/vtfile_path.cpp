@@ -1,5 +1,5 @@
-// Path algorithms that work on the text alone (plus the existence checks of
-// the deepest existing folder).
+// Path algorithms that work on the text alone, and the walk over a path's
+// symlinks.
 #include "files/vtfile_path.h"
 
 #include <fcntl.h>
@@ -9,9 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
-
-#include "files/vtfile.h"
 
 namespace {
 
@@ -152,33 +151,6 @@ vtstring vtfile_relative_path(std::string_view base, std::string_view target, bo
     return result;
 }
 
-bool vtfile_deepest_folder(std::string_view path, vtstring& result) {
-    std::string p = vtfile_path(path);
-    std::vector<std::string_view> parts = split_at_slashes(p);
-    result.clear();
-    vtval free_bytes;
-    if (!vtfile_free_space(std::string(parts[0]) + "/", free_bytes)) return false;
-    std::string prefix(parts[0]);
-    bool whole = true;
-    for (size_t i = 1; i < parts.size(); ++i) {
-        std::string candidate = prefix + "/" + std::string(parts[i]);
-        vtfile_node node;
-        if (!vtfile_info(candidate, node)) {
-            whole = false;
-            break;
-        }
-        prefix = candidate;
-        if (!node.is_directory) {
-            whole = false;
-            break;
-        }
-    }
-    result = whole ? std::string_view(p) : std::string_view(prefix);
-    // The root alone keeps its separator, as a bare drive did.
-    if (result.view() == parts[0]) result += '/';
-    return true;
-}
-
 vtstring vtfile_short_path(std::string_view path, int32_t width) {
     if (width < 6 || path.size() <= static_cast<size_t>(width) || path[0] != '/') return path;
     vtstring shortened("/...");
@@ -205,4 +177,13 @@ std::string vtfile_normal_path(std::string_view path) {
     std::string normal;
     for (std::string_view part : parts) (normal += '/') += part;
     return normal.empty() ? "/" : normal;
+}
+
+vtstring vtfile_current_folder() {
+    std::vector<char> buf(4096);
+    while (!getcwd(buf.data(), buf.size())) {
+        if (errno != ERANGE) return {};
+        buf.resize(buf.size() * 2);
+    }
+    return vtstring(buf.data());
 }

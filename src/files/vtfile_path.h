@@ -1,9 +1,11 @@
-// Path texts: separators, relative paths and the folder helpers of the
-// installer, and the walk that follows the symlinks of a path.
+// Path texts: separators, normal and relative paths, the current folder, and
+// the walk that follows the symlinks of a path.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "core/vtstring.h"
 
 // A copy of path with every backslash turned into a slash.
 std::string vtfile_path(std::string_view path);
@@ -27,3 +29,16 @@ enum class link_walk { ok, foreign_link, loop };
 // link stands for the file or for a folder on the way. More than 40 links
 // (a loop) give loop.
 link_walk vtfile_resolve_links(std::string_view path, std::string& resolved, bool own_links_only);
+
+// The process's current folder (no trailing "/" except for the root).
+vtstring vtfile_current_folder();
+
+// The path of target relative to the folder of the file base: both with
+// backslashes turned into slashes, split at slashes, common leading
+// components dropped (letter case ignored when ignore_case), "../" for each
+// remaining folder of base, then the rest of target. Equal paths give an
+// empty result; any other empty result becomes ".".
+vtstring vtfile_relative_path(std::string_view base, std::string_view target, bool ignore_case);
+// A path beginning with "/" and longer than width (width >= 6) becomes "/..."
+// and its last width - 4 bytes, exactly width long; any other is unchanged.
+vtstring vtfile_short_path(std::string_view path, int32_t width);

@@ -2,10 +2,14 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "app/program_entry.h"
+#include "app/progress_line.h"
 #include "desktop/byte_text.h"
 #include "desktop/display_session.h"
 #include "desktop/guarded_run.h"
 #include "desktop/qt_dialogs.h"
+#include "files/lock_wait.h"
+#include "files/vtfile.h"
 #include "gui/TveltORV1.h"
 #include "gui/system_shell.h"
 #include "vorn1/desktop_modes.h"
@@ -14,6 +18,8 @@ int run_window(int argc, char** argv, std::string_view preset_file) {
     std::unique_ptr<QApplication> app =
         open_display(argc, argv, "no display: use -command project_filename for a batch build\n");
     if (!app) return 1;
+    vtfile_set_restore_teller(tell_restored);
+    vtfile_set_wait_teller(tell_waiting_for);
     // The window's class (WM_CLASS "vorn1", "vorn1" on X11) is what the menu
     // entries name as StartupWMClass, so docks show the program's icon.
     QApplication::setApplicationName(QStringLiteral("vorn1"));

@@ -34,8 +34,9 @@ struct fake_terminal {
     std::string take() { return std::exchange(screen, {}); }
 };
 
-// A site of three pages, the second (second_page) locked by the test so that
-// a build waits for it as long as the test wants.
+// A site of three pages, the second (second_page) held by the test as
+// another run's rewrite in place holds it (locked, its backup beside it) so
+// that a build waits for it as long as the test wants.
 struct slow_site {
     temp_folder dir;
     int lock = -1;
@@ -49,8 +50,13 @@ struct slow_site {
                       second_page +
                       "</source><source>c.html</source>"
                       "<template_file>t.tpl</template_file>");
-        lock = open(dir.file(second_page).c_str(), O_RDONLY | O_CLOEXEC);
-        flock(lock, LOCK_EX);
+        lock = hold(second_page);
+    }
+    int hold(const std::string& page) {
+        plant_rewrite_backup(dir.file(page));
+        const int fd = open(dir.file(page).c_str(), O_RDONLY | O_CLOEXEC);
+        flock(fd, LOCK_EX);
+        return fd;
     }
     // Lets the build go on once it has waited for the locked page for the
     // given time, however long the program took to get there.
@@ -237,8 +243,7 @@ TEST(progress_line, LongBuildOnATerminalShowsAndErasesItsLine) {
 TEST(progress_line, TerminationSignalBlanksTheLine) {
     slow_site site;
     // The build then waits at the third page, its line on the terminal.
-    const int third = open(site.dir.file("c.html").c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(flock(third, LOCK_EX), 0);
+    const int third = site.hold("c.html");
     terminal_run run(site.dir.path());
     ASSERT_GT(run.pid, 0);
     std::thread release = site.release_after(std::chrono::milliseconds(1300));

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "reliability/site.h"
 
@@ -148,6 +150,38 @@ TEST(backup, IsReadableOnlyByThoseWhoMayReadThePage) {
                   .env = fault_at("unlink", kBackup, "hold", mark)});
         EXPECT_TRUE(looked);
     }
+}
+
+// A run held while the backup exists: the backup carries the page's
+// extended attributes (those of other users' namespaces too, for root).
+TEST(backup, CarriesThePagesExtendedAttributes) {
+    if (std::system("command -v setfattr >/dev/null") != 0) GTEST_SKIP() << "no setfattr";
+    site s;
+    linked_page(s, false);
+    std::vector<std::string> names = {"user.origin"};
+    if (geteuid() == 0) names.push_back("trusted.origin");
+    for (const std::string& name : names)
+        if (std::system(("setfattr -n " + name + " -v handmade " + s.file("page.html")).c_str()) !=
+            0)
+            GTEST_SKIP() << "no " << name << " attributes here";
+    const std::string mark = s.file("held");
+    std::vector<std::string> seen;
+    build(s, {.meanwhile =
+                  [&](pid_t) {
+                      ASSERT_TRUE(wait_until([&] { return access(mark.c_str(), F_OK) == 0; }));
+                      for (const std::string& name : names) {
+                          const std::string get =
+                              "getfattr --only-values -n " + name + " " + s.file(kBackup);
+                          std::string value(64, '\0');
+                          FILE* out = popen(get.c_str(), "r");
+                          value.resize(out ? fread(value.data(), 1, value.size(), out) : 0);
+                          if (out) pclose(out);
+                          seen.push_back(value);
+                      }
+                      unlink(mark.c_str());
+                  },
+              .env = fault_at("unlink", kBackup, "hold", mark)});
+    EXPECT_EQ(seen, std::vector<std::string>(names.size(), "handmade"));
 }
 
 // Anything but a regular file at the backup's name is refused at once,

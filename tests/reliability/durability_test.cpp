@@ -20,8 +20,9 @@ namespace {
 
 using namespace reliability;
 
+// A staged file, or a folder's lock file: neither needs to outlive a crash.
 bool is_temporary(const std::string& path) {
-    return path.ends_with(".orvane-tmp");
+    return path.ends_with(".orvane-tmp") || path.ends_with("/.orvane-lock");
 }
 
 std::string folder_of(const std::string& path) {
@@ -169,7 +170,8 @@ class write_order {
     }
 
     // A backup may go once the page's new bytes are durable; a removed
-    // temporary file needs no sync (the next run removes it anyway).
+    // temporary file needs no sync (the next run removes it anyway, and
+    // takes over a lock file).
     void removed(const std::string& path) {
         if (!mine(path)) return;
         dirty_.erase(path);

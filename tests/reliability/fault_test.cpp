@@ -1,7 +1,9 @@
 // Faults during a build: failing writes, kills at random moments, two builds
 // at once, and files the user may not touch. Every file ends up either with
 // its old bytes or with its new bytes, and failures are reported.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 
@@ -223,12 +225,14 @@ TEST(fault, TwoProjectsSharingAPageTakeTurns) {
                           std::thread other([&] {
                               single = run_vorn1(s.path(), {"-command", "single.txt"});
                           });
-                          struct stat folder {
+                          struct stat lock {
                           }, page{};
-                          stat(s.file("a").c_str(), &folder);
+                          stat(s.file("a/.orvane-lock").c_str(), &lock);
                           stat(s.file("a/x.html").c_str(), &page);
+                          // Only the builder may open the lock.
+                          EXPECT_EQ(lock.st_mode & 07777, 0600u);
                           // The waiting line comes after a second of waiting.
-                          EXPECT_TRUE(someone_waits_for({folder.st_ino, page.st_ino}));
+                          EXPECT_TRUE(someone_waits_for({lock.st_ino, page.st_ino}));
                           usleep(1'300'000);
                           unlink(mark.c_str());
                           other.join();
@@ -237,12 +241,13 @@ TEST(fault, TwoProjectsSharingAPageTakeTurns) {
     EXPECT_EQ(site_run.out, kDone) << site_run.err;
     EXPECT_EQ(single.out, kDone);
     EXPECT_NE(single.err.find("Waiting for "), std::string::npos) << single.err;
-    EXPECT_TRUE(s.files() == one_then_other.files());
+    EXPECT_TRUE(same_files(s.files(), one_then_other.files()));
 }
 
-// Another program holds the output folder or a page locked: a build or
-// check says that it waits, gives up after the time it is given, reports
-// that and changes nothing. The cases run at once, each on its own site.
+// Another program holds the output folder's lock file, or a page that the
+// build rewrites in place (it has a second hard link): a build or check says
+// that it waits, gives up after the time it is given, reports that and
+// changes nothing. The cases run at once, each on its own site.
 TEST(fault, HeldFileIsWaitedForOnlySoLong) {
     struct held_case {
         bool folder;
@@ -257,10 +262,15 @@ TEST(fault, HeldFileIsWaitedForOnlySoLong) {
         c.s.write("page.html", "<body><h1>Page</h1></body>");
         c.s.project({"page.html"}, true);
         c.shown = c.folder ? std::filesystem::canonical(c.s.path()).string() : "page.html";
+        if (c.folder)
+            c.s.write(".orvane-lock", "");
+        else
+            ASSERT_EQ(link(c.s.file("page.html").c_str(), c.s.file("copy.html").c_str()), 0);
         c.before = c.s.files();
         runs.emplace_back([&c] {
-            const int fd = open(c.folder ? c.s.path().c_str() : c.s.file("page.html").c_str(),
-                                O_RDONLY | O_CLOEXEC);
+            const int fd =
+                open(c.s.file(c.folder ? ".orvane-lock" : "page.html").c_str(),
+                     c.folder ? O_RDWR | O_CREAT | O_CLOEXEC : O_RDONLY | O_CLOEXEC, 0600);
             flock(fd, LOCK_EX);
             c.r = run_vorn1(c.s.path(), {c.mode, "project.txt"},
                             {.kill_after_us = 20'000'000, .env = {{"VORN1_LOCK_WAIT", "1"}}});
@@ -273,7 +283,64 @@ TEST(fault, HeldFileIsWaitedForOnlySoLong) {
         EXPECT_EQ(c.r.err, "Waiting for " + c.shown + ", held by another program\u2026\n");
         EXPECT_EQ(c.r.out,
                   "Orvane 1.0b\r\nError occurred: Gave up waiting for another program: " + c.shown);
-        EXPECT_TRUE(c.s.files() == c.before) << c.shown;
+        EXPECT_TRUE(same_files(c.s.files(), c.before)) << c.shown;
+    }
+}
+
+// The lock file of the output folder is removed however a run ends: built,
+// failed, terminated by a signal while its pages are staged, or a check.
+TEST(fault, NoLockFileIsLeftBehind) {
+    struct ending {
+        const char* name;
+        std::vector<std::string> args;
+        run_options options;
+        int exit_code;
+    };
+    site s;
+    s.write("page.html", "<body><h1>Page</h1><h2>Two</h2></body>");
+    s.project({"page.html"}, true);
+    const std::string mark = s.file("held");
+    const ending endings[] = {
+        {"check", {"-check", "project.txt"}, {}, 1},
+        {"failed", {"-command", "project.txt"}, {.file_size_limit = 10}, 1},
+        {"terminated",
+         {"-command", "project.txt"},
+         {.meanwhile =
+              [&](pid_t child) {
+                  ASSERT_TRUE(wait_until([&] { return access(mark.c_str(), 0) == 0; }));
+                  EXPECT_EQ(access(s.file(".orvane-lock").c_str(), 0), 0);
+                  kill(child, SIGTERM);
+              },
+          .env = fault_at("syncfs", "", "hold", mark)},
+         128 + SIGTERM},
+        {"built", {"-command", "project.txt"}, {}, 0},
+    };
+    for (const ending& e : endings) {
+        const run_result r = run_vorn1(s.path(), e.args, e.options);
+        unlink(mark.c_str());
+        EXPECT_EQ(r.exit_code, e.exit_code) << e.name << r.err;
+        EXPECT_NE(access(s.file(".orvane-lock").c_str(), 0), 0) << e.name;
+    }
+}
+
+// A link or a named pipe planted at the lock file's name is refused by a
+// build and a check at once, and nothing changes.
+TEST(fault, PlantedLockFileIsRefused) {
+    for (const bool pipe : {false, true}) {
+        for (const std::string mode : {"-command", "-check"}) {
+            site s;
+            s.write("page.html", "<body><h1>Page</h1></body>");
+            s.project({"page.html"}, true);
+            const std::string lock = s.file(".orvane-lock");
+            ASSERT_EQ(pipe ? mkfifo(lock.c_str(), 0666) : symlink("page.html", lock.c_str()), 0);
+            const snapshot before = s.files();
+            const run_result r =
+                run_vorn1(s.path(), {mode, "project.txt"}, {.kill_after_us = 20'000'000});
+            EXPECT_EQ(r.exit_code, mode == "-check" ? 2 : 1) << mode << pipe;
+            EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: Not a lock file of ours: " +
+                                 std::filesystem::canonical(s.path()).string() + "/.orvane-lock");
+            EXPECT_TRUE(s.files() == before) << mode << pipe;
+        }
     }
 }
 
@@ -315,6 +382,41 @@ TEST_F(as_nobody, UnreadablePageIsReportedAndKept) {
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.out, "Orvane 1.0b\r\nError occurred: Can't open source file: page.html");
     EXPECT_TRUE(same_files(s.files(), before));
+}
+
+// Anyone who may read the output folder or a page may flock it; no build or
+// check waits for that.
+TEST_F(as_nobody, ReadersLocksDoNotStallARun) {
+    int ready[2], done[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t reader = fork();
+    if (reader == 0) {
+        close(ready[0]);
+        close(done[1]);
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(1);
+        for (const std::string& held : {s.path(), s.file("page.html")}) {
+            const int fd = open(held.c_str(), O_RDONLY);
+            if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) _exit(1);
+        }
+        char c = 'x';
+        if (write(ready[1], &c, 1) != 1 || read(done[0], &c, 1) < 0) _exit(1);
+        _exit(0);
+    }
+    close(ready[1]);
+    close(done[0]);
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    const run_options wait_a_second{.kill_after_us = 20'000'000, .env = {{"VORN1_LOCK_WAIT", "1"}}};
+    const run_result built = run_vorn1(s.path(), {"-command", "project.txt"}, wait_a_second);
+    const run_result checked = run_vorn1(s.path(), {"-check", "project.txt"}, wait_a_second);
+    close(done[1]);
+    close(ready[0]);
+    waitpid(reader, nullptr, 0);
+    EXPECT_EQ(built.out, kDone);
+    EXPECT_EQ(built.err, "");
+    EXPECT_EQ(checked.exit_code, 0) << checked.out;
+    EXPECT_EQ(checked.err, "");
 }
 
 // Its own page in its own folder, or in a folder it may write but not list.

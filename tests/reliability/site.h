@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/lock_waiters.h"
 #include "support/temp_folder.h"
 
 namespace reliability {
@@ -268,22 +269,27 @@ inline bool staged(const std::string& path) {
     return false;
 }
 
-// Holds an exclusive lock on a page: a build that comes to read it waits
-// there (it takes a shared lock), which gives a test a fixed point in the
-// middle of a build.
+// Holds a page as another run's rewrite in place does, locked with its
+// backup beside it: a build that comes to read it waits there, which gives a
+// test a fixed point in the middle of a build.
 class page_lock {
   public:
-    explicit page_lock(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    explicit page_lock(const std::string& path)
+        : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)), backup_(plant_rewrite_backup(path)) {
         flock(fd_, LOCK_EX);
     }
     ~page_lock() { release(); }
     void release() {
-        if (fd_ >= 0) close(fd_);
+        if (fd_ >= 0) {
+            unlink(backup_.c_str());
+            close(fd_);
+        }
         fd_ = -1;
     }
 
   private:
     int fd_;
+    std::string backup_;
 };
 
 }  // namespace reliability

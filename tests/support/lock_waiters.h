@@ -6,8 +6,10 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -25,4 +27,19 @@ inline bool someone_waits_for(std::initializer_list<ino_t> inodes) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     } while (std::chrono::steady_clock::now() < end);
     return false;
+}
+
+// The backup that another run's rewrite in place of the page at path puts
+// beside it before its first byte: the page's bytes as the old ones. A run
+// waits for a page held locked only while it has a backup; once it may read
+// the page, it drops this one (the page holds its old bytes). Its path.
+inline std::string plant_rewrite_backup(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string old_bytes((std::istreambuf_iterator<char>(in)), {});
+    char trailer[64];
+    std::snprintf(trailer, sizeof trailer, "\norvane-backup %016zx %016x\n", old_bytes.size(), 1u);
+    const size_t slash = path.find_last_of('/') + 1;
+    const std::string backup = path.substr(0, slash) + "." + path.substr(slash) + ".orvane-backup";
+    std::ofstream(backup, std::ios::binary) << old_bytes << "x" << trailer;
+    return backup;
 }
