@@ -273,7 +273,9 @@ vtstring vtfile_program_folder() {
 
 bool vtfile_set_current_folder(std::string_view path) {
     std::string p = vtfile_path(path);
-    return !p.empty() && chdir(p.c_str()) == 0;
+    const bool changed = !p.empty() && chdir(p.c_str()) == 0;
+    vtfile_forget_current_folder();
+    return changed;
 }
 
 bool vtfile_create_folder(std::string_view path) {

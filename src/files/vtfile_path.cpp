@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -179,11 +181,27 @@ std::string vtfile_normal_path(std::string_view path) {
     return normal.empty() ? "/" : normal;
 }
 
+namespace {
+
+std::mutex g_current_folder_mutex;
+std::string g_current_folder;  // empty: not asked yet, or the kernel failed
+
+}  // namespace
+
 vtstring vtfile_current_folder() {
-    std::vector<char> buf(4096);
-    while (!getcwd(buf.data(), buf.size())) {
-        if (errno != ERANGE) return {};
-        buf.resize(buf.size() * 2);
+    const std::lock_guard<std::mutex> lock(g_current_folder_mutex);
+    if (g_current_folder.empty()) {
+        std::vector<char> buf(4096);
+        while (!getcwd(buf.data(), buf.size())) {
+            if (errno != ERANGE) return {};
+            buf.resize(buf.size() * 2);
+        }
+        g_current_folder = buf.data();
     }
-    return vtstring(buf.data());
+    return vtstring(g_current_folder);
+}
+
+void vtfile_forget_current_folder() {
+    const std::lock_guard<std::mutex> lock(g_current_folder_mutex);
+    g_current_folder.clear();
 }

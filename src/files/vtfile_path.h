@@ -30,8 +30,13 @@ enum class link_walk { ok, foreign_link, loop };
 // (a loop) give loop.
 link_walk vtfile_resolve_links(std::string_view path, std::string& resolved, bool own_links_only);
 
-// The process's current folder (no trailing "/" except for the root).
+// The process's current folder (no trailing "/" except for the root). It is
+// asked of the kernel once and kept: the program changes its folder only
+// through vtfile_set_current_folder, which forgets it, and paths are made
+// absolute several times a page.
 vtstring vtfile_current_folder();
+// Forgets the kept current folder; the next call asks the kernel again.
+void vtfile_forget_current_folder();
 
 // The path of target relative to the folder of the file base: both with
 // backslashes turned into slashes, split at slashes, common leading
