@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -38,14 +39,39 @@ bool validate(const build_settings& settings, build_state& state, std::vector<do
 
 // Reads the destination. A destination that does not exist yet is created;
 // one that exists but cannot be read is not overwritten.
-bool read_destination(const build_settings& settings, build_state& state, xml_tree& tree) {
+// With whole, a destination the cache may hold is read into whole->bytes
+// only (build_state::read_page).
+bool read_destination(const build_settings& settings, build_state& state, xml_tree& tree,
+                      early_read* whole) {
     bool exists = false;
     if (!check_destination(settings, state.error, exists)) return false;
     if (!exists) {
         tree.add_leading_empty_node();
         return true;
     }
-    return state.read_page(settings.destination, tree, &state.scale) == 0;
+    return state.read_page(settings.destination, tree, &state.scale, whole) == 0;
+}
+
+// For a destination read whole: true when the cache knows it stays as it is
+// with this run's TOC; else its document parsed from the bytes, and its key
+// kept for the cache. False with state.error set when the parse failed.
+bool take_destination(const build_settings& settings, const early_read& whole, build_state& state,
+                      xml_tree& tree, bool& unchanged) {
+    const hash128 key = destination_key(
+        state.cache_digest, vtfile_normal_path(settings.destination), whole.bytes, state.toc);
+    const cached_page* found = state.cache->find(key);
+    unchanged = found != nullptr;
+    if (found) {
+        replay_page_progress(whole.bytes, build_progress::forward, &state.scale);
+        state.cache->keep(settings.destination, found);
+        return true;
+    }
+    tree.add_leading_empty_node();
+    if (parse_page_bytes(whole.bytes, settings.destination, tree, state.error,
+                         build_progress::forward, &state.scale) != 0)
+        return false;
+    state.cache->keep(settings.destination, cached_page{key, {}, {}});
+    return true;
 }
 
 // Puts the link from the destination to a page in front of the links of
@@ -166,13 +192,16 @@ void open_cache(const build_settings& settings, std::string_view cache_for, buil
         if (::stat(path.c_str(), &st) != 0) return std::nullopt;
         return std::pair{st.st_dev, st.st_ino};
     };
-    if (const auto d = identity(settings.destination)) seen.insert(*d), twice.insert(*d);
+    const auto destination = identity(settings.destination);
+    if (destination) seen.insert(*destination), twice.insert(*destination);
     std::vector<std::optional<std::pair<dev_t, ino_t>>> ids;
     for (const std::string& source : settings.sources) {
         ids.push_back(identity(source));
         if (ids.back() && !seen.insert(*ids.back()).second) twice.insert(*ids.back());
     }
     for (const auto& id : ids) state.cacheable.push_back(id && !twice.contains(*id));
+    state.destination_cacheable =
+        destination && std::find(ids.begin(), ids.end(), destination) == ids.end();
 }
 
 int build_multi(const build_settings& settings, build_state& state, int threads,
@@ -195,18 +224,26 @@ int build_multi(const build_settings& settings, build_state& state, int threads,
 
     state.scale.weight = 0.05;
     xml_tree destination;
-    if (!read_destination(settings, state, destination)) return BUILD_FAILED;
+    early_read whole;
+    if (!read_destination(settings, state, destination,
+                          state.cache && state.destination_cacheable ? &whole : nullptr))
+        return BUILD_FAILED;
+    bool unchanged = false;
+    if (whole.whole && !take_destination(settings, whole, state, destination, unchanged))
+        return BUILD_FAILED;
     state.scale.phase_done();
     pre_html_toc placement;
     placement.document = &destination;
-    placement.scan_placement();
+    if (!unchanged) placement.scan_placement();
 
     // The template is checked before the destination is touched.
     toc_renderer renderer;
     if (!renderer.open(settings.template_file))
         return state.fail(template_error_message(settings.template_file));
     const toc_rendering site{renderer, settings.template_file, state.toc, state.toc.first()};
-    if (state.write_page(settings.destination, destination, placement.placement(), &site) != 0)
+    if ((unchanged ? state.keep_page(settings.destination)
+                   : state.write_page(settings.destination, destination, placement.placement(),
+                                      &site)) != 0)
         return BUILD_FAILED;
     // Taken before the commit, which forgets them.
     const std::vector<std::string_view> changed = state.files.changed();

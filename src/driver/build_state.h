@@ -178,6 +178,7 @@ class build_state {
     page_cache* cache = nullptr;
     hash128 cache_digest;
     std::vector<bool> cacheable;
+    bool destination_cacheable = false;  // it is none of the sources
 
   private:
     // What every read does first: the stop asked for, the notice.

@@ -66,3 +66,18 @@ hash128 page_context(const toc_tree& toc, const toc_node* last, std::string_view
     }
     return key.done();
 }
+
+hash128 destination_key(const hash128& digest, std::string_view normal_path,
+                        const page_bytes& destination, const toc_tree& toc) {
+    key_text key;
+    key.text("destination").hash(digest).text(normal_path);
+    key.number(static_cast<int64_t>(destination.bytes.size())).hash(destination.digest);
+    key.text(toc.indent.view());
+    for (const toc_node* n = toc.first(); n; n = toc_tree::next(n)) {
+        int64_t depth = 0;
+        for (const toc_node* up = n->parent; up; up = up->parent) ++depth;
+        key.number(depth).number(n->heading_level).text(n->text.view()).text(n->link.view());
+        key.text(n->numbering.view()).number(n->unnumbered_branch);
+    }
+    return key.done();
+}

@@ -18,6 +18,11 @@ hash128 run_digest(const build_settings& settings, std::string_view cache_file,
 // A page's bytes at its normal path, under the run's digest.
 hash128 page_key(const hash128& digest, std::string_view normal_path, const page_bytes& page);
 
+// The destination's bytes at its normal path with the run's whole TOC
+// (every item's place in the tree, texts, links and numbers).
+hash128 destination_key(const hash128& digest, std::string_view normal_path,
+                        const page_bytes& destination, const toc_tree& toc);
+
 // What a page's scan takes from the pages before it: the items that new
 // items may be put under and numbered after (the last item and those
 // above it, with their pages), the count of top-level numbers, the page's
