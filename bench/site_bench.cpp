@@ -170,6 +170,11 @@ void run(const options& o) {
     const std::string bin = fs::absolute(o.bin).string();
     const bench_programs p{bin + "/vorn1", bin + "/durable_floor", bin + "/batched_floor", o.work};
     run_copies copies(o.work);
+    // The runs keep their page caches in the work folder, never the user's;
+    // each copy of a site is a project of its own, with a cache of its own.
+    const std::string cache = fs::absolute(o.work).string() + "/cache";
+    fs::remove_all(cache);
+    setenv("XDG_CACHE_HOME", cache.c_str(), 1);
     print_header();
     std::vector<sized_figures> sites;
     for (int pages : o.pages) {

@@ -33,12 +33,14 @@ struct floor_figures {
 
 struct site_plan {
     int runs = 5;
-    bool rebuilds = true;  // also the unchanged and edited rebuilds and the clearing run
+    bool rebuilds = true;  // also the rebuilds, checks and the clearing run
     std::vector<std::string> floors{"per-page", "fdatasync", "range", "syncfs", "none", "compare"};
 };
 
 struct site_figures {
-    build_figures first, unchanged, edited, clearing;
+    // The rebuilds and checks of an unchanged site with --no-cache (plain),
+    // and with the page cache once a run filled it.
+    build_figures first, unchanged_plain, check_plain, filling, unchanged, check, edited, clearing;
     std::vector<floor_figures> floors;
 
     // The floor of that mode; nullptr when it was not run.

@@ -26,7 +26,7 @@ int load_batch_project(toc_project& project, std::string_view project_file, bool
 }
 
 vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
-                      progress_line* line, bool trusted, int jobs) {
+                      progress_line* line, bool trusted, int jobs, bool cache) {
     toc_project project;
     int result = load_batch_project(project, project_file, trusted);
     if (result == 0) {
@@ -34,7 +34,8 @@ vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
         const progress_fn progress = line ? &progress_line::on_progress : nullptr;
         const page_fn pages = line ? &progress_line::on_page : nullptr;
         result = clear ? clear_project(project, progress, line, pages, nullptr, jobs)
-                       : build_project(project, progress, line, pages, nullptr, jobs);
+                       : build_project(project, progress, line, pages, nullptr, jobs,
+                                       cache ? project_file : std::string_view());
         if (line) line->finish();
     }
     vtstring report(kProductTitle);

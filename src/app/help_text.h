@@ -33,6 +33,9 @@ inline constexpr std::string_view kHelpText = ORVANE_PRODUCT_TITLE
     "                               work on the pages with N threads, 1 to 256\n"
     "                               (default 1; the result is the same); anywhere\n"
     "                               on the line, -clear, -check too\n"
+    "  vorn1 --no-cache -command project.txt\n"
+    "                               neither read nor write the page cache\n"
+    "                               (anywhere on the line, -check too)\n"
     "\n"
     "Started as setup (a copy or a link of that name) the program is the installer;\n"
     "under any other name than vorn1 or setup it exits with code 2.\n"
@@ -93,5 +96,8 @@ inline constexpr std::string_view kHelpText = ORVANE_PRODUCT_TITLE
     "  vtdata/                  the templates, beside the program or in\n"
     "                           ../share/orvane/ (the package: /usr/share/orvane/)\n"
     "  ~/.config/VELT/ORV1/     the window's settings ($XDG_CONFIG_HOME/VELT/ORV1/)\n"
+    "  ~/.cache/orvane/         what -command and -check learned of pages that\n"
+    "                           stayed the same ($XDG_CACHE_HOME/orvane/); safe to\n"
+    "                           delete\n"
     "\n"
     "See vorn1(1) for the project file format and examples.\n";

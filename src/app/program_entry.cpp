@@ -68,10 +68,14 @@ int jobs_value(std::string_view text) {
     return n <= kMaxJobs ? n : 0;
 }
 
-// Takes "--jobs N" out of arguments into plan; false when N is missing or
-// no number of threads.
-bool take_jobs(const vtarr& arguments, vtarr& rest, entry_plan& plan) {
+// Takes "--jobs N" and "--no-cache" out of arguments into plan; false when
+// N is missing or no number of threads.
+bool take_run_switches(const vtarr& arguments, vtarr& rest, entry_plan& plan) {
     for (int32_t i = 0; i < arguments.count(); ++i) {
+        if (same_ascii_nocase(arguments[i].text(), "--no-cache")) {
+            plan.no_cache = true;
+            continue;
+        }
         if (!same_ascii_nocase(arguments[i].text(), "--jobs")) {
             rest.push_back(arguments[i]);
             continue;
@@ -95,7 +99,7 @@ entry_plan plan_entry(std::string_view program_path, const vtarr& all_arguments)
     if (name != "vorn1") return plan;
     plan.mode = entry_mode::window;
     vtarr arguments;
-    if (!take_jobs(all_arguments, arguments, plan)) {
+    if (!take_run_switches(all_arguments, arguments, plan)) {
         plan.mode = entry_mode::parameter_error;
         plan.bad_jobs = true;
         return plan;
@@ -190,10 +194,10 @@ int run_batch(const entry_plan& plan) {
     const auto line = progress_line::for_terminal(check   ? "Checking"
                                                   : clear ? "Clearing"
                                                           : "Building");
-    vtstring report =
-        check ? check_report(plan.file.view(), exit_code, line.get(), plan.trust_project, plan.jobs)
-              : batch_report(plan.file.view(), clear, exit_code, line.get(), plan.trust_project,
-                             plan.jobs);
+    vtstring report = check ? check_report(plan.file.view(), exit_code, line.get(),
+                                           plan.trust_project, plan.jobs, !plan.no_cache)
+                            : batch_report(plan.file.view(), clear, exit_code, line.get(),
+                                           plan.trust_project, plan.jobs, !plan.no_cache);
     write_report(report.view());
     return exit_code;
 }

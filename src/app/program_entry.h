@@ -34,6 +34,8 @@ struct entry_plan {
     // kMaxJobs makes the plan a parameter error with bad_jobs set.
     int jobs = 0;
     bool bad_jobs = false;
+    // "--no-cache" anywhere: the run neither reads nor writes the page cache.
+    bool no_cache = false;
 };
 
 inline constexpr int kMaxJobs = 256;

@@ -1,11 +1,21 @@
 #include "driver/build_project.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <fstream>
 #include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <utility>
 #include <vector>
 
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
 #include "driver/memory_guard.h"
+#include "driver/page_cache.h"
+#include "driver/page_cache_keys.h"
 #include "driver/page_workers.h"
 #include "driver/parallel_pages.h"
 #include "driver/process_file.h"
@@ -29,14 +39,39 @@ bool validate(const build_settings& settings, build_state& state, std::vector<do
 
 // Reads the destination. A destination that does not exist yet is created;
 // one that exists but cannot be read is not overwritten.
-bool read_destination(const build_settings& settings, build_state& state, xml_tree& tree) {
+// With whole, a destination the cache may hold is read into whole->bytes
+// only (build_state::read_page).
+bool read_destination(const build_settings& settings, build_state& state, xml_tree& tree,
+                      early_read* whole) {
     bool exists = false;
     if (!check_destination(settings, state.error, exists)) return false;
     if (!exists) {
         tree.add_leading_empty_node();
         return true;
     }
-    return state.read_page(settings.destination, tree, &state.scale) == 0;
+    return state.read_page(settings.destination, tree, &state.scale, whole) == 0;
+}
+
+// For a destination read whole: true when the cache knows it stays as it is
+// with this run's TOC; else its document parsed from the bytes, and its key
+// kept for the cache. False with state.error set when the parse failed.
+bool take_destination(const build_settings& settings, const early_read& whole, build_state& state,
+                      xml_tree& tree, bool& unchanged) {
+    const hash128 key = destination_key(
+        state.cache_digest, vtfile_normal_path(settings.destination), whole.bytes, state.toc);
+    const cached_page* found = state.cache->find(key);
+    unchanged = found != nullptr;
+    if (found) {
+        replay_page_progress(whole.bytes, build_progress::forward, &state.scale);
+        state.cache->keep(settings.destination, found);
+        return true;
+    }
+    tree.add_leading_empty_node();
+    if (parse_page_bytes(whole.bytes, settings.destination, tree, state.error,
+                         build_progress::forward, &state.scale) != 0)
+        return false;
+    state.cache->keep(settings.destination, cached_page{key, {}, {}});
+    return true;
 }
 
 // Puts the link from the destination to a page in front of the links of
@@ -72,8 +107,8 @@ int build_pages(const build_settings& settings, build_state& state,
         const std::string& s = settings.sources[i];
         state.scale.current = sizes[i];
         auto page = std::make_unique<scanned_page>();
-        if (scan_page({s, s, settings.insert_local_toc}, {held.get(), destination_path}, settings,
-                      state, *page) != 0)
+        if (scan_page({s, s, settings.insert_local_toc, state.caches(i)},
+                      {held.get(), destination_path}, settings, state, *page) != 0)
             return 1;
         // The page counts as done once scanned; its writing follows unseen.
         state.scale.report(100);
@@ -89,6 +124,7 @@ int build_pages(const build_settings& settings, build_state& state,
 int write_held_later(parallel_pages<scanned_page>& pages, std::unique_ptr<scanned_page> held,
                      const scanned_page* next, const std::string& destination,
                      const build_settings& settings, build_state& state) {
+    if (held->from_cache) return write_held_page(*held, next, destination, settings, state);
     auto bytes = std::make_unique<deferred_write>();
     if (write_scanned_page(*held, next, settings, state, false, bytes.get()) != 0) return 1;
     link_from_destination(destination, *held, state);
@@ -111,8 +147,8 @@ int build_pages_parallel(const build_settings& settings, build_state& state,
         const std::string& s = settings.sources[i];
         state.scale.current = sizes[i];
         auto& read = pages.take(i);
-        if (scan_page({s, s, settings.insert_local_toc}, {held.get(), destination_path}, settings,
-                      state, *read.page, &read.read) != 0)
+        if (scan_page({s, s, settings.insert_local_toc, state.caches(i)},
+                      {held.get(), destination_path}, settings, state, *read.page, &read.read) != 0)
             return pages.fail();
         state.scale.report(100);
         state.scale.phase_done();
@@ -128,10 +164,53 @@ int build_pages_parallel(const build_settings& settings, build_state& state,
     return pages.settle(true);
 }
 
-int build_multi(const build_settings& settings, build_state& state, int threads) {
+// The whole file at path; false when it cannot be read.
+bool read_whole(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    bytes = std::move(all).str();
+    return in.good() || in.eof();
+}
+
+// Opens the page cache of the project file cache_for into cache for the
+// run, unless the run cannot use one (no cache folder, no template to
+// digest). Pages that the run writes more than once (a file listed twice,
+// or the destination) are never cached: what the run read of them is not
+// what it leaves.
+void open_cache(const build_settings& settings, std::string_view cache_for, build_state& state,
+                std::optional<page_cache>& cache) {
+    std::string file = page_cache::file_for(cache_for);
+    std::string template_bytes;
+    if (file.empty() || !read_whole(settings.template_file, template_bytes)) return;
+    state.cache_digest = run_digest(settings, file, template_bytes);
+    state.cache = &cache.emplace(std::move(file), state.cache_digest);
+    struct stat st {};
+    std::set<std::pair<dev_t, ino_t>> seen;
+    std::set<std::pair<dev_t, ino_t>> twice;
+    const auto identity = [&](const std::string& path) -> std::optional<std::pair<dev_t, ino_t>> {
+        if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+        return std::pair{st.st_dev, st.st_ino};
+    };
+    const auto destination = identity(settings.destination);
+    if (destination) seen.insert(*destination), twice.insert(*destination);
+    std::vector<std::optional<std::pair<dev_t, ino_t>>> ids;
+    for (const std::string& source : settings.sources) {
+        ids.push_back(identity(source));
+        if (ids.back() && !seen.insert(*ids.back()).second) twice.insert(*ids.back());
+    }
+    for (const auto& id : ids) state.cacheable.push_back(id && !twice.contains(*id));
+    state.destination_cacheable =
+        destination && std::find(ids.begin(), ids.end(), destination) == ids.end();
+}
+
+int build_multi(const build_settings& settings, build_state& state, int threads,
+                std::string_view cache_for) {
     std::vector<double> sizes;
     if (!validate(settings, state, sizes)) return BUILD_FAILED;
     if (!state.begin(settings.outputs(), settings.listed())) return BUILD_FAILED;
+    std::optional<page_cache> cache;
+    if (!cache_for.empty()) open_cache(settings, cache_for, state, cache);
     double total = 0;
     for (double size : sizes) total += size;
     // Links are taken between absolute, normal paths, whatever the spelling.
@@ -145,20 +224,31 @@ int build_multi(const build_settings& settings, build_state& state, int threads)
 
     state.scale.weight = 0.05;
     xml_tree destination;
-    if (!read_destination(settings, state, destination)) return BUILD_FAILED;
+    early_read whole;
+    if (!read_destination(settings, state, destination,
+                          state.cache && state.destination_cacheable ? &whole : nullptr))
+        return BUILD_FAILED;
+    bool unchanged = false;
+    if (whole.whole && !take_destination(settings, whole, state, destination, unchanged))
+        return BUILD_FAILED;
     state.scale.phase_done();
     pre_html_toc placement;
     placement.document = &destination;
-    placement.scan_placement();
+    if (!unchanged) placement.scan_placement();
 
     // The template is checked before the destination is touched.
     toc_renderer renderer;
     if (!renderer.open(settings.template_file))
         return state.fail(template_error_message(settings.template_file));
     const toc_rendering site{renderer, settings.template_file, state.toc, state.toc.first()};
-    if (state.write_page(settings.destination, destination, placement.placement(), &site) != 0 ||
-        state.commit() != 0)
+    if ((unchanged ? state.keep_page(settings.destination)
+                   : state.write_page(settings.destination, destination, placement.placement(),
+                                      &site)) != 0)
         return BUILD_FAILED;
+    // Taken before the commit, which forgets them.
+    const std::vector<std::string_view> changed = state.files.changed();
+    if (state.commit() != 0) return BUILD_FAILED;
+    if (cache) cache->save(changed);
     state.done();
     return BUILD_OK;
 }
@@ -179,7 +269,8 @@ int build_single(const build_settings& settings, build_state& state) {
 // run's state to done; the project's error message says why a run failed.
 template <class Done>
 int run_build(toc_project& project, write_policy policy, progress_fn progress, void* context,
-              page_fn pages, const std::atomic<bool>* cancel, int jobs, Done done) {
+              page_fn pages, const std::atomic<bool>* cancel, int jobs, std::string_view cache_for,
+              Done done) {
     // One thread unless asked: with more, a page held by another program is
     // waited for before the progress line names it.
     const int threads = jobs > 0 ? jobs : 1;
@@ -187,8 +278,8 @@ int run_build(toc_project& project, write_policy policy, progress_fn progress, v
         const build_settings settings = build_settings::of(project);
         build_state state(progress, context, pages, policy);
         state.cancel = cancel;
-        const int result =
-            settings.single ? build_single(settings, state) : build_multi(settings, state, threads);
+        const int result = settings.single ? build_single(settings, state)
+                                           : build_multi(settings, state, threads, cache_for);
         if (result != BUILD_OK)
             project.error_message = std::move(state.error);
         else
@@ -200,15 +291,15 @@ int run_build(toc_project& project, write_policy policy, progress_fn progress, v
 }  // namespace
 
 int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages,
-                  const std::atomic<bool>* cancel, int jobs) {
+                  const std::atomic<bool>* cancel, int jobs, std::string_view cache_for) {
     return run_build(project, write_policy::commit, progress, context, pages, cancel, jobs,
-                     [](build_state&) {});
+                     cache_for, [](build_state&) {});
 }
 
 int check_project(toc_project& project, std::vector<std::string>& changed, progress_fn progress,
-                  void* context, page_fn pages, int jobs) {
+                  void* context, page_fn pages, int jobs, std::string_view cache_for) {
     return run_build(project, write_policy::check, progress, context, pages, nullptr, jobs,
-                     [&](build_state& state) {
+                     cache_for, [&](build_state& state) {
                          for (std::string_view file : state.files.changed())
                              changed.emplace_back(file);
                      });

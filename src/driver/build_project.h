@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver/build_progress.h"
@@ -30,13 +31,19 @@ enum build_result : int {
 // The pages of a site are read and written on jobs threads (0: one for each
 // core the process may use); whatever their number, the run's files,
 // progress, notices and messages are those of a run on one thread.
+// With cache_for, the project file the project was loaded from, the pages
+// of a site that stay as they are are kept in the user's page cache, and
+// those the cache knows are not parsed again (page_cache.h); the run's
+// result is the same.
 int build_project(toc_project& project, progress_fn progress, void* context,
-                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr, int jobs = 0);
+                  page_fn pages = nullptr, const std::atomic<bool>* cancel = nullptr, int jobs = 0,
+                  std::string_view cache_for = {});
 
 // Runs the whole build without writing anything (no temporary file either)
 // and appends to changed the files that build_project would change, as the
 // project names them, in order. A build_result, as build_project's;
-// progress, pages and jobs as there.
+// progress, pages, jobs and cache_for as there (the cache file is the one
+// file a check may write).
 int check_project(toc_project& project, std::vector<std::string>& changed,
                   progress_fn progress = nullptr, void* context = nullptr, page_fn pages = nullptr,
-                  int jobs = 0);
+                  int jobs = 0, std::string_view cache_for = {});

@@ -1,6 +1,8 @@
 #include "driver/build_state.h"
 
 #include "core/page_size_limit.h"
+#include "driver/page_cache_keys.h"
+#include "files/vtfile_path.h"
 #include "html/vthtml.h"
 #include "toc/page_line_end.h"
 #include "toc/toc_writer.h"
@@ -24,15 +26,20 @@ int build_state::announce_read(std::string_view path) {
     return 0;
 }
 
-int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale) {
+int build_state::read_page(std::string_view path, xml_tree& document, build_progress* page_scale,
+                           early_read* whole) {
     if (announce_read(path) != 0) return 1;
-    document.add_leading_empty_node();
     file_staging::page_source source;
     vtfile_error why = vtfile_error::none;
     {
         const std::lock_guard lock(files_mutex_);
         if (!files.open_page(path, source, why)) return fail(why, path);
     }
+    if (whole && source.file.size().to_real() < cached_page_limit) {
+        whole->whole = true;
+        return ::read_page_bytes(source.file, path, whole->bytes, source.hash, error);
+    }
+    document.add_leading_empty_node();
     return read_html(source.file, path, document, error,
                      {page_scale ? build_progress::forward : nullptr, page_scale, source.hash});
 }
@@ -42,14 +49,42 @@ void build_state::open_early(std::string_view path, early_read& read) {
     read.opened = files.open_page(path, read.source, read.why);
 }
 
-void build_state::read_opened(std::string_view path, xml_tree& document, early_read& read) {
+void build_state::read_opened(std::string_view path, size_t index, xml_tree& document,
+                              early_read& read) const {
     if (!read.opened) return;
-    document.add_leading_empty_node();
     const auto record = [](int percent, void* to) {
         static_cast<std::vector<int>*>(to)->push_back(percent);
     };
+    if (caches(index) && read.source.file.size().to_real() < cached_page_limit) {
+        read.whole = true;
+        read.result =
+            ::read_page_bytes(read.source.file, path, read.bytes, read.source.hash, read.error);
+        if (read.result != 0) return;
+        read.found = cached(path, read.bytes, read.key);
+        if (read.found) return;
+        document.add_leading_empty_node();
+        read.result =
+            parse_page_bytes(read.bytes, path, document, read.error, record, &read.progress);
+        // The document holds its own copy; the run needs only the key now.
+        std::string().swap(read.bytes.bytes);
+        return;
+    }
+    document.add_leading_empty_node();
     read.result = read_html(read.source.file, path, document, read.error,
                             {record, &read.progress, read.source.hash});
+}
+
+const cached_page* build_state::cached(std::string_view path, const page_bytes& bytes,
+                                       hash128& key) const {
+    key = page_key(cache_digest, vtfile_normal_path(path), bytes);
+    return cache->find(key);
+}
+
+int build_state::keep_page(std::string_view path) {
+    if (cancelled()) return fail(cancelled_text);
+    staged_file file;
+    const std::lock_guard lock(files_mutex_);
+    return files.open(path, file) ? 0 : fail(file.error(), path);
 }
 
 int build_state::take_read(std::string_view path, const early_read& read,

@@ -12,8 +12,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/hash128.h"
 #include "core/vtstring.h"
 #include "driver/build_progress.h"
+#include "driver/page_bytes.h"
+#include "driver/page_cache.h"
 #include "files/file_staging.h"
 #include "files/vtfile_error.h"
 #include "html/xml_node.h"
@@ -50,6 +53,12 @@ struct early_read {
     int result = 1;
     vtstring error;
     std::vector<int> progress;  // the percentages reported while reading
+    // A page that the cache may hold is read whole first; when the cache
+    // has an entry for its bytes (found), it is not parsed here.
+    bool whole = false;
+    page_bytes bytes;
+    hash128 key;
+    const cached_page* found = nullptr;
     // Waits until the worker is done; take_read calls it after the notice.
     std::function<void()> ready;
 };
@@ -95,11 +104,24 @@ class build_state {
     // this run wrote already is read as written. 0, or the reader's non-zero
     // result with error set (read_html_file); 1 with cancelled_text when the
     // caller asked the run to stop.
-    int read_page(std::string_view path, xml_tree& document, build_progress* page_scale);
+    // With whole, a page below cached_page_limit is only read into
+    // whole->bytes (page_bytes.h), unparsed and unreported, and whole->whole
+    // is set.
+    int read_page(std::string_view path, xml_tree& document, build_progress* page_scale,
+                  early_read* whole = nullptr);
     // read_page in three steps, the first two on any thread.
     void open_early(std::string_view path, early_read& read);
-    static void read_opened(std::string_view path, xml_tree& document, early_read& read);
+    // Reads the page of source index into document, or when the cache may
+    // hold it, into read.bytes and then document unless the cache has it.
+    void read_opened(std::string_view path, size_t index, xml_tree& document,
+                     early_read& read) const;
     int take_read(std::string_view path, const early_read& read, build_progress* page_scale);
+    // Whether the page cache may hold the page of source index.
+    bool caches(size_t index) const {
+        return cache && index < cacheable.size() && cacheable[index];
+    }
+    // The cache's key of a page read whole, and its entry (null: none).
+    const cached_page* cached(std::string_view path, const page_bytes& bytes, hash128& key) const;
     // Stages document as the new bytes of path, without the old TOC of
     // placement and, when rendering is given, with the new one rendered in its
     // place; a page whose bytes stay the same is left alone. path must live
@@ -109,6 +131,10 @@ class build_state {
     // writes it (on any thread), finish_write then ends as write_page would.
     int write_page(std::string_view path, const xml_tree& document, const toc_placement& placement,
                    const toc_rendering* rendering, deferred_write* later = nullptr);
+    // What write_page does before it writes, for a page whose bytes the
+    // page cache knows to stay the same: the stop asked for, and the check
+    // that path may be written. 0, or 1 with error set.
+    int keep_page(std::string_view path);
     static void write_deferred(deferred_write& later);
     int finish_write(deferred_write& later);
     // Puts every staged page in place. 0, or 1 with error naming the page
@@ -147,6 +173,12 @@ class build_state {
     // Null: never stopped.
     const std::atomic<bool>* cancel = nullptr;
     std::string_view cancelled_text = build_cancelled_text;
+    // The run's page cache (null: none), the digest of the run's settings,
+    // and by source index the pages it may hold.
+    page_cache* cache = nullptr;
+    hash128 cache_digest;
+    std::vector<bool> cacheable;
+    bool destination_cacheable = false;  // it is none of the sources
 
   private:
     // What every read does first: the stop asked for, the notice.

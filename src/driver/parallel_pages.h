@@ -122,8 +122,9 @@ class parallel_pages {
         std::string_view path = sources_[i];
         s->reading = workers_.run([this, to, path, i] {
             open_in_turn(i, path, to->read);
-            build_state::read_opened(path, to->page->document, to->read);
-            if (to->read.result == 0 && after_read_) to->after = after_read_(*to->page);
+            state_.read_opened(path, i, to->page->document, to->read);
+            if (to->read.result == 0 && !to->read.found && after_read_)
+                to->after = after_read_(*to->page);
         });
         ahead_.push_back(std::move(s));
     }

@@ -2,6 +2,7 @@
 
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
+#include "driver/page_cache_keys.h"
 #include "files/vtfile_path.h"
 #include "toc/nav_text.h"
 #include "toc/page_links.h"
@@ -18,6 +19,45 @@ const std::string& path_of(const build_state& state, const scanned_page& page) {
     return state.toc.pages[static_cast<size_t>(page.index)];
 }
 
+// The context hash of a page about to be scanned.
+hash128 context_of(const build_state& state, const scanned_page& page) {
+    return page_context(state.toc, state.last, path_of(state, page),
+                        page.scan.prev_page_link.view(), page.scan.contents_link.view());
+}
+
+// For a page read whole: its items from the cache when the cache has its
+// bytes in its context; else its document parsed from the bytes (unless a
+// worker parsed it), for the scan. look_up: the cache was not asked yet.
+int take_cached(const early_read& got, bool look_up, const hash128& context, hash128& key,
+                build_state& state, scanned_page& page) {
+    key = got.key;
+    const cached_page* found = look_up ? state.cached(page.job.source, got.bytes, key) : got.found;
+    if (found && found->context == context) {
+        replay_page_progress(got.bytes, build_progress::forward, &page.scale);
+        for (const cached_item& item : found->items)
+            page.scan.replay_item(item.level, item.unnumbered, item.text, item.link);
+        page.from_cache = true;
+        state.cache->keep(page.job.output, found);
+        return 0;
+    }
+    if (!look_up && !found) return 0;  // parsed by the worker
+    page.document.add_leading_empty_node();
+    return parse_page_bytes(got.bytes, page.job.source, page.document, state.error,
+                            build_progress::forward, &page.scale);
+}
+
+// Keeps a page just scanned for the page cache, unless its result depends
+// on more than its bytes and context: the next page, or the time.
+void keep_scanned(const hash128& key, const hash128& context, build_state& state,
+                  const scanned_page& page) {
+    if (!page.scan.next_page_slots.empty() || page.scan.used_time_stamp()) return;
+    cached_page made{key, context, {}};
+    for (const toc_node* n = page.first; n && n->page == page.index; n = toc_tree::next(n))
+        made.items.push_back({n->heading_level, n->unnumbered_branch, std::string(n->text.view()),
+                              std::string(n->link.view())});
+    state.cache->keep(page.job.output, std::move(made));
+}
+
 }  // namespace
 
 int scan_page(const page_job& job, const page_neighbours& neighbours,
@@ -27,10 +67,13 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
     page.scale = {.weight = job.insert ? 0.38 : 0.7,
                   .context = &state.scale,
                   .callback = build_progress::forward};
+    early_read own;
     if ((read ? state.take_read(job.source, *read, &page.scale)
-              : state.read_page(job.source, page.document, &page.scale)) != 0)
+              : state.read_page(job.source, page.document, &page.scale,
+                                job.cached ? &own : nullptr)) != 0)
         return 1;
-    page.scale.phase_done();
+    const early_read& got = read ? *read : own;
+    if (!got.whole) page.scale.phase_done();
 
     state.toc.indent = settings.indent;
     html_toc& scan = page.scan;
@@ -48,9 +91,17 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
                           page_nav_name(previous->first, path_of(state, *previous)).view(), "prev");
     if (!neighbours.contents.empty())
         scan.contents_link = page_nav_link(here, neighbours.contents, "Contents", "contents");
-    if (scan.scan_headings() != 0) return state.fail(scan_failed_text);
+    hash128 context;
+    hash128 key;
+    if (got.whole) {
+        context = context_of(state, page);
+        if (take_cached(got, read == nullptr, context, key, state, page) != 0) return 1;
+        page.scale.phase_done();
+    }
+    if (!page.from_cache && scan.scan_headings() != 0) return state.fail(scan_failed_text);
     page.first = state.last ? toc_tree::next(state.last) : state.toc.first();
     state.last = scan.current_item;
+    if (got.whole && !page.from_cache) keep_scanned(key, context, state, page);
     page.scale.weight = job.insert ? 0.03 : 0.1;
     page.scale.report(100);
     page.scale.phase_done();
@@ -67,7 +118,15 @@ int write_scanned_page(scanned_page& page, const scanned_page* next, const build
             set_nav_text(page.document, slot, link.view());
     }
     const page_job& job = page.job;
-    if (!job.insert) {
+    if (page.from_cache) {
+        // Its bytes stay as they are: nothing to write, and no TOC to render.
+        if (state.keep_page(job.output) != 0) return 1;
+        if (report && job.insert) {
+            page.scale.weight = 0.41;
+            page.scale.report(100);
+            page.scale.phase_done();
+        }
+    } else if (!job.insert) {
         // Without a new TOC the page is written exactly as read and scanned,
         // an old TOC included.
         if (state.write_page(job.output, page.document, toc_placement{}, nullptr, later) != 0)

@@ -23,6 +23,7 @@ struct page_job {
     std::string_view source;
     std::string_view output;  // may be the source itself
     bool insert = false;      // with a TOC of the page's own items
+    bool cached = false;      // looked up in and kept for the page cache
 };
 
 // A page read and scanned, waiting to be written. Its scan points into its
@@ -37,6 +38,9 @@ struct scanned_page {
     int32_t index = -1;
     // The page's own phases, reported through the run's scale.
     build_progress scale;
+    // The page's items came from the page cache: its document is empty,
+    // and its bytes stay as they are.
+    bool from_cache = false;
 };
 
 // What a page's navigation links to besides itself: the page before it in
@@ -49,8 +53,9 @@ struct page_neighbours {
 // Reads job.source into page, gives its headings anchors and adds its items
 // to state.toc after state.last (which becomes the page's last item),
 // reporting through state.scale. With read, the page's document was read on
-// another thread already and only what that told is taken. 0, or 1 with
-// state.error set.
+// another thread already and only what that told is taken. A page of
+// job.cached whose bytes and context the page cache knows is not parsed:
+// its items are taken from the cache. 0, or 1 with state.error set.
 int scan_page(const page_job& job, const page_neighbours& neighbours,
               const build_settings& settings, build_state& state, scanned_page& page,
               const early_read* read = nullptr);

@@ -59,6 +59,14 @@ toc_node* html_toc::new_item(int32_t level, bool unnumbered) {
     return item;
 }
 
+toc_node* html_toc::replay_item(int32_t level, bool unnumbered, std::string_view text,
+                                std::string_view link) {
+    toc_node* item = new_item(level, unnumbered);
+    item->text = text;
+    item->link = link;
+    return item;
+}
+
 void html_toc::add_item(toc_node* item) {
     const int32_t level = item->heading_level;
     for (toc_node* x = current_item; x; x = x->parent) {
@@ -128,6 +136,7 @@ int html_toc::scan_headings() {
     prepared_ = false;
     if (!time_stamp) time_stamp = toc_time_stamp();
     item_counter_ = 0;
+    used_time_stamp_ = false;
     ids_.reset();
     generated_names_.clear();
     next_page_slots.clear();
@@ -246,6 +255,7 @@ html_toc::heading_anchor html_toc::make_anchor(const xml_node* heading, vtstring
         if (made.name.empty()) made.name = std::move(found);
         return made;
     }
+    used_time_stamp_ = true;
     made.name = "velt_link_";
     made.name.append(std::to_string(item_counter_));
     made.name.append('_');
@@ -301,6 +311,7 @@ void html_toc::link_from_before(xml_node* heading, toc_node* item) {
     else if (anchor_ids)
         heading->attribute("id", name);
     if (name.empty() && !anchor_before(heading, name)) {
+        used_time_stamp_ = true;
         name = "velt_link_";
         name.append(std::to_string(item_counter_)).append('_').append(std::to_string(time_stamp));
         vtstring anchor("<a name=\"");

@@ -41,6 +41,13 @@ class html_toc : public pre_html_toc {
     // (the top level counts from numbering_start). Empty for an item outside
     // the numbering levels or in an unnumbered branch.
     void make_numbering();
+    // Adds an item as the scan of a page would have made it: same place,
+    // same number, with text and link as the scan gave them.
+    toc_node* replay_item(int32_t level, bool unnumbered, std::string_view text,
+                          std::string_view link);
+    // True when the last scan wrote an anchor name made of time_stamp: its
+    // result is the scan's time's alone.
+    bool used_time_stamp() const { return used_time_stamp_; }
 
     vtstring named_anchor_attributes;
     // Anchors are ids: a heading's own, else the name or id of its first
@@ -112,6 +119,7 @@ class html_toc : public pre_html_toc {
     page_ids& ids();
 
     bool prepared_ = false;
+    bool used_time_stamp_ = false;
     int32_t item_counter_ = 0;
     vtstring inserted_;              // write_anchor's, kept for its storage
     std::unique_ptr<page_ids> ids_;  // the page's ids, once one is asked about

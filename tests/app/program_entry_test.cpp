@@ -129,6 +129,7 @@ TEST(plan_entry, TrustSwitchOnlyBesideABatchRun) {
 
 // "--jobs N" anywhere on the line sets the threads of a batch run; a value
 // that is no number from 1 to 256 is a parameter error whatever follows.
+// "--no-cache" may stand anywhere too.
 TEST(plan_entry, JobsTakesANumberOfThreads) {
     scratch_dir dir;
     const std::string project = dir / "p.txt";
@@ -137,8 +138,11 @@ TEST(plan_entry, JobsTakesANumberOfThreads) {
         std::vector<std::string> args;
         entry_mode mode;
         int jobs;
+        bool no_cache = false;
     } cases[] = {
         {{"--jobs", "2", "-command", project}, entry_mode::batch_build, 2},
+        {{"--no-cache", "--jobs", "2", "-command", project}, entry_mode::batch_build, 2, true},
+        {{"-check", project, "--NO-CACHE"}, entry_mode::batch_check, 0, true},
         {{"-check", project, "--JOBS", "256"}, entry_mode::batch_check, 256},
         {{"--trust-project", "--jobs", "1", "-clear", project}, entry_mode::batch_clear, 1},
         {{"-command", project}, entry_mode::batch_build, 0},
@@ -157,5 +161,6 @@ TEST(plan_entry, JobsTakesANumberOfThreads) {
         EXPECT_EQ(p.mode, c.mode) << c.args[0] << " " << c.args[1];
         EXPECT_EQ(p.jobs, c.jobs) << c.args[0] << " " << c.args[1];
         EXPECT_EQ(p.bad_jobs, c.mode == entry_mode::parameter_error) << c.args[1];
+        EXPECT_EQ(p.no_cache, c.no_cache) << c.args[0] << " " << c.args[1];
     }
 }

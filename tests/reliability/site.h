@@ -25,6 +25,7 @@
 
 #include "support/lock_waiters.h"
 #include "support/temp_folder.h"
+#include "support/test_cache_home.h"
 
 namespace reliability {
 
@@ -175,6 +176,7 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
     const int out = mkstemp(out_name);
     const int err = mkstemp(err_name);
     const std::string program = std::string(ORVANE_BUILD_DIR) + "/vorn1";
+    const std::string cache_home = test_cache_home();
     pid_t pid = fork();
     if (pid == 0) {
         dup2(out, 1);
@@ -193,6 +195,8 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
                                                                  : options.open_files)};
             setrlimit(RLIMIT_NOFILE, &limit);
         }
+        // The test's own cache, shared by its runs only.
+        setenv("XDG_CACHE_HOME", cache_home.c_str(), 1);
         for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
         if (options.as_nobody && geteuid() == 0 &&
             (setgroups(options.groups.size(), options.groups.data()) != 0 || setgid(65534) != 0 ||

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_cache_home.h"
+
 struct program_result {
     int status = -1;  // exit code, or -1 when it did not exit normally
     std::string out;
@@ -23,10 +25,12 @@ struct run_limits {
 };
 
 // Runs program with args in folder cwd (none: the current one), with extra
-// environment entries ("NAME=value"), no standard input and no display.
+// environment entries ("NAME=value"), no standard input and no display, and
+// the test's own cache folder unless env names one.
 inline program_result run_program(const std::string& program, const std::vector<std::string>& args,
                                   const std::string& cwd, const std::vector<std::string>& env = {},
                                   const run_limits& limits = {}) {
+    const std::string cache_home = "XDG_CACHE_HOME=" + test_cache_home();
     int out_pipe[2], err_pipe[2];
     if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
     pid_t pid = fork();
@@ -48,6 +52,7 @@ inline program_result run_program(const std::string& program, const std::vector<
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(127);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
+        putenv(const_cast<char*>(cache_home.c_str()));
         for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
         std::vector<char*> argv{const_cast<char*>(limits.argv0 ? limits.argv0 : program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -1,0 +1,44 @@
+// page_bytes: a page read whole before it is parsed, so that its bytes can
+// be looked up in the page cache first (page_cache.h).
+//
+// Reading and parsing together give exactly what read_html gives: the same
+// chunks, the same messages and the same progress, whether the page is
+// parsed or its parse is skipped.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/hash128.h"
+#include "core/vtstring.h"
+#include "files/file_state.h"
+#include "files/vtfile_handle.h"
+#include "html/xml_node.h"
+
+// Pages from this size up are parsed as they are read, never cached: a
+// second copy of a big page would cost more memory than parsing saves time.
+inline constexpr double cached_page_limit = 8.0 * 1024 * 1024;
+
+struct page_bytes {
+    std::string bytes;
+    std::vector<uint32_t> chunks;  // the sizes of the reads
+    double size = 0;               // the file's size when reading began
+    hash128 digest;                // of bytes, once read whole
+};
+
+// Reads file to its end into out, every byte to hash as well when given.
+// 0, or 1 with error set as read_html would set it (a failed read, a UTF-16
+// or UTF-32 page).
+int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes& out,
+                    content_hash* hash, vtstring& error);
+
+// Parses what read_page_bytes read into tree as read_html would, with its
+// progress. 0, or the reader's result with error set.
+int parse_page_bytes(const page_bytes& in, std::string_view path, xml_tree& tree, vtstring& error,
+                     void (*progress)(int percent, void* context), void* context);
+
+// The progress parse_page_bytes would report for a page it parses whole.
+void replay_page_progress(const page_bytes& in, void (*progress)(int percent, void* context),
+                          void* context);

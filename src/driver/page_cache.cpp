@@ -1,0 +1,211 @@
+#include "driver/page_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_set>
+
+namespace {
+
+constexpr std::string_view kMagic = "orvane page cache\n";
+constexpr uint32_t kFormat = 1;
+
+// Little-endian fields on the machine that wrote them; another machine's
+// file fails its checksum or its magic and counts as empty.
+template <class T>
+void put(std::string& out, T value) {
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void put_text(std::string& out, std::string_view text) {
+    put(out, static_cast<uint32_t>(text.size()));
+    out.append(text);
+}
+
+void put_hash(std::string& out, const hash128& h) {
+    put(out, h.low);
+    put(out, h.high);
+}
+
+// Reads fields from the front of data; false once data falls short.
+class reader {
+  public:
+    explicit reader(std::string_view data) : data_(data) {}
+    template <class T>
+    bool get(T& value) {
+        if (data_.size() < sizeof value) return false;
+        std::memcpy(&value, data_.data(), sizeof value);
+        data_.remove_prefix(sizeof value);
+        return true;
+    }
+    bool get_text(std::string& text) {
+        uint32_t n = 0;
+        if (!get(n) || data_.size() < n) return false;
+        text.assign(data_.substr(0, n));
+        data_.remove_prefix(n);
+        return true;
+    }
+    bool get_hash(hash128& h) { return get(h.low) && get(h.high); }
+    bool done() const { return data_.empty(); }
+
+  private:
+    std::string_view data_;
+};
+
+std::string hex(const hash128& h) {
+    char text[33];
+    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(h.high),
+                  static_cast<unsigned long long>(h.low));
+    return text;
+}
+
+std::string cache_folder() {
+    const char* base = std::getenv("XDG_CACHE_HOME");
+    if (base && base[0] == '/') return std::string(base) + "/orvane";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return std::string(home) + "/.cache/orvane";
+    return {};
+}
+
+std::string read_whole(const std::string& path) {
+    std::string data;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return data;
+    char block[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n <= 0) {
+            if (n < 0) data.clear();
+            break;
+        }
+        data.append(block, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+bool write_whole(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Makes folder and its parents (private to the user). False when it is not
+// there afterwards.
+bool make_folder(const std::string& folder) {
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1))
+        ::mkdir(folder.substr(0, slash).c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+std::string page_cache::file_for(std::string_view project_file) {
+    const std::string folder = cache_folder();
+    if (folder.empty() || project_file.empty()) return {};
+    char* real = ::realpath(std::string(project_file).c_str(), nullptr);
+    if (!real) return {};
+    const std::string path(real);
+    std::free(real);
+    return folder + "/" + hex(hash_bytes(path)) + ".cache";
+}
+
+page_cache::page_cache(std::string file, const hash128& digest)
+    : file_(std::move(file)), digest_(digest) {
+    if (!file_.empty() && !load(read_whole(file_))) {
+        pages_.clear();
+        by_key_.clear();
+    }
+}
+
+bool page_cache::load(std::string_view data) {
+    if (data.size() < kMagic.size() + 16 || !data.starts_with(kMagic)) return false;
+    const std::string_view body = data.substr(0, data.size() - 16);
+    reader tail(data.substr(body.size()));
+    hash128 sum;
+    if (!tail.get_hash(sum) || sum != hash_bytes(body)) return false;
+    reader in(body.substr(kMagic.size()));
+    uint32_t format = 0;
+    hash128 digest;
+    uint64_t count = 0;
+    if (!in.get(format) || format != kFormat || !in.get_hash(digest) || digest != digest_ ||
+        !in.get(count))
+        return false;
+    for (uint64_t i = 0; i < count; ++i) {
+        cached_page page;
+        uint32_t items = 0;
+        if (!in.get_hash(page.key) || !in.get_hash(page.context) || !in.get(items)) return false;
+        for (uint32_t j = 0; j < items; ++j) {
+            cached_item item;
+            uint8_t unnumbered = 0;
+            if (!in.get(item.level) || !in.get(unnumbered) || !in.get_text(item.text) ||
+                !in.get_text(item.link))
+                return false;
+            item.unnumbered = unnumbered != 0;
+            page.items.push_back(std::move(item));
+        }
+        pages_.push_back(std::move(page));
+        by_key_[pages_.back().key] = &pages_.back();
+    }
+    return in.done();
+}
+
+const cached_page* page_cache::find(const hash128& key) const {
+    const auto it = by_key_.find(key);
+    return it == by_key_.end() ? nullptr : it->second;
+}
+
+void page_cache::keep(std::string_view output, const cached_page* found) {
+    kept_.emplace_back(output, found);
+}
+
+void page_cache::keep(std::string_view output, cached_page made) {
+    pages_.push_back(std::move(made));
+    kept_.emplace_back(output, &pages_.back());
+}
+
+void page_cache::save(const std::vector<std::string_view>& changed) const {
+    if (file_.empty()) return;
+    const std::unordered_set<std::string_view> left_out(changed.begin(), changed.end());
+    std::string out(kMagic);
+    put(out, kFormat);
+    put_hash(out, digest_);
+    const size_t count_at = out.size();
+    uint64_t count = 0;
+    put(out, count);
+    std::unordered_set<hash128, hash_of_key> written;
+    for (const auto& [output, page] : kept_) {
+        if (left_out.contains(output) || !written.insert(page->key).second) continue;
+        ++count;
+        put_hash(out, page->key);
+        put_hash(out, page->context);
+        put(out, static_cast<uint32_t>(page->items.size()));
+        for (const cached_item& item : page->items) {
+            put(out, item.level);
+            put(out, static_cast<uint8_t>(item.unnumbered));
+            put_text(out, item.text);
+            put_text(out, item.link);
+        }
+    }
+    std::memcpy(out.data() + count_at, &count, sizeof count);
+    put_hash(out, hash_bytes(out));
+    const size_t slash = file_.rfind('/');
+    if (!make_folder(file_.substr(0, slash))) return;
+    std::string temp = file_ + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return;
+    const bool written_whole = write_whole(fd, out);
+    if (::close(fd) != 0 || !written_whole || ::rename(temp.c_str(), file_.c_str()) != 0)
+        ::unlink(temp.c_str());
+}
