@@ -126,6 +126,7 @@ page_cache::page_cache(std::string file, const hash128& digest)
     if (!file_.empty() && !load(read_whole(file_))) {
         pages_.clear();
         by_key_.clear();
+        loaded_sum_ = {};
     }
 }
 
@@ -135,6 +136,7 @@ bool page_cache::load(std::string_view data) {
     reader tail(data.substr(body.size()));
     hash128 sum;
     if (!tail.get_hash(sum) || sum != hash_bytes(body)) return false;
+    loaded_sum_ = sum;
     reader in(body.substr(kMagic.size()));
     uint32_t format = 0;
     hash128 digest;
@@ -199,7 +201,9 @@ void page_cache::save(const std::vector<std::string_view>& changed) const {
         }
     }
     std::memcpy(out.data() + count_at, &count, sizeof count);
-    put_hash(out, hash_bytes(out));
+    const hash128 sum = hash_bytes(out);
+    if (sum == loaded_sum_) return;
+    put_hash(out, sum);
     const size_t slash = file_.rfind('/');
     if (!make_folder(file_.substr(0, slash))) return;
     std::string temp = file_ + ".XXXXXX";

@@ -64,7 +64,8 @@ class page_cache {
 
     // Writes the kept pages whose output is not among changed (the files
     // the run changed or would change). Quietly does nothing when the file
-    // cannot be written.
+    // cannot be written, and leaves the file alone when it would get the
+    // bytes it has.
     void save(const std::vector<std::string_view>& changed) const;
 
   private:
@@ -75,6 +76,7 @@ class page_cache {
 
     std::string file_;
     hash128 digest_;
+    hash128 loaded_sum_{};           // the checksum of the file as loaded, if it was usable
     std::deque<cached_page> pages_;  // loaded, then made
     std::unordered_map<hash128, const cached_page*, hash_of_key> by_key_;
     std::vector<std::pair<std::string_view, const cached_page*>> kept_;

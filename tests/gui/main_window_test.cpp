@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "files/vtfile.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -227,10 +228,12 @@ TEST_F(main_window, PresetOpensSingleFileThatOverwritesItsSource) {
     EXPECT_TRUE(window.project_path().isEmpty());
     // A page named relative to the folder the program was started in is
     // that page, wherever the project is saved later.
+    // The program changes its folder only through the file layer, which
+    // keeps the current folder.
     const QString started_in = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(root_.path()));
+    ASSERT_TRUE(vtfile_set_current_folder(root_.path().toStdString()));
     window.preset_single_file(QStringLiteral("page.html"));
-    QDir::setCurrent(started_in);
+    vtfile_set_current_folder(started_in.toStdString());
     EXPECT_EQ(find<QLineEdit>("Edit2")->text(), QDir(root_.path()).absoluteFilePath("page.html"));
 }
 
