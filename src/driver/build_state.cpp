@@ -7,6 +7,15 @@
 #include "toc/page_line_end.h"
 #include "toc/toc_writer.h"
 
+namespace {
+
+// The size of an opened page: the one seen when it was opened, or asked.
+double page_size(const file_staging::page_source& source) {
+    return source.size >= 0 ? static_cast<double>(source.size) : source.file.size().to_real();
+}
+
+}  // namespace
+
 bool build_state::begin(const std::vector<std::string_view>& outputs,
                         const std::vector<std::string_view>& listed) {
     std::string_view held;
@@ -35,9 +44,9 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
         const std::lock_guard lock(files_mutex_);
         if (!files.open_page(path, source, why)) return fail(why, path);
     }
-    if (whole && source.file.size().to_real() < cached_page_limit) {
+    if (whole && page_size(source) < cached_page_limit) {
         whole->whole = true;
-        return ::read_page_bytes(source.file, path, whole->bytes, source.hash, error);
+        return ::read_page_bytes(source.file, path, whole->bytes, source.hash, error, source.size);
     }
     document.add_leading_empty_node();
     return read_html(source.file, path, document, error,
@@ -55,10 +64,10 @@ void build_state::read_opened(std::string_view path, size_t index, xml_tree& doc
     const auto record = [](int percent, void* to) {
         static_cast<std::vector<int>*>(to)->push_back(percent);
     };
-    if (caches(index) && read.source.file.size().to_real() < cached_page_limit) {
+    if (caches(index) && page_size(read.source) < cached_page_limit) {
         read.whole = true;
-        read.result =
-            ::read_page_bytes(read.source.file, path, read.bytes, read.source.hash, read.error);
+        read.result = ::read_page_bytes(read.source.file, path, read.bytes, read.source.hash,
+                                        read.error, read.source.size);
         if (read.result != 0) return;
         read.found = cached(path, read.bytes, read.key);
         if (read.found) return;

@@ -1,5 +1,10 @@
 #include "driver/page_bytes.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
 #include "core/memory_error_text.h"
 #include "files/vtfile_error.h"
 #include "html/text_encoding.h"
@@ -16,28 +21,43 @@ int percent_of(int64_t total, double size) {
 }  // namespace
 
 int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes& out,
-                    content_hash* hash, vtstring& error) {
-    out.size = file.size().to_real();
-    out.bytes.clear();
+                    content_hash* hash, vtstring& error, int64_t known_size) {
+    const int64_t size = known_size >= 0 ? known_size : file.size().to_real();
+    out.size = static_cast<double>(size);
     out.chunks.clear();
-    if (out.size > 0) out.bytes.reserve(static_cast<size_t>(out.size));
-    vtstring buffer;
+    // Straight into the page's bytes: a regular file gives them in one call,
+    // and a file whose size is known is not asked once more for its end (a
+    // page changed meanwhile fails the check before it is replaced). A file
+    // without a size is read to its end.
+    const size_t expected = size > 0 ? static_cast<size_t>(size) : 0;
+    out.bytes.resize(expected > 0 ? expected : static_cast<size_t>(kChunk));
+    size_t filled = 0;
     for (;;) {
-        const int32_t n = file.read(buffer, kChunk);
+        if (filled == out.bytes.size()) {
+            if (filled == expected) break;
+            out.bytes.resize(out.bytes.size() * 2);
+        }
+        const ssize_t n = ::read(file.get(), out.bytes.data() + filled, out.bytes.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             error = vtfile_error_message(vtfile_error::cannot_read, path);
             return 1;
         }
         if (n == 0) break;
-        if (out.bytes.empty() && is_utf16_or_utf32(buffer.view())) {
-            error = "Can't read UTF-16 or UTF-32 file: ";
-            error += path;
-            return 1;
-        }
-        if (hash) hash->add(buffer.view());
-        out.bytes.append(buffer.view());
-        out.chunks.push_back(static_cast<uint32_t>(n));
+        filled += static_cast<size_t>(n);
     }
+    out.bytes.resize(filled);
+    const std::string_view bytes(out.bytes);
+    if (is_utf16_or_utf32(bytes.substr(0, static_cast<size_t>(kChunk)))) {
+        error = "Can't read UTF-16 or UTF-32 file: ";
+        error += path;
+        return 1;
+    }
+    if (hash) hash->add(bytes);
+    // The progress steps of a reader that takes the page a chunk at a time.
+    for (size_t at = 0; at < filled; at += static_cast<size_t>(kChunk))
+        out.chunks.push_back(
+            static_cast<uint32_t>(std::min(filled - at, static_cast<size_t>(kChunk))));
     out.digest = hash_bytes(out.bytes);
     return 0;
 }

@@ -28,11 +28,12 @@ struct page_bytes {
     hash128 digest;                // of bytes, once read whole
 };
 
-// Reads file to its end into out, every byte to hash as well when given.
-// 0, or 1 with error set as read_html would set it (a failed read, a UTF-16
-// or UTF-32 page).
+// Reads file into out, every byte to hash as well when given: known_size
+// bytes when that is the file's size as opened (not negative), else to its
+// end. 0, or 1 with error set as read_html would set it (a failed read, a
+// UTF-16 or UTF-32 page).
 int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes& out,
-                    content_hash* hash, vtstring& error);
+                    content_hash* hash, vtstring& error, int64_t known_size = -1);
 
 // Parses what read_page_bytes read into tree as read_html would, with its
 // progress. 0, or the reader's result with error set.

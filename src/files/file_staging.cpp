@@ -28,10 +28,13 @@ bool file_staging::lock_against_other_runs(const std::vector<std::string_view>& 
     };
     std::vector<folder> folders;
     std::unordered_set<file_id, file_id_hash> seen;
+    // A site's pages share a few folders: each path is opened once.
+    std::unordered_set<std::string> opened;
     for (std::string_view output : outputs) {
         std::string target;
         if (output.empty() || vtfile_resolve_links(output, target, true) != link_walk::ok) continue;
         std::string path = vtfile_normal_path(vtfile_folder_of(target));
+        if (!opened.insert(path).second) continue;
         vtfile_handle fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
         if (!fd.is_open() || fstat(fd.get(), &st) != 0 ||
@@ -129,6 +132,7 @@ bool file_staging::open_page(std::string_view path, page_source& source, vtfile_
         if (e.memory >= 0 || !e.temp.empty()) return source.file.is_open();
     }
     why = vtfile_error::none;
+    if (!restored.is_open()) source.size = st.st_size;
     source.file = restored.is_open() ? std::move(restored) : std::move(file);
     if (!seen_by_id_.count(id)) {
         file_state& s = seen_.emplace_back(file_state::of(st, clock));

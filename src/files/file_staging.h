@@ -82,6 +82,7 @@ class file_staging {
     struct page_source {
         vtfile_handle file;
         content_hash* hash = nullptr;
+        int64_t size = -1;  // of file as opened, when file is the page itself
     };
     // Opens path (symlinks of other users refused). False with why
     // (cannot_read, foreign_link, bad_backup).

@@ -90,7 +90,8 @@ int open_checked(const std::string& path, int flags, bool folders) {
         ::close(fd);
         return VTFILE_INVALID;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // A regular file ignores the flag; a device would not.
+    if (!S_ISREG(st.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
