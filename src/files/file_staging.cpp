@@ -35,7 +35,8 @@ bool file_staging::lock_against_other_runs(const std::vector<std::string_view>& 
         if (output.empty() || vtfile_resolve_links(output, target, true) != link_walk::ok) continue;
         std::string path = vtfile_normal_path(vtfile_folder_of(target));
         if (!opened.insert(path).second) continue;
-        vtfile_handle fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        // O_PATH: a folder its writers may not list (0733) is locked too.
+        vtfile_handle fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
         if (!fd.is_open() || fstat(fd.get(), &st) != 0 ||
             !seen.insert({st.st_dev, st.st_ino}).second)

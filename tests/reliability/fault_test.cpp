@@ -440,6 +440,16 @@ TEST_F(as_nobody, OwnPageIsBuiltInAFolderItMayWrite) {
         EXPECT_EQ(info.st_uid, 65534u);
         EXPECT_EQ(info.st_mode & 0777, 0640u);
         EXPECT_NE(t.read("page.html").find("velt_link_1_"), std::string::npos) << std::oct << mode;
+        // Its runs take turns there too: a held lock file is waited for.
+        const int held = open(t.file(".orvane-lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        ASSERT_GE(held, 0);
+        fchmod(held, 0666);
+        flock(held, LOCK_EX);
+        const run_result waited = build(t, {.as_nobody = true, .env = {{"VORN1_LOCK_WAIT", "1"}}});
+        EXPECT_NE(waited.out.find("Gave up waiting for another program"), std::string::npos)
+            << std::oct << mode << " " << waited.out;
+        close(held);
+        unlink(t.file(".orvane-lock").c_str());
     }
 }
 
