@@ -15,20 +15,13 @@
 #include "driver/page_cache.h"
 #include "reliability/site.h"
 #include "support/test_cache_home.h"
+#include "support/text_lines.h"
 
 namespace reliability {
 namespace {
 
 const fs::path kGolden = fs::path(ORVANE_TEST_DATA) / "golden";
 constexpr const char* kDoctored = " (cached)";
-
-std::vector<std::string> lines_of(const fs::path& p) {
-    std::vector<std::string> lines;
-    std::ifstream in(p);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
-}
 
 std::vector<std::string> cache_files() {
     std::vector<std::string> files;

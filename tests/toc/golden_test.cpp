@@ -16,6 +16,7 @@
 
 #include "support/run_program.h"
 #include "support/temp_folder.h"
+#include "support/text_lines.h"
 
 namespace fs = std::filesystem;
 
@@ -23,14 +24,6 @@ namespace {
 
 std::string slurp(const fs::path& p) {
     return temp_folder::read_file(p.string());
-}
-
-std::vector<std::string> lines_of(const fs::path& p) {
-    std::vector<std::string> lines;
-    std::ifstream in(p);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
 }
 
 // Relative paths of every file below root, sorted.
