@@ -101,8 +101,13 @@ bool atomic_file::replace() {
     ok = ::close(fd_) == 0 && ok;
     fd_ = -1;
     ok = ok && rename(temp_.c_str(), target_.c_str()) == 0;
-    if (ok) temp_.clear();
-    return ok;
+    if (!ok) return false;
+    temp_.clear();
+    // The new name is durable too before the save counts as done. Best
+    // effort: the bytes are in place, and a file system that cannot sync a
+    // folder must not make every save fail.
+    vtfile_sync_folder_of(target_);
+    return true;
 }
 
 bool atomic_file::commit() {

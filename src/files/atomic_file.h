@@ -6,7 +6,8 @@
 // - by rename, when the new file can carry everything the target has: its
 //   owner, group, permission bits and extended attributes (ACLs included),
 //   and the target has no other hard link. The temporary file is synced
-//   first, so a crash leaves the old file or the new one.
+//   first, so a crash leaves the old file or the new one, and the folder
+//   after the rename, so a save reported done stays done.
 // - in place otherwise (another user's page in a shared group folder, a page
 //   with hard links): the target is overwritten, guarded by a durable backup
 //   of its old bytes (page_backup.h), so that it keeps its inode and with it

@@ -238,4 +238,27 @@ TEST(durability, BuildsAndClearingWriteInTheOrderThatSurvivesACrash) {
     EXPECT_EQ(s.read("mirror/d.html"), s.read("linked/d.html"));
 }
 
+// A project, settings or desktop file saved alone: a new file and one
+// replaced, each durable with its name before the save is reported done.
+TEST(durability, SmallFileSavesSurviveACrash) {
+    const std::string strace = find_strace();
+    if (strace.empty()) GTEST_SKIP() << "strace is not installed: the calls cannot be recorded";
+    site s;
+    s.write("old.txt", "old bytes");
+    const std::string root = std::filesystem::canonical(s.path()).string();
+    for (const char* name : {"new.txt", "old.txt"}) {
+        SCOPED_TRACE(name);
+        std::vector<traced_call> calls;
+        const run_result r =
+            run_traced(strace, s, {s.file(name), "saved bytes"}, calls,
+                       std::string(ORVANE_BUILD_DIR) + "/tests/orvane_write_probe");
+        ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
+        EXPECT_EQ(s.read(name), "saved bytes");
+        write_order order(root);
+        order.replay(calls);
+        EXPECT_EQ(order.renamed(), std::set<std::string>{root + "/" + name});
+        EXPECT_TRUE(order.problems().empty()) << joined(order.problems());
+    }
+}
+
 }  // namespace

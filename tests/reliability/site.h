@@ -144,6 +144,7 @@ struct run_options {
     long open_files = -1;                      // RLIMIT_NOFILE's soft limit
     long open_files_hard = -1;                 // and its hard limit
     std::map<std::string, std::string> env{};  // set for the child
+    std::string program{};                     // run instead of vorn1 (a path)
 };
 
 // A fault at one step of the program (see fault_hook.cpp): the call of
@@ -175,7 +176,8 @@ inline run_result run_vorn1(const std::string& cwd, const std::vector<std::strin
     char err_name[] = "/tmp/orvane-err-XXXXXX";
     const int out = mkstemp(out_name);
     const int err = mkstemp(err_name);
-    const std::string program = std::string(ORVANE_BUILD_DIR) + "/vorn1";
+    const std::string program =
+        options.program.empty() ? std::string(ORVANE_BUILD_DIR) + "/vorn1" : options.program;
     const std::string cache_home = test_cache_home();
     pid_t pid = fork();
     if (pid == 0) {

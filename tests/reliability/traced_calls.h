@@ -120,17 +120,18 @@ inline std::vector<traced_call> read_trace(const std::string& trace) {
     return calls;
 }
 
-// Runs vorn1 with args in s under strace (at strace's path); the calls go to
-// calls.
+// Runs vorn1 (or program) with args in s under strace (at strace's path);
+// the calls go to calls.
 inline run_result run_traced(const std::string& strace, const site& s,
-                             const std::vector<std::string>& args,
-                             std::vector<traced_call>& calls) {
+                             const std::vector<std::string>& args, std::vector<traced_call>& calls,
+                             const std::string& program = "") {
     const temp_folder trace_folder;
     const std::string trace = trace_folder.file("trace");
     run_options options;
     options.run_under = {strace, "-f", "-q", "-s", "8", "-o", trace, "-e", kTracedCalls};
     // The leak check of a sanitizer build cannot run under ptrace.
     options.env = {{"ASAN_OPTIONS", "detect_leaks=0"}};
+    options.program = program;
     const run_result r = run_vorn1(s.path(), args, options);
     calls = read_trace(read_bytes(trace));
     return r;
