@@ -140,7 +140,6 @@ int build_pages_parallel(const build_settings& settings, build_state& state,
         settings.configure(page.scan);
         page.scan.document = &page.document;
         page.scan.prepare();
-        return 0;
     });
     std::unique_ptr<scanned_page> held;
     for (size_t i = 0; i < settings.sources.size(); ++i) {

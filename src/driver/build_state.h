@@ -24,8 +24,6 @@
 #include "toc/toc_placement.h"
 #include "toc/toc_renderer.h"
 
-// The message of a heading scan or a clearing that failed.
-inline constexpr std::string_view scan_failed_text = "Memory error occurred\r\n";
 // The messages of runs stopped at the caller's request.
 inline constexpr std::string_view build_cancelled_text = "Build cancelled.";
 inline constexpr std::string_view clear_cancelled_text = "Clearing cancelled.";

@@ -24,7 +24,7 @@ int clear_file(const page_job& job, const build_settings& settings, build_state&
     settings.configure(rollback);
     rollback.document = &document;
     rollback.remove_anchors = true;
-    if (rollback.clear_document() != 0) return state.fail(scan_failed_text);
+    rollback.clear_document();
     return state.write_page(job.output, document, rollback.old_toc(), nullptr);
 }
 
@@ -52,17 +52,13 @@ int clear_pages_parallel(const build_settings& settings, build_state& state,
         settings.configure(page.rollback);
         page.rollback.document = &page.document;
         page.rollback.remove_anchors = true;
-        return page.rollback.clear_document();
+        page.rollback.clear_document();
     });
     for (size_t i = 0; i < settings.sources.size(); ++i) {
         state.scale.current = sizes[i];
         const std::string& s = settings.sources[i];
         auto& read = pages.take(i);
         if (state.take_read(s, read.read, &state.scale) != 0) return pages.fail();
-        if (read.after != 0) {
-            state.fail(scan_failed_text);
-            return pages.fail();
-        }
         auto bytes = std::make_unique<deferred_write>();
         cleared_page& page = *read.page;
         if (state.write_page(s, page.document, page.rollback.old_toc(), nullptr, bytes.get()) != 0)

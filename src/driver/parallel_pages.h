@@ -40,12 +40,10 @@ class parallel_pages {
     struct slot {
         std::unique_ptr<Page> page = std::make_unique<Page>();
         early_read read;
-        int after = 0;  // after_read's result
         page_workers::ticket reading;
     };
-    // What a worker does with a page read whole (nothing when empty): 0, or
-    // a failure for the run's thread to report.
-    using after_read_fn = std::function<int(Page&)>;
+    // What a worker does with a page read whole (nothing when empty).
+    using after_read_fn = std::function<void(Page&)>;
 
     parallel_pages(build_state& state, const std::vector<std::string>& sources, int threads,
                    after_read_fn after_read = {})
@@ -123,8 +121,7 @@ class parallel_pages {
         s->reading = workers_.run([this, to, path, i] {
             open_in_turn(i, path, to->read);
             state_.read_opened(path, i, to->page->document, to->read);
-            if (to->read.result == 0 && !to->read.found && after_read_)
-                to->after = after_read_(*to->page);
+            if (to->read.result == 0 && !to->read.found && after_read_) after_read_(*to->page);
         });
         ahead_.push_back(std::move(s));
     }

@@ -98,7 +98,7 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
         if (take_cached(got, read == nullptr, context, key, state, page) != 0) return 1;
         page.scale.phase_done();
     }
-    if (!page.from_cache && scan.scan_headings() != 0) return state.fail(scan_failed_text);
+    if (!page.from_cache) scan.scan_headings();
     page.first = state.last ? toc_tree::next(state.last) : state.toc.first();
     state.last = scan.current_item;
     if (got.whole && !page.from_cache) keep_scanned(key, context, state, page);

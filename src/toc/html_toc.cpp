@@ -131,7 +131,7 @@ void html_toc::prepare() {
     prepared_ = true;
 }
 
-int html_toc::scan_headings() {
+void html_toc::scan_headings() {
     if (!prepared_) prepare();
     prepared_ = false;
     if (!time_stamp) time_stamp = toc_time_stamp();
@@ -171,7 +171,6 @@ int html_toc::scan_headings() {
         }
         n = xml_tree::next(n);
     }
-    return 0;
 }
 
 page_ids& html_toc::ids() {

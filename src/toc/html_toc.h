@@ -27,8 +27,9 @@ class html_toc : public pre_html_toc {
   public:
     html_toc() = default;
 
-    // 0 on success (3 would mean no memory; allocation failures throw here).
-    int scan_headings();
+    // Finds the headings, numbers them and gives them anchors (running out
+    // of memory throws).
+    void scan_headings();
     // The part of scan_headings that needs nothing but the page and the
     // settings (the old navigation text out, the placement found), done
     // ahead, on any thread; the next scan_headings then skips it.

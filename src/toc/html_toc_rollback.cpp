@@ -3,11 +3,11 @@
 #include "toc/heading_marks.h"
 #include "toc/nav_text.h"
 
-int html_toc_rollback::clear_document() {
+void html_toc_rollback::clear_document() {
     // Markers are judged on the page as read, before anchors go.
     find_markers();
     const bool built = (toc_start_marker && toc_end_marker) || has_build_marks(*document);
-    if (!built || !remove_anchors) return 0;
+    if (!built || !remove_anchors) return;
     take_out_nav_text(*document);
     // A heading below one of the unnumbered class (on this page) got no
     // number either.
@@ -32,5 +32,4 @@ int html_toc_rollback::clear_document() {
         }
         n = xml_tree::next(n);
     }
-    return 0;
 }

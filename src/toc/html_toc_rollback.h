@@ -16,8 +16,8 @@
 
 class html_toc_rollback : public pre_html_toc {
   public:
-    // Cleans document in place; 0 on success.
-    int clear_document();
+    // Cleans document in place.
+    void clear_document();
 
     bool remove_anchors = false;
 };
