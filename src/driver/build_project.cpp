@@ -19,6 +19,7 @@
 #include "driver/page_workers.h"
 #include "driver/parallel_pages.h"
 #include "driver/process_file.h"
+#include "driver/progress_weights.h"
 #include "driver/source_check.h"
 #include "files/vtfile_path.h"
 #include "project/toc_project.h"
@@ -215,13 +216,14 @@ int build_multi(const build_settings& settings, build_state& state, int threads,
     // Links are taken between absolute, normal paths, whatever the spelling.
     const std::string destination_path = vtfile_normal_path(settings.destination);
     state.scale.total = total;
-    state.scale.weight = settings.insert_local_toc ? 0.9 : 0.8;
+    state.scale.weight = settings.insert_local_toc ? progress_weights::site_pages_with_local_tocs
+                                                   : progress_weights::site_pages;
     const int pages = threads > 1 && settings.sources.size() > 1
                           ? build_pages_parallel(settings, state, sizes, destination_path, threads)
                           : build_pages(settings, state, sizes, destination_path);
     if (pages != 0) return BUILD_PAGE_FAILED;
 
-    state.scale.weight = 0.05;
+    state.scale.weight = progress_weights::destination;
     xml_tree destination;
     early_read whole;
     if (!read_destination(settings, state, destination,

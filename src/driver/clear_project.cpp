@@ -9,6 +9,7 @@
 #include "driver/page_workers.h"
 #include "driver/parallel_pages.h"
 #include "driver/process_file.h"
+#include "driver/progress_weights.h"
 #include "driver/source_check.h"
 #include "project/toc_project.h"
 #include "toc/html_toc_rollback.h"
@@ -89,7 +90,7 @@ int clear_destination(const build_settings& settings, build_state& state) {
 // Reading the pages takes most of a run; the bar moves with the share of
 // their bytes read, and the destination and the commit take the rest.
 int clear_all(const build_settings& settings, build_state& state, int threads) {
-    state.scale.weight = 0.95;
+    state.scale.weight = progress_weights::cleared_pages;
     if (settings.single) {
         if (!check_patterns(settings, state.error)) return 1;
         if (settings.single_source().empty()) return state.fail(source_missing_text);

@@ -3,6 +3,7 @@
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
 #include "driver/page_cache_keys.h"
+#include "driver/progress_weights.h"
 #include "files/vtfile_path.h"
 #include "toc/nav_text.h"
 #include "toc/page_links.h"
@@ -64,7 +65,8 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
               const build_settings& settings, build_state& state, scanned_page& page,
               const early_read* read) {
     page.job = job;
-    page.scale = {.weight = job.insert ? 0.38 : 0.7,
+    page.scale = {.weight = job.insert ? progress_weights::page_read_with_local_toc
+                                       : progress_weights::page_read,
                   .context = &state.scale,
                   .callback = build_progress::forward};
     early_read own;
@@ -102,7 +104,8 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
     page.first = state.last ? toc_tree::next(state.last) : state.toc.first();
     state.last = scan.current_item;
     if (got.whole && !page.from_cache) keep_scanned(key, context, state, page);
-    page.scale.weight = job.insert ? 0.03 : 0.1;
+    page.scale.weight =
+        job.insert ? progress_weights::page_scan_with_local_toc : progress_weights::page_scan;
     page.scale.report(100);
     page.scale.phase_done();
     return 0;
@@ -122,7 +125,7 @@ int write_scanned_page(scanned_page& page, const scanned_page* next, const build
         // Its bytes stay as they are: nothing to write, and no TOC to render.
         if (state.keep_page(job.output) != 0) return 1;
         if (report && job.insert) {
-            page.scale.weight = 0.41;
+            page.scale.weight = progress_weights::page_local_toc;
             page.scale.report(100);
             page.scale.phase_done();
         }
@@ -139,7 +142,7 @@ int write_scanned_page(scanned_page& page, const scanned_page* next, const build
         if (state.write_page(job.output, page.document, page.scan.placement(), &local, later) != 0)
             return 1;
         if (report) {
-            page.scale.weight = 0.41;
+            page.scale.weight = progress_weights::page_local_toc;
             page.scale.report(100);
             page.scale.phase_done();
         }
