@@ -167,7 +167,7 @@ bool file_staging::open(std::string_view path, staged_file& out) {
     out.close_all();
     out.error_ = vtfile_error::none;
     write_target target;
-    if (!find_write_target(path, policy_ == write_policy::commit, target))
+    if (!find_write_target(path, policy_ == write_policy::commit, target, &writable_folders_))
         return out.fail(target.error);
     if (target.exists && !S_ISREG(target.st.st_mode)) return out.fail();
     const int current =

@@ -37,6 +37,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "files/file_state.h"
@@ -142,5 +143,6 @@ class file_staging {
     std::deque<file_state> seen_;
     std::unordered_map<file_id, const file_state*, file_id_hash> seen_by_id_;
     std::unordered_map<std::string, const file_state*> seen_by_path_;
+    std::unordered_set<std::string> writable_folders_;  // for find_write_target
     std::unordered_map<file_id, int, file_id_hash> reads_expected_;
 };

@@ -15,7 +15,8 @@ bool refuse(write_target& target, vtfile_error why = vtfile_error::cannot_write)
 
 }  // namespace
 
-bool find_write_target(std::string_view path, bool need_write, write_target& target) {
+bool find_write_target(std::string_view path, bool need_write, write_target& target,
+                       std::unordered_set<std::string>* writable_folders) {
     target = {};
     const std::string p = vtfile_path(path);
     if (p.empty() || p.back() == '/') return refuse(target);
@@ -35,7 +36,10 @@ bool find_write_target(std::string_view path, bool need_write, write_target& tar
     } else if (errno != ENOENT) {
         return refuse(target);
     }
-    if (need_write && access(vtfile_folder_of(target.path).c_str(), W_OK | X_OK) != 0)
-        return refuse(target);
+    if (!need_write) return true;
+    std::string folder = vtfile_folder_of(target.path);
+    if (writable_folders && writable_folders->contains(folder)) return true;
+    if (access(folder.c_str(), W_OK | X_OK) != 0) return refuse(target);
+    if (writable_folders) writable_folders->insert(std::move(folder));
     return true;
 }

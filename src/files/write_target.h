@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "files/vtfile_error.h"
 
@@ -19,5 +20,8 @@ struct write_target {
 // Follows the symlinks on the way to path, each of which must belong to us
 // or to root, and checks what it names: no folder, and, with need_write,
 // writable by us, as is its folder when it is a regular file or new. False
-// with target.error (cannot_write or foreign_link) otherwise.
-bool find_write_target(std::string_view path, bool need_write, write_target& target);
+// with target.error (cannot_write or foreign_link) otherwise. A run that
+// writes many files into a few folders passes writable_folders: the
+// folders found writable so far, asked of the kernel once each.
+bool find_write_target(std::string_view path, bool need_write, write_target& target,
+                       std::unordered_set<std::string>* writable_folders = nullptr);
