@@ -10,6 +10,10 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "core/vtstring.h"
+#include "files/file_io.h"
+#include "files/vtfile.h"
+
 namespace {
 
 constexpr std::string_view kMagic = "orvane page cache\n";
@@ -72,32 +76,6 @@ std::string cache_folder() {
     return {};
 }
 
-std::string read_whole(const std::string& path) {
-    std::string data;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return data;
-    char block[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, block, sizeof block);
-        if (n <= 0) {
-            if (n < 0) data.clear();
-            break;
-        }
-        data.append(block, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return data;
-}
-
-bool write_whole(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
 // Makes folder and its parents (private to the user). False when it is not
 // there afterwards.
 bool make_folder(const std::string& folder) {
@@ -123,7 +101,8 @@ std::string page_cache::file_for(std::string_view project_file) {
 
 page_cache::page_cache(std::string file, const hash128& digest)
     : file_(std::move(file)), digest_(digest) {
-    if (!file_.empty() && !load(read_whole(file_))) {
+    vtstring data;
+    if (!file_.empty() && (!vtfile_read_all(file_, data) || !load(data.view()))) {
         pages_.clear();
         by_key_.clear();
         loaded_sum_ = {};
@@ -209,7 +188,7 @@ void page_cache::save(const std::vector<std::string_view>& changed) const {
     std::string temp = file_ + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return;
-    const bool written_whole = write_whole(fd, out);
+    const bool written_whole = vtfile_write_all(fd, out.data(), out.size());
     if (::close(fd) != 0 || !written_whole || ::rename(temp.c_str(), file_.c_str()) != 0)
         ::unlink(temp.c_str());
 }
