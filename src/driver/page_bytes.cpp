@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "core/memory_error_text.h"
 #include "files/vtfile_error.h"
-#include "html/text_encoding.h"
-#include "html/vthtml.h"
+#include "html/html_chunks.h"
 
 namespace {
 
@@ -48,11 +46,7 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
     }
     out.bytes.resize(filled);
     const std::string_view bytes(out.bytes);
-    if (is_utf16_or_utf32(bytes.substr(0, static_cast<size_t>(kChunk)))) {
-        error = "Can't read UTF-16 or UTF-32 file: ";
-        error += path;
-        return 1;
-    }
+    if (refuse_wide_page(bytes.substr(0, static_cast<size_t>(kChunk)), path, error)) return 1;
     if (hash) hash->add(bytes);
     // The progress steps of a reader that takes the page a chunk at a time.
     for (size_t at = 0; at < filled; at += static_cast<size_t>(kChunk))
@@ -64,26 +58,16 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
 
 int parse_page_bytes(const page_bytes& in, std::string_view path, xml_tree& tree, vtstring& error,
                      void (*progress)(int percent, void* context), void* context) {
-    vthtml reader(tree);
+    html_chunks reader(tree, path, error);
     int64_t total = 0;
-    int result = 0;
     for (const uint32_t n : in.chunks) {
-        reader.add(std::string_view(in.bytes).substr(static_cast<size_t>(total), n));
-        total += n;
-        result = reader.run();
-        if (result != VTSGML_MORE) {
-            error = reader.size_exceeded() ? vtfile_error_message(vtfile_error::too_large, path)
-                                           : vtstring(memory_error_text);
+        if (const int result =
+                reader.add(std::string_view(in.bytes).substr(static_cast<size_t>(total), n)))
             return result;
-        }
+        total += n;
         if (progress && in.size > 0) progress(percent_of(total, in.size), context);
     }
-    reader.set_input_complete();
-    result = reader.run();
-    if (result != VTSGML_DONE) {
-        error = memory_error_text;
-        return result;
-    }
+    if (const int result = reader.finish()) return result;
     if (progress) progress(100, context);
     return 0;
 }

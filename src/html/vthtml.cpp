@@ -3,10 +3,9 @@
 #include <cstring>
 #include <new>
 
-#include "core/memory_error_text.h"
 #include "files/vtfile.h"
+#include "html/html_chunks.h"
 #include "html/parse_tag.h"
-#include "html/text_encoding.h"
 
 namespace {
 
@@ -137,10 +136,9 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
 int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, vtstring& error,
               html_read_options options) {
     const double size = file.size().to_real();
-    vthtml reader(tree);
+    html_chunks reader(tree, path, error);
     vtstring buffer;
     int64_t total = 0;
-    int result = 0;
     for (;;) {
         const int32_t n = file.read(buffer, 16384);
         if (n < 0) {
@@ -150,30 +148,14 @@ int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, 
             return 1;
         }
         if (n == 0) break;
-        if (total == 0 && is_utf16_or_utf32(buffer.view())) {
-            error = "Can't read UTF-16 or UTF-32 file: ";
-            error += path;
-            return 1;
-        }
         total += n;
         if (options.hash) options.hash->add(buffer.view());
-        reader.add(buffer.view());
-        result = reader.run();
-        if (result != VTSGML_MORE) {
-            error = reader.size_exceeded() ? vtfile_error_message(vtfile_error::too_large, path)
-                                           : vtstring(memory_error_text);
-            return result;
-        }
+        if (const int result = reader.add(buffer.view())) return result;
         if (options.progress && size > 0)
             options.progress(static_cast<int>(static_cast<double>(total) / size * 100),
                              options.context);
     }
-    reader.set_input_complete();
-    result = reader.run();
-    if (result != VTSGML_DONE) {
-        error = memory_error_text;
-        return result;
-    }
+    if (const int result = reader.finish()) return result;
     if (options.progress) options.progress(100, options.context);
     return 0;
 }
