@@ -124,11 +124,6 @@ int write_scanned_page(scanned_page& page, const scanned_page* next, const build
     if (page.from_cache) {
         // Its bytes stay as they are: nothing to write, and no TOC to render.
         if (state.keep_page(job.output) != 0) return 1;
-        if (report && job.insert) {
-            page.scale.weight = progress_weights::page_local_toc;
-            page.scale.report(100);
-            page.scale.phase_done();
-        }
     } else if (!job.insert) {
         // Without a new TOC the page is written exactly as read and scanned,
         // an old TOC included.
@@ -141,11 +136,12 @@ int write_scanned_page(scanned_page& page, const scanned_page* next, const build
                                   next ? next->first : nullptr};
         if (state.write_page(job.output, page.document, page.scan.placement(), &local, later) != 0)
             return 1;
-        if (report) {
-            page.scale.weight = progress_weights::page_local_toc;
-            page.scale.report(100);
-            page.scale.phase_done();
-        }
+    }
+    // A cached page's local TOC stands as it was: its phase counts all the same.
+    if (report && job.insert) {
+        page.scale.weight = progress_weights::page_local_toc;
+        page.scale.report(100);
+        page.scale.phase_done();
     }
     if (report) state.scale.report(100);
     return 0;
