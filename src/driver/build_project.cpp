@@ -75,17 +75,11 @@ bool take_destination(const build_settings& settings, const early_read& whole, b
     return true;
 }
 
-// Puts the link from the destination to a page in front of the links of
-// that page's items.
+// Links the items of page from the destination from now on.
 void link_from_destination(const std::string& destination_path, const scanned_page& page,
                            build_state& state) {
-    const vtstring link =
-        page_link(destination_path, state.toc.pages[static_cast<size_t>(page.index)]);
-    for (toc_node* n = page.first; n && n->page == page.index; n = toc_tree::next(n)) {
-        vtstring full(link);
-        full.append(n->link.view());
-        n->link = full.view();
-    }
+    state.toc.link_from_destination(
+        page.index, page_link(destination_path, state.toc.pages[static_cast<size_t>(page.index)]));
 }
 
 // Writes a page that waited for the next one to be scanned (none: it was

@@ -10,7 +10,9 @@ namespace {
 // pages lead from the destination's folder: the part before "#" (which the
 // URL encoding never leaves in a path) is the path from there.
 vtstring link_from(const toc_node& item, const toc_tree* toc, int32_t page) {
-    if (!toc || page < 0 || item.page < 0 || item.page == page) return item.link.view();
+    if (!toc) return item.link.view();
+    vtstring full;
+    if (page < 0 || item.page < 0 || item.page == page) return toc->link(item, full);
     const std::string_view link = item.link.view();
     const size_t hash = link.find('#');
     vtstring result = page_link(toc->pages[static_cast<size_t>(page)],

@@ -62,8 +62,8 @@ enum class event_field { item, text, link, open, numbering, level, indentation, 
 // One variable: a property of every event, made when the engine reads it.
 class toc_variables::field : public vti_list_maker {
   public:
-    field(toc_events& events, const vtstring& indent, event_field which)
-        : events_(events), indent_(indent), which_(which) {}
+    field(toc_events& events, const toc_tree& toc, event_field which)
+        : events_(events), toc_(toc), which_(which) {}
 
     int32_t count() const override { return events_.count(); }
 
@@ -77,7 +77,7 @@ class toc_variables::field : public vti_list_maker {
                 set_text(e.item ? e.item->text.view() : std::string_view());
                 break;
             case event_field::link:
-                set_text(e.item ? e.item->link.view() : std::string_view());
+                set_text(e.item ? toc_.link(*e.item, link_) : std::string_view());
                 break;
             case event_field::open:
                 value_ = vtval(e.item ? 1 : 0);
@@ -107,16 +107,17 @@ class toc_variables::field : public vti_list_maker {
         if (indentations_.empty()) indentations_.emplace_back();
         while (static_cast<int32_t>(indentations_.size()) <= level) {
             vtstring deeper = indentations_.back();
-            deeper.append(indent_.view());
+            deeper.append(toc_.indent.view());
             indentations_.push_back(std::move(deeper));
         }
         return indentations_[static_cast<size_t>(level)].view();
     }
 
     toc_events& events_;
-    const vtstring& indent_;
+    const toc_tree& toc_;
     event_field which_;
     mutable vtval value_;
+    mutable vtstring link_;
     mutable std::vector<vtstring> indentations_;
 };
 
@@ -134,7 +135,7 @@ toc_variables::toc_variables(const toc_tree& toc, const toc_node* start_item,
         {"children", event_field::children},
     };
     for (const auto& [name, which] : names)
-        variables_.emplace(name, vti_list(fields_.emplace_back(events_, toc.indent, which)));
+        variables_.emplace(name, vti_list(fields_.emplace_back(events_, toc, which)));
 }
 
 toc_variables::~toc_variables() = default;
