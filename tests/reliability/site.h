@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "support/lock_waiters.h"
+#include "support/run_program.h"
 #include "support/temp_folder.h"
 #include "support/test_cache_home.h"
 
@@ -168,84 +169,30 @@ struct run_result {
     std::string err;
 };
 
-// Runs the built vorn1 with args in folder cwd, output to files in the
-// folder of the test (big reports never block a pipe).
+// Runs the built vorn1 with args in folder cwd (tests/support/run_program.h).
 inline run_result run_vorn1(const std::string& cwd, const std::vector<std::string>& args,
                             const run_options& options = {}) {
-    char out_name[] = "/tmp/orvane-out-XXXXXX";
-    char err_name[] = "/tmp/orvane-err-XXXXXX";
-    const int out = mkstemp(out_name);
-    const int err = mkstemp(err_name);
+    child_options o;
+    o.cwd = cwd;
+    o.env.push_back("SOURCE_DATE_EPOCH=1000000000");
+    for (const auto& [name, value] : options.env) o.env.push_back(name + "=" + value);
+    o.run_under = options.run_under;
+    o.file_size_limit = options.file_size_limit;
+    o.memory_limit = options.memory_limit;
+    o.open_files = options.open_files;
+    o.open_files_hard = options.open_files_hard;
+    o.as_nobody = options.as_nobody;
+    o.groups = options.groups;
+    // A run to be killed at a moment yields to the watcher, which then sees
+    // short-lived files even on a busy machine.
+    o.yield = !options.kill_once.empty() || options.meanwhile != nullptr;
+    o.meanwhile = options.meanwhile;
+    o.kill_after_us = options.kill_after_us;
+    o.kill_once = options.kill_once;
     const std::string program =
         options.program.empty() ? std::string(ORVANE_BUILD_DIR) + "/vorn1" : options.program;
-    const std::string cache_home = test_cache_home();
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out, 1);
-        dup2(err, 2);
-        const int null = open("/dev/null", O_RDONLY);
-        dup2(null, 0);
-        for (const auto& [resource, value] : {std::pair{RLIMIT_FSIZE, options.file_size_limit},
-                                              std::pair{RLIMIT_AS, options.memory_limit}}) {
-            const rlimit limit = {static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
-            if (value >= 0) setrlimit(resource, &limit);
-        }
-        if (options.open_files >= 0) {
-            const rlimit limit = {
-                static_cast<rlim_t>(options.open_files),
-                static_cast<rlim_t>(options.open_files_hard >= 0 ? options.open_files_hard
-                                                                 : options.open_files)};
-            setrlimit(RLIMIT_NOFILE, &limit);
-        }
-        // The test's own cache, shared by its runs only.
-        setenv("XDG_CACHE_HOME", cache_home.c_str(), 1);
-        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
-        if (options.as_nobody && geteuid() == 0 &&
-            (setgroups(options.groups.size(), options.groups.data()) != 0 || setgid(65534) != 0 ||
-             setuid(65534) != 0))
-            _exit(126);
-        if (chdir(cwd.c_str()) != 0) _exit(125);
-        // A run to be killed at a moment yields to the watcher, which then
-        // sees short-lived files even on a busy machine.
-        if ((!options.kill_once.empty() || options.meanwhile) && nice(19) == -1) _exit(124);
-        setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        std::vector<char*> argv;
-        for (const std::string& a : options.run_under) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    if (options.meanwhile) options.meanwhile(pid);
-    if (options.kill_after_us >= 0 || !options.kill_once.empty()) {
-        // Poll so that a run that ends early is not waited for.
-        const std::string watched = cwd + "/" + options.kill_once;
-        for (long waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 200) {
-            struct stat st;
-            if (options.kill_once.empty() ? waited >= options.kill_after_us
-                                          : lstat(watched.c_str(), &st) == 0) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                break;
-            }
-            usleep(200);
-        }
-    } else {
-        waitpid(pid, &status, 0);
-    }
-    run_result r;
-    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = read_bytes(out_name);
-    r.err = read_bytes(err_name);
-    close(out);
-    close(err);
-    unlink(out_name);
-    unlink(err_name);
-    return r;
+    program_result r = run_child(program, args, o);
+    return {r.status, std::move(r.out), std::move(r.err)};
 }
 
 inline run_result build(const site& s, const run_options& options = {}) {

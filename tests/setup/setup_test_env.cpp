@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "support/run_program.h"
 
 namespace {
 
@@ -247,29 +248,12 @@ std::string entry_value(const std::string& path, std::string_view key) {
 
 int run_program(const std::vector<std::string>& args, const std::string& folder,
                 std::string& output) {
-    int pipe_ends[2];
-    if (pipe(pipe_ends) != 0) return -1;
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(pipe_ends[1], 1);
-        dup2(pipe_ends[1], 2);
-        close(pipe_ends[0]);
-        close(pipe_ends[1]);
-        if (chdir(folder.c_str()) != 0) _exit(126);
-        std::vector<char*> argv;
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(pipe_ends[1]);
-    output.clear();
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(pipe_ends[0], chunk, sizeof chunk)) > 0)
-        output.append(chunk, static_cast<size_t>(n));
-    close(pipe_ends[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    child_options options;
+    options.cwd = folder;
+    options.batch = false;
+    options.merge_output = true;
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    program_result r = run_child(args.front(), rest, options);
+    output = std::move(r.out);
+    return r.status;
 }
