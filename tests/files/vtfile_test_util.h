@@ -12,31 +12,19 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <string_view>
+
+#include "support/temp_folder.h"
 
 namespace file_test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the temporary folder, removed with its contents.
-class scratch_dir {
+// A fresh folder that others (the unprivileged child of a test) can enter.
+class scratch_dir : public temp_folder {
   public:
-    scratch_dir() {
-        std::string tmpl = (fs::temp_directory_path() / "orvane-test-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data());
-        // Others (the unprivileged child of a test) must be able to enter it.
-        chmod(path_.c_str(), 0777);
-    }
-    ~scratch_dir() {
-        std::error_code ec;
-        for (auto& e : fs::recursive_directory_iterator(path_, ec))
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-    std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
-
-  private:
-    std::string path_;
+    scratch_dir() { chmod(path().c_str(), 0777); }
+    std::string operator/(std::string_view name) const { return file(name); }
 };
 
 inline void put(const std::string& path, std::string_view bytes) {

@@ -10,6 +10,7 @@
 #include "core/page_size_limit.h"
 #include "html/vthtml.h"
 #include "reader_harness.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -26,23 +27,6 @@ std::vector<fs::path> fixtures() {
         if (e.path().extension() == ".html") out.push_back(e.path());
     return out;
 }
-
-class temp_dir {
-  public:
-    temp_dir() {
-        char name[] = "/tmp/orvane-html-XXXXXX";
-        path_ = mkdtemp(name);
-    }
-    ~temp_dir() { fs::remove_all(path_); }
-    fs::path file(const std::string& name, const std::string& bytes) const {
-        fs::path p = path_ / name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-
-  private:
-    fs::path path_;
-};
 
 void record(int percent, void* context) {
     static_cast<std::vector<int>*>(context)->push_back(percent);
@@ -78,8 +62,8 @@ TEST(read_html_file, MissingFileNamesThePath) {
 }
 
 TEST(read_html_file, ProgressRisesPerReadAndEndsAtHundred) {
-    temp_dir dir;
-    const fs::path page = dir.file("p.html", std::string(40000, 'a'));
+    temp_folder dir;
+    const fs::path page = dir.write("p.html", std::string(40000, 'a'));
     xml_tree tree;
     vtstring error;
     std::vector<int> seen;
@@ -89,21 +73,21 @@ TEST(read_html_file, ProgressRisesPerReadAndEndsAtHundred) {
 }
 
 TEST(read_html_file, SizeLimitNamesThePage) {
-    temp_dir dir;
+    temp_folder dir;
     xml_tree ok_tree;
     vtstring error;
-    const fs::path below = dir.file("below.html", std::string(page_size_limit - 1, 'x'));
+    const fs::path below = dir.write("below.html", std::string(page_size_limit - 1, 'x'));
     EXPECT_EQ(read_html_file(below.string(), ok_tree, error, nullptr, nullptr), 0);
 
-    const fs::path at = dir.file("at.html", std::string(page_size_limit, 'x'));
+    const fs::path at = dir.write("at.html", std::string(page_size_limit, 'x'));
     xml_tree tree;
     EXPECT_EQ(read_html_file(at.string(), tree, error, nullptr, nullptr), VTSGML_SIZE_EXCEEDED);
     EXPECT_EQ(error, "Page is too large: " + at.string());
 }
 
 TEST(read_html_file, FolderIsNotReadAsAnEmptyPage) {
-    temp_dir dir;
-    const fs::path folder = dir.file("x.html", "").parent_path();
+    temp_folder dir;
+    const fs::path folder = dir.path();
     xml_tree tree;
     vtstring error;
     EXPECT_NE(read_html_file(folder.string(), tree, error, nullptr, nullptr), 0);

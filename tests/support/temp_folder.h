@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,7 +17,16 @@ class temp_folder {
         char pattern[] = "/tmp/orvane-test-XXXXXX";
         path_ = mkdtemp(pattern);
     }
-    ~temp_folder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    // Folders a test made unwritable or unreadable are opened up first, so
+    // that nothing is left behind when the test does not run as root.
+    ~temp_folder() {
+        std::error_code ec;
+        for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
+            if (!e.is_symlink(ec))
+                std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
     const std::string& path() const { return path_; }
     std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
     std::string write(std::string_view name, std::string_view bytes) const {
