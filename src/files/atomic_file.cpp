@@ -11,7 +11,6 @@
 #include "files/file_attributes.h"
 #include "files/file_io.h"
 #include "files/page_backup.h"
-#include "files/temp_name.h"
 #include "files/vtfile_path.h"
 #include "files/write_target.h"
 
@@ -47,8 +46,9 @@ bool atomic_file::open(std::string_view path) {
     mode_ = target.exists ? static_cast<int>(target.st.st_mode & 07777) : vtfile_default_mode();
     page_ = target.st;
     has_page_ = target.exists;
-    fd_ = atomic_temp_beside(target_, temp_);
-    return fd_ >= 0 || fail();
+    if (!temp_.create_beside(target_)) return fail();
+    fd_ = temp_.fd();
+    return true;
 }
 
 bool atomic_file::fail(vtfile_error why) {
@@ -98,11 +98,9 @@ bool atomic_file::replace() {
         // the new file keeps the temporary file's 0600
     }
     bool ok = fdatasync(fd_) == 0;
-    ok = ::close(fd_) == 0 && ok;
+    ok = temp_.close() && ok;
     fd_ = -1;
-    ok = ok && rename(temp_.c_str(), target_.c_str()) == 0;
-    if (!ok) return false;
-    temp_.clear();
+    if (!ok || !temp_.rename_to(target_)) return false;
     // The new name is durable too before the save counts as done. Best
     // effort: the bytes are in place, and a file system that cannot sync a
     // folder must not make every save fail.
@@ -113,7 +111,7 @@ bool atomic_file::replace() {
 bool atomic_file::commit() {
     if (fd_ < 0) return fail();
     bool ok = !failed_ && flush();
-    if (temp_.empty()) {  // written straight into a device
+    if (!temp_.exists()) {  // written straight into a device
         ok = ::close(fd_) == 0 && ok;
         fd_ = -1;
     } else {
@@ -124,10 +122,9 @@ bool atomic_file::commit() {
 }
 
 void atomic_file::abort() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0 && !temp_.exists()) ::close(fd_);
     fd_ = -1;
-    if (!temp_.empty()) unlink(temp_.c_str());
-    temp_.clear();
+    temp_.remove();
     block_.used = block_.room = 0;
 }
 

@@ -24,6 +24,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/temp_file.h"
 #include "files/vtfile_error.h"
 #include "files/write_block.h"
 
@@ -84,7 +85,7 @@ class atomic_file {
     int64_t limit_ = INT64_MAX;
     int64_t written_ = 0;  // bytes in the temporary file
     std::string target_;
-    std::string temp_;
+    temp_file temp_;
     // Bytes not written yet: used_ of them, room_ more fit (0 while the
     // file is not open or has failed).
     write_block block_;

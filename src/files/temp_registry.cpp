@@ -46,6 +46,8 @@ std::atomic<char*>& slot_at(registry& r, size_t index) {
 
 std::atomic<void (*)()> g_last_words{nullptr};
 std::atomic<bool> g_outcome_fixed{false};
+// A termination signal that came while the outcome was fixed (0: none).
+std::atomic<int> g_pending{0};
 // Threads in a termination_deferred step, such as a file created and not yet
 // registered: the handler waits a little for them.
 std::atomic<int> g_deferred{0};
@@ -56,7 +58,11 @@ void wait_for_deferred_steps() {
 }
 
 void on_termination(int signal) {
-    if (g_outcome_fixed.load()) return;
+    if (g_outcome_fixed.load()) {
+        int none = 0;
+        g_pending.compare_exchange_strong(none, signal);
+        return;
+    }
     wait_for_deferred_steps();
     temp_registry_unlink_all();
     if (void (*last_words)() = g_last_words.load()) last_words();
@@ -119,6 +125,11 @@ void temp_registry_handle_signals() {
 
 void temp_registry_outcome_fixed() {
     g_outcome_fixed.store(true);
+}
+
+void temp_registry_outcome_settled() {
+    g_outcome_fixed.store(false);
+    if (const int signal = g_pending.exchange(0)) on_termination(signal);
 }
 
 void temp_registry_on_termination(void (*last_words)()) {

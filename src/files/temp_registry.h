@@ -33,8 +33,12 @@ void temp_registry_on_termination(void (*last_words)());
 
 // From now on a termination signal no longer ends the process: the run it
 // would interrupt has begun to put its files in place, and finishes as if no
-// signal had come. For the rest of the process's life.
+// signal had come. A batch run ends with it; a window calls
+// temp_registry_outcome_settled when the run is over.
 void temp_registry_outcome_fixed();
+// Signals end the process again; one that came while the outcome was fixed
+// ends it now.
+void temp_registry_outcome_settled();
 
 // Holds SIGTERM, SIGINT and SIGHUP back while it lives, for steps that must
 // not stop half way; a signal that came meanwhile arrives when it ends.

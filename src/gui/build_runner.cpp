@@ -9,6 +9,7 @@
 #include "desktop/byte_text.h"
 #include "driver/build_project.h"
 #include "driver/clear_project.h"
+#include "files/temp_registry.h"
 #include "project/project_paths.h"
 
 build_runner::build_runner(QWidget* busy_area, QProgressBar* bar, status_fn status, QObject* parent)
@@ -42,6 +43,9 @@ bool build_runner::start(const toc_project& job, bool clear, const std::string& 
                                          &build_runner::report_page, &cancel_)
                          : build_project(job_, &build_runner::report, this,
                                          &build_runner::report_page, &cancel_);
+        // A termination signal held back while the run put its files in
+        // place ends the program now.
+        temp_registry_outcome_settled();
     });
     connect(thread_, &QThread::finished, this, &build_runner::end_run);
     thread_->start();

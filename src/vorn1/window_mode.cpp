@@ -9,6 +9,7 @@
 #include "desktop/guarded_run.h"
 #include "desktop/qt_dialogs.h"
 #include "files/lock_wait.h"
+#include "files/temp_registry.h"
 #include "files/vtfile.h"
 #include "gui/TveltORV1.h"
 #include "gui/system_shell.h"
@@ -18,6 +19,9 @@ int run_window(int argc, char** argv, std::string_view preset_file) {
     std::unique_ptr<QApplication> app =
         open_display(argc, argv, "no display: use -command project_filename for a batch build\n");
     if (!app) return 1;
+    // A termination signal takes the temporary files of a build or a save
+    // along, as in batch mode.
+    temp_registry_handle_signals();
     vtfile_set_restore_teller(tell_restored);
     vtfile_set_wait_teller(tell_waiting_for);
     // The window's class (WM_CLASS "vorn1", "vorn1" on X11) is what the menu

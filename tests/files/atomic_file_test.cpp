@@ -7,6 +7,7 @@
 
 #include <csignal>
 
+#include "files/temp_registry.h"
 #include "files/vtfile_test_util.h"
 
 using file_test::entry_count;
@@ -98,6 +99,31 @@ TEST(atomic_file, TemporaryFileIsRecognisableAndGoesOnAbort) {
     EXPECT_FALSE(out.commit());
     EXPECT_EQ(get(f), "kept");
     EXPECT_EQ(entry_count(dir.path()), 1);
+}
+
+// A termination signal during a save takes its temporary file along; one
+// that comes while a run puts its files in place waits until the run is
+// settled, then ends the process the same way.
+TEST(atomic_file, TerminationSignalTakesAnUnfinishedSaveAlong) {
+    scratch_dir dir;
+    const std::string f = dir / "vorn_set.txt";
+    put(f, "kept");
+    for (const bool fixed : {false, true}) {
+        const int status = run_in_child([&] {
+            temp_registry_handle_signals();
+            if (fixed) temp_registry_outcome_fixed();
+            atomic_file out;
+            if (!out.open(f) || !out.write("half")) return 1;
+            raise(SIGTERM);
+            if (!fixed) return 2;  // the signal should have ended the process
+            if (entry_count(dir.path()) != 2) return 3;
+            temp_registry_outcome_settled();
+            return 4;
+        });
+        EXPECT_EQ(status, 128 + SIGTERM) << fixed;
+        EXPECT_EQ(get(f), "kept");
+        EXPECT_EQ(entry_count(dir.path()), 1) << fixed;
+    }
 }
 
 TEST(atomic_file, KeepsPermissionsAndGivesNewFilesTheDefaults) {

@@ -1,0 +1,47 @@
+#include "files/temp_file.h"
+
+#include <stdio.h>
+#include <unistd.h>
+
+#include "files/temp_name.h"
+#include "files/temp_registry.h"
+
+bool temp_file::create_beside(const std::string& target) {
+    remove();
+    // A termination signal must not come between the file's creation and
+    // its registration, or the file would outlive the process.
+    const termination_deferred hold;
+    fd_ = atomic_temp_beside(target, path_);
+    if (fd_ < 0) {
+        path_.clear();
+        return false;
+    }
+    slot_ = temp_registry_add(path_);
+    return true;
+}
+
+bool temp_file::close() {
+    if (fd_ < 0) return true;
+    const bool ok = ::close(fd_) == 0;
+    fd_ = -1;
+    return ok;
+}
+
+bool temp_file::rename_to(const std::string& target) {
+    if (path_.empty() || ::rename(path_.c_str(), target.c_str()) != 0) return false;
+    close();
+    forget();
+    return true;
+}
+
+void temp_file::remove() {
+    close();
+    if (!path_.empty()) unlink(path_.c_str());
+    forget();
+}
+
+void temp_file::forget() {
+    path_.clear();
+    temp_registry_remove(slot_);
+    slot_ = -1;
+}
