@@ -1,0 +1,36 @@
+#include "html/xml_node_store.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <new>
+
+xml_node_store::~xml_node_store() {
+    for (const slab& s : slabs_) ::operator delete[](s.bytes, std::align_val_t(s.alignment));
+}
+
+void xml_node_store::new_segment() {
+    if (table_.size() >= (size_t{1} << (32 - xml_slot_bits))) throw std::bad_alloc();
+    if (slab_left_ == 0) {
+        // Each slab twice the last, up to a huge page.
+        const size_t size =
+            slabs_.empty() ? xml_segment_bytes : std::min(slabs_.back().size * 2, huge_page);
+        slabs_.reserve(slabs_.size() + 1);
+        char* bytes = static_cast<char*>(::operator new[](size, std::align_val_t(size)));
+        if (size == huge_page) madvise(bytes, size, MADV_HUGEPAGE);
+        slabs_.push_back({bytes, size, size});
+        slab_left_ = size / xml_segment_bytes;
+    }
+    const slab& s = slabs_.back();
+    char* segment = s.bytes + (s.size / xml_segment_bytes - slab_left_) * xml_segment_bytes;
+    --slab_left_;
+    char* const* before = table_.data();
+    table_.push_back(segment);
+    ::new (static_cast<void*>(segment))
+        xml_segment_header{table_.data(), this, static_cast<uint32_t>(table_.size() - 1)};
+    // A table that moved is told to every segment.
+    if (table_.data() != before)
+        for (char* other : table_)
+            reinterpret_cast<xml_segment_header*>(other)->table = table_.data();
+    next_slot_ = 1;
+}
