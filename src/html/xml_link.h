@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 struct xml_node;
 class xml_node_store;
@@ -24,6 +25,35 @@ struct xml_segment_header {
     char* const* table;  // the first byte of every segment of the tree
     xml_node_store* store;
     uint32_t number;  // this segment's place in the table
+};
+
+// An element name in four bytes: its number in the tree's table of names,
+// which holds each name once. Equal names of one tree have equal numbers.
+// Like a link it works only inside a node of a tree.
+class xml_name {
+  public:
+    xml_name() = default;
+    xml_name(const xml_name&) = delete;
+    // Both names lie in the same tree.
+    xml_name& operator=(const xml_name& other) {
+        number_ = other.number_;
+        return *this;
+    }
+    // The bytes must live as long as the tree (its memory, or a literal).
+    xml_name& operator=(std::string_view name);
+
+    std::string_view view() const;
+    operator std::string_view() const { return view(); }  // NOLINT: reads as a view
+    const char* data() const { return view().data(); }
+    size_t size() const { return view().size(); }
+    bool empty() const { return number_ == 0; }
+
+    friend bool operator==(const xml_name& a, const xml_name& b) { return a.number_ == b.number_; }
+    friend bool operator==(const xml_name& a, std::string_view b) { return a.view() == b; }
+    friend bool operator==(const xml_name& a, const char* b) { return a.view() == b; }
+
+  private:
+    uint32_t number_ = 0;  // 0: no name
 };
 
 class xml_link {

@@ -6,7 +6,7 @@
 #include "html/parse_tag.h"
 #include "html/xml_node_store.h"
 
-static_assert(sizeof(xml_node) <= 48, "nodes are the bulk of a parsed page's memory");
+static_assert(sizeof(xml_node) <= 40, "nodes are the bulk of a parsed page's memory");
 
 namespace {
 

@@ -34,8 +34,8 @@ struct xml_tagged {
 };
 
 // A page holds a node for every dozen bytes or so, so the node is kept small:
-// links of four bytes, byte fields of twelve, no count of children, and what
-// only the tagged reader needs kept apart, in the store.
+// links and the name of four bytes, the source in twelve, no count of
+// children, and what only the tagged reader needs kept apart, in the store.
 struct xml_node {
     xml_link parent;
     xml_link next;
@@ -44,7 +44,7 @@ struct xml_node {
     xml_link last_child;
     xml_kind kind = xml_kind::none;
     bool closed = false;
-    xml_text name;    // element name (lower case from the HTML reader)
+    xml_name name;    // element name (lower case from the HTML reader)
     xml_text source;  // the bytes written back for this node
 
     xml_node() = default;

@@ -34,3 +34,12 @@ void xml_node_store::new_segment() {
             reinterpret_cast<xml_segment_header*>(other)->table = table_.data();
     next_slot_ = 1;
 }
+
+xml_name& xml_name::operator=(std::string_view name) {
+    number_ = xml_link::header_of(this)->store->name_number(name);
+    return *this;
+}
+
+std::string_view xml_name::view() const {
+    return number_ ? xml_link::header_of(this)->store->name(number_) : std::string_view();
+}

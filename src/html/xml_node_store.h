@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -39,6 +40,17 @@ class xml_node_store {
     // Nodes made so far.
     size_t size() const { return size_; }
 
+    // The number of a name in the table of names, added when new; 0 for
+    // the empty name.
+    uint32_t name_number(std::string_view name) {
+        if (name.empty()) return 0;
+        const auto [at, added] =
+            name_numbers_.try_emplace(name, static_cast<uint32_t>(names_.size()));
+        if (added) names_.push_back(name);
+        return at->second;
+    }
+    std::string_view name(uint32_t number) const { return names_[number]; }
+
     // The tagged-reader record of node, made when it has none yet.
     xml_tagged& tagged(const xml_node* node) { return tagged_[xml_node_number(node)]; }
     // Its record, or none.
@@ -63,4 +75,6 @@ class xml_node_store {
     uint32_t next_slot_ = slots;
     size_t size_ = 0;
     std::unordered_map<uint32_t, xml_tagged> tagged_;
+    std::vector<std::string_view> names_{std::string_view()};
+    std::unordered_map<std::string_view, uint32_t> name_numbers_;
 };
