@@ -77,7 +77,12 @@ inline uint32_t xml_node_number(const xml_node* node) {
 
 inline xml_node* xml_link::get() const {
     if (!index_) return nullptr;
-    char* segment = header_of(this)->table[index_ >> xml_slot_bits];
+    // Most links lead into their own segment: no table look-up then.
+    const xml_segment_header* own = header_of(this);
+    const uint32_t number = index_ >> xml_slot_bits;
+    char* segment = number == own->number
+                        ? reinterpret_cast<char*>(const_cast<xml_segment_header*>(own))
+                        : own->table[number];
     return reinterpret_cast<xml_node*>(segment + (index_ & xml_slot_mask) * xml_node_bytes);
 }
 

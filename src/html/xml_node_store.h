@@ -9,6 +9,7 @@
 // reader keeps beside a node lives here too, found by the node's number.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -42,13 +43,7 @@ class xml_node_store {
 
     // The number of a name in the table of names, added when new; 0 for
     // the empty name.
-    uint32_t name_number(std::string_view name) {
-        if (name.empty()) return 0;
-        const auto [at, added] =
-            name_numbers_.try_emplace(name, static_cast<uint32_t>(names_.size()));
-        if (added) names_.push_back(name);
-        return at->second;
-    }
+    uint32_t name_number(std::string_view name);
     std::string_view name(uint32_t number) const { return names_[number]; }
 
     // The tagged-reader record of node, made when it has none yet.
@@ -68,6 +63,7 @@ class xml_node_store {
     };
 
     void new_segment();
+    uint32_t indexed_name_number(std::string_view name);
 
     std::vector<char*> table_;
     std::vector<slab> slabs_;
@@ -75,6 +71,9 @@ class xml_node_store {
     uint32_t next_slot_ = slots;
     size_t size_ = 0;
     std::unordered_map<uint32_t, xml_tagged> tagged_;
+    // The names by number, and an open-addressed index of them (0: free):
+    // a page has a few dozen names and a tag every dozen bytes.
     std::vector<std::string_view> names_{std::string_view()};
-    std::unordered_map<std::string_view, uint32_t> name_numbers_;
+    std::vector<uint32_t> name_slots_;
+    std::array<uint32_t, 64> recent_names_{};
 };
