@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         original[n] = {n->kind, std::string(n->source)};
         if (read_nav_comment(n).kind == nav_kind::none) continue;
         if (const xml_node* end = nav_text_end(n))
-            for (const xml_node* s = n->next; s; s = s == end ? nullptr : s->next)
+            for (const xml_node* s = n->next; s; s = s == end ? nullptr : s->next.get())
                 for (const xml_node* d = s; d;
                      d = d == s ? s->first_child : xml_tree::next_within(d, s))
                     earlier_text.insert(d);

@@ -107,9 +107,9 @@ int vtxml::on_markup(xml_kind kind, std::string_view bytes) {
                 start_element(node, src.substr(1, src.size() - 2));
                 break;
             case xml_kind::end_tag: {
-                node->name =
+                const std::string_view name =
                     parse_tag_name(src.substr(2, src.size() - 3), scratch_, tag_flags::none);
-                if (node->name.data() == scratch_.data()) node->name = tree_.keep(node->name);
+                node->name = name.data() == scratch_.data() ? tree_.keep(name) : name;
                 node->kind = xml_kind::end_tag;
                 return end_element(node);
             }

@@ -1,12 +1,12 @@
 #include "html/xml_node.h"
 
 #include <cstring>
+#include <utility>
 
 #include "html/parse_tag.h"
+#include "html/xml_node_store.h"
 
-#if UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
-static_assert(sizeof(xml_node) <= 88, "nodes are the bulk of a parsed page's memory");
-#endif
+static_assert(sizeof(xml_node) <= 40, "nodes are the bulk of a parsed page's memory");
 
 namespace {
 
@@ -21,8 +21,17 @@ std::string_view tag_inside(std::string_view source) {
 
 }  // namespace
 
+const xml_tagged* xml_node::tagged() const {
+    return xml_link::header_of(this)->store->find_tagged(this);
+}
+
+std::string_view xml_node::text() const {
+    const xml_tagged* t = tagged();
+    return t ? t->text : std::string_view();
+}
+
 vthash xml_node::attributes() const {
-    if (tagged && tagged->attributes) return *tagged->attributes;
+    if (const xml_tagged* t = tagged(); t && t->attributes) return *t->attributes;
     vthash attrs;
     if ((kind == xml_kind::start_tag || kind == xml_kind::empty_tag) && source.size() >= 2) {
         vtstring tag_name;
@@ -32,8 +41,8 @@ vthash xml_node::attributes() const {
 }
 
 bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const {
-    if (tagged && tagged->attributes) {
-        const vtval* v = tagged->attributes->find(attribute_name);
+    if (const xml_tagged* t = tagged(); t && t->attributes) {
+        const vtval* v = t->attributes->find(attribute_name);
         if (!v) return false;
         value = v->text();
         return true;
@@ -43,6 +52,85 @@ bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const
     // A repeated attribute counts with its first value, as in a browser.
     return parse_tag_attribute(tag_inside(source), attribute_name, value,
                                tag_flags::lower_case | tag_flags::first_wins);
+}
+
+xml_tree::xml_tree() = default;
+xml_tree::~xml_tree() = default;
+
+xml_tree::xml_tree(xml_tree&& other) noexcept
+    : store_(std::move(other.store_)),
+      first_(std::exchange(other.first_, nullptr)),
+      last_(std::exchange(other.last_, nullptr)),
+      count_(std::exchange(other.count_, 0)),
+      blocks_(std::move(other.blocks_)),
+      free_(std::exchange(other.free_, nullptr)),
+      free_left_(std::exchange(other.free_left_, 0)),
+      attribute_sets_(std::move(other.attribute_sets_)) {}
+
+xml_tree& xml_tree::operator=(xml_tree&& other) noexcept {
+    if (this != &other) {
+        xml_tree gone(std::move(*this));
+        store_ = std::move(other.store_);
+        first_ = std::exchange(other.first_, nullptr);
+        last_ = std::exchange(other.last_, nullptr);
+        count_ = std::exchange(other.count_, 0);
+        blocks_ = std::move(other.blocks_);
+        free_ = std::exchange(other.free_, nullptr);
+        free_left_ = std::exchange(other.free_left_, 0);
+        attribute_sets_ = std::move(other.attribute_sets_);
+    }
+    return *this;
+}
+
+xml_node* xml_tree::make() {
+    if (!store_) store_ = std::make_unique<xml_node_store>();
+    return store_->make();
+}
+
+size_t xml_tree::pool_size() const {
+    return store_ ? store_->size() : 0;
+}
+
+void xml_tree::link(xml_node* node, xml_node* parent, xml_node* before) {
+    node->parent = parent;
+    node->next = before;
+    if (before) {
+        xml_node* prev = before->prev;
+        node->prev = prev;
+        if (prev)
+            prev->next = node;
+        else
+            set_first(parent, node);
+        before->prev = node;
+    } else {
+        xml_node* tail = parent ? parent->last_child.get() : last_;
+        node->prev = tail;
+        if (tail)
+            tail->next = node;
+        else
+            set_first(parent, node);
+        set_last(parent, node);
+    }
+    if (!parent) ++count_;
+}
+
+xml_tree::unlinked xml_tree::unlink(xml_node* node) {
+    xml_node* parent = node->parent;
+    xml_node* prev = node->prev;
+    xml_node* next = node->next;
+    if (prev)
+        prev->next = next;
+    else
+        set_first(parent, next);
+    if (next)
+        next->prev = prev;
+    else
+        set_last(parent, prev);
+    if (!parent) --count_;
+    node->parent = nullptr;
+    node->next = nullptr;
+    node->prev = nullptr;
+    return {parent, next};
 }
 
 char* xml_tree::allocate(size_t n) {
@@ -77,8 +165,7 @@ void xml_tree::set_source(xml_node* node, std::string_view front, std::string_vi
 }
 
 xml_tagged* xml_tree::tagged(xml_node* node) {
-    if (!node->tagged) node->tagged = tagged_.emplace_back();
-    return const_cast<xml_tagged*>(node->tagged);
+    return &store_->tagged(node);
 }
 
 xml_node* xml_tree::make_text(std::string_view bytes) {

@@ -4,18 +4,26 @@
 // sources of all nodes in document order gives back the file. Byte fields are
 // views into memory that the tree owns (the input chunks the reader kept, or
 // the tree's arena for bytes the engine writes); they live as long as the tree.
+//
+// The tree owns every node it makes; nodes live in its store
+// (xml_node_store.h) and are freed all at once when the tree goes (no
+// recursion, however deep the tree). A node that is unlinked and not put
+// back stays in the store until then. Every walk is iterative, so a page of
+// a million nested elements cannot overflow the stack.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <string_view>
 #include <vector>
 
-#include "core/vte_tree.h"
 #include "core/vthash.h"
 #include "core/vtstring.h"
 #include "html/xml_kind.h"
+#include "html/xml_link.h"
+#include "html/xml_text.h"
 
 // What the tagged reader keeps beside a node: the decoded text of a text
 // node or the content of a CDATA section, and the decoded attributes of a
@@ -26,17 +34,25 @@ struct xml_tagged {
 };
 
 // A page holds a node for every dozen bytes or so, so the node is kept small:
-// kind and closed fill the padding after the links, and what only the tagged
-// reader needs lives beside the node.
-struct xml_node : vte_node<xml_node> {
+// links and the name of four bytes, the source in twelve, no count of
+// children, and what only the tagged reader needs kept apart, in the store.
+struct xml_node {
+    xml_link parent;
+    xml_link next;
+    xml_link first_child;
+    xml_link prev;
+    xml_link last_child;
     xml_kind kind = xml_kind::none;
     bool closed = false;
-    std::string_view name;    // element name (lower case from the HTML reader)
-    std::string_view source;  // the bytes written back for this node
-    const xml_tagged* tagged = nullptr;
+    xml_name name;    // element name (lower case from the HTML reader)
+    xml_text source;  // the bytes written back for this node
+
+    xml_node() = default;
+    xml_node(const xml_node&) = delete;
+    xml_node& operator=(const xml_node&) = delete;
 
     // Tagged reader only: decoded text / CDATA content; empty otherwise.
-    std::string_view text() const { return tagged ? tagged->text : std::string_view(); }
+    std::string_view text() const;
 
     // The attributes of a start or empty-element tag: the stored ones, or the
     // HTML split of the tag's own bytes, up to its first '>' (names lower-cased,
@@ -45,11 +61,115 @@ struct xml_node : vte_node<xml_node> {
     // The value of one attribute (of a repeated one, the first, as browsers
     // read it); false when absent.
     bool attribute(std::string_view attribute_name, vtstring& value) const;
+
+  private:
+    const xml_tagged* tagged() const;
 };
 
-class xml_tree : public vte_tree<xml_node> {
+inline constexpr size_t xml_node_bytes = sizeof(xml_node);
+
+// The number a link to node holds: its segment's place and its slot there.
+inline uint32_t xml_node_number(const xml_node* node) {
+    const auto at = reinterpret_cast<uintptr_t>(node);
+    const auto slot = static_cast<uint32_t>((at & (xml_segment_bytes - 1)) / xml_node_bytes);
+    return xml_link::header_of(node)->number << xml_slot_bits | slot;
+}
+
+inline xml_node* xml_link::get() const {
+    if (!index_) return nullptr;
+    // Most links lead into their own segment: no table look-up then.
+    const xml_segment_header* own = header_of(this);
+    const uint32_t number = index_ >> xml_slot_bits;
+    char* segment = number == own->number
+                        ? reinterpret_cast<char*>(const_cast<xml_segment_header*>(own))
+                        : own->table[number];
+    return reinterpret_cast<xml_node*>(segment + (index_ & xml_slot_mask) * xml_node_bytes);
+}
+
+inline xml_link& xml_link::operator=(xml_node* node) {
+    index_ = node ? xml_node_number(node) : 0;
+    return *this;
+}
+
+class xml_tree {
   public:
-    xml_tree() = default;
+    struct unlinked {
+        xml_node* parent;
+        xml_node* next;
+    };
+
+    xml_tree();
+    ~xml_tree();
+    xml_tree(const xml_tree&) = delete;
+    xml_tree& operator=(const xml_tree&) = delete;
+    xml_tree(xml_tree&& other) noexcept;
+    xml_tree& operator=(xml_tree&& other) noexcept;
+
+    // A new node owned by the tree, not yet linked.
+    xml_node* make();
+
+    xml_node* first() const { return first_; }
+    xml_node* last_top() const { return last_; }
+    int32_t top_count() const { return count_; }
+    bool empty() const { return first_ == nullptr; }
+
+    // Next node in document order: first child; else next sibling; else the
+    // next sibling of the nearest ancestor that has one.
+    static xml_node* next(const xml_node* node) {
+        if (xml_node* child = node->first_child) return child;
+        return next_after(node);
+    }
+    // Next node outside node's subtree.
+    static xml_node* next_after(const xml_node* node) {
+        for (const xml_node* n = node; n; n = n->parent)
+            if (xml_node* after = n->next) return after;
+        return nullptr;
+    }
+    // Next node in document order inside root's subtree (root itself
+    // excluded), or none at its end.
+    static xml_node* next_within(const xml_node* node, const xml_node* root) {
+        if (xml_node* child = node->first_child) return child;
+        for (const xml_node* n = node; n && n != root; n = n->parent)
+            if (xml_node* after = n->next) return after;
+        return nullptr;
+    }
+    static int32_t depth(const xml_node* node) {
+        int32_t d = 0;
+        for (const xml_node* p = node->parent; p; p = p->parent) ++d;
+        return d;
+    }
+    // The number of node's children, counted.
+    static int32_t child_count(const xml_node* node) {
+        int32_t count = 0;
+        for (const xml_node* c = node->first_child; c; c = c->next) ++count;
+        return count;
+    }
+
+    void insert_first_top(xml_node* node) { link(node, nullptr, first_); }
+    void append_top(xml_node* node) { link(node, nullptr, nullptr); }
+    // Beside other, under the same parent or at the top level.
+    void insert_before(xml_node* node, xml_node* other) { link(node, other->parent, other); }
+    void insert_after(xml_node* node, xml_node* other) { link(node, other->parent, other->next); }
+    void insert_first_child(xml_node* node, xml_node* parent) {
+        link(node, parent, parent->first_child);
+    }
+    void append_child(xml_node* node, xml_node* parent) { link(node, parent, nullptr); }
+    // After the last sibling of other, at other's level.
+    void append_sibling(xml_node* node, xml_node* other) { link(node, other->parent, nullptr); }
+    // Before `before` when given, else as the last child of parent when given,
+    // else at the end of the top level.
+    void insert(xml_node* node, xml_node* parent, xml_node* before) {
+        if (before)
+            link(node, before->parent, before);
+        else
+            link(node, parent, nullptr);
+    }
+
+    // Detaches node with its subtree; the former neighbours are joined.
+    unlinked unlink(xml_node* node);
+
+    // Number of nodes ever made (linked or not).
+    size_t pool_size() const;
 
     // Copies bytes into the tree's arena; the view lives as long as the tree.
     std::string_view keep(std::string_view bytes);
@@ -71,11 +191,30 @@ class xml_tree : public vte_tree<xml_node> {
     xml_node* add_leading_empty_node();
 
   private:
+    // Links node under parent (top level when none) before `before` (at the
+    // end when none).
+    void link(xml_node* node, xml_node* parent, xml_node* before);
+    void set_first(xml_node* parent, xml_node* node) {
+        if (parent)
+            parent->first_child = node;
+        else
+            first_ = node;
+    }
+    void set_last(xml_node* parent, xml_node* node) {
+        if (parent)
+            parent->last_child = node;
+        else
+            last_ = node;
+    }
+
+    std::unique_ptr<xml_node_store> store_;
+    xml_node* first_ = nullptr;
+    xml_node* last_ = nullptr;
+    int32_t count_ = 0;
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* free_ = nullptr;
     size_t free_left_ = 0;
     std::deque<vthash> attribute_sets_;
-    vte_pool<xml_tagged> tagged_;
 };
 
 // Writes the sources of every node in document order, nothing between them.

@@ -14,7 +14,7 @@ constexpr int32_t piece_size = 8092;
 // text; everything else adds nothing for itself (nesting is flattened).
 void collect(const xml_tree& tree, vthash_array& settings) {
     for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) {
-        if (n->kind != xml_kind::start_tag || n->child_count != 2) continue;
+        if (n->kind != xml_kind::start_tag || xml_tree::child_count(n) != 2) continue;
         const xml_node* text = n->first_child;
         if (text->kind == xml_kind::text && text->next->kind == xml_kind::end_tag)
             settings.add(n->name, vtval(text->text()));

@@ -132,7 +132,7 @@ void pre_html_toc::scan_placement() {
     } else if (first_heading) {
         xml_node* n = first_heading;
         while (n && !n->prev) n = n->parent;
-        insertion_point = n ? n->prev : nullptr;
+        insertion_point = n ? n->prev.get() : nullptr;
         after_subtree = insertion_point != nullptr;
     } else {
         insertion_point = document->first();

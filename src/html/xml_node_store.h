@@ -1,0 +1,79 @@
+// xml_node_store: where the nodes of one document tree live.
+//
+// Nodes are made in segments of xml_segment_bytes, each aligned to its size,
+// whose first slot is a header (xml_link.h); a node's number is its segment's
+// place and its slot. Segments come in slabs of growing size, up to two
+// megabytes that are asked to be backed by a huge page: faulting in fresh
+// memory a page at a time costs more than building the nodes. Nothing is
+// freed one node at a time; nodes need no destructor. What only the tagged
+// reader keeps beside a node lives here too, found by the node's number.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "html/xml_node.h"
+
+class xml_node_store {
+  public:
+    static constexpr size_t node_bytes = xml_node_bytes;
+    static constexpr uint32_t slots = xml_segment_bytes / node_bytes;  // slot 0: the header
+    static constexpr size_t huge_page = size_t{2} << 20;
+    static_assert(slots - 1 <= xml_slot_mask && sizeof(xml_segment_header) <= node_bytes);
+
+    xml_node_store() = default;
+    xml_node_store(const xml_node_store&) = delete;
+    xml_node_store& operator=(const xml_node_store&) = delete;
+    ~xml_node_store();
+
+    xml_node* make() {
+        if (next_slot_ == slots) new_segment();
+        xml_node* node =
+            ::new (static_cast<void*>(table_.back() + next_slot_ * node_bytes)) xml_node;
+        ++next_slot_;
+        ++size_;
+        return node;
+    }
+    // Nodes made so far.
+    size_t size() const { return size_; }
+
+    // The number of a name in the table of names, added when new; 0 for
+    // the empty name.
+    uint32_t name_number(std::string_view name);
+    std::string_view name(uint32_t number) const { return names_[number]; }
+
+    // The tagged-reader record of node, made when it has none yet.
+    xml_tagged& tagged(const xml_node* node) { return tagged_[xml_node_number(node)]; }
+    // Its record, or none.
+    const xml_tagged* find_tagged(const xml_node* node) const {
+        if (tagged_.empty()) return nullptr;
+        const auto found = tagged_.find(xml_node_number(node));
+        return found == tagged_.end() ? nullptr : &found->second;
+    }
+
+  private:
+    struct slab {
+        char* bytes;
+        size_t size;
+        size_t alignment;
+    };
+
+    void new_segment();
+    uint32_t indexed_name_number(std::string_view name);
+
+    std::vector<char*> table_;
+    std::vector<slab> slabs_;
+    size_t slab_left_ = 0;  // segments of the last slab not yet in the table
+    uint32_t next_slot_ = slots;
+    size_t size_ = 0;
+    std::unordered_map<uint32_t, xml_tagged> tagged_;
+    // The names by number, and an open-addressed index of them (0: free):
+    // a page has a few dozen names and a tag every dozen bytes.
+    std::vector<std::string_view> names_{std::string_view()};
+    std::vector<uint32_t> name_slots_;
+    std::array<uint32_t, 64> recent_names_{};
+};

@@ -1,0 +1,94 @@
+#include "html/xml_node.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "html/vthtml.h"
+#include "html/vtxml.h"
+
+namespace {
+
+void read_into(xml_tree& tree, std::string_view text, bool tagged) {
+    auto run = [&](auto&& reader) {
+        for (size_t at = 0; at < text.size(); at += 16384) {
+            reader.add(text.substr(at, 16384));
+            ASSERT_EQ(reader.run(), VTSGML_MORE);
+        }
+        reader.set_input_complete();
+        ASSERT_EQ(reader.run(), VTSGML_DONE);
+    };
+    if (tagged)
+        run(vtxml(tree));
+    else
+        run(vthtml(tree));
+}
+
+// Every link agrees with the link back, and the nodes come in document order.
+int64_t checked_nodes(const xml_tree& tree) {
+    int64_t count = 0;
+    for (const xml_node* n = tree.first(); n; n = xml_tree::next(n), ++count) {
+        if (const xml_node* next = n->next) {
+            EXPECT_EQ(next->prev.get(), n);
+        }
+        if (const xml_node* child = n->first_child) {
+            EXPECT_EQ(child->parent.get(), n);
+            EXPECT_EQ(child->prev.get(), nullptr);
+            EXPECT_EQ(n->last_child->next.get(), nullptr);
+            EXPECT_EQ(n->last_child->parent.get(), n);
+        }
+        if (::testing::Test::HasFailure()) break;
+    }
+    return count;
+}
+
+}  // namespace
+
+// Links are node numbers found through the segment a node lies in: they must
+// hold across many segments, slabs and moves of the segment table, after the
+// tree itself moved, and for nodes moved between far segments.
+TEST(xml_tree, LinksHoldAcrossSegmentsAndMoves) {
+    std::string page;
+    for (int i = 0; page.size() < (4u << 20); ++i)
+        page += "<div><h2>Part " + std::to_string(i) + "</h2><p>Text <em>a</em> b.\n</div>";
+    xml_tree read;
+    read_into(read, page, false);
+    xml_tree moved(std::move(read));
+    EXPECT_TRUE(read.empty());
+    xml_tree tree;
+    tree.add_leading_empty_node();
+    tree = std::move(moved);
+    const int64_t nodes = checked_nodes(tree);
+    EXPECT_EQ(static_cast<size_t>(nodes), tree.pool_size());
+    EXPECT_GT(nodes, 500000);
+    // The first div goes before the last one: from the first segment into
+    // the last.
+    xml_node* first = tree.first();
+    tree.unlink(first);
+    tree.insert_before(first, tree.last_top());
+    EXPECT_EQ(checked_nodes(tree), nodes);
+    vtstring out;
+    write_tree(tree, out);
+    const size_t one = page.find("<div>", 1);
+    const size_t last = page.rfind("<div>");
+    EXPECT_EQ(out.view(), page.substr(one, last - one) + page.substr(0, one) + page.substr(last));
+}
+
+// What the tagged reader keeps beside a node is found again for nodes in any
+// segment.
+TEST(xml_tree, TaggedRecordsFollowTheirNodes) {
+    std::string text;
+    for (int i = 0; i < 40000; ++i)
+        text += "<source a=\"" + std::to_string(i) + "\">p&amp;" + std::to_string(i) + "</source>";
+    xml_tree tree;
+    read_into(tree, text, true);
+    int i = 0;
+    vtstring value;
+    for (const xml_node* n = tree.first(); n; n = n->next, ++i) {
+        ASSERT_TRUE(n->attribute("a", value));
+        ASSERT_EQ(value, std::to_string(i));
+        ASSERT_EQ(n->first_child->text(), "p&" + std::to_string(i));
+    }
+    EXPECT_EQ(i, 40000);
+}
