@@ -190,7 +190,7 @@ bool file_staging::open_page(std::string_view path, page_source& source, vtfile_
         // Its links changed since the run began: the later steps go where
         // this walk led.
         ref.resolved = resolved;
-        ref.folder_held = ref.backups_known = false;
+        ref.folder_held = ref.backups_known = ref.folder_local = false;
     }
     ref.exists = ref.read = true;
     ref.read_plain = plain;
