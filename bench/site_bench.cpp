@@ -15,10 +15,15 @@
 // wait4() of the child; load is the one-minute load average at the start.
 // --scale adds one first build of a generated site of that many pages,
 // when the disk has room for it.
+// With strace on PATH, one more pass of each site's builds runs each under
+// `strace -f -c`, untimed, for its system calls a page (calls/pg).
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -166,9 +171,18 @@ site_figures build_only(const bench_programs& p, run_copies& copies, const site&
     return measure_site(p, copies, s, plan);
 }
 
+// The path of program in a folder of PATH; empty when there is none.
+std::string program_on_path(const std::string& program) {
+    std::istringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');)
+        if (access((folder + "/" + program).c_str(), X_OK) == 0) return folder + "/" + program;
+    return "";
+}
+
 void run(const options& o) {
     const std::string bin = fs::absolute(o.bin).string();
-    const bench_programs p{bin + "/vorn1", bin + "/durable_floor", bin + "/batched_floor", o.work};
+    const bench_programs p{bin + "/vorn1", bin + "/durable_floor", bin + "/batched_floor", o.work,
+                           program_on_path("strace")};
     run_copies copies(o.work);
     // The runs keep their page caches in the work folder, never the user's;
     // each copy of a site is a project of its own, with a cache of its own.

@@ -29,14 +29,38 @@ void edit_middle_page(const std::string& copy, const site& s) {
     sync();
 }
 
+// The calls of the total line of an `strace -c` summary; -1 when none.
+double total_calls(const std::string& summary) {
+    std::ifstream in(summary);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.ends_with(" total")) continue;
+        double percent = 0, seconds = 0, per_call = 0, calls = 0;
+        if (std::sscanf(line.c_str(), "%lf %lf %lf %lf", &percent, &seconds, &per_call, &calls) ==
+            4)
+            return calls;
+    }
+    return -1;
+}
+
+// The runs of one copy. With counted, untimed: each under strace, for its
+// system calls a page.
 void build_runs(const bench_programs& p, const std::string& copy, const site& s, bool rebuilds,
-                site_figures& f) {
+                site_figures& f, bool counted = false) {
     const auto step = [&](build_figures& b, std::vector<std::string> args) {
         const site_snapshot before(copy);
         std::vector<std::string> argv{p.vorn1};
+        const std::string summary = p.logs + "/calls.txt";
+        if (counted) argv = {p.strace, "-f", "-c", "-o", summary, p.vorn1};
         argv.insert(argv.end(), args.begin(), args.end());
         argv.push_back("project.txt");
-        b.series.add(run_child(copy, argv, p.logs + "/report.txt"));
+        const sample run = run_child(copy, argv, p.logs + "/report.txt");
+        if (counted) {
+            const double calls = total_calls(summary);
+            if (run.ok && calls >= 0 && !s.pages.empty())
+                b.calls_per_page = calls / static_cast<double>(s.pages.size());
+            return;
+        }
+        b.series.add(run);
         b.changes = site_snapshot(copy).since(before);
         sync();  // what the run left for write-back is not the next run's cost
     };
@@ -117,12 +141,14 @@ site_figures measure_site(const bench_programs& p, run_copies& copies, const sit
         build_runs(p, copies.make(s), s, plan.rebuilds, f);
         for (floor_figures& fl : f.floors) floor_run(p, copies, s, fl);
     }
+    if (!p.strace.empty()) build_runs(p, copies.make(s), s, plan.rebuilds, f, true);
     return f;
 }
 
 void print_rebuilds_header() {
-    std::printf("%6s %-26s %4s %8s %7s %7s %7s %8s %8s %8s %5s\n", "pages", "run", "runs", "wall s",
-                "user s", "sys s", "RSS MB", "changed", "written", "x floor", "load");
+    std::printf("%6s %-26s %4s %8s %7s %7s %7s %8s %8s %8s %5s %9s\n", "pages", "run", "runs",
+                "wall s", "user s", "sys s", "RSS MB", "changed", "written", "x floor", "load",
+                "calls/pg");
 }
 
 void print_rebuilds(const site& s, const site_figures& f) {
@@ -141,10 +167,14 @@ void print_rebuilds(const site& s, const site_figures& f) {
     for (const auto& [name, b] : rows) {
         if (b->series.size() == 0) continue;
         const sample m = b->series.medians();
-        std::printf("%6zu %-27s %4d %8.3f %7.3f %7.3f %7.1f %8d %8d %8.1f %5.1f%s\n",
-                    s.pages.size(), name, b->series.size(), m.wall, m.user, m.sys, m.rss_mb,
-                    b->changes.changed, b->changes.written, ratio(m.wall, floor), m.load,
-                    m.ok ? "" : "  FAILED");
+        std::printf("%6zu %-27s %4d %8.3f %7.3f %7.3f %7.1f %8d %8d %8.1f %5.1f", s.pages.size(),
+                    name, b->series.size(), m.wall, m.user, m.sys, m.rss_mb, b->changes.changed,
+                    b->changes.written, ratio(m.wall, floor), m.load);
+        if (b->calls_per_page >= 0)
+            std::printf(" %9.1f", b->calls_per_page);
+        else
+            std::printf(" %9s", "-");
+        std::printf("%s\n", m.ok ? "" : "  FAILED");
     }
 }
 

@@ -12,13 +12,15 @@
 
 struct bench_programs {
     std::string vorn1, durable_floor, batched_floor;
-    std::string logs;  // folder of the children's output
+    std::string logs;    // folder of the children's output
+    std::string strace;  // its path; empty: no system calls are counted
 };
 
 // One kind of build run, and what its last run did to the files.
 struct build_figures {
     sample_series series;
     file_changes changes;
+    double calls_per_page = -1;  // system calls, counted in a run of its own (-1: none)
 };
 
 // A floor program: "per-page" (durable_floor), or a mode of batched_floor

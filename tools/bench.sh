@@ -6,7 +6,8 @@
 #      rewrite floor (read, write a temporary file, fdatasync, rename), with
 #      the scaling over the site sizes given (time per MB); on each generated
 #      site the rebuild of the unchanged site, the rebuild after one page was
-#      edited and the clearing run, with the files each changed and wrote;
+#      edited and the clearing run, with the files each changed and wrote
+#      and, when strace is installed, the system calls each made a page;
 #      the floors: per page, batched with each barrier (stage every page,
 #      one barrier, renames, folder syncs), read and compare; the targets;
 #   2. the cost of single file operations on the work folder's file system

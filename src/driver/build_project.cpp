@@ -35,7 +35,7 @@ bool validate(const build_settings& settings, build_state& state, std::vector<do
         state.fail("Destination file must be specified");
         return false;
     }
-    return check_sources(settings, state.error, &sizes);
+    return check_sources(settings, state.error, &sizes, &state.files.refs());
 }
 
 // Reads the destination. A destination that does not exist yet is created;
@@ -183,6 +183,8 @@ void open_cache(const build_settings& settings, std::string_view cache_for, buil
     std::set<std::pair<dev_t, ino_t>> seen;
     std::set<std::pair<dev_t, ino_t>> twice;
     const auto identity = [&](const std::string& path) -> std::optional<std::pair<dev_t, ino_t>> {
+        if (const page_ref* ref = state.files.refs().find(path); ref && ref->exists)
+            return std::pair{ref->st.st_dev, ref->st.st_ino};
         if (::stat(path.c_str(), &st) != 0) return std::nullopt;
         return std::pair{st.st_dev, st.st_ino};
     };

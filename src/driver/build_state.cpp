@@ -1,5 +1,7 @@
 #include "driver/build_state.h"
 
+#include <malloc.h>
+
 #include "core/page_size_limit.h"
 #include "driver/page_cache_keys.h"
 #include "files/vtfile_path.h"
@@ -14,10 +16,37 @@ double page_size(const file_staging::page_source& source) {
     return source.size >= 0 ? static_cast<double>(source.size) : source.file.size().to_real();
 }
 
+// Reads an opened page into document. A page of known size below
+// cached_page_limit is read whole, in one call, into a buffer that the
+// thread keeps for its next page, and parsed from there; a larger one, or
+// one that was not measured, is parsed as it streams in.
+int read_into(file_staging::page_source& source, std::string_view path, xml_tree& document,
+              vtstring& error, void (*progress)(int percent, void* context), void* context) {
+    if (source.size < 0 || static_cast<double>(source.size) >= cached_page_limit)
+        return read_html(source.file, path, document, error, {progress, context, source.hash});
+    thread_local page_bytes bytes;
+    const int result = ::read_page_bytes(source.file, path, bytes, source.hash, error, source.size);
+    return result != 0 ? result : parse_page_bytes(bytes, path, document, error, progress, context);
+}
+
+// Pages are read, parsed and written one after another, each with buffers
+// of much the same sizes: the heap keeps what a page freed for the next
+// instead of handing it back to the system and asking again.
+void keep_heap() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 4 << 20);
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    });
+}
+
 }  // namespace
 
 bool build_state::begin(const std::vector<std::string_view>& outputs,
                         const std::vector<std::string_view>& listed) {
+    keep_heap();
+    // Every file is named and looked at here, before any other thread reads.
+    files.refs().add(listed);
     std::string_view held;
     vtfile_error why = vtfile_error::none;
     if (!files.lock_against_other_runs(outputs, held, why)) {
@@ -44,13 +73,21 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
         const std::lock_guard lock(files_mutex_);
         if (!files.open_page(path, source, why)) return fail(why, path);
     }
+    int result;
     if (whole && page_size(source) < cached_page_limit) {
         whole->whole = true;
-        return ::read_page_bytes(source.file, path, whole->bytes, source.hash, error, source.size);
+        result =
+            ::read_page_bytes(source.file, path, whole->bytes, source.hash, error, source.size);
+    } else {
+        document.add_leading_empty_node();
+        result = read_into(source, path, document, error,
+                           page_scale ? build_progress::forward : nullptr, page_scale);
     }
-    document.add_leading_empty_node();
-    return read_html(source.file, path, document, error,
-                     {page_scale ? build_progress::forward : nullptr, page_scale, source.hash});
+    if (result == 0) {
+        const std::lock_guard lock(files_mutex_);
+        files.done_reading(path, source);
+    }
+    return result;
 }
 
 void build_state::open_early(std::string_view path, early_read& read) {
@@ -79,14 +116,18 @@ void build_state::read_opened(std::string_view path, size_t index, xml_tree& doc
         return;
     }
     document.add_leading_empty_node();
-    read.result = read_html(read.source.file, path, document, read.error,
-                            {record, &read.progress, read.source.hash});
+    read.result = read_into(read.source, path, document, read.error, record, &read.progress);
 }
 
 const cached_page* build_state::cached(std::string_view path, const page_bytes& bytes,
                                        hash128& key) const {
-    key = page_key(cache_digest, vtfile_normal_path(path), bytes);
+    key = page_key(cache_digest, normal_path(path), bytes);
     return cache->find(key);
+}
+
+std::string build_state::normal_path(std::string_view path) const {
+    const page_ref* ref = files.refs().find(path);
+    return ref ? ref->normal : vtfile_normal_path(path);
 }
 
 int build_state::keep_page(std::string_view path) {
@@ -96,11 +137,14 @@ int build_state::keep_page(std::string_view path) {
     return files.open(path, file) ? 0 : fail(file.error(), path);
 }
 
-int build_state::take_read(std::string_view path, const early_read& read,
-                           build_progress* page_scale) {
+int build_state::take_read(std::string_view path, early_read& read, build_progress* page_scale) {
     if (announce_read(path) != 0) return 1;
     if (read.ready) read.ready();
     if (!read.opened) return fail(read.why, path);
+    if (read.result == 0) {
+        const std::lock_guard lock(files_mutex_);
+        files.done_reading(path, read.source);
+    }
     if (page_scale)
         for (int percent : read.progress) page_scale->report(percent);
     if (read.result != 0) error = read.error;

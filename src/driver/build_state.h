@@ -113,7 +113,8 @@ class build_state {
     // hold it, into read.bytes and then document unless the cache has it.
     void read_opened(std::string_view path, size_t index, xml_tree& document,
                      early_read& read) const;
-    int take_read(std::string_view path, const early_read& read, build_progress* page_scale);
+    // The page's file goes back to the run for the page's write.
+    int take_read(std::string_view path, early_read& read, build_progress* page_scale);
     // Whether the page cache may hold the page of source index.
     bool caches(size_t index) const {
         return cache && index < cacheable.size() && cacheable[index];
@@ -140,6 +141,9 @@ class build_state {
     // stop before this point fails here with cancelled_text; once the pages
     // are being put in place it no longer stops.
     int commit();
+
+    // The absolute, normal form of a path of the run (made once: page_ref.h).
+    std::string normal_path(std::string_view path) const;
 
     // Sets error and gives 1.
     int fail(std::string_view message);

@@ -98,7 +98,7 @@ int clear_all(const build_settings& settings, build_state& state, int threads) {
         return clear_file({settings.single_source(), settings.single_output()}, settings, state);
     }
     std::vector<double> sizes;
-    if (!check_sources(settings, state.error, &sizes)) return 1;
+    if (!check_sources(settings, state.error, &sizes, &state.files.refs())) return 1;
     if (!state.begin(settings.outputs(), settings.listed())) return 1;
     state.scale.total = 0;
     for (double size : sizes) state.scale.total += size;

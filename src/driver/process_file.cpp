@@ -4,7 +4,6 @@
 #include "driver/build_state.h"
 #include "driver/page_cache_keys.h"
 #include "driver/progress_weights.h"
-#include "files/vtfile_path.h"
 #include "toc/nav_text.h"
 #include "toc/page_links.h"
 
@@ -63,7 +62,7 @@ void keep_scanned(const hash128& key, const hash128& context, build_state& state
 
 int scan_page(const page_job& job, const page_neighbours& neighbours,
               const build_settings& settings, build_state& state, scanned_page& page,
-              const early_read* read) {
+              early_read* read) {
     page.job = job;
     page.scale = {.weight = job.insert ? progress_weights::page_read_with_local_toc
                                        : progress_weights::page_read,
@@ -83,7 +82,7 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
     scan.document = &page.document;
     scan.toc = &state.toc;
     scan.current_item = state.last;
-    state.toc.pages.push_back(vtfile_normal_path(job.source));
+    state.toc.pages.push_back(state.normal_path(job.source));
     page.index = static_cast<int32_t>(state.toc.pages.size()) - 1;
     scan.page = page.index;
     const std::string& here = path_of(state, page);

@@ -58,7 +58,7 @@ struct page_neighbours {
 // its items are taken from the cache. 0, or 1 with state.error set.
 int scan_page(const page_job& job, const page_neighbours& neighbours,
               const build_settings& settings, build_state& state, scanned_page& page,
-              const early_read* read = nullptr);
+              early_read* read = nullptr);
 
 // Writes a scanned page to its output: its link to the next page, and its
 // local TOC with the items up to the next page's (next null: none follows).

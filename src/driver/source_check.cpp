@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "driver/build_settings.h"
+#include "files/page_ref.h"
 #include "files/vtfile.h"
 #include "files/vtfile_error.h"
 #include "files/vtfile_path.h"
@@ -14,26 +15,38 @@ bool check_patterns(const build_settings& settings, vtstring& error) {
     return false;
 }
 
-bool check_sources(const build_settings& settings, vtstring& error, std::vector<double>* sizes) {
+bool check_sources(const build_settings& settings, vtstring& error, std::vector<double>* sizes,
+                   page_refs* refs) {
     if (!check_patterns(settings, error)) return false;
     if (settings.sources.empty()) {
         error = "At least one source file must be specified";
         return false;
     }
     for (const std::string& s : settings.sources) {
-        vtfile_node info;
-        if (!vtfile_info(s, info) || info.is_directory) {
+        const page_ref* ref = refs ? &refs->of(s) : nullptr;
+        double size = 0;
+        bool file = false;
+        if (ref && ref->walk == link_walk::ok) {
+            // The file the walk found, as stat would see it through links.
+            file = ref->exists && !S_ISDIR(ref->st.st_mode);
+            size = static_cast<double>(ref->st.st_size);
+        } else {
+            vtfile_node info;
+            file = vtfile_info(s, info) && !info.is_directory;
+            size = file ? info.size.to_real() : 0;
+        }
+        if (!file) {
             error = "File doesn't exist: ";
             error.append(s);
             return false;
         }
-        if (sizes) sizes->push_back(info.size.to_real());
+        if (sizes) sizes->push_back(size);
     }
     // A page listed twice would be numbered twice, and the entries of its
     // first listing would link to the numbers of its second.
     std::unordered_set<std::string> seen;
     for (const std::string& s : settings.sources) {
-        if (seen.insert(vtfile_normal_path(s)).second) continue;
+        if (seen.insert(refs ? refs->of(s).normal : vtfile_normal_path(s)).second) continue;
         error = "Source file is listed twice: ";
         error.append(s);
         return false;

@@ -8,6 +8,7 @@
 #include "core/vtstring.h"
 
 struct build_settings;
+class page_refs;
 
 // The failure of a single-file run without its page.
 inline constexpr std::string_view source_missing_text = "Source file must be specified";
@@ -20,8 +21,11 @@ bool check_patterns(const build_settings& settings, vtstring& error);
 // each is listed once (spellings that name the same path count as one);
 // otherwise error says which ("At least one source file must be specified",
 // "File doesn't exist: " + path, "Source file is listed twice: " + the later
-// entry). sizes, when given, receives each source's size in bytes.
-bool check_sources(const build_settings& settings, vtstring& error, std::vector<double>* sizes);
+// entry). sizes, when given, receives each source's size in bytes. With
+// refs, each source's reference is made there and looked at instead of the
+// file.
+bool check_sources(const build_settings& settings, vtstring& error, std::vector<double>* sizes,
+                   page_refs* refs = nullptr);
 
 // Sets exists to whether the destination is there. False, with "Can't open
 // file for writing: " + path, when it is a folder: no run may write it.

@@ -66,12 +66,15 @@ bool is_acl(std::string_view name) {
 // and removes what the new file has besides (say, an ACL inherited from the
 // folder that the target does not carry). With only_permitted, the ACLs
 // are left alone and an attribute we may not read or set is passed over.
-bool copy_attributes(int fd, const std::string& target, bool only_permitted) {
+// bare: fd is known to have no attributes.
+bool copy_attributes(int fd, const std::string& target, bool only_permitted, bool bare = false,
+                     std::string* fd_names = nullptr) {
     std::string theirs, ours;
     if (!attribute_names([&](char* b, size_t n) { return listxattr(target.c_str(), b, n); },
                          theirs) ||
-        !attribute_names([&](char* b, size_t n) { return flistxattr(fd, b, n); }, ours))
+        (!bare && !attribute_names([&](char* b, size_t n) { return flistxattr(fd, b, n); }, ours)))
         return false;
+    if (fd_names) *fd_names = ours;
     if (theirs.empty() && ours.empty()) return true;
     const std::vector<std::string_view> wanted = split_names(theirs);
     for (std::string_view name : split_names(ours)) {
@@ -108,14 +111,27 @@ bool copy_attributes(int fd, const std::string& target, bool only_permitted) {
 // owner, which clears set-id bits; then the mode, which puts them back. The
 // kernel may drop a bit silently (a set-group-id bit for a group we are not
 // in), so the result is checked rather than trusted.
-bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page,
-                            mode_t mode) {
+bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page, mode_t mode,
+                            new_file_traits* traits) {
+    const bool known = traits && traits->known;
+    std::string names;
     struct stat now;
-    if (!copy_attributes(fd, target, false) || fstat(fd, &now) != 0) return false;
-    if ((now.st_uid != page.st_uid || now.st_gid != page.st_gid) &&
-        fchown(fd, page.st_uid, page.st_gid) != 0)
+    if (!copy_attributes(fd, target, false, known && traits->bare, &names)) return false;
+    if (known) {
+        now.st_uid = traits->owner;
+        now.st_gid = traits->group;
+    } else if (fstat(fd, &now) != 0) {
         return false;
-    if (fchmod(fd, mode) != 0 || fstat(fd, &now) != 0) return false;
+    } else if (traits) {
+        *traits = {true, names.empty(), now.st_uid, now.st_gid};
+    }
+    const bool given = now.st_uid != page.st_uid || now.st_gid != page.st_gid;
+    if (given && fchown(fd, page.st_uid, page.st_gid) != 0) return false;
+    if (fchmod(fd, mode) != 0) return false;
+    // Only a set-id bit can be dropped without a word, and only a change of
+    // owner can fail to stick: anything else is as asked.
+    if (!given && (mode & 06000) == 0) return true;
+    if (fstat(fd, &now) != 0) return false;
     return now.st_uid == page.st_uid && now.st_gid == page.st_gid && (now.st_mode & 07777) == mode;
 }
 

@@ -12,8 +12,19 @@
 // given: another user's file (only root may give a file away), a group we are
 // not in, an attribute we may not set. The new file may then not take the
 // target's place by rename.
-bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page,
-                            mode_t mode);
+// A run that makes many new files in one folder passes what the first
+// showed of new files there (known false until then): their owner and
+// group, and whether they start without extended attributes (an inherited
+// ACL or a label would be one). The kernel gives each new file of ours in a
+// folder the same, so only the first is asked.
+struct new_file_traits {
+    bool known = false;
+    bool bare = false;  // no extended attributes
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page, mode_t mode,
+                            new_file_traits* traits = nullptr);
 
 // Lets the file open as fd (a new file of ours, mode 0600, in the group of
 // target) be read by exactly those who may read target: target's access

@@ -2,18 +2,39 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <tuple>
 #include <unordered_set>
 
-#include "files/file_attributes.h"
 #include "files/file_io.h"
+#include "files/page_backup.h"
 #include "files/temp_name.h"
 #include "files/temp_registry.h"
 #include "files/vtfile.h"
 #include "files/vtfile_path.h"
+
+namespace {
+
+// The file systems on which the kernel alone decides who may write a file,
+// by its mode, owner and ACL (not a server, as on NFS).
+bool local_file_system(const struct statfs& fs) {
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case EXT4_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+        case XFS_SUPER_MAGIC:
+        case TMPFS_MAGIC:
+        case F2FS_SUPER_MAGIC:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
 
 file_staging::~file_staging() {
     abort();
@@ -28,28 +49,38 @@ bool file_staging::lock_against_other_runs(const std::vector<std::string_view>& 
     };
     std::vector<folder> folders;
     std::unordered_set<file_id, file_id_hash> seen;
-    // A site's pages share a few folders: each path is opened once.
-    std::unordered_set<std::string> opened;
+    // A site's pages share a few folders: each is opened once.
+    std::unordered_map<std::string, file_id> opened;
+    std::unordered_set<file_id, file_id_hash> local;
+    std::vector<std::pair<page_ref*, std::string>> files;
     for (std::string_view output : outputs) {
-        std::string target;
-        if (output.empty() || vtfile_resolve_links(output, target, true) != link_walk::ok) continue;
-        std::string path = vtfile_normal_path(vtfile_folder_of(target));
-        if (!opened.insert(path).second) continue;
+        if (output.empty()) continue;
+        page_ref& ref = refs_.of(output);
+        if (ref.walk != link_walk::ok) continue;
+        std::string path = vtfile_normal_path(page_ref_folder(ref));
+        files.emplace_back(&ref, path);
+        if (opened.contains(path)) continue;
+        opened[path] = {};
         // O_PATH: a folder its writers may not list (0733) is locked too.
         vtfile_handle fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
-        if (!fd.is_open() || fstat(fd.get(), &st) != 0 ||
-            !seen.insert({st.st_dev, st.st_ino}).second)
-            continue;
+        if (!fd.is_open() || fstat(fd.get(), &st) != 0) continue;
+        opened[path] = {st.st_dev, st.st_ino};
+        if (struct statfs fs; fstatfs(fd.get(), &fs) == 0 && local_file_system(fs))
+            local.insert({st.st_dev, st.st_ino});
+        if (!seen.insert({st.st_dev, st.st_ino}).second) continue;
         folders.push_back({{st.st_dev, st.st_ino}, std::move(path), std::move(fd)});
     }
     std::sort(folders.begin(), folders.end(), [](const folder& a, const folder& b) {
         return std::tie(a.id.device, a.id.inode) < std::tie(b.id.device, b.id.inode);
     });
+    std::unordered_set<file_id, file_id_hash> taken;
     for (folder& f : folders) {
         folder_lock& lock = locks_.emplace_back();
         switch (lock.take(std::move(f.fd), f.path, policy_ == write_policy::commit)) {
             case folder_lock::outcome::taken:
+                taken.insert(f.id);
+                continue;
             case folder_lock::outcome::unlocked:
                 continue;
             case folder_lock::outcome::held:
@@ -64,62 +95,107 @@ bool file_staging::lock_against_other_runs(const std::vector<std::string_view>& 
         held = held_;
         return false;
     }
+    for (const auto& [ref, path] : files) {
+        const file_id id = opened[path];
+        ref->folder_held = id.inode != 0 && taken.contains(id);
+        ref->folder_device = id.device;
+        ref->folder_local = local.contains(id);
+    }
     return true;
 }
 
 void file_staging::remove_leftovers(const std::vector<std::string_view>& files,
-                                    const std::vector<std::string_view>& listed) const {
-    if (policy_ == write_policy::check) return;
+                                    const std::vector<std::string_view>& listed) {
     std::unordered_set<file_id, file_id_hash> kept;
     for (std::string_view f : listed) {
+        if (f.empty()) continue;
+        const page_ref& ref = refs_.of(f);
         struct stat st;
-        if (!f.empty() && stat(vtfile_path(f).c_str(), &st) == 0)
+        if (ref.exists)
+            kept.insert({ref.st.st_dev, ref.st.st_ino});
+        else if (ref.walk != link_walk::ok && stat(vtfile_path(f).c_str(), &st) == 0)
             kept.insert({st.st_dev, st.st_ino});
     }
-    std::unordered_map<std::string, std::unordered_set<std::string>> stems;
+    struct folder_files {
+        std::unordered_set<std::string> stems;
+        std::vector<page_ref*> refs;
+    };
+    std::unordered_map<std::string, folder_files> folders;
     for (std::string_view f : files) {
-        std::string target;
-        if (vtfile_resolve_links(f, target, true) != link_walk::ok) continue;
+        if (f.empty()) continue;
+        page_ref& ref = refs_.of(f);
+        if (ref.walk != link_walk::ok) continue;
+        const std::string& target = ref.resolved;
         const size_t slash = target.find_last_of('/');
-        stems[vtfile_folder_of(target)].insert(
+        folder_files& in = folders[vtfile_folder_of(target)];
+        in.stems.insert(
             atomic_temp_stem(slash == std::string::npos ? target : target.substr(slash + 1)));
+        in.refs.push_back(&ref);
     }
-    for (const auto& [folder, names] : stems) {
+    // The same listing tells which files have a backup beside them: a
+    // reader need not look for one where none was (page_ref.h).
+    const bool remove = policy_ == write_policy::commit;
+    for (auto& [folder, in] : folders) {
         DIR* d = opendir(folder.c_str());
         if (!d) continue;
+        std::unordered_set<std::string> backups;
         while (const dirent* e = readdir(d)) {
             std::string_view stem;
             struct stat st;
-            if (atomic_temp_parse(e->d_name, stem) && names.count(std::string(stem)) &&
-                fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISREG(st.st_mode) && !kept.count({st.st_dev, st.st_ino}))
+            if (page_backup_name(e->d_name))
+                backups.insert(e->d_name);
+            else if (remove && atomic_temp_parse(e->d_name, stem) &&
+                     in.stems.count(std::string(stem)) &&
+                     fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     S_ISREG(st.st_mode) && !kept.count({st.st_dev, st.st_ino}))
                 unlinkat(dirfd(d), e->d_name, 0);
         }
         closedir(d);
+        for (page_ref* ref : in.refs) {
+            const std::string backup = page_backup_path(ref->resolved);
+            ref->backups_known = true;
+            ref->backup_found = backups.contains(backup.substr(backup.find_last_of('/') + 1));
+        }
     }
 }
 
 void file_staging::expect_reads(const std::vector<std::string_view>& paths) {
     if (policy_ != write_policy::check) return;
     for (std::string_view p : paths) {
+        if (p.empty()) continue;
+        const page_ref& ref = refs_.of(p);
         struct stat st;
-        if (stat(vtfile_path(p).c_str(), &st) == 0) ++reads_expected_[{st.st_dev, st.st_ino}];
+        if (ref.exists)
+            ++reads_expected_[{ref.st.st_dev, ref.st.st_ino}];
+        else if (ref.walk != link_walk::ok && stat(vtfile_path(p).c_str(), &st) == 0)
+            ++reads_expected_[{st.st_dev, st.st_ino}];
     }
 }
 
 bool file_staging::open_page(std::string_view path, page_source& source, vtfile_error& why) {
+    page_ref& ref = refs_.of(path);
     std::string resolved;
     // A check writes nothing: a file that a build would restore from its
     // backup first is read as restored.
     vtfile_handle restored;
-    vtfile_handle file =
-        vtfile_open_rewritten(path, vtfile_links::trusted, why, &resolved,
-                              policy_ == write_policy::check ? &restored : nullptr);
-    if (!file.is_open()) return false;
+    // Taken before the file's state: a change within this tick counts as
+    // racy.
     const timespec clock = file_state::clock();
     struct stat st;
+    bool plain = false;
+    vtfile_handle file = vtfile_open_rewritten(
+        ref, why, st, plain, &resolved, policy_ == write_policy::check ? &restored : nullptr);
+    if (!file.is_open()) return false;
+    if (resolved != ref.resolved) {
+        // Its links changed since the run began: the later steps go where
+        // this walk led.
+        ref.resolved = resolved;
+        ref.folder_held = ref.backups_known = ref.folder_local = false;
+    }
+    ref.exists = ref.read = true;
+    ref.read_plain = plain;
+    ref.st = ref.read_st = st;
     why = vtfile_error::cannot_read;
-    if (fstat(file.get(), &st) != 0) return false;
     const file_id id{st.st_dev, st.st_ino};
     if (const auto staged = staged_by_id_.find(id); staged != staged_by_id_.end()) {
         const entry& e = entries_[staged->second];
@@ -142,6 +218,14 @@ bool file_staging::open_page(std::string_view path, page_source& source, vtfile_
         if (s.racy) source.hash = &s.hash;
     }
     return true;
+}
+
+void file_staging::done_reading(std::string_view path, page_source& source) {
+    // Only the page itself (not staged or restored bytes), and never so many
+    // that a run of many threads runs out of descriptors.
+    constexpr size_t kMostKept = 64;
+    if (source.size < 0 || !source.file.is_open() || kept_.size() >= kMostKept) return;
+    kept_[std::string(path)] = std::move(source.file);
 }
 
 const file_state* file_staging::state_for(const write_target& target, int current) {
@@ -167,12 +251,21 @@ bool file_staging::open(std::string_view path, staged_file& out) {
     out.close_all();
     out.error_ = vtfile_error::none;
     write_target target;
-    if (!find_write_target(path, policy_ == write_policy::commit, target, &writable_folders_))
+    const page_ref& ref = refs_.of(path);
+    // The page as it was read, when it was: its bytes are compared through
+    // the descriptor it was read from.
+    vtfile_handle kept;
+    if (const auto k = kept_.find(std::string(path)); k != kept_.end()) {
+        kept = std::move(k->second);
+        kept_.erase(k);
+    }
+    if (!find_write_target(ref, policy_ == write_policy::commit, target, &writable_folders_))
         return out.fail(target.error);
     if (target.exists && !S_ISREG(target.st.st_mode)) return out.fail();
-    const int current =
-        target.exists ? ::open(target.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
-                      : -1;
+    const int current = !target.exists   ? -1
+                        : kept.is_open() ? kept.release()
+                                         : ::open(target.path.c_str(),
+                                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     const file_state* seen = state_for(target, current);
     staged_file::sink to = staged_file::sink::temp_file;
     if (policy_ == write_policy::check) {
@@ -223,7 +316,8 @@ bool file_staging::stage(staged_file& out, entry& e) {
         // the new file keeps the temporary file's 0600
     }
     e.in_place = t.exists && (t.st.st_nlink != 1 ||
-                              !vtfile_take_attributes(fd, t.path, t.st, t.st.st_mode & 07777));
+                              !vtfile_take_attributes(fd, t.path, t.st, t.st.st_mode & 07777,
+                                                      &new_files_[vtfile_folder_of(t.path)]));
     // Write-back starts now, while the run goes on with the next file.
     sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     e.temp = std::move(out.temp_);

@@ -40,8 +40,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "files/file_attributes.h"
 #include "files/file_state.h"
 #include "files/folder_lock.h"
+#include "files/page_ref.h"
 #include "files/staged_file.h"
 #include "files/vtfile_error.h"
 #include "files/vtfile_handle.h"
@@ -58,6 +60,12 @@ class file_staging {
 
     write_policy policy() const { return policy_; }
 
+    // The run's files, each named and looked at once (page_ref.h). A run
+    // adds every file it names before its first step; a file not added is
+    // added when first used.
+    page_refs& refs() { return refs_; }
+    const page_refs& refs() const { return refs_; }
+
     // Waits for any other run that writes into a folder of outputs, and
     // keeps it waiting until this object ends (a check waits only for runs
     // that write), through each folder's lock file (folder_lock.h). The
@@ -71,8 +79,10 @@ class file_staging {
     // Removes the temporary files of interrupted runs beside the files
     // named, and nothing else: ".<name>.XXXXXX.orvane-tmp" for each name,
     // but never a file of listed. Does nothing in a check.
+    // The same listing tells the references of files which have a backup
+    // beside them.
     void remove_leftovers(const std::vector<std::string_view>& files,
-                          const std::vector<std::string_view>& listed) const;
+                          const std::vector<std::string_view>& listed);
     // A check keeps in memory the bytes of each file that more than one of
     // paths names (the run reads it more than once).
     void expect_reads(const std::vector<std::string_view>& paths);
@@ -88,6 +98,9 @@ class file_staging {
     // Opens path (symlinks of other users refused). False with why
     // (cannot_read, foreign_link, bad_backup).
     bool open_page(std::string_view path, page_source& source, vtfile_error& why);
+    // The page just read from source, its file kept open for the
+    // comparison of its new bytes (open), unless the run holds many such.
+    void done_reading(std::string_view path, page_source& source);
 
     // Prepares out to receive the new bytes of path. False, with out.error(),
     // when the file may not be written (see find_write_target; in a check
@@ -145,4 +158,10 @@ class file_staging {
     std::unordered_map<std::string, const file_state*> seen_by_path_;
     std::unordered_set<std::string> writable_folders_;  // for find_write_target
     std::unordered_map<file_id, int, file_id_hash> reads_expected_;
+    page_refs refs_;
+    // What new files in each folder start with, learnt from the first.
+    std::unordered_map<std::string, new_file_traits> new_files_;
+    // Pages read, kept open for their write, by their path as the run names
+    // them.
+    std::unordered_map<std::string, vtfile_handle> kept_;
 };

@@ -157,6 +157,9 @@ file_staging::entry* file_staging::put_in_place(const std::vector<entry*>& files
 
 bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     why = vtfile_error::none;
+    // The pages kept open since they were read hold shared locks that a
+    // rewrite in place below would wait for.
+    kept_.clear();
     std::vector<entry*> files;
     for (entry& e : entries_)
         if (e.live) files.push_back(&e);
@@ -185,8 +188,10 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
             return failed(e, reason);
         }
     }
-    std::vector<std::string> staged;
-    for (const entry* e : files) staged.push_back(e->temp);
+    // A file is on the file system of its folder: one staged file a folder
+    // names them all.
+    const std::vector<std::string> staged =
+        one_per_folder(files, [](const entry* e) -> const std::string& { return e->temp; });
     if (!sync_file_systems(staged)) {
         remove_backups(jobs);
         return failed(files.front(), vtfile_error::cannot_write);

@@ -175,6 +175,11 @@ std::string page_backup_path(const std::string& target) {
     return folder + "." + name + std::string(kBackupSuffix);
 }
 
+bool page_backup_name(std::string_view name) {
+    return name.size() > kBackupSuffix.size() + 1 && name[0] == '.' &&
+           name.ends_with(kBackupSuffix);
+}
+
 // The backup gets the file's extended attributes (those we may set). It
 // stays 0600 in our own group unless it gets the file's group; then it takes
 // the file's read access (lock and key: its ACL, or its group and other read
@@ -242,18 +247,21 @@ bool page_rewrite_in_place(const std::string& target, int source, int64_t length
 }
 
 backup_check page_settle_backup(int fd, const std::string& target, std::string_view shown,
-                                int* old_bytes) {
+                                int* old_bytes, backup_hint hint) {
+    if (hint.none_beside && hint.one_name) return backup_check::none;
     const std::string path = page_backup_path(target);
     struct stat st;
     // Anyone who may read the file may lock it, so a lock held on a file
     // without a backup is not waited for: such a file is whole, since a
     // rewrite puts its backup in place before it writes a byte and removes
     // it once the new bytes are durable.
+    bool waited = false;
     if (flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         if (lstat(path.c_str(), &st) != 0) return backup_check::none;
         if (!vtfile_lock(fd, LOCK_SH, shown)) return backup_check::held;
+        waited = true;
     }
-    if (lstat(path.c_str(), &st) != 0) return backup_check::none;
+    if ((hint.none_beside && !waited) || lstat(path.c_str(), &st) != 0) return backup_check::none;
     // A rewrite in progress holds the exclusive lock until its backup is
     // gone; a backup still there once we hold it was left by a crash.
     if (!vtfile_lock(fd, LOCK_EX, shown)) return backup_check::held;

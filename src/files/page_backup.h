@@ -35,6 +35,8 @@
 // The backup's name for the file target (a path without symlinks, or a
 // file as the user names it).
 std::string page_backup_path(const std::string& target);
+// Whether a folder entry's name is a backup's name.
+bool page_backup_name(std::string_view name);
 
 // Overwrites target with the first length bytes of the file open as source,
 // guarded by a backup, and sets its permission bits to mode unless mode is
@@ -76,5 +78,13 @@ enum class backup_check {
 // The caller tells of a restore. With old_bytes (a check) nothing is
 // written: for a file that would be restored, *old_bytes receives an
 // in-memory file of its old bytes.
+// What the caller knows of the file beforehand: no backup can be beside it
+// (none_beside: its run holds the folder and found none there) and it has
+// one name only. Both together: nobody rewrites it in place, and nothing
+// needs settling or locking.
+struct backup_hint {
+    bool none_beside = false;
+    bool one_name = false;
+};
 backup_check page_settle_backup(int fd, const std::string& target, std::string_view shown,
-                                int* old_bytes = nullptr);
+                                int* old_bytes = nullptr, backup_hint hint = {});

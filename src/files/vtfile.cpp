@@ -8,6 +8,7 @@
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 
 #include "files/atomic_file.h"
 #include "files/page_backup.h"
+#include "files/page_ref.h"
 #include "files/vtfile_path.h"
 
 namespace {
@@ -77,22 +79,54 @@ int32_t read_error_code(int err) {
     }
 }
 
-int open_checked(const std::string& path, int flags, bool folders) {
+// fstat through statx, which besides tells whether the file is immutable
+// or append-only (then no mode lets anyone replace it): plain is true when
+// the file system says it is neither.
+bool stat_with_flags(int fd, struct stat& st, bool& plain) {
+    struct statx x;
+    plain = false;
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &x) != 0) return fstat(fd, &st) == 0;
+    st = {};
+    st.st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
+    st.st_ino = x.stx_ino;
+    st.st_mode = x.stx_mode;
+    st.st_nlink = x.stx_nlink;
+    st.st_uid = x.stx_uid;
+    st.st_gid = x.stx_gid;
+    st.st_rdev = makedev(x.stx_rdev_major, x.stx_rdev_minor);
+    st.st_size = static_cast<off_t>(x.stx_size);
+    st.st_blksize = static_cast<blksize_t>(x.stx_blksize);
+    st.st_blocks = static_cast<blkcnt_t>(x.stx_blocks);
+    st.st_atim = {x.stx_atime.tv_sec, x.stx_atime.tv_nsec};
+    st.st_mtim = {x.stx_mtime.tv_sec, x.stx_mtime.tv_nsec};
+    st.st_ctim = {x.stx_ctime.tv_sec, x.stx_ctime.tv_nsec};
+    constexpr uint64_t kUnwritable = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    plain = (x.stx_attributes_mask & kUnwritable) == kUnwritable &&
+            (x.stx_attributes & kUnwritable) == 0;
+    return true;
+}
+
+int open_checked(const std::string& path, int flags, bool folders, struct stat& st,
+                 bool* plain = nullptr) {
     // Non-blocking only while opening: a named pipe without a writer would
     // otherwise hold the program for ever.
     int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return VTFILE_INVALID;
-    struct stat st;
     // Only the empty mode opens folders (read-only opens would succeed);
     // pipes and sockets are never files.
-    if (fstat(fd, &st) != 0 || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) ||
-        (!folders && S_ISDIR(st.st_mode))) {
+    if (!(plain ? stat_with_flags(fd, st, *plain) : fstat(fd, &st) == 0) || S_ISFIFO(st.st_mode) ||
+        S_ISSOCK(st.st_mode) || (!folders && S_ISDIR(st.st_mode))) {
         ::close(fd);
         return VTFILE_INVALID;
     }
     // A regular file ignores the flag; a device would not.
     if (!S_ISREG(st.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+int open_checked(const std::string& path, int flags, bool folders) {
+    struct stat st;
+    return open_checked(path, flags, folders, st);
 }
 
 }  // namespace
@@ -114,6 +148,47 @@ void vtfile_set_restore_teller(void (*tell)(std::string_view path, bool done)) {
     g_restore_teller.store(tell);
 }
 
+namespace {
+
+bool vtfile_settled(backup_check settled) {
+    return settled == backup_check::none || settled == backup_check::restored ||
+           settled == backup_check::would_restore;
+}
+
+// Settles the backup of the file open as file (named resolved without
+// symlinks, path as the caller names it) and tells of a restore; why says
+// why a file that vtfile_settled refuses may not be read.
+backup_check settle_opened(vtfile_handle& file, const std::string& resolved, std::string_view path,
+                           vtfile_handle* old_bytes, vtfile_error& why, backup_hint hint) {
+    int old = -1;
+    const backup_check settled =
+        page_settle_backup(file.get(), resolved, path, old_bytes ? &old : nullptr, hint);
+    switch (settled) {
+        case backup_check::refused:
+            why = vtfile_error::bad_backup;
+            return settled;
+        case backup_check::stale:
+            why = vtfile_error::stale_backup;
+            return settled;
+        case backup_check::held:
+            why = vtfile_error::held;
+            return settled;
+        case backup_check::would_restore:
+            old_bytes->reset(old);
+            [[fallthrough]];
+        case backup_check::restored:
+            if (void (*tell)(std::string_view, bool) = g_restore_teller.load())
+                tell(path, settled == backup_check::restored);
+            break;
+        case backup_check::none:
+            break;
+    }
+    why = vtfile_error::none;
+    return settled;
+}
+
+}  // namespace
+
 vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why,
                                     std::string* resolved_path, vtfile_handle* old_bytes) {
     std::string resolved;
@@ -130,32 +205,42 @@ vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, v
     }
     // No link is left to follow; one put there since is not followed.
     vtfile_handle file(open_checked(resolved, O_RDONLY | O_NOFOLLOW, false));
-    if (!file.is_open()) return {};
-    int old = -1;
-    const backup_check settled =
-        page_settle_backup(file.get(), resolved, path, old_bytes ? &old : nullptr);
-    switch (settled) {
-        case backup_check::refused:
-            why = vtfile_error::bad_backup;
-            return {};
-        case backup_check::stale:
-            why = vtfile_error::stale_backup;
-            return {};
-        case backup_check::held:
-            why = vtfile_error::held;
-            return {};
-        case backup_check::would_restore:
-            old_bytes->reset(old);
-            [[fallthrough]];
-        case backup_check::restored:
-            if (void (*tell)(std::string_view, bool) = g_restore_teller.load())
-                tell(path, settled == backup_check::restored);
-            break;
-        case backup_check::none:
-            break;
-    }
-    why = vtfile_error::none;
+    if (!file.is_open() || !vtfile_settled(settle_opened(file, resolved, path, old_bytes, why, {})))
+        return {};
     if (resolved_path) *resolved_path = std::move(resolved);
+    return file;
+}
+
+vtfile_handle vtfile_open_rewritten(const page_ref& ref, vtfile_error& why, struct stat& st,
+                                    bool& plain, std::string* resolved_path,
+                                    vtfile_handle* old_bytes) {
+    why = ref.walk == link_walk::foreign_link ? vtfile_error::foreign_link
+                                              : vtfile_error::cannot_read;
+    plain = false;
+    if (ref.written.empty() || ref.walk != link_walk::ok) return {};
+    vtfile_handle file(open_checked(ref.resolved, O_RDONLY | O_NOFOLLOW, false, st, &plain));
+    // Another file at the name than the one the run found when it began (a
+    // page saved by rename, a folder on the way replaced): its path is
+    // walked again.
+    if (!file.is_open() || !ref.exists || st.st_dev != ref.st.st_dev ||
+        st.st_ino != ref.st.st_ino) {
+        file = vtfile_open_rewritten(ref.written, vtfile_links::trusted, why, resolved_path,
+                                     old_bytes);
+        plain = false;
+        if (file.is_open() && fstat(file.get(), &st) != 0) file.reset();
+        return file;
+    }
+    const backup_hint hint{.none_beside = ref.folder_held && ref.backups_known && !ref.backup_found,
+                           .one_name = st.st_nlink == 1};
+    const backup_check settled =
+        settle_opened(file, ref.resolved, ref.written, old_bytes, why, hint);
+    if (!vtfile_settled(settled)) return {};
+    // A file restored from its backup changed.
+    if (settled == backup_check::restored && fstat(file.get(), &st) != 0) {
+        why = vtfile_error::cannot_read;
+        return {};
+    }
+    if (resolved_path) *resolved_path = ref.resolved;
     return file;
 }
 

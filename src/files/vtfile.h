@@ -24,6 +24,9 @@
 #include "files/vtfile_node.h"
 #include "files/vtfile_path.h"
 
+struct page_ref;
+struct stat;
+
 // Origins of vtfile_seek.
 enum vtfile_origin : int { VTFILE_START = 0, VTFILE_CURRENT = 1, VTFILE_END = 2 };
 
@@ -98,6 +101,13 @@ void vtfile_set_restore_teller(void (*tell)(std::string_view path, bool done));
 // opened as it is, and *old_bytes receives its old bytes in memory.
 vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why,
                                     std::string* resolved = nullptr,
+                                    vtfile_handle* old_bytes = nullptr);
+// The same for a file of a run (trusted links only), whose path the run
+// walked when it began (page_ref.h): no walk again unless another file is
+// at the name now; st receives the opened file's state, and plain whether
+// its file system says it is neither immutable nor append-only.
+vtfile_handle vtfile_open_rewritten(const page_ref& ref, vtfile_error& why, struct stat& st,
+                                    bool& plain, std::string* resolved = nullptr,
                                     vtfile_handle* old_bytes = nullptr);
 
 // ---- information and folders ----

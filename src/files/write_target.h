@@ -10,6 +10,8 @@
 
 #include "files/vtfile_error.h"
 
+struct page_ref;
+
 struct write_target {
     std::string path;  // the file named without symlinks
     bool exists = false;
@@ -24,4 +26,8 @@ struct write_target {
 // writes many files into a few folders passes writable_folders: the
 // folders found writable so far, asked of the kernel once each.
 bool find_write_target(std::string_view path, bool need_write, write_target& target,
+                       std::unordered_set<std::string>* writable_folders = nullptr);
+// The same for a file of a run, whose links the run walked when it began
+// (page_ref.h); a file the run read is taken as it was read.
+bool find_write_target(const page_ref& ref, bool need_write, write_target& target,
                        std::unordered_set<std::string>* writable_folders = nullptr);
