@@ -108,14 +108,22 @@ void file_staging::expect_reads(const std::vector<std::string_view>& paths) {
 }
 
 bool file_staging::open_page(std::string_view path, page_source& source, vtfile_error& why) {
-    std::string resolved;
+    reached_page page;
+    return reach_page(path, page, why) && take_page(page, source, why);
+}
+
+bool file_staging::reach_page(std::string_view path, reached_page& page, vtfile_error& why) const {
     // A check writes nothing: a file that a build would restore from its
     // backup first is read as restored.
-    vtfile_handle restored;
-    vtfile_handle file =
-        vtfile_open_rewritten(path, vtfile_links::trusted, why, &resolved,
-                              policy_ == write_policy::check ? &restored : nullptr);
-    if (!file.is_open()) return false;
+    page.file = vtfile_open_rewritten(path, vtfile_links::trusted, why, &page.resolved,
+                                      policy_ == write_policy::check ? &page.restored : nullptr);
+    return page.file.is_open();
+}
+
+bool file_staging::take_page(reached_page& page, page_source& source, vtfile_error& why) {
+    vtfile_handle& file = page.file;
+    vtfile_handle& restored = page.restored;
+    const std::string& resolved = page.resolved;
     const timespec clock = file_state::clock();
     struct stat st;
     why = vtfile_error::cannot_read;

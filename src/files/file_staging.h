@@ -88,6 +88,17 @@ class file_staging {
     // Opens path (symlinks of other users refused). False with why
     // (cannot_read, foreign_link, bad_backup).
     bool open_page(std::string_view path, page_source& source, vtfile_error& why);
+    // open_page in two steps: reach_page opens the file, which may wait for
+    // another program, and touches nothing of this object but its policy, so
+    // it needs no lock that the run's other threads wait for; take_page does
+    // the rest.
+    struct reached_page {
+        vtfile_handle file;
+        vtfile_handle restored;  // a check's old bytes of a file to restore
+        std::string resolved;
+    };
+    bool reach_page(std::string_view path, reached_page& page, vtfile_error& why) const;
+    bool take_page(reached_page& page, page_source& source, vtfile_error& why);
 
     // Prepares out to receive the new bytes of path. False, with out.error(),
     // when the file may not be written (see find_write_target; in a check

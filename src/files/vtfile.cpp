@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "files/atomic_file.h"
+#include "files/lock_wait.h"
 #include "files/page_backup.h"
 #include "files/vtfile_path.h"
 
@@ -114,6 +115,10 @@ void vtfile_set_restore_teller(void (*tell)(std::string_view path, bool done)) {
     g_restore_teller.store(tell);
 }
 
+void vtfile_tell_restored(std::string_view path, bool done) {
+    if (void (*tell)(std::string_view, bool) = g_restore_teller.load()) tell(path, done);
+}
+
 vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, vtfile_error& why,
                                     std::string* resolved_path, vtfile_handle* old_bytes) {
     std::string resolved;
@@ -148,8 +153,11 @@ vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, v
             old_bytes->reset(old);
             [[fallthrough]];
         case backup_check::restored:
-            if (void (*tell)(std::string_view, bool) = g_restore_teller.load())
-                tell(path, settled == backup_check::restored);
+            if (const vtfile_thread_tellers* own = vtfile_thread_tellers_now();
+                own && own->restored)
+                own->restored(path, settled == backup_check::restored);
+            else
+                vtfile_tell_restored(path, settled == backup_check::restored);
             break;
         case backup_check::none:
             break;
