@@ -1,6 +1,6 @@
 // jobs_bench: a site run on one thread against the same run on more.
 //
-//   jobs_bench [work-folder] [--pages N] [--runs N] [--jobs N]
+//   jobs_bench [work-folder] [--pages N] [--runs N] [--jobs N] [--profile]
 //
 // On a generated site of N pages (default 1,000 of about 23 KB; titles,
 // numbering and a local TOC on each page), in this process, the median wall
@@ -11,7 +11,8 @@
 // speed-up; beside each, the CPU time of the whole process (all threads),
 // which shows what the threads cost besides the work. The load average is
 // printed first: on a machine whose cores are busy with other work, more
-// threads cannot be faster.
+// threads cannot be faster. With --profile only the engine part with
+// --jobs N is run, --runs times, for a profiler to watch.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -36,6 +37,7 @@ struct options {
     int pages = 1000;
     int runs = 5;
     int jobs = 2;
+    bool profile = false;
 };
 
 toc_project site_project(const std::string& folder, int pages) {
@@ -108,6 +110,8 @@ options parse(int argc, char** argv) {
             o.runs = std::atoi(argv[++i]);
         else if (a == "--jobs" && i + 1 < argc)
             o.jobs = std::atoi(argv[++i]);
+        else if (a == "--profile")
+            o.profile = true;
         else
             o.work = a;
     }
@@ -129,6 +133,15 @@ int main(int argc, char** argv) {
     load >> load_average;
     std::printf("%d pages of 23 KB, median of %d runs, load average %s\n", o.pages, o.runs,
                 load_average.c_str());
+    if (o.profile) {
+        for (int r = 0; r < o.runs; ++r) {
+            const timing t = time_step(step::engine_part, clean, copy, o.pages, o.jobs);
+            std::printf("engine part, --jobs %d: %.0f ms, CPU %.0f ms\n", o.jobs, t.wall * 1000,
+                        t.cpu * 1000);
+        }
+        fs::remove_all(o.work);
+        return 0;
+    }
     std::printf("%-34s %9s %9s %8s %9s %9s\n", "", "--jobs 1", "--jobs N", "speed-up", "CPU 1",
                 "CPU N");
     const struct {
