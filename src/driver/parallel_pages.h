@@ -85,12 +85,17 @@ class parallel_pages {
         return *taken_;
     }
 
-    // Writes a page opened by build_state::write_page on a worker; page is
-    // kept until then.
+    // Writes a page opened by build_state::write_page on a worker, which
+    // then frees the page (bytes names its output, not in page).
     void write(std::shared_ptr<void> page, std::unique_ptr<deferred_write> bytes) {
         deferred_write* w = bytes.get();
-        page_workers::ticket t = workers_.run([w] { build_state::write_deferred(*w); }, at_);
-        behind_.push_back({std::move(page), std::move(bytes), std::move(t), notices_.mark()});
+        page_workers::ticket t = workers_.run(
+            [w, page = std::move(page)]() mutable {
+                build_state::write_deferred(*w);
+                page.reset();
+            },
+            at_);
+        behind_.push_back({std::move(bytes), std::move(t), notices_.mark()});
         notices_.hold();
     }
 
@@ -131,7 +136,6 @@ class parallel_pages {
 
   private:
     struct pending {
-        std::shared_ptr<void> page;
         std::unique_ptr<deferred_write> bytes;
         page_workers::ticket writing;
         size_t told;  // the notices told before the page was handed over
