@@ -24,8 +24,8 @@
 // worker keeps what that tells with the page, and the run's thread tells
 // it once it reaches the page (at once when it is there already), after
 // all it told before: the wait is named with the page the progress shows.
-// While it waits, the run's thread does no page ahead of its own, so that
-// it never waits for a page the run has not reached.
+// While it waits, the run's thread reads pages ahead of its own but opens
+// none, so that it never waits for a page the run has not reached.
 #pragma once
 
 #include <condition_variable>
@@ -56,7 +56,8 @@ class parallel_pages {
     struct slot {
         std::unique_ptr<Page> page = std::make_unique<Page>();
         early_read read;
-        page_workers::ticket reading;
+        page_workers::ticket opening;
+        page_workers::ticket reading;  // set once it is opened
         // Those from handed on are not told yet; under notices_mutex_.
         std::vector<file_notice> notices;
         size_t handed = 0;
@@ -141,11 +142,14 @@ class parallel_pages {
         size_t told;  // the notices told before the page was handed over
     };
 
+    // Opens page i in turn (a task the run's thread does only for a page it
+    // reached, as opening may wait), then reads it in a task of its own that
+    // any thread may do.
     void read(size_t i) {
         auto s = std::make_unique<slot>();
         slot* to = s.get();
         std::string_view path = sources_[i];
-        s->reading = workers_.run(
+        s->opening = workers_.run(
             [this, to, path, i] {
                 const vtfile_thread_tellers tellers{
                     [this, to](std::string_view shown) {
@@ -157,8 +161,11 @@ class parallel_pages {
                 vtfile_set_thread_tellers(&tellers);
                 open_in_turn(i, path, to->read);
                 vtfile_set_thread_tellers(nullptr);
-                state_.read_opened(path, i, to->page->document, to->read);
-                if (to->read.result == 0 && !to->read.found && after_read_) after_read_(*to->page);
+                to->reading = workers_.run([this, to, path, i] {
+                    state_.read_opened(path, i, to->page->document, to->read);
+                    if (to->read.result == 0 && !to->read.found && after_read_)
+                        after_read_(*to->page);
+                });
             },
             i);
         ahead_.push_back(std::move(s));
@@ -202,10 +209,12 @@ class parallel_pages {
     // meanwhile. False when the run stops there (a write before it failed).
     bool wait_read(slot& s) {
         for (;;) {
-            const bool read = workers_.wait(s.reading, at_, [&] { return untold(s); });
+            const bool opened = workers_.wait(s.opening, at_, [&] { return untold(s); });
             if (!hand_on(s)) return false;
-            if (read) return true;
+            if (opened) break;
         }
+        workers_.wait(s.reading, at_);
+        return true;
     }
 
     // Pages are opened in the run's order, as opening one may wait for a
