@@ -32,7 +32,7 @@ int load_batch_project(toc_project& project, std::string_view project_file, bool
 // BATCH_OK), else
 // "\r\nError occurred: " and the project's error message exactly as the
 // failing step left it (exit_code BATCH_FAILED).
-// The run's pages are read and written on jobs threads (0: one thread); a
+// The run's pages are read and written on jobs threads (0: one for each core); a
 // build uses the user's page cache when cache is set.
 vtstring batch_report(std::string_view project_file, bool clear, int& exit_code,
                       progress_line* line = nullptr, bool trusted = false, int jobs = 0,

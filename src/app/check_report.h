@@ -15,7 +15,7 @@ class progress_line;
 // read or its build fails (exit_code 2, as a parameter error: "out of date"
 // and "broken" stay apart). Progress goes to line when given. Run as root,
 // a project file of another user or one that others may write is refused
-// unless trusted. The pages are read on jobs threads (0: one thread), and
+// unless trusted. The pages are read on jobs threads (0: one for each core), and
 // looked up in the user's page cache when cache is set.
 vtstring check_report(std::string_view project_file, int& exit_code, progress_line* line = nullptr,
                       bool trusted = false, int jobs = 0, bool cache = false);

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/vtstring.h"
+#include "driver/page_workers.h"
 
 class vtarr;
 
@@ -30,7 +31,7 @@ struct entry_plan {
     // may write.
     bool trust_project = false;
     // "--jobs N" anywhere: the threads of a build, clearing run or check
-    // (0: one thread). A value that is no number from 1 to
+    // (0: one for each core). A value that is no number from 1 to
     // kMaxJobs makes the plan a parameter error with bad_jobs set.
     int jobs = 0;
     bool bad_jobs = false;
@@ -38,7 +39,7 @@ struct entry_plan {
     bool no_cache = false;
 };
 
-inline constexpr int kMaxJobs = 256;
+inline constexpr int kMaxJobs = page_workers::max_threads;
 
 // The report of a batch switch without a usable project file, after the
 // product title.

@@ -268,9 +268,7 @@ template <class Done>
 int run_build(toc_project& project, write_policy policy, progress_fn progress, void* context,
               page_fn pages, const std::atomic<bool>* cancel, int jobs, std::string_view cache_for,
               Done done) {
-    // One thread unless asked: with more, a page held by another program is
-    // waited for before the progress line names it.
-    const int threads = jobs > 0 ? jobs : 1;
+    const int threads = page_workers::threads_for(jobs);
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
         build_state state(progress, context, pages, policy);

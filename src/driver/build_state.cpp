@@ -91,8 +91,11 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
 }
 
 void build_state::open_early(std::string_view path, early_read& read) {
+    // A wait for another program keeps no other thread of the run waiting.
+    file_staging::reached_page page;
+    if (!files.reach_page(path, page, read.why)) return;
     const std::lock_guard lock(files_mutex_);
-    read.opened = files.open_page(path, read.source, read.why);
+    read.opened = files.take_page(page, read.source, read.why);
 }
 
 void build_state::read_opened(std::string_view path, size_t index, xml_tree& document,
@@ -139,7 +142,7 @@ int build_state::keep_page(std::string_view path) {
 
 int build_state::take_read(std::string_view path, early_read& read, build_progress* page_scale) {
     if (announce_read(path) != 0) return 1;
-    if (read.ready) read.ready();
+    if (read.ready && !read.ready()) return 1;
     if (!read.opened) return fail(read.why, path);
     if (read.result == 0) {
         const std::lock_guard lock(files_mutex_);

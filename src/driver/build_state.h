@@ -58,7 +58,8 @@ struct early_read {
     hash128 key;
     const cached_page* found = nullptr;
     // Waits until the worker is done; take_read calls it after the notice.
-    std::function<void()> ready;
+    // False: the run stops there, its error set.
+    std::function<bool()> ready;
 };
 
 // A page written on a worker thread: opened and given its TOC's text by the

@@ -112,9 +112,7 @@ int clear_all(const build_settings& settings, build_state& state, int threads) {
 
 int clear_project(toc_project& project, progress_fn progress, void* context, page_fn pages,
                   const std::atomic<bool>* cancel, int jobs) {
-    // One thread unless asked: with more, a page held by another program is
-    // waited for before the progress line names it.
-    const int threads = jobs > 0 ? jobs : 1;
+    const int threads = page_workers::threads_for(jobs);
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
         build_state state(progress, context, pages);

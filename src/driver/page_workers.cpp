@@ -3,15 +3,17 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <csignal>
 
 class page_workers::task {
   public:
-    explicit task(std::function<void()> work) : work_(std::move(work)) {}
+    task(std::function<void()> work, size_t rank) : work_(std::move(work)), rank_(rank) {}
 
   private:
     friend class page_workers;
     std::function<void()> work_;
+    size_t rank_;
     std::exception_ptr error_;
     bool done_ = false;
 };
@@ -30,8 +32,8 @@ page_workers::~page_workers() {
     for (std::thread& t : threads_) t.join();
 }
 
-page_workers::ticket page_workers::run(std::function<void()> work) {
-    ticket t = std::make_shared<task>(std::move(work));
+page_workers::ticket page_workers::run(std::function<void()> work, size_t rank) {
+    ticket t = std::make_shared<task>(std::move(work), rank);
     {
         const std::lock_guard lock(mutex_);
         queue_.push_back(t);
@@ -40,9 +42,9 @@ page_workers::ticket page_workers::run(std::function<void()> work) {
     return t;
 }
 
-void page_workers::run_front(std::unique_lock<std::mutex>& lock) {
-    const ticket t = std::move(queue_.front());
-    queue_.pop_front();
+void page_workers::run_at(std::deque<ticket>::iterator at, std::unique_lock<std::mutex>& lock) {
+    const ticket t = std::move(*at);
+    queue_.erase(at);
     lock.unlock();
     try {
         t->work_();
@@ -55,15 +57,25 @@ void page_workers::run_front(std::unique_lock<std::mutex>& lock) {
     finished_.notify_all();
 }
 
-void page_workers::wait(const ticket& t) {
+bool page_workers::wait(const ticket& t, size_t most_rank, const std::function<bool()>& woken) {
     std::unique_lock lock(mutex_);
     while (!t->done_) {
-        if (!queue_.empty())
-            run_front(lock);
+        if (woken && woken()) return false;
+        const auto allowed = std::find_if(queue_.begin(), queue_.end(),
+                                          [&](const ticket& q) { return q->rank_ <= most_rank; });
+        if (allowed != queue_.end())
+            run_at(allowed, lock);
         else
             finished_.wait(lock);
     }
     if (t->error_) std::rethrow_exception(t->error_);
+    return true;
+}
+
+void page_workers::wake() {
+    // Under the lock: a caller between its woken() and its sleep is not missed.
+    const std::lock_guard lock(mutex_);
+    finished_.notify_all();
 }
 
 bool page_workers::done(const ticket& t) {
@@ -80,8 +92,12 @@ void page_workers::serve() {
     for (;;) {
         queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
         if (stopping_) return;
-        run_front(lock);
+        run_at(queue_.begin(), lock);
     }
+}
+
+int page_workers::threads_for(int jobs) {
+    return std::min(jobs > 0 ? jobs : machine_threads(), max_threads);
 }
 
 int page_workers::machine_threads() {

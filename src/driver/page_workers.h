@@ -1,7 +1,8 @@
 // page_workers: the threads that share the per-page work of a run.
 //
 // Tasks run in the order given, on the pool's threads and on the caller's
-// own thread, which runs waiting tasks itself while it waits for one. A
+// own thread, which runs waiting tasks itself while it waits for one: those
+// of a rank it allows (a run's thread does no page ahead of its own). A
 // task's exception (a failed allocation) is rethrown by wait(). The pool
 // ends with the tasks that are running; tasks not begun by then never run.
 // Its threads never take the termination signals: those reach the run's own
@@ -9,6 +10,8 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -28,19 +31,29 @@ class page_workers {
     page_workers& operator=(const page_workers&) = delete;
     ~page_workers();
 
-    ticket run(std::function<void()> work);
-    // Returns once the task has run; rethrows what it threw.
-    void wait(const ticket& t);
+    ticket run(std::function<void()> work, size_t rank = 0);
+    // Returns true once the task has run, rethrowing what it threw, or false
+    // once woken() is true (asked with the pool's lock held, when a task
+    // ends and on wake()). Meanwhile runs waiting tasks of rank up to
+    // most_rank.
+    bool wait(const ticket& t, size_t most_rank = SIZE_MAX,
+              const std::function<bool()>& woken = {});
+    // Has the callers of wait() ask their woken() again.
+    void wake();
     // True once the task has run.
     bool done(const ticket& t);
 
     // One thread for each core this process may run on.
     static int machine_threads();
+    static constexpr int max_threads = 256;
+    // The threads of a run asked for jobs: jobs, or for 0 machine_threads(),
+    // at most max_threads.
+    static int threads_for(int jobs);
 
   private:
     void serve();
-    // Runs the front task with lock held on entry and on return.
-    void run_front(std::unique_lock<std::mutex>& lock);
+    // Runs the task at at, with lock held on entry and on return.
+    void run_at(std::deque<ticket>::iterator at, std::unique_lock<std::mutex>& lock);
 
     std::mutex mutex_;
     std::condition_variable queued_;

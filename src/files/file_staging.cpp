@@ -173,27 +173,41 @@ void file_staging::expect_reads(const std::vector<std::string_view>& paths) {
 }
 
 bool file_staging::open_page(std::string_view path, page_source& source, vtfile_error& why) {
-    page_ref& ref = refs_.of(path);
-    std::string resolved;
-    // A check writes nothing: a file that a build would restore from its
-    // backup first is read as restored.
-    vtfile_handle restored;
+    reached_page page;
+    return reach_page(path, page, why) && take_page(page, source, why);
+}
+
+bool file_staging::reach_page(std::string_view path, reached_page& page, vtfile_error& why) const {
+    page.path = path;
     // Taken before the file's state: a change within this tick counts as
     // racy.
-    const timespec clock = file_state::clock();
-    struct stat st;
-    bool plain = false;
-    vtfile_handle file = vtfile_open_rewritten(
-        ref, why, st, plain, &resolved, policy_ == write_policy::check ? &restored : nullptr);
-    if (!file.is_open()) return false;
-    if (resolved != ref.resolved) {
+    page.clock = file_state::clock();
+    // A check writes nothing: a file that a build would restore from its
+    // backup first is read as restored.
+    vtfile_handle* restored = policy_ == write_policy::check ? &page.restored : nullptr;
+    if (const page_ref* ref = refs_.find(path)) {
+        page.file = vtfile_open_rewritten(*ref, why, page.st, page.plain, &page.resolved, restored);
+        return page.file.is_open();
+    }
+    page.file = vtfile_open_rewritten(path, vtfile_links::trusted, why, &page.resolved, restored);
+    if (page.file.is_open() && fstat(page.file.get(), &page.st) != 0) {
+        why = vtfile_error::cannot_read;
+        page.file.reset();
+    }
+    return page.file.is_open();
+}
+
+bool file_staging::take_page(reached_page& page, page_source& source, vtfile_error& why) {
+    page_ref& ref = refs_.of(page.path);
+    const struct stat& st = page.st;
+    if (page.resolved != ref.resolved) {
         // Its links changed since the run began: the later steps go where
         // this walk led.
-        ref.resolved = resolved;
+        ref.resolved = page.resolved;
         ref.folder_held = ref.backups_known = ref.folder_local = false;
     }
     ref.exists = ref.read = true;
-    ref.read_plain = plain;
+    ref.read_plain = page.plain;
     ref.st = ref.read_st = st;
     why = vtfile_error::cannot_read;
     const file_id id{st.st_dev, st.st_ino};
@@ -209,23 +223,15 @@ bool file_staging::open_page(std::string_view path, page_source& source, vtfile_
         if (e.memory >= 0 || !e.temp.empty()) return source.file.is_open();
     }
     why = vtfile_error::none;
-    if (!restored.is_open()) source.size = st.st_size;
-    source.file = restored.is_open() ? std::move(restored) : std::move(file);
+    if (!page.restored.is_open()) source.size = st.st_size;
+    source.file = page.restored.is_open() ? std::move(page.restored) : std::move(page.file);
     if (!seen_by_id_.count(id)) {
-        file_state& s = seen_.emplace_back(file_state::of(st, clock));
+        file_state& s = seen_.emplace_back(file_state::of(st, page.clock));
         seen_by_id_[id] = &s;
-        seen_by_path_.emplace(vtfile_normal_path(resolved), &s);
+        seen_by_path_.emplace(vtfile_normal_path(page.resolved), &s);
         if (s.racy) source.hash = &s.hash;
     }
     return true;
-}
-
-void file_staging::done_reading(std::string_view path, page_source& source) {
-    // Only the page itself (not staged or restored bytes), and never so many
-    // that a run of many threads runs out of descriptors.
-    constexpr size_t kMostKept = 64;
-    if (source.size < 0 || !source.file.is_open() || kept_.size() >= kMostKept) return;
-    kept_[std::string(path)] = std::move(source.file);
 }
 
 const file_state* file_staging::state_for(const write_target& target, int current) {

@@ -101,6 +101,20 @@ class file_staging {
     // The page just read from source, its file kept open for the
     // comparison of its new bytes (open), unless the run holds many such.
     void done_reading(std::string_view path, page_source& source);
+    // open_page in two steps: reach_page opens the file, which may wait for
+    // another program, and changes nothing of this object, so it needs no
+    // lock that the run's other threads wait for; take_page does the rest.
+    struct reached_page {
+        std::string_view path;
+        vtfile_handle file;
+        vtfile_handle restored;  // a check's old bytes of a file to restore
+        std::string resolved;
+        timespec clock{};  // taken before the file's state
+        struct stat st {};
+        bool plain = false;  // neither immutable nor append-only, as its file system says
+    };
+    bool reach_page(std::string_view path, reached_page& page, vtfile_error& why) const;
+    bool take_page(reached_page& page, page_source& source, vtfile_error& why);
 
     // Prepares out to receive the new bytes of path. False, with out.error(),
     // when the file may not be written (see find_write_target; in a check

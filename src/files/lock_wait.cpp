@@ -24,6 +24,7 @@ clock_type::duration wait_limit() {
 }
 
 std::atomic<void (*)(std::string_view)> g_tell{nullptr};
+thread_local const vtfile_thread_tellers* t_tellers = nullptr;
 
 void wake(int) {}
 
@@ -79,6 +80,18 @@ void vtfile_set_wait_teller(void (*tell)(std::string_view shown)) {
     g_tell.store(tell);
 }
 
+void vtfile_set_thread_tellers(const vtfile_thread_tellers* tellers) {
+    t_tellers = tellers;
+}
+
+const vtfile_thread_tellers* vtfile_thread_tellers_now() {
+    return t_tellers;
+}
+
+void vtfile_tell_waiting(std::string_view shown) {
+    if (void (*teller)(std::string_view) = g_tell.load()) teller(shown);
+}
+
 bool vtfile_lock(int fd, int operation, std::string_view shown) {
     if (flock(fd, operation | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
     const clock_type::time_point start = clock_type::now();
@@ -90,7 +103,10 @@ bool vtfile_lock(int fd, int operation, std::string_view shown) {
     for (;;) {
         const clock_type::time_point now = clock_type::now();
         if (!told && now >= tell) {
-            if (void (*teller)(std::string_view) = g_tell.load()) teller(shown);
+            if (t_tellers && t_tellers->waiting)
+                t_tellers->waiting(shown);
+            else
+                vtfile_tell_waiting(shown);
             told = true;
         }
         if (now >= end) return false;

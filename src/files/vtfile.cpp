@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "files/atomic_file.h"
+#include "files/lock_wait.h"
 #include "files/page_backup.h"
 #include "files/page_ref.h"
 #include "files/vtfile_path.h"
@@ -148,6 +149,10 @@ void vtfile_set_restore_teller(void (*tell)(std::string_view path, bool done)) {
     g_restore_teller.store(tell);
 }
 
+void vtfile_tell_restored(std::string_view path, bool done) {
+    if (void (*tell)(std::string_view, bool) = g_restore_teller.load()) tell(path, done);
+}
+
 namespace {
 
 bool vtfile_settled(backup_check settled) {
@@ -177,8 +182,11 @@ backup_check settle_opened(vtfile_handle& file, const std::string& resolved, std
             old_bytes->reset(old);
             [[fallthrough]];
         case backup_check::restored:
-            if (void (*tell)(std::string_view, bool) = g_restore_teller.load())
-                tell(path, settled == backup_check::restored);
+            if (const vtfile_thread_tellers* own = vtfile_thread_tellers_now();
+                own && own->restored)
+                own->restored(path, settled == backup_check::restored);
+            else
+                vtfile_tell_restored(path, settled == backup_check::restored);
             break;
         case backup_check::none:
             break;

@@ -89,6 +89,8 @@ enum class vtfile_links {
 // check (not done) would be. Nobody is told when tell is null, the default;
 // a program sets the teller that words and shows the notice.
 void vtfile_set_restore_teller(void (*tell)(std::string_view path, bool done));
+// Tells the program's restore teller (lock_wait.h has a thread's own).
+void vtfile_tell_restored(std::string_view path, bool done);
 // Opens for reading a file that the tool rewrites (a page, a project or a
 // settings file): as vtfile_open(path, "r"), and besides it waits for a
 // rewrite in place by another run to end, and first restores a file that an

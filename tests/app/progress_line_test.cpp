@@ -164,20 +164,20 @@ TEST(progress_line, WideCharactersCountTwoColumns) {
     EXPECT_EQ(t.take(), "\rBuilding 1/3: b.html" + std::string(8, ' '));
 }
 
-// vorn1 -command p.txt in the site's folder with standard error on a
-// pseudo-terminal and the report on a pipe.
+// vorn1 --jobs N -command p.txt in the site's folder with standard error on
+// a pseudo-terminal and the report on a pipe.
 struct terminal_run {
     pid_t pid = -1;
     int terminal = -1;
     int report = -1;
-    explicit terminal_run(const std::string& folder) {
+    explicit terminal_run(const std::string& folder, const char* jobs = "1") {
         int out[2];
         if (pipe(out) != 0) return;
         pid = forkpty(&terminal, nullptr, nullptr, nullptr);
         if (pid == 0) {
             dup2(out[1], 1);
             if (chdir(folder.c_str()) != 0) _exit(127);
-            execl(vorn1_path().c_str(), "vorn1", "-command", "p.txt", nullptr);
+            execl(vorn1_path().c_str(), "vorn1", "--jobs", jobs, "-command", "p.txt", nullptr);
             _exit(127);
         }
         close(out[1]);
@@ -224,19 +224,22 @@ void expect_blanked_at_the_end(const std::string& screen) {
     EXPECT_EQ(screen.substr(last), "\r" + std::string(screen.size() - last - 2, ' ') + "\r");
 }
 
+// The page waited for is the one the line names, whatever the threads.
 TEST(progress_line, LongBuildOnATerminalShowsAndErasesItsLine) {
-    slow_site site;
-    terminal_run run(site.dir.path());
-    ASSERT_GT(run.pid, 0);
-    std::thread release = site.release_after(std::chrono::milliseconds(1300));
-    const std::string report = run.read_report();
-    const std::string screen = after_waiting(run.read_terminal(), "b.html");
-    run.wait();
-    release.join();
-    EXPECT_EQ(report, kBuilt);
-    ASSERT_TRUE(screen.starts_with("\rBuilding 1/4: b.html")) << screen;
-    EXPECT_EQ(screen.find('\n'), std::string::npos);
-    expect_blanked_at_the_end(screen);
+    for (const char* jobs : {"1", "3"}) {
+        slow_site site;
+        terminal_run run(site.dir.path(), jobs);
+        ASSERT_GT(run.pid, 0);
+        std::thread release = site.release_after(std::chrono::milliseconds(1300));
+        const std::string report = run.read_report();
+        const std::string screen = after_waiting(run.read_terminal(), "b.html");
+        run.wait();
+        release.join();
+        EXPECT_EQ(report, kBuilt) << jobs;
+        ASSERT_TRUE(screen.starts_with("\rBuilding 1/4: b.html")) << jobs << screen;
+        EXPECT_EQ(screen.find('\n'), std::string::npos) << jobs;
+        expect_blanked_at_the_end(screen);
+    }
 }
 
 // Interrupted while its line shows, the run takes the line with it.

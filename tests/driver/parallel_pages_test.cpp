@@ -1,17 +1,24 @@
 // Runs on several threads against the same runs on one: the same files,
 // progress, notices, lists and the same first failure.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "driver/build_project.h"
 #include "driver/clear_project.h"
+#include "files/lock_wait.h"
+#include "files/vtfile.h"
 #include "project/toc_project.h"
+#include "support/lock_waiters.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -187,4 +194,88 @@ TEST(parallel_pages, FirstFailureInTheRunsOrderIsReported) {
             EXPECT_TRUE(built.files == before) << c.name;
         }
     }
+}
+
+namespace {
+
+// What a run told, in order: the pages it read and what opening them told
+// (a wait for a page another program holds, a page restored from its
+// backup), each page by its name.
+std::mutex g_told_mutex;
+std::vector<std::string> g_told;
+int g_held = -1;  // the held page's descriptor, closed once the wait is told
+
+void tell(const std::string& what, std::string_view path) {
+    const std::lock_guard lock(g_told_mutex);
+    g_told.push_back(what + std::string(path.substr(path.find_last_of('/') + 1)));
+}
+
+std::vector<std::string> told_in(run_kind kind, toc_project& p, int jobs, int held) {
+    g_told.clear();
+    g_held = held;
+    std::vector<std::string> changed;
+    const auto page = [](std::string_view path, void*) { tell("page ", path); };
+    if (kind == run_kind::build)
+        build_project(p, nullptr, nullptr, page, nullptr, jobs);
+    else if (kind == run_kind::check)
+        check_project(p, changed, nullptr, nullptr, page, jobs);
+    else
+        clear_project(p, nullptr, nullptr, page, nullptr, jobs);
+    tell("error ", p.error_message.str());
+    p.error_message.clear();
+    if (g_held >= 0) close(g_held);
+    return g_told;
+}
+
+}  // namespace
+
+// Opening a page may wait for another program or restore the page from a
+// backup. Workers open pages ahead of the run, but the wait and the restore
+// are told just where a run on one thread tells them: after the page's own
+// notice, and not at all when an earlier page stops the run.
+TEST(parallel_pages, WaitsAndRestoresAreToldWhereTheRunIs) {
+    vtfile_set_wait_teller([](std::string_view shown) {
+        tell("wait ", shown);
+        if (g_held >= 0) close(std::exchange(g_held, -1));
+    });
+    vtfile_set_restore_teller([](std::string_view path, bool) { tell("restored ", path); });
+    const std::string utf16("\xFF\xFE<\0h\0", 6);
+    struct told_case {
+        const char* name;
+        bool held;           // p5 held, else half rewritten
+        bool fails_earlier;  // p3 cannot be read
+    } cases[] = {
+        {"held", true, false}, {"restored", false, false}, {"held after a failure", true, true}};
+    for (const told_case& c : cases)
+        for (run_kind kind : {run_kind::build, run_kind::check, run_kind::clear}) {
+            std::vector<std::string> one_thread;
+            for (int jobs : {1, 3}) {
+                temp_folder dir;
+                toc_project p = site(dir, 12);
+                if (c.fails_earlier) dir.write("p3.html", utf16);
+                const std::string page = dir.file("p5.html");
+                plant_rewrite_backup(page);
+                int held = -1;
+                if (c.held) {
+                    held = open(page.c_str(), O_RDONLY | O_CLOEXEC);
+                    flock(held, LOCK_EX);
+                } else {
+                    dir.write("p5.html", "x" + dir.read("p5.html").substr(1));
+                }
+                // Reached only by a worker: it gives up soon.
+                if (c.fails_earlier) setenv("VORN1_LOCK_WAIT", "1", 1);
+                const std::vector<std::string> told = told_in(kind, p, jobs, held);
+                unsetenv("VORN1_LOCK_WAIT");
+                if (jobs == 1) {
+                    one_thread = told;
+                    const auto at = std::find(told.begin(), told.end(), "page p5.html");
+                    const std::string notice = c.held ? "wait p5.html" : "restored p5.html";
+                    EXPECT_EQ(at == told.end() ? "" : at[1], c.fails_earlier ? "" : notice);
+                } else {
+                    EXPECT_EQ(told, one_thread) << c.name << ", jobs " << jobs;
+                }
+            }
+        }
+    vtfile_set_wait_teller(nullptr);
+    vtfile_set_restore_teller(nullptr);
 }

@@ -249,25 +249,41 @@ TEST(fault, TwoProjectsSharingAPageTakeTurns) {
 }
 
 // Another program holds the output folder's lock file, or a page that the
-// build rewrites in place (it has a second hard link): a build or check says
-// that it waits, gives up after the time it is given, reports that and
-// changes nothing. The cases run at once, each on its own site.
+// build rewrites in place (it has a second hard link), or a page of a site
+// while it has a rewrite's backup: a build or check says that it waits,
+// gives up after the time it is given, reports that and changes nothing, on
+// one thread as on several. The cases run at once, each on its own site.
 TEST(fault, HeldFileIsWaitedForOnlySoLong) {
     struct held_case {
         bool folder;
         std::string mode;
+        std::string jobs = "1";
+        bool site_of_pages = false;  // the held page between two others
         site s{};
         std::string shown{};
         snapshot before{};
         run_result r{};
-    } cases[] = {{true, "-command"}, {true, "-check"}, {false, "-command"}};
+    } cases[] = {{true, "-command"},
+                 {true, "-check"},
+                 {false, "-command"},
+                 {false, "-command", "1", true},
+                 {false, "-command", "3", true},
+                 {false, "-check", "3", true}};
     std::vector<std::thread> runs;
     for (held_case& c : cases) {
         c.s.write("page.html", "<body><h1>Page</h1></body>");
-        c.s.project({"page.html"}, true);
+        if (c.site_of_pages) {
+            c.s.write("first.html", "<body><h1>First</h1></body>");
+            c.s.write("last.html", "<body><h1>Last</h1></body>");
+            c.s.project({"first.html", "page.html", "last.html"}, false, "index.html");
+        } else {
+            c.s.project({"page.html"}, true);
+        }
         c.shown = c.folder ? std::filesystem::canonical(c.s.path()).string() : "page.html";
         if (c.folder)
             c.s.write(".orvane-lock", "");
+        else if (c.site_of_pages)
+            plant_rewrite_backup(c.s.file("page.html"));  // read only once it is settled
         else
             ASSERT_EQ(link(c.s.file("page.html").c_str(), c.s.file("copy.html").c_str()), 0);
         c.before = c.s.files();
@@ -276,18 +292,20 @@ TEST(fault, HeldFileIsWaitedForOnlySoLong) {
                 open(c.s.file(c.folder ? ".orvane-lock" : "page.html").c_str(),
                      c.folder ? O_RDWR | O_CREAT | O_CLOEXEC : O_RDONLY | O_CLOEXEC, 0600);
             flock(fd, LOCK_EX);
-            c.r = run_vorn1(c.s.path(), {c.mode, "project.txt"},
+            c.r = run_vorn1(c.s.path(), {"--jobs", c.jobs, c.mode, "project.txt"},
                             {.kill_after_us = 20'000'000, .env = {{"VORN1_LOCK_WAIT", "1"}}});
             close(fd);
         });
     }
     for (std::thread& run : runs) run.join();
     for (const held_case& c : cases) {
-        EXPECT_EQ(c.r.exit_code, c.mode == "-check" ? 2 : 1) << c.shown;
-        EXPECT_EQ(c.r.err, "Waiting for " + c.shown + ", held by another program\u2026\n");
+        const std::string name = c.shown + " " + c.mode + " --jobs " + c.jobs;
+        EXPECT_EQ(c.r.exit_code, c.mode == "-check" ? 2 : 1) << name;
+        EXPECT_EQ(c.r.err, "Waiting for " + c.shown + ", held by another program\u2026\n") << name;
         EXPECT_EQ(c.r.out,
-                  "Orvane 1.0b\r\nError occurred: Gave up waiting for another program: " + c.shown);
-        EXPECT_TRUE(same_files(c.s.files(), c.before)) << c.shown;
+                  "Orvane 1.0b\r\nError occurred: Gave up waiting for another program: " + c.shown)
+            << name;
+        EXPECT_TRUE(same_files(c.s.files(), c.before)) << name;
     }
 }
 
