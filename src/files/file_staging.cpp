@@ -234,6 +234,14 @@ bool file_staging::take_page(reached_page& page, page_source& source, vtfile_err
     return true;
 }
 
+void file_staging::done_reading(std::string_view path, page_source& source) {
+    // Only the page itself (not staged or restored bytes), and never so many
+    // that a run of many threads runs out of descriptors.
+    constexpr size_t kMostKept = 64;
+    if (source.size < 0 || !source.file.is_open() || kept_.size() >= kMostKept) return;
+    kept_[std::string(path)] = std::move(source.file);
+}
+
 const file_state* file_staging::state_for(const write_target& target, int current) {
     if (const auto by_path = seen_by_path_.find(vtfile_normal_path(target.path));
         by_path != seen_by_path_.end())
