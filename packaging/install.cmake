@@ -2,6 +2,7 @@
 # (debian/rules) and for `cmake --install build --prefix ~/.local`:
 #
 #   bin/vorn1                                 the program
+#   lib/orvane/vorn1-desktop                  its window and installer
 #   share/orvane/                             templates (vtdata/), help pages,
 #                                             licence, default settings, images
 #   share/applications/, share/metainfo/,     desktop entries, AppStream data
@@ -37,6 +38,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/man/vorn1.1 DESTINATION ${CMAKE_INSTALL_MAND
 function(orvane_install_program)
   if(TARGET vorn1)
     install(TARGETS vorn1 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+  # vorn1 looks for it in ../lib/orvane/ (desktop_handoff.cpp).
+  if(TARGET vorn1-desktop)
+    install(TARGETS vorn1-desktop RUNTIME DESTINATION lib/orvane)
   endif()
 endfunction()
 cmake_language(DEFER CALL orvane_install_program)

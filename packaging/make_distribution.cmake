@@ -1,9 +1,9 @@
-# Lays out the distribution folder DEST from the program PROGRAM, the
-# uninstaller REMOVE and the data folder DATA (STRIP, when given, takes the
-# debugging information out of the two programs):
-#   setup, remove, readme.txt, license.txt, help.html, brenit.gif, logo.gif,
-#   vorn_set.txt, orvane.png, vtdata/, help/
-foreach(var PROGRAM REMOVE DATA DEST)
+# Lays out the distribution folder DEST from the program PROGRAM, its desktop
+# program DESKTOP, the uninstaller REMOVE and the data folder DATA (STRIP,
+# when given, takes the debugging information out of the programs):
+#   setup, vorn1-desktop, remove, readme.txt, license.txt, help.html,
+#   brenit.gif, logo.gif, vorn_set.txt, orvane.png, vtdata/, help/
+foreach(var PROGRAM DESKTOP REMOVE DATA DEST)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "make_distribution.cmake: ${var} is not set")
   endif()
@@ -23,11 +23,13 @@ file(MAKE_DIRECTORY ${DEST})
 set(program_permissions OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
     WORLD_READ WORLD_EXECUTE)
 file(COPY_FILE ${PROGRAM} ${DEST}/setup)
+file(COPY_FILE ${DESKTOP} ${DEST}/vorn1-desktop)
 file(COPY_FILE ${REMOVE} ${DEST}/remove)
-file(CHMOD ${DEST}/setup ${DEST}/remove PERMISSIONS ${program_permissions})
+set(programs ${DEST}/setup ${DEST}/vorn1-desktop ${DEST}/remove)
+file(CHMOD ${programs} PERMISSIONS ${program_permissions})
 # The programs ship without their debugging information.
 if(STRIP)
-  execute_process(COMMAND ${STRIP} --strip-debug ${DEST}/setup ${DEST}/remove
+  execute_process(COMMAND ${STRIP} --strip-debug ${programs}
                   RESULT_VARIABLE strip_result)
   if(NOT strip_result EQUAL 0)
     message(WARNING "Could not strip the programs: ${strip_result}")

@@ -350,7 +350,22 @@ bool vtfile_info(std::string_view path, vtfile_node& node) {
     return true;
 }
 
+namespace {
+
+// Set by vtfile_set_exe_path: the path that stands for the executable's own.
+std::string& exe_path_override() {
+    static std::string path;
+    return path;
+}
+
+}  // namespace
+
+void vtfile_set_exe_path(std::string_view path) {
+    exe_path_override() = path;
+}
+
 vtstring vtfile_exe_path() {
+    if (!exe_path_override().empty()) return vtstring(exe_path_override());
     char buf[1025];
     ssize_t n = readlink("/proc/self/exe", buf, 1024);
     if (n <= 0) return {};

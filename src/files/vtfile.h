@@ -119,8 +119,11 @@ vtfile_handle vtfile_open_rewritten(const page_ref& ref, vtfile_error& why, stru
 // mtime and attributes. One trailing separator is ignored. Empty path: false.
 bool vtfile_info(std::string_view path, vtfile_node& node);
 // The executable's full path (/proc/self/exe), at most 1024 bytes; empty when
-// unknown.
+// unknown. A path given to vtfile_set_exe_path stands for it.
 vtstring vtfile_exe_path();
+// Makes path stand for the executable's own (a program another one became
+// keeps that one's folder and name); empty: the executable's again.
+void vtfile_set_exe_path(std::string_view path);
 // The folder of the executable, ending in "/".
 vtstring vtfile_program_folder();
 bool vtfile_set_current_folder(std::string_view path);

@@ -14,9 +14,9 @@ int64_t size_of(const vtfile_node& node) {
 }  // namespace
 
 const std::vector<std::string_view>& setup_distribution::files() {
-    static const std::vector<std::string_view> names = {"setup",       "remove",      "readme.txt",
-                                                        "license.txt", "help.html",   "brenit.gif",
-                                                        "logo.gif",    "vorn_set.txt"};
+    static const std::vector<std::string_view> names = {
+        "setup",     "vorn1-desktop", "remove",   "readme.txt",  "license.txt",
+        "help.html", "brenit.gif",    "logo.gif", "vorn_set.txt"};
     return names;
 }
 

@@ -31,7 +31,8 @@ int run_window(int argc, char** argv, std::string_view preset_file) {
     qt_dialogs dialogs;
     return run_with_failure_box(dialogs, [&] {
         system_shell shell;
-        const program_paths paths = program_paths::locate(QApplication::applicationDirPath());
+        // vorn1's folder, not this program's: its data lies beside vorn1.
+        const program_paths paths = program_paths::locate(qt_text(vtfile_program_folder().view()));
         QApplication::setWindowIcon(QIcon(paths.icon_file));
         // Wayland matches the window to its menu entry by the entry's name:
         // the package's, or the one a setup installation made.

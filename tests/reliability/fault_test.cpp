@@ -93,7 +93,7 @@ TEST(fault, RunningOutOfMemoryIsReportedAndChangesNothing) {
         {"-command", title + "Build is complete.\r\n"},
         {"-clear", title + "Clearance is done\r\n"}};
     int memory_errors = 0;
-    for (const long megabytes : {120, 200, 300, 450}) {
+    for (const long megabytes : {40, 80, 120, 200, 300, 450}) {
         for (const auto& [command, usual] : runs) {
             site t;
             t.copy_from(s);

@@ -73,14 +73,14 @@ TEST_F(SetupInstall, DistributionIsMeasured) {
     // Listed files, the icon, and the files directly inside the folders.
     int64_t expected = 0;
     for (const auto& item : distribution.items()) expected += item.size;
-    EXPECT_EQ(distribution.items().size(), 8u + 1u + 3u);
+    EXPECT_EQ(distribution.items().size(), 9u + 1u + 3u);
     EXPECT_EQ(distribution.required_size(), expected);
     EXPECT_EQ(distribution.required_kb(), expected / 1024 + 1);
     for (const auto& item : distribution.items()) EXPECT_NE(item.name, "vtdata/nested/skipped.txt");
 }
 
 TEST_F(SetupInstall, IncompleteDistributionNamesWhatIsMissing) {
-    for (std::string name : {"help.html", "remove", "vtdata", "help"}) {
+    for (std::string name : {"help.html", "vorn1-desktop", "remove", "vtdata", "help"}) {
         std::string other = env.root() + "/other-" + name;
         make_fake_distribution(other);
         std::string command = "rm -rf '" + other + "/" + name + "'";
@@ -114,9 +114,10 @@ TEST_F(SetupInstall, InstallsFilesEntriesAndRecord) {
     EXPECT_FALSE(exists(inst + "/setup"));
     EXPECT_EQ(read_text(inst + "/vorn1"), read_text(dist + "/setup"));
     EXPECT_EQ(access((inst + "/vorn1").c_str(), X_OK), 0);
-    for (const char* name : {"remove", "readme.txt", "license.txt", "help.html", "brenit.gif",
-                             "logo.gif", "vorn_set.txt", "orvane.png", "vtdata/templates.txt",
-                             "vtdata/plain.html", "help/4.html"}) {
+    EXPECT_EQ(access((inst + "/vorn1-desktop").c_str(), X_OK), 0);
+    for (const char* name : {"vorn1-desktop", "remove", "readme.txt", "license.txt", "help.html",
+                             "brenit.gif", "logo.gif", "vorn_set.txt", "orvane.png",
+                             "vtdata/templates.txt", "vtdata/plain.html", "help/4.html"}) {
         EXPECT_EQ(read_text(inst + "/" + name), read_text(dist + "/" + name)) << name;
     }
     EXPECT_FALSE(exists(inst + "/vtdata/nested"));

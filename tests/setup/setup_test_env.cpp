@@ -150,6 +150,7 @@ void setup_test_env::put_first_on_path(const std::string& folder) {
 void make_fake_distribution(const std::string& folder) {
     make_folder(folder);
     write_text(folder + "/setup", "#!/bin/sh\necho program \"$@\"\n", 0755);
+    write_text(folder + "/vorn1-desktop", "#!/bin/sh\necho window \"$@\"\n", 0755);
     write_text(folder + "/remove", "#!/bin/sh\necho remove\n", 0755);
     for (const char* name : {"readme.txt", "license.txt", "help.html", "brenit.gif", "logo.gif",
                              "vorn_set.txt", "orvane.png"}) {
