@@ -1,5 +1,6 @@
 #include "core/hash128.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -37,28 +38,50 @@ uint64_t word_at(const char* p) {
 
 }  // namespace
 
-hash128 hash_bytes(std::string_view bytes, uint64_t seed) {
-    uint64_t v1 = seed + kP1 + kP2;
-    uint64_t v2 = seed + kP2;
-    uint64_t v3 = seed;
-    uint64_t v4 = seed - kP1;
+hash_stream::hash_stream(uint64_t seed)
+    : lanes_{seed + kP1 + kP2, seed + kP2, seed, seed - kP1}, seed_(seed) {}
+
+void hash_stream::stripe(const char* s) {
+    for (int lane = 0; lane < 4; ++lane)
+        lanes_[lane] = round_of(lanes_[lane], word_at(s + 8 * lane));
+}
+
+void hash_stream::add(std::string_view bytes) {
     const char* p = bytes.data();
     size_t left = bytes.size();
-    const auto stripe = [&](const char* s) {
-        v1 = round_of(v1, word_at(s));
-        v2 = round_of(v2, word_at(s + 8));
-        v3 = round_of(v3, word_at(s + 16));
-        v4 = round_of(v4, word_at(s + 24));
-    };
+    length_ += left;
+    if (used_ > 0) {
+        const size_t take = std::min(left, sizeof pending_ - used_);
+        std::memcpy(pending_ + used_, p, take);
+        used_ += take;
+        p += take;
+        left -= take;
+        if (used_ < sizeof pending_) return;
+        stripe(pending_);
+        used_ = 0;
+    }
     for (; left >= 32; p += 32, left -= 32) stripe(p);
+    if (left > 0) std::memcpy(pending_, p, left);
+    used_ = left;
+}
+
+hash128 hash_stream::done() const {
     // The last bytes padded with zeros; the length below tells the padding
     // apart from bytes of zero.
     char tail[32] = {};
-    if (left > 0) std::memcpy(tail, p, left);
-    stripe(tail);
-    const uint64_t length = static_cast<uint64_t>(bytes.size());
+    std::memcpy(tail, pending_, used_);
+    uint64_t v[4] = {lanes_[0], lanes_[1], lanes_[2], lanes_[3]};
+    for (int lane = 0; lane < 4; ++lane) v[lane] = round_of(v[lane], word_at(tail + 8 * lane));
     hash128 h;
-    h.low = avalanche(rotl(v1, 1) + rotl(v2, 7) + rotl(v3, 12) + rotl(v4, 18) + length * kP5);
-    h.high = avalanche((v1 ^ rotl(v3, 29)) * kP4 + (v2 ^ rotl(v4, 41)) * kP5 + (length ^ seed));
+    h.low =
+        avalanche(rotl(v[0], 1) + rotl(v[1], 7) + rotl(v[2], 12) + rotl(v[3], 18) + length_ * kP5);
+    h.high = avalanche((v[0] ^ rotl(v[2], 29)) * kP4 + (v[1] ^ rotl(v[3], 41)) * kP5 +
+                       (length_ ^ seed_));
     return h;
+}
+
+hash128 hash_bytes(std::string_view bytes, uint64_t seed) {
+    hash_stream stream(seed);
+    stream.add(bytes);
+    return stream.done();
 }

@@ -56,6 +56,7 @@ class reader {
     }
     bool get_hash(hash128& h) { return get(h.low) && get(h.high); }
     bool done() const { return data_.empty(); }
+    size_t left() const { return data_.size(); }
 
   private:
     std::string_view data_;
@@ -123,10 +124,16 @@ bool page_cache::load(std::string_view data) {
     if (!in.get(format) || format != kFormat || !in.get_hash(digest) || digest != digest_ ||
         !in.get(count))
         return false;
+    // Each page takes at least 36 bytes: a count beyond them is damage.
+    if (count > in.left() / 36) return false;
+    by_key_.reserve(count);
     for (uint64_t i = 0; i < count; ++i) {
         cached_page page;
         uint32_t items = 0;
         if (!in.get_hash(page.key) || !in.get_hash(page.context) || !in.get(items)) return false;
+        // Each item takes at least 13 bytes: a count beyond them is damage.
+        if (items > in.left() / 13) return false;
+        page.items.reserve(items);
         for (uint32_t j = 0; j < items; ++j) {
             cached_item item;
             uint8_t unnumbered = 0;

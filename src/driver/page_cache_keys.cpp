@@ -10,25 +10,26 @@
 namespace {
 
 // Fields joined with their lengths, so that no two lists of fields join to
-// the same text.
+// the same text; hashed as they come (a destination's key covers the whole
+// TOC, megabytes that need not stand in one place).
 class key_text {
   public:
     key_text& text(std::string_view t) {
         number(static_cast<int64_t>(t.size()));
-        out_.append(t);
+        out_.add(t);
         return *this;
     }
     key_text& number(int64_t n) {
-        out_.append(reinterpret_cast<const char*>(&n), sizeof n);
+        out_.add(std::string_view(reinterpret_cast<const char*>(&n), sizeof n));
         return *this;
     }
     key_text& hash(const hash128& h) {
         return number(static_cast<int64_t>(h.low)).number(static_cast<int64_t>(h.high));
     }
-    hash128 done() const { return hash_bytes(out_); }
+    hash128 done() const { return out_.done(); }
 
   private:
-    std::string out_;
+    hash_stream out_;
 };
 
 }  // namespace
