@@ -182,6 +182,9 @@ class build_state {
     hash128 cache_digest;
     std::vector<bool> cacheable;
     bool destination_cacheable = false;  // it is none of the sources
+    // Renders every page's local TOC (the run's thread only): the template
+    // is opened and read once a run, at the first page that has one.
+    toc_renderer local_tocs;
 
   private:
     // What every read does first: the stop asked for, the notice.

@@ -129,8 +129,7 @@ int write_scanned_page(scanned_page& page, const scanned_page* next, const build
         if (state.write_page(job.output, page.document, toc_placement{}, nullptr, later) != 0)
             return 1;
     } else {
-        toc_renderer renderer;
-        const toc_rendering local{renderer, settings.template_file, state.toc,
+        const toc_rendering local{state.local_tocs, settings.template_file, state.toc,
                                   local_toc_start(settings, page.first),
                                   next ? next->first : nullptr};
         if (state.write_page(job.output, page.document, page.scan.placement(), &local, later) != 0)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "files/vtfile_handle.h"
@@ -15,9 +16,11 @@ using toc_sink = std::function<void(std::string_view)>;
 // piece rather than held: a TOC can be many times the size of its page.
 class toc_renderer {
   public:
-    // Opens the template; false when it cannot be opened.
+    // Opens the template; false when it cannot be opened. A small template
+    // is read at once, so that one renderer renders the TOCs of a whole run
+    // from one reading (and all of them from the same bytes).
     bool open(std::string_view template_path);
-    bool is_open() const { return file_.is_open(); }
+    bool is_open() const { return held_ || file_.is_open(); }
     // Hands to put, in order: the start marker, the explanatory comment, the
     // template's output over the events from start_item to the end of the
     // tree (or up to end_item, not included), and the end marker. Without a start_item the template
@@ -28,5 +31,8 @@ class toc_renderer {
                 std::string_view line_end = {}, const toc_node* end_item = nullptr);
 
   private:
+    std::string path_;
     vtfile_handle file_;
+    std::string bytes_;  // the template, when held
+    bool held_ = false;
 };

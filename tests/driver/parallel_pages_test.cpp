@@ -279,3 +279,31 @@ TEST(parallel_pages, WaitsAndRestoresAreToldWhereTheRunIs) {
     vtfile_set_wait_teller(nullptr);
     vtfile_set_restore_teller(nullptr);
 }
+
+// A template too big to be held in memory is read again for each page's
+// TOC: every page gets its whole TOC, as from a small one.
+TEST(parallel_pages, TemplateTooBigToHoldRendersEveryPage) {
+    setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
+    const std::string padding((1 << 20) + 5000, 'z');
+    for (int jobs : {1, 3}) {
+        twin_sites sites(9);
+        sites.many.write("t.tpl", sites.many.read("t.tpl") + padding);
+        const seen_run small = run(run_kind::build, sites.p1, sites.one, jobs);
+        const seen_run big = run(run_kind::build, sites.pn, sites.many, jobs);
+        ASSERT_EQ(small.result, 0) << small.error;
+        ASSERT_EQ(big.result, 0) << big.error;
+        int tocs = 0;
+        for (const auto& [name, bytes] : small.files) {
+            if (name == "t.tpl") continue;
+            std::string expected = bytes;
+            for (size_t at = expected.find("]<!--VELT_HTML_TOC_END-->"); at != std::string::npos;
+                 at = expected.find("]<!--VELT_HTML_TOC_END-->", at + padding.size())) {
+                expected.insert(at + 1, padding);
+                ++tocs;
+            }
+            EXPECT_TRUE(big.files.at(name) == expected) << name << " on " << jobs << " threads";
+        }
+        EXPECT_GT(tocs, 6);
+    }
+    unsetenv("SOURCE_DATE_EPOCH");
+}
