@@ -13,13 +13,13 @@
 
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
-#include "driver/memory_guard.h"
 #include "driver/page_cache.h"
 #include "driver/page_cache_keys.h"
 #include "driver/page_workers.h"
 #include "driver/parallel_pages.h"
 #include "driver/process_file.h"
 #include "driver/progress_weights.h"
+#include "driver/project_run.h"
 #include "driver/source_check.h"
 #include "files/vtfile_path.h"
 #include "project/toc_project.h"
@@ -263,37 +263,31 @@ int build_single(const build_settings& settings, build_state& state) {
 }
 
 // Builds with the project's settings under policy, and hands a successful
-// run's state to done; the project's error message says why a run failed.
+// run's state to done.
 template <class Done>
-int run_build(toc_project& project, write_policy policy, progress_fn progress, void* context,
-              page_fn pages, const std::atomic<bool>* cancel, int jobs, std::string_view cache_for,
-              Done done) {
+int run_build(toc_project& project, const run_caller& caller, write_policy policy, int jobs,
+              std::string_view cache_for, Done done) {
     const int threads = page_workers::threads_for(jobs);
-    return run_guarded(project, [&] {
-        const build_settings settings = build_settings::of(project);
-        build_state state(progress, context, pages, policy);
-        state.cancel = cancel;
-        const int result = settings.single ? build_single(settings, state)
-                                           : build_multi(settings, state, threads, cache_for);
-        if (result != BUILD_OK)
-            project.error_message = std::move(state.error);
-        else
-            done(state);
-        return result;
-    });
+    return run_project(
+        project, caller, policy, build_cancelled_text,
+        [&](const build_settings& settings, build_state& state) {
+            return settings.single ? build_single(settings, state)
+                                   : build_multi(settings, state, threads, cache_for);
+        },
+        done);
 }
 
 }  // namespace
 
 int build_project(toc_project& project, progress_fn progress, void* context, page_fn pages,
                   const std::atomic<bool>* cancel, int jobs, std::string_view cache_for) {
-    return run_build(project, write_policy::commit, progress, context, pages, cancel, jobs,
+    return run_build(project, {progress, context, pages, cancel}, write_policy::commit, jobs,
                      cache_for, [](build_state&) {});
 }
 
 int check_project(toc_project& project, std::vector<std::string>& changed, progress_fn progress,
                   void* context, page_fn pages, int jobs, std::string_view cache_for) {
-    return run_build(project, write_policy::check, progress, context, pages, nullptr, jobs,
+    return run_build(project, {progress, context, pages, nullptr}, write_policy::check, jobs,
                      cache_for, [&](build_state& state) {
                          for (std::string_view file : state.files.changed())
                              changed.emplace_back(file);

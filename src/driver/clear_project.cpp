@@ -5,11 +5,11 @@
 
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
-#include "driver/memory_guard.h"
 #include "driver/page_workers.h"
 #include "driver/parallel_pages.h"
 #include "driver/process_file.h"
 #include "driver/progress_weights.h"
+#include "driver/project_run.h"
 #include "driver/source_check.h"
 #include "project/toc_project.h"
 #include "toc/html_toc_rollback.h"
@@ -113,16 +113,10 @@ int clear_all(const build_settings& settings, build_state& state, int threads) {
 int clear_project(toc_project& project, progress_fn progress, void* context, page_fn pages,
                   const std::atomic<bool>* cancel, int jobs) {
     const int threads = page_workers::threads_for(jobs);
-    return run_guarded(project, [&] {
-        const build_settings settings = build_settings::of(project);
-        build_state state(progress, context, pages);
-        state.cancel = cancel;
-        state.cancelled_text = clear_cancelled_text;
-        const int result = clear_all(settings, state, threads) != 0 || state.commit() != 0 ? 1 : 0;
-        if (result != 0)
-            project.error_message = std::move(state.error);
-        else
-            state.done();
-        return result;
-    });
+    return run_project(
+        project, {progress, context, pages, cancel}, write_policy::commit, clear_cancelled_text,
+        [&](const build_settings& settings, build_state& state) {
+            return clear_all(settings, state, threads) != 0 || state.commit() != 0 ? 1 : 0;
+        },
+        [](build_state& state) { state.done(); });
 }
