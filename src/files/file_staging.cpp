@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "files/file_io.h"
+#include "files/file_ops.h"
 #include "files/page_backup.h"
 #include "files/temp_name.h"
 #include "files/temp_registry.h"
@@ -326,7 +327,7 @@ bool file_staging::stage(staged_file& out, entry& e) {
         return true;
     }
     const int fd = out.out_;
-    if (!t.exists && fchmod(fd, static_cast<mode_t>(vtfile_default_mode())) != 0) {
+    if (!t.exists && sys_ops().fchmod(fd, static_cast<mode_t>(vtfile_default_mode())) != 0) {
         // the new file keeps the temporary file's 0600
     }
     e.in_place = t.exists && (t.st.st_nlink != 1 ||

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "files/file_io.h"
+#include "files/file_ops.h"
 #include "files/file_staging.h"
 #include "files/lock_wait.h"
 #include "files/page_backup.h"
@@ -47,7 +48,7 @@ bool sync_file_systems(const std::vector<std::string>& files) {
         if (stat(file.c_str(), &st) != 0) return false;
         if (synced.count(st.st_dev)) continue;
         const vtfile_handle f(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (!f.is_open() || syncfs(f.get()) != 0) return false;
+        if (!f.is_open() || sys_ops().syncfs(f.get()) != 0) return false;
         synced.insert(st.st_dev);
     }
     return true;
@@ -117,10 +118,18 @@ bool file_staging::publish_backups(std::vector<in_place_job>& jobs) {
 
 // Backups staged or published go; a file rewritten in place is synced
 // first, so that its backup is never gone before its new bytes are there.
-void file_staging::remove_backups(std::vector<in_place_job>& jobs) {
+// One whose new bytes cannot be synced gets its old bytes back from its
+// backup (or keeps the backup for the next run, when even that fails): the
+// first such file, or null.
+file_staging::entry* file_staging::remove_backups(std::vector<in_place_job>& jobs) {
+    entry* unsynced = nullptr;
     bool removed = false;
     for (in_place_job& job : jobs) {
-        if (job.overwritten) fdatasync(job.page.get());
+        if (job.overwritten && sys_ops().fdatasync(job.page.get()) != 0) {
+            page_backup_restore(job.page.get(), job.file->target);
+            job.published = false;
+            if (!unsynced) unsynced = job.file;
+        }
         if (!job.backup.empty()) unlink(job.backup.c_str());
         if (job.published) removed = page_backup_remove(job.file->target) || removed;
     }
@@ -128,6 +137,7 @@ void file_staging::remove_backups(std::vector<in_place_job>& jobs) {
         sync_folders(one_per_folder(
             jobs, [](const in_place_job& j) -> const std::string& { return j.file->target; }));
     jobs.clear();
+    return unsynced;
 }
 
 // Renames each staged file over its target, or copies it into a file
@@ -147,7 +157,7 @@ file_staging::entry* file_staging::put_in_place(const std::vector<entry*>& files
                 job.published = job.overwritten = false;
             }
         } else {
-            ok = rename(e->temp.c_str(), e->target.c_str()) == 0;
+            ok = sys_ops().rename(e->temp.c_str(), e->target.c_str()) == 0;
             if (ok) e->temp.clear();
         }
         if (!ok) return e;
@@ -212,7 +222,8 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
         return failed(files.front(), vtfile_error::cannot_write);
     }
     const entry* stopped = put_in_place(files, jobs);
-    remove_backups(jobs);
+    const entry* unsynced = remove_backups(jobs);
+    if (!stopped) stopped = unsynced;
     std::vector<const entry*> renamed;
     for (const entry* e : files)
         if (!e->in_place && e->temp.empty()) renamed.push_back(e);

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include "files/file_ops.h"
 #include "files/temp_name.h"
 #include "files/temp_registry.h"
 
@@ -28,7 +29,7 @@ bool temp_file::close() {
 }
 
 bool temp_file::rename_to(const std::string& target) {
-    if (path_.empty() || ::rename(path_.c_str(), target.c_str()) != 0) return false;
+    if (path_.empty() || sys_ops().rename(path_.c_str(), target.c_str()) != 0) return false;
     close();
     forget();
     return true;
