@@ -45,6 +45,7 @@
 #include "files/folder_lock.h"
 #include "files/page_ref.h"
 #include "files/staged_file.h"
+#include "files/temp_file.h"
 #include "files/vtfile_error.h"
 #include "files/vtfile_handle.h"
 
@@ -138,9 +139,9 @@ class file_staging {
     struct entry {
         std::string target;      // without symlinks
         std::string_view shown;  // as the run names it
-        std::string temp;        // the staged bytes (empty in a check)
-        int slot = -1;           // of temp in the temp registry
-        int memory = -1;         // a check's bytes kept for a later read
+        // The staged bytes, closed; in a check, the bytes kept in memory
+        // for a later read, open (or none).
+        temp_file staged;
         const file_state* seen = nullptr;
         bool in_place = false;
         int64_t size = 0;

@@ -81,7 +81,7 @@ bool sync_folders(const std::vector<std::string>& files) {
 // (cannot_write or held).
 bool file_staging::back_up(entry& e, std::vector<in_place_job>& jobs, vtfile_error& why) {
     vtfile_handle page(::open(e.target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    const vtfile_handle bytes(::open(e.temp.c_str(), O_RDONLY | O_CLOEXEC));
+    const vtfile_handle bytes(::open(e.staged.path().c_str(), O_RDONLY | O_CLOEXEC));
     why = vtfile_error::cannot_write;
     if (!page.is_open() || !bytes.is_open()) return false;
     if (!vtfile_lock(page.get(), LOCK_EX, e.shown)) {
@@ -149,7 +149,7 @@ file_staging::entry* file_staging::put_in_place(const std::vector<entry*>& files
         bool ok;
         if (e->in_place) {
             in_place_job& job = jobs[next_job++];
-            const vtfile_handle bytes(::open(e->temp.c_str(), O_RDONLY | O_CLOEXEC));
+            const vtfile_handle bytes(::open(e->staged.path().c_str(), O_RDONLY | O_CLOEXEC));
             job.overwritten = true;
             ok = bytes.is_open() && page_overwrite(job.page.get(), bytes.get(), e->size);
             if (!ok) {
@@ -157,8 +157,7 @@ file_staging::entry* file_staging::put_in_place(const std::vector<entry*>& files
                 job.published = job.overwritten = false;
             }
         } else {
-            ok = sys_ops().rename(e->temp.c_str(), e->target.c_str()) == 0;
-            if (ok) e->temp.clear();
+            ok = e->staged.rename_to(e->target);
         }
         if (!ok) return e;
     }
@@ -200,8 +199,8 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     }
     // A file is on the file system of its folder: one staged file a folder
     // names them all.
-    const std::vector<std::string> staged =
-        one_per_folder(files, [](const entry* e) -> const std::string& { return e->temp; });
+    const std::vector<std::string> staged = one_per_folder(
+        files, [](const entry* e) -> const std::string& { return e->staged.path(); });
     if (!sync_file_systems(staged)) {
         remove_backups(jobs);
         return failed(files.front(), vtfile_error::cannot_write);
@@ -226,7 +225,7 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     if (!stopped) stopped = unsynced;
     std::vector<const entry*> renamed;
     for (const entry* e : files)
-        if (!e->in_place && e->temp.empty()) renamed.push_back(e);
+        if (!e->in_place && !e->staged.exists()) renamed.push_back(e);
     const bool durable = sync_folders(
         one_per_folder(renamed, [](const entry* e) -> const std::string& { return e->target; }));
     if (stopped || !durable) failed(stopped ? stopped : files.front(), vtfile_error::cannot_write);
