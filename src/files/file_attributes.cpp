@@ -137,6 +137,15 @@ bool vtfile_take_attributes(int fd, const std::string& target, const struct stat
     return now.st_uid == page.st_uid && now.st_gid == page.st_gid && (now.st_mode & 07777) == mode;
 }
 
+bool vtfile_ready_for_rename(int fd, const std::string& target, const struct stat* page,
+                             mode_t mode, new_file_traits* traits) {
+    if (page) return page->st_nlink == 1 && vtfile_take_attributes(fd, target, *page, mode, traits);
+    // Best effort: a file system without modes (a FAT stick) must not make
+    // the write fail; the new file keeps the temporary file's 0600.
+    sys_ops().fchmod(fd, mode);
+    return true;
+}
+
 // An ACL inherited from the folder goes first: its entries would otherwise
 // gain what the mode's group bits give.
 bool vtfile_share_read_access(int fd, const std::string& target, const struct stat& page) {

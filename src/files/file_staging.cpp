@@ -11,7 +11,6 @@
 #include <unordered_set>
 
 #include "files/file_io.h"
-#include "files/file_ops.h"
 #include "files/page_backup.h"
 #include "files/temp_name.h"
 #include "files/vtfile.h"
@@ -322,12 +321,11 @@ bool file_staging::stage(staged_file& out, entry& e) {
         return true;
     }
     const int fd = out.out_.fd();
-    if (!t.exists && sys_ops().fchmod(fd, static_cast<mode_t>(vtfile_default_mode())) != 0) {
-        // the new file keeps the temporary file's 0600
-    }
-    e.in_place = t.exists && (t.st.st_nlink != 1 ||
-                              !vtfile_take_attributes(fd, t.path, t.st, t.st.st_mode & 07777,
-                                                      &new_files_[vtfile_folder_of(t.path)]));
+    const mode_t mode =
+        t.exists ? t.st.st_mode & 07777 : static_cast<mode_t>(vtfile_default_mode());
+    e.in_place =
+        !vtfile_ready_for_rename(fd, t.path, t.exists ? &t.st : nullptr, mode,
+                                 t.exists ? &new_files_[vtfile_folder_of(t.path)] : nullptr);
     // Write-back starts now, while the run goes on with the next file.
     sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     e.staged = std::move(out.out_);
