@@ -5,17 +5,20 @@
 // the same is never touched (same inode, owner, mode, time stamps). The
 // others are staged as temporary files beside them, and commit() puts them
 // in place together:
-//  1. every file the run replaces must still be as the run saw it: a file
-//     somebody changed meanwhile is not overwritten, and nothing changes;
-//  2. the files that must keep their inode (owner, group, hard links or
+//  1. the files that must keep their inode (owner, group, hard links or
 //     attributes a new file could not carry) are locked, and their old
 //     bytes staged as backups beside them (page_backup.h);
-//  3. one barrier makes every staged byte durable (syncfs of each file
+//  2. one barrier makes every staged byte durable (syncfs of each file
 //     system involved);
+//  3. every file the run replaces must still be as the run saw it (looked
+//     at after the barrier, which takes long): a file somebody changed
+//     meanwhile is not overwritten, and nothing changes;
 //  4. the backups get their names, and their folders are synced;
 //  5. in the run's order, each staged file is renamed over its target, or
 //     copied into it in place; then each folder that received a rename is
-//     synced once, each file rewritten in place synced, and the backups go.
+//     synced once, each file rewritten in place synced, and the backups go
+//     (a file whose new bytes cannot be synced gets its old bytes back from
+//     its backup, and the run fails).
 // Up to step 4 a failure or a termination signal removes every staged file
 // and changes nothing; from step 4 on signals wait, and only an error of the
 // disk itself can stop the run, leaving each file old or new. A killed run
