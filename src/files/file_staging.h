@@ -159,7 +159,7 @@ class file_staging {
     bool stage(staged_file& out, entry& e);
     // The steps of commit().
     static bool back_up(entry& e, std::vector<in_place_job>& jobs, vtfile_error& why);
-    static bool publish_backups(std::vector<in_place_job>& jobs);
+    static entry* publish_backups(std::vector<in_place_job>& jobs);
     static entry* remove_backups(std::vector<in_place_job>& jobs);
     entry* put_in_place(const std::vector<entry*>& files, std::vector<in_place_job>& jobs);
     void abort();

@@ -100,20 +100,24 @@ bool file_staging::back_up(entry& e, std::vector<in_place_job>& jobs, vtfile_err
 
 // Reserves room for the new bytes of each file rewritten in place, so that
 // no rewrite runs out of space half way, and gives each backup its name.
-bool file_staging::publish_backups(std::vector<in_place_job>& jobs) {
+// The file that failed (the first one when a folder sync did), or null.
+file_staging::entry* file_staging::publish_backups(std::vector<in_place_job>& jobs) {
     for (in_place_job& job : jobs) {
         const int64_t size = job.file->size;
         if (size > 0 && fallocate(job.page.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
             errno != EOPNOTSUPP && errno != ENOSYS)
-            return false;
+            return job.file;
     }
     for (in_place_job& job : jobs) {
-        if (!page_backup_publish(job.backup, job.file->target)) return false;
+        if (!page_backup_publish(job.backup, job.file->target)) return job.file;
         job.published = true;
         job.backup.clear();
     }
-    return sync_folders(one_per_folder(
-        jobs, [](const in_place_job& j) -> const std::string& { return j.file->target; }));
+    if (jobs.empty() ||
+        sync_folders(one_per_folder(
+            jobs, [](const in_place_job& j) -> const std::string& { return j.file->target; })))
+        return nullptr;
+    return jobs.front().file;
 }
 
 // Backups staged or published go; a file rewritten in place is synced
@@ -216,9 +220,9 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     // The commit point: from here on the run puts its files in place and
     // reports it, whatever signal comes.
     temp_registry_outcome_fixed();
-    if (!publish_backups(jobs)) {
+    if (const entry* unnamed = publish_backups(jobs)) {
         remove_backups(jobs);
-        return failed(files.front(), vtfile_error::cannot_write);
+        return failed(unnamed, vtfile_error::cannot_write);
     }
     const entry* stopped = put_in_place(files, jobs);
     const entry* unsynced = remove_backups(jobs);

@@ -99,6 +99,7 @@ struct step_fault {
     const char* page;   // the page whose call fails; empty: the first call of its kind
     const char* after;  // states() once the run ended
     const char* failed;
+    bool middle_linked = false;  // the middle page has a second name
 };
 
 }  // namespace
@@ -116,11 +117,17 @@ TEST(staging_protocol, FailedStepLeavesEachPageOldOrNewAndNoTemporaryFile) {
         {"middle page's rename", op::rename, "b.html", "noo", "b.html"},
         {"last page's rename", op::rename, "c.html", "nno", "c.html"},
         {"folder sync after the renames", op::fsync, "", "nnn", "a.html"},
+        {"middle page's backup name", op::rename, "b.html", "ooo", "b.html", true},
     };
     for (const step_fault& c : cases) {
         SCOPED_TRACE(c.name);
         scratch_dir dir;
         put_old_pages(dir);
+        std::set<std::string> names(kPages.begin(), kPages.end());
+        if (c.middle_linked) {
+            ASSERT_EQ(link((dir / "b.html").c_str(), (dir / "b-link.html").c_str()), 0);
+            names.insert("b-link.html");
+        }
         bool failed_once = false;
         run_result r;
         {
@@ -137,7 +144,7 @@ TEST(staging_protocol, FailedStepLeavesEachPageOldOrNewAndNoTemporaryFile) {
         EXPECT_EQ(r.failed, c.failed);
         EXPECT_EQ(r.why, vtfile_error::cannot_write);
         EXPECT_EQ(states(dir), c.after);
-        EXPECT_EQ(names_in(dir.path()), std::set<std::string>(kPages.begin(), kPages.end()));
+        EXPECT_EQ(names_in(dir.path()), names);
     }
 }
 
