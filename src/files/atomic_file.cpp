@@ -10,6 +10,7 @@
 
 #include "files/file_attributes.h"
 #include "files/file_io.h"
+#include "files/file_ops.h"
 #include "files/page_backup.h"
 #include "files/vtfile_path.h"
 #include "files/write_target.h"
@@ -88,16 +89,11 @@ bool atomic_file::write_more(std::string_view bytes) {
 }
 
 // By rename when the new file can carry all the target has, else in place.
-// A new file gets its permission bits best effort: a file system without
-// modes (a FAT stick) must not make the write fail.
 bool atomic_file::replace() {
-    if (has_page_ && (page_.st_nlink != 1 ||
-                      !vtfile_take_attributes(fd_, target_, page_, static_cast<mode_t>(mode_))))
+    if (!vtfile_ready_for_rename(fd_, target_, has_page_ ? &page_ : nullptr,
+                                 static_cast<mode_t>(mode_)))
         return page_rewrite_in_place(target_, fd_, written_, mode_given_ ? mode_ : -1);
-    if (!has_page_ && fchmod(fd_, static_cast<mode_t>(mode_)) != 0) {
-        // the new file keeps the temporary file's 0600
-    }
-    bool ok = fdatasync(fd_) == 0;
+    bool ok = sys_ops().fdatasync(fd_) == 0;
     ok = temp_.close() && ok;
     fd_ = -1;
     if (!ok || !temp_.rename_to(target_)) return false;

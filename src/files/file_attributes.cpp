@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/file_ops.h"
+
 namespace {
 
 // The names of a file's extended attributes, each ending in a zero byte; a
@@ -126,13 +128,22 @@ bool vtfile_take_attributes(int fd, const std::string& target, const struct stat
         *traits = {true, names.empty(), now.st_uid, now.st_gid};
     }
     const bool given = now.st_uid != page.st_uid || now.st_gid != page.st_gid;
-    if (given && fchown(fd, page.st_uid, page.st_gid) != 0) return false;
-    if (fchmod(fd, mode) != 0) return false;
+    if (given && sys_ops().fchown(fd, page.st_uid, page.st_gid) != 0) return false;
+    if (sys_ops().fchmod(fd, mode) != 0) return false;
     // Only a set-id bit can be dropped without a word, and only a change of
     // owner can fail to stick: anything else is as asked.
     if (!given && (mode & 06000) == 0) return true;
     if (fstat(fd, &now) != 0) return false;
     return now.st_uid == page.st_uid && now.st_gid == page.st_gid && (now.st_mode & 07777) == mode;
+}
+
+bool vtfile_ready_for_rename(int fd, const std::string& target, const struct stat* page,
+                             mode_t mode, new_file_traits* traits) {
+    if (page) return page->st_nlink == 1 && vtfile_take_attributes(fd, target, *page, mode, traits);
+    // Best effort: a file system without modes (a FAT stick) must not make
+    // the write fail; the new file keeps the temporary file's 0600.
+    sys_ops().fchmod(fd, mode);
+    return true;
 }
 
 // An ACL inherited from the folder goes first: its entries would otherwise
@@ -145,7 +156,7 @@ bool vtfile_share_read_access(int fd, const std::string& target, const struct st
         return fsetxattr(fd, kAcl, acl.data(), acl.size(), 0) == 0;
     if (errno != ENODATA && errno != ENOTSUP) return false;
     if (fremovexattr(fd, kAcl) != 0 && errno != ENODATA && errno != ENOTSUP) return false;
-    return fchmod(fd, 0600 | (page.st_mode & 0044)) == 0;
+    return sys_ops().fchmod(fd, 0600 | (page.st_mode & 0044)) == 0;
 }
 
 bool vtfile_copy_permitted_attributes(int fd, const std::string& target) {

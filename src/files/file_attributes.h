@@ -26,6 +26,15 @@ struct new_file_traits {
 bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page, mode_t mode,
                             new_file_traits* traits = nullptr);
 
+// Readies the file open as fd (a new file of ours) to take target's place
+// by rename: a new target (page null) gets the permission bits mode, as far
+// as its file system keeps them; an existing one's attributes, owner, group
+// and the bits mode go onto fd (vtfile_take_attributes, with traits). False
+// when target must be rewritten in place instead: it has more than one name,
+// or fd cannot carry all it has.
+bool vtfile_ready_for_rename(int fd, const std::string& target, const struct stat* page,
+                             mode_t mode, new_file_traits* traits = nullptr);
+
 // Lets the file open as fd (a new file of ours, mode 0600, in the group of
 // target) be read by exactly those who may read target: target's access
 // ACL, or, for a target without one, its group and other read bits. False

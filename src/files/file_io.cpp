@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 
+#include "files/file_ops.h"
 #include "files/vtfile_handle.h"
 #include "files/vtfile_path.h"
 
@@ -35,7 +36,7 @@ bool copy_through_buffer(int from, int to, off_t in, off_t out, int64_t length) 
 
 bool vtfile_write_all(int fd, const char* bytes, size_t n) {
     while (n > 0) {
-        const ssize_t w = ::write(fd, bytes, n);
+        const ssize_t w = sys_ops().write(fd, bytes, n);
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) return false;
         bytes += w;
@@ -47,7 +48,8 @@ bool vtfile_write_all(int fd, const char* bytes, size_t n) {
 bool vtfile_copy_bytes(int from, int to, int64_t length, int64_t at) {
     off_t in = 0, out = at;
     while (in < length) {
-        const ssize_t n = copy_file_range(from, &in, to, &out, static_cast<size_t>(length - in), 0);
+        const ssize_t n =
+            sys_ops().copy_file_range(from, &in, to, &out, static_cast<size_t>(length - in), 0);
         if (n > 0) continue;
         if (n == 0) return false;  // the source is shorter than it was
         if (errno == EINTR) continue;
@@ -73,12 +75,12 @@ bool vtfile_read_at(int fd, char* into, size_t n, int64_t offset) {
 bool vtfile_sync_folder_of(const std::string& path) {
     const vtfile_handle folder(
         ::open(vtfile_folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.is_open()) return fsync(folder.get()) == 0;
+    if (folder.is_open()) return sys_ops().fsync(folder.get()) == 0;
     if (errno != EACCES) return false;
     // A folder we may write but not list: its file system as a whole, by
     // way of the file.
     const vtfile_handle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    return file.is_open() && syncfs(file.get()) == 0;
+    return file.is_open() && sys_ops().syncfs(file.get()) == 0;
 }
 
 int vtfile_default_mode() {

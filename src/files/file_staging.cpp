@@ -13,7 +13,6 @@
 #include "files/file_io.h"
 #include "files/page_backup.h"
 #include "files/temp_name.h"
-#include "files/temp_registry.h"
 #include "files/vtfile.h"
 #include "files/vtfile_path.h"
 
@@ -213,14 +212,15 @@ bool file_staging::take_page(reached_page& page, page_source& source, vtfile_err
     const file_id id{st.st_dev, st.st_ino};
     if (const auto staged = staged_by_id_.find(id); staged != staged_by_id_.end()) {
         const entry& e = entries_[staged->second];
-        if (e.memory >= 0) {
-            source.file = vtfile_handle(dup(e.memory));
+        const temp_file& staged_bytes = e.staged;
+        if (!staged_bytes.exists() && staged_bytes.fd() >= 0) {
+            source.file = vtfile_handle(dup(staged_bytes.fd()));
             if (source.file.is_open() && lseek(source.file.get(), 0, SEEK_SET) != 0)
                 source.file.reset();
-        } else if (!e.temp.empty()) {
-            source.file = vtfile_handle(::open(e.temp.c_str(), O_RDONLY | O_CLOEXEC));
+        } else if (staged_bytes.exists()) {
+            source.file = vtfile_handle(::open(staged_bytes.path().c_str(), O_RDONLY | O_CLOEXEC));
         }
-        if (e.memory >= 0 || !e.temp.empty()) return source.file.is_open();
+        if (staged_bytes.exists() || staged_bytes.fd() >= 0) return source.file.is_open();
     }
     why = vtfile_error::none;
     if (!page.restored.is_open()) source.size = st.st_size;
@@ -306,12 +306,7 @@ file_staging::entry* file_staging::staged_for(const write_target& target,
 }
 
 void file_staging::drop(entry& e) {
-    if (!e.temp.empty()) unlink(e.temp.c_str());
-    e.temp.clear();
-    temp_registry_remove(e.slot);
-    e.slot = -1;
-    if (e.memory >= 0) ::close(e.memory);
-    e.memory = -1;
+    e.staged.remove();
     e.live = false;
 }
 
@@ -322,22 +317,19 @@ bool file_staging::stage(staged_file& out, entry& e) {
     e.size = out.total_;
     e.seen = out.seen_;
     if (policy_ == write_policy::check) {
-        e.memory = std::exchange(out.out_, -1);
+        e.staged = std::move(out.out_);
         return true;
     }
-    const int fd = out.out_;
-    if (!t.exists && fchmod(fd, static_cast<mode_t>(vtfile_default_mode())) != 0) {
-        // the new file keeps the temporary file's 0600
-    }
-    e.in_place = t.exists && (t.st.st_nlink != 1 ||
-                              !vtfile_take_attributes(fd, t.path, t.st, t.st.st_mode & 07777,
-                                                      &new_files_[vtfile_folder_of(t.path)]));
+    const int fd = out.out_.fd();
+    const mode_t mode =
+        t.exists ? t.st.st_mode & 07777 : static_cast<mode_t>(vtfile_default_mode());
+    e.in_place =
+        !vtfile_ready_for_rename(fd, t.path, t.exists ? &t.st : nullptr, mode,
+                                 t.exists ? &new_files_[vtfile_folder_of(t.path)] : nullptr);
     // Write-back starts now, while the run goes on with the next file.
     sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-    e.temp = std::move(out.temp_);
-    out.temp_.clear();
-    e.slot = std::exchange(out.slot_, -1);
-    return ::close(std::exchange(out.out_, -1)) == 0;
+    e.staged = std::move(out.out_);
+    return e.staged.close();
 }
 
 bool file_staging::finish(staged_file& out, std::string_view shown) {

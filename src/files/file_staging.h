@@ -5,17 +5,20 @@
 // the same is never touched (same inode, owner, mode, time stamps). The
 // others are staged as temporary files beside them, and commit() puts them
 // in place together:
-//  1. every file the run replaces must still be as the run saw it: a file
-//     somebody changed meanwhile is not overwritten, and nothing changes;
-//  2. the files that must keep their inode (owner, group, hard links or
+//  1. the files that must keep their inode (owner, group, hard links or
 //     attributes a new file could not carry) are locked, and their old
 //     bytes staged as backups beside them (page_backup.h);
-//  3. one barrier makes every staged byte durable (syncfs of each file
+//  2. one barrier makes every staged byte durable (syncfs of each file
 //     system involved);
+//  3. every file the run replaces must still be as the run saw it (looked
+//     at after the barrier, which takes long): a file somebody changed
+//     meanwhile is not overwritten, and nothing changes;
 //  4. the backups get their names, and their folders are synced;
 //  5. in the run's order, each staged file is renamed over its target, or
 //     copied into it in place; then each folder that received a rename is
-//     synced once, each file rewritten in place synced, and the backups go.
+//     synced once, each file rewritten in place synced, and the backups go
+//     (a file whose new bytes cannot be synced gets its old bytes back from
+//     its backup, and the run fails).
 // Up to step 4 a failure or a termination signal removes every staged file
 // and changes nothing; from step 4 on signals wait, and only an error of the
 // disk itself can stop the run, leaving each file old or new. A killed run
@@ -45,6 +48,7 @@
 #include "files/folder_lock.h"
 #include "files/page_ref.h"
 #include "files/staged_file.h"
+#include "files/temp_file.h"
 #include "files/vtfile_error.h"
 #include "files/vtfile_handle.h"
 
@@ -138,9 +142,9 @@ class file_staging {
     struct entry {
         std::string target;      // without symlinks
         std::string_view shown;  // as the run names it
-        std::string temp;        // the staged bytes (empty in a check)
-        int slot = -1;           // of temp in the temp registry
-        int memory = -1;         // a check's bytes kept for a later read
+        // The staged bytes, closed; in a check, the bytes kept in memory
+        // for a later read, open (or none).
+        temp_file staged;
         const file_state* seen = nullptr;
         bool in_place = false;
         int64_t size = 0;
@@ -155,8 +159,8 @@ class file_staging {
     bool stage(staged_file& out, entry& e);
     // The steps of commit().
     static bool back_up(entry& e, std::vector<in_place_job>& jobs, vtfile_error& why);
-    static bool publish_backups(std::vector<in_place_job>& jobs);
-    static void remove_backups(std::vector<in_place_job>& jobs);
+    static entry* publish_backups(std::vector<in_place_job>& jobs);
+    static entry* remove_backups(std::vector<in_place_job>& jobs);
     entry* put_in_place(const std::vector<entry*>& files, std::vector<in_place_job>& jobs);
     void abort();
 

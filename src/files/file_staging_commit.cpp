@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "files/file_io.h"
+#include "files/file_ops.h"
 #include "files/file_staging.h"
 #include "files/lock_wait.h"
 #include "files/page_backup.h"
@@ -47,7 +48,7 @@ bool sync_file_systems(const std::vector<std::string>& files) {
         if (stat(file.c_str(), &st) != 0) return false;
         if (synced.count(st.st_dev)) continue;
         const vtfile_handle f(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (!f.is_open() || syncfs(f.get()) != 0) return false;
+        if (!f.is_open() || sys_ops().syncfs(f.get()) != 0) return false;
         synced.insert(st.st_dev);
     }
     return true;
@@ -80,7 +81,7 @@ bool sync_folders(const std::vector<std::string>& files) {
 // (cannot_write or held).
 bool file_staging::back_up(entry& e, std::vector<in_place_job>& jobs, vtfile_error& why) {
     vtfile_handle page(::open(e.target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    const vtfile_handle bytes(::open(e.temp.c_str(), O_RDONLY | O_CLOEXEC));
+    const vtfile_handle bytes(::open(e.staged.path().c_str(), O_RDONLY | O_CLOEXEC));
     why = vtfile_error::cannot_write;
     if (!page.is_open() || !bytes.is_open()) return false;
     if (!vtfile_lock(page.get(), LOCK_EX, e.shown)) {
@@ -99,28 +100,40 @@ bool file_staging::back_up(entry& e, std::vector<in_place_job>& jobs, vtfile_err
 
 // Reserves room for the new bytes of each file rewritten in place, so that
 // no rewrite runs out of space half way, and gives each backup its name.
-bool file_staging::publish_backups(std::vector<in_place_job>& jobs) {
+// The file that failed (the first one when a folder sync did), or null.
+file_staging::entry* file_staging::publish_backups(std::vector<in_place_job>& jobs) {
     for (in_place_job& job : jobs) {
         const int64_t size = job.file->size;
         if (size > 0 && fallocate(job.page.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
             errno != EOPNOTSUPP && errno != ENOSYS)
-            return false;
+            return job.file;
     }
     for (in_place_job& job : jobs) {
-        if (!page_backup_publish(job.backup, job.file->target)) return false;
+        if (!page_backup_publish(job.backup, job.file->target)) return job.file;
         job.published = true;
         job.backup.clear();
     }
-    return sync_folders(one_per_folder(
-        jobs, [](const in_place_job& j) -> const std::string& { return j.file->target; }));
+    if (jobs.empty() ||
+        sync_folders(one_per_folder(
+            jobs, [](const in_place_job& j) -> const std::string& { return j.file->target; })))
+        return nullptr;
+    return jobs.front().file;
 }
 
 // Backups staged or published go; a file rewritten in place is synced
 // first, so that its backup is never gone before its new bytes are there.
-void file_staging::remove_backups(std::vector<in_place_job>& jobs) {
+// One whose new bytes cannot be synced gets its old bytes back from its
+// backup (or keeps the backup for the next run, when even that fails): the
+// first such file, or null.
+file_staging::entry* file_staging::remove_backups(std::vector<in_place_job>& jobs) {
+    entry* unsynced = nullptr;
     bool removed = false;
     for (in_place_job& job : jobs) {
-        if (job.overwritten) fdatasync(job.page.get());
+        if (job.overwritten && sys_ops().fdatasync(job.page.get()) != 0) {
+            page_backup_restore(job.page.get(), job.file->target);
+            job.published = false;
+            if (!unsynced) unsynced = job.file;
+        }
         if (!job.backup.empty()) unlink(job.backup.c_str());
         if (job.published) removed = page_backup_remove(job.file->target) || removed;
     }
@@ -128,6 +141,7 @@ void file_staging::remove_backups(std::vector<in_place_job>& jobs) {
         sync_folders(one_per_folder(
             jobs, [](const in_place_job& j) -> const std::string& { return j.file->target; }));
     jobs.clear();
+    return unsynced;
 }
 
 // Renames each staged file over its target, or copies it into a file
@@ -139,7 +153,7 @@ file_staging::entry* file_staging::put_in_place(const std::vector<entry*>& files
         bool ok;
         if (e->in_place) {
             in_place_job& job = jobs[next_job++];
-            const vtfile_handle bytes(::open(e->temp.c_str(), O_RDONLY | O_CLOEXEC));
+            const vtfile_handle bytes(::open(e->staged.path().c_str(), O_RDONLY | O_CLOEXEC));
             job.overwritten = true;
             ok = bytes.is_open() && page_overwrite(job.page.get(), bytes.get(), e->size);
             if (!ok) {
@@ -147,8 +161,7 @@ file_staging::entry* file_staging::put_in_place(const std::vector<entry*>& files
                 job.published = job.overwritten = false;
             }
         } else {
-            ok = rename(e->temp.c_str(), e->target.c_str()) == 0;
-            if (ok) e->temp.clear();
+            ok = e->staged.rename_to(e->target);
         }
         if (!ok) return e;
     }
@@ -190,8 +203,8 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     }
     // A file is on the file system of its folder: one staged file a folder
     // names them all.
-    const std::vector<std::string> staged =
-        one_per_folder(files, [](const entry* e) -> const std::string& { return e->temp; });
+    const std::vector<std::string> staged = one_per_folder(
+        files, [](const entry* e) -> const std::string& { return e->staged.path(); });
     if (!sync_file_systems(staged)) {
         remove_backups(jobs);
         return failed(files.front(), vtfile_error::cannot_write);
@@ -207,15 +220,16 @@ bool file_staging::commit(std::string_view& error_path, vtfile_error& why) {
     // The commit point: from here on the run puts its files in place and
     // reports it, whatever signal comes.
     temp_registry_outcome_fixed();
-    if (!publish_backups(jobs)) {
+    if (const entry* unnamed = publish_backups(jobs)) {
         remove_backups(jobs);
-        return failed(files.front(), vtfile_error::cannot_write);
+        return failed(unnamed, vtfile_error::cannot_write);
     }
     const entry* stopped = put_in_place(files, jobs);
-    remove_backups(jobs);
+    const entry* unsynced = remove_backups(jobs);
+    if (!stopped) stopped = unsynced;
     std::vector<const entry*> renamed;
     for (const entry* e : files)
-        if (!e->in_place && e->temp.empty()) renamed.push_back(e);
+        if (!e->in_place && !e->staged.exists()) renamed.push_back(e);
     const bool durable = sync_folders(
         one_per_folder(renamed, [](const entry* e) -> const std::string& { return e->target; }));
     if (stopped || !durable) failed(stopped ? stopped : files.front(), vtfile_error::cannot_write);

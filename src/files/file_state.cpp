@@ -7,6 +7,7 @@
 #include <ctime>
 #include <vector>
 
+#include "files/file_ops.h"
 #include "files/vtfile_handle.h"
 
 namespace {
@@ -66,7 +67,7 @@ file_state file_state::of(int fd) {
 
 bool file_state::holds_for(const std::string& path) const {
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return !exists && errno == ENOENT;
+    if (sys_ops().lstat(path.c_str(), &st) != 0) return !exists && errno == ENOENT;
     if (!exists || !S_ISREG(st.st_mode) || file_id{st.st_dev, st.st_ino} != id ||
         st.st_size != size || !same_time(st.st_mtim, mtime) || !same_time(st.st_ctim, ctime))
         return false;

@@ -12,6 +12,7 @@
 
 #include "files/file_attributes.h"
 #include "files/file_io.h"
+#include "files/file_ops.h"
 #include "files/lock_wait.h"
 #include "files/temp_name.h"
 #include "files/vtfile_handle.h"
@@ -85,8 +86,9 @@ page_form form_of(std::string_view page, const backup_bytes& b) {
 bool restore(std::string_view old_bytes, int fd, const std::string& target) {
     return pwrite(fd, old_bytes.data(), old_bytes.size(), 0) ==
                static_cast<ssize_t>(old_bytes.size()) &&
-           ftruncate(fd, static_cast<off_t>(old_bytes.size())) == 0 && fdatasync(fd) == 0 &&
-           page_backup_remove(target) && vtfile_sync_folder_of(target);
+           ftruncate(fd, static_cast<off_t>(old_bytes.size())) == 0 &&
+           sys_ops().fdatasync(fd) == 0 && page_backup_remove(target) &&
+           vtfile_sync_folder_of(target);
 }
 
 // Writes the backup of the file open as fd and makes it durable, name
@@ -96,7 +98,7 @@ bool save_backup(int fd, const struct stat& file, int source, int64_t length,
     std::string temp;
     const vtfile_handle staged(page_backup_stage(fd, file, source, length, target, temp));
     if (!staged.is_open()) return false;
-    if (fdatasync(staged.get()) == 0 && page_backup_publish(temp, target) &&
+    if (sys_ops().fdatasync(staged.get()) == 0 && page_backup_publish(temp, target) &&
         vtfile_sync_folder_of(target))
         return true;
     unlink(temp.c_str());
@@ -194,9 +196,9 @@ int page_backup_stage(int fd, const struct stat& file, int source, int64_t lengt
               pwrite(out, last.data(), last.size(), file.st_size + length) ==
                   static_cast<ssize_t>(last.size()) &&
               vtfile_copy_permitted_attributes(out, target);
-    if (ok && fchown(out, static_cast<uid_t>(-1), file.st_gid) == 0 &&
+    if (ok && sys_ops().fchown(out, static_cast<uid_t>(-1), file.st_gid) == 0 &&
         !vtfile_share_read_access(out, target, file))
-        ok = fchmod(out, 0600) == 0;
+        ok = sys_ops().fchmod(out, 0600) == 0;
     if (ok) return out;
     ::close(out);
     unlink(temp.c_str());
@@ -205,7 +207,7 @@ int page_backup_stage(int fd, const struct stat& file, int source, int64_t lengt
 }
 
 bool page_backup_publish(const std::string& temp, const std::string& target) {
-    return rename(temp.c_str(), page_backup_path(target).c_str()) == 0;
+    return sys_ops().rename(temp.c_str(), page_backup_path(target).c_str()) == 0;
 }
 
 bool page_backup_remove(const std::string& target) {
@@ -234,13 +236,13 @@ bool page_rewrite_in_place(const std::string& target, int source, int64_t length
     bool ok = vtfile_lock(fd, LOCK_EX, target) && fstat(fd, &file) == 0 && S_ISREG(file.st_mode) &&
               save_backup(fd, file, source, length, target);
     if (ok) {
-        ok = page_overwrite(fd, source, length) && fdatasync(fd) == 0;
+        ok = page_overwrite(fd, source, length) && sys_ops().fdatasync(fd) == 0;
         // Should the backup outlive this (a crash before its removal is on
         // disk), the next run finds the new bytes and only drops it.
         if (ok && page_backup_remove(target)) vtfile_sync_folder_of(target);
         if (!ok) page_backup_restore(fd, target);
     }
-    if (ok && mode >= 0 && fchmod(fd, static_cast<mode_t>(mode)) != 0) {
+    if (ok && mode >= 0 && sys_ops().fchmod(fd, static_cast<mode_t>(mode)) != 0) {
         // the file keeps its bits
     }
     return ok;

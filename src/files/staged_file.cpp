@@ -1,6 +1,5 @@
 #include "files/staged_file.h"
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,8 +7,6 @@
 #include <cstring>
 
 #include "files/file_io.h"
-#include "files/temp_name.h"
-#include "files/temp_registry.h"
 
 staged_file::~staged_file() {
     close_all();
@@ -61,7 +58,8 @@ bool staged_file::flush() {
         else if (!diverge())
             return false;
     }
-    if (out_ >= 0 && !vtfile_write_all(out_, block_.data.get(), block_.used)) return fail();
+    if (out_.fd() >= 0 && !vtfile_write_all(out_.fd(), block_.data.get(), block_.used))
+        return fail();
     total_ += static_cast<int64_t>(block_.used);
     block_.drained();
     return true;
@@ -79,22 +77,17 @@ bool staged_file::diverge() {
     switch (sink_) {
         case sink::none:
             return true;
-        case sink::temp_file: {
-            // A termination signal must not come between the file's creation
-            // and its registration, or the file would outlive the run.
-            const termination_deferred hold;
-            out_ = atomic_temp_beside(target_.path, temp_);
-            if (out_ >= 0) slot_ = temp_registry_add(temp_);
+        case sink::temp_file:
+            if (!out_.create_beside(target_.path)) return fail();
             break;
-        }
         case sink::memory:
-            out_ = memfd_create("orvane-check", MFD_CLOEXEC);
+            if (!out_.create_in_memory("orvane-check")) return fail();
             break;
     }
-    if (out_ < 0) return fail();
     // The copy leaves the file position alone.
+    const int out = out_.fd();
     if (equal_ > 0 &&
-        (!vtfile_copy_bytes(current_, out_, equal_) || lseek(out_, equal_, SEEK_SET) != equal_))
+        (!vtfile_copy_bytes(current_, out, equal_) || lseek(out, equal_, SEEK_SET) != equal_))
         return fail();
     return true;
 }
@@ -107,10 +100,6 @@ bool staged_file::finish() {
 
 void staged_file::close_all() {
     if (current_ >= 0) ::close(current_);
-    if (out_ >= 0) ::close(out_);
-    current_ = out_ = -1;
-    if (!temp_.empty()) unlink(temp_.c_str());
-    temp_.clear();
-    temp_registry_remove(slot_);
-    slot_ = -1;
+    current_ = -1;
+    out_.remove();
 }

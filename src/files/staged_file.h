@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "files/file_state.h"
+#include "files/temp_file.h"
 #include "files/vtfile_error.h"
 #include "files/write_block.h"
 #include "files/write_target.h"
@@ -69,9 +70,7 @@ class staged_file {
     sink sink_ = sink::none;
     int current_ = -1;
     int64_t current_size_ = 0;
-    int out_ = -1;
-    std::string temp_;
-    int slot_ = -1;  // in the temp registry
+    temp_file out_;  // where differing bytes go, once they do
     bool differs_ = false;
     int64_t equal_ = 0;  // leading bytes known to equal the current file's
     int64_t total_ = 0;  // bytes flushed

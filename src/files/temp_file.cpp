@@ -1,10 +1,29 @@
 #include "files/temp_file.h"
 
 #include <stdio.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <utility>
+
+#include "files/file_ops.h"
 #include "files/temp_name.h"
 #include "files/temp_registry.h"
+
+temp_file::temp_file(temp_file&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::exchange(other.path_, {})),
+      slot_(std::exchange(other.slot_, -1)) {}
+
+temp_file& temp_file::operator=(temp_file&& other) noexcept {
+    if (this != &other) {
+        remove();
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::exchange(other.path_, {});
+        slot_ = std::exchange(other.slot_, -1);
+    }
+    return *this;
+}
 
 bool temp_file::create_beside(const std::string& target) {
     remove();
@@ -20,6 +39,12 @@ bool temp_file::create_beside(const std::string& target) {
     return true;
 }
 
+bool temp_file::create_in_memory(const char* name) {
+    remove();
+    fd_ = memfd_create(name, MFD_CLOEXEC);
+    return fd_ >= 0;
+}
+
 bool temp_file::close() {
     if (fd_ < 0) return true;
     const bool ok = ::close(fd_) == 0;
@@ -28,7 +53,7 @@ bool temp_file::close() {
 }
 
 bool temp_file::rename_to(const std::string& target) {
-    if (path_.empty() || ::rename(path_.c_str(), target.c_str()) != 0) return false;
+    if (path_.empty() || sys_ops().rename(path_.c_str(), target.c_str()) != 0) return false;
     close();
     forget();
     return true;

@@ -5,6 +5,7 @@
 
 #include <cctype>
 
+#include "files/file_ops.h"
 #include "files/vtfile_path.h"
 
 namespace {
@@ -36,7 +37,8 @@ int atomic_temp_beside(const std::string& target, std::string& temp) {
     const std::string folder = vtfile_folder_of(target);
     const std::string name = atomic_temp_stem(target.substr(target.find_last_of('/') + 1));
     temp = (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX" + std::string(kTempSuffix);
-    const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
+    const int fd =
+        sys_ops().make_temp(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
     if (fd < 0) temp.clear();
     return fd;
 }
