@@ -53,8 +53,8 @@ void keep_scanned(const hash128& key, const hash128& context, build_state& state
     if (!page.scan.next_page_slots.empty() || page.scan.used_time_stamp()) return;
     cached_page made{key, context, {}};
     for (const toc_node* n = page.first; n && n->page == page.index; n = toc_tree::next(n))
-        made.items.push_back({n->heading_level, n->unnumbered_branch, std::string(n->text.view()),
-                              std::string(n->link.view())});
+        made.items.push_back({n->heading_level, n->unnumbered_branch, std::string(n->text()),
+                              std::string(n->link())});
     state.cache->keep(page.job.output, std::move(made));
 }
 
