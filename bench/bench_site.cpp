@@ -81,11 +81,12 @@ site docs_site(const std::string& work, const std::string& docs) {
 }
 
 void write_project(const site& s, const std::string& bin, bool single, bool local_toc,
-                   bool numbering, bool by_pattern) {
+                   bool numbering, bool by_pattern, int range_to) {
     std::ofstream p(s.folder + "/project.txt", std::ios::binary);
     p << tagged("is_single", single ? "1" : "0") << tagged("is_dest_as_source", "1")
       << tagged("destination", single ? s.pages[0] : "orvane-toc.html") << tagged("range_from", "1")
-      << tagged("range_to", "3") << tagged("process_numbering", numbering ? "1" : "0")
+      << tagged("range_to", std::to_string(range_to))
+      << tagged("process_numbering", numbering ? "1" : "0")
       << tagged("process_title", single ? "0" : "1")
       << tagged("insert_local_toc", local_toc ? "1" : "0")
       << tagged("template_file", fs::absolute(bin + "/vtdata/nested_list.html").string());

@@ -30,9 +30,10 @@ site docs_site(const std::string& work, const std::string& docs);
 // single, with the template of the build folder bin) and pages.txt (the
 // page list of the floors) into the site. by_pattern names a generated
 // site's pages as its first page and a pattern for the others (the same
-// pages in the same order) instead of a line per page.
+// pages in the same order) instead of a line per page. Headings from h1 to
+// h<range_to> are listed.
 void write_project(const site& s, const std::string& bin, bool single, bool local_toc,
-                   bool numbering = false, bool by_pattern = false);
+                   bool numbering = false, bool by_pattern = false, int range_to = 3);
 
 // Bytes free for unprivileged users on the file system of path.
 double free_bytes(const std::string& path);

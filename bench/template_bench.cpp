@@ -22,23 +22,23 @@ int make_tree(toc_tree& toc, int events_wanted) {
     int events = 0;
     for (int c = 1; events < events_wanted; ++c) {
         toc_node* chapter = toc.make();
-        chapter->text = "Chapter " + std::to_string(c);
-        chapter->link = "#velt_link_" + std::to_string(c) + "_1700000000";
-        chapter->numbering = std::to_string(c) + ". ";
+        toc.set_text(chapter, "Chapter " + std::to_string(c));
+        toc.set_link(chapter, "#velt_link_" + std::to_string(c) + "_1700000000");
+        toc.set_numbering(chapter, std::to_string(c) + ". ");
         toc.append_top(chapter);
         ++events;
         for (int s = 1; s <= 10; ++s) {
             toc_node* section = toc.make();
-            section->text = "A section title of ordinary length";
-            section->link = "page.html#velt_link_" + std::to_string(s);
-            section->numbering = std::to_string(c) + "." + std::to_string(s) + ". ";
+            toc.set_text(section, "A section title of ordinary length");
+            toc.set_link(section, "page.html#velt_link_" + std::to_string(s));
+            toc.set_numbering(section, std::to_string(c) + "." + std::to_string(s) + ". ");
             toc.append_child(section, chapter);
             ++events;
             if (s % 3) continue;
             for (int u = 1; u <= 4; ++u) {
                 toc_node* sub = toc.make();
-                sub->text = "Sub";
-                sub->link = "#s";
+                toc.set_text(sub, "Sub");
+                toc.set_link(sub, "#s");
                 toc.append_child(sub, section);
                 ++events;
             }

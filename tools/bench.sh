@@ -25,9 +25,10 @@
 #                 pages up); the tables show medians and the load average
 #   --docs F      also build an HTML documentation folder, e.g.
 #                 /usr/share/doc/valgrind/html (copied first, never touched)
-#   --scale P     also one first build of a generated site of P pages, e.g.
-#                 100000 (about 2.4 GB, and as much again for each copy: it
-#                 is skipped when the disk has no room); takes long
+#   --scale P     also one first build of a generated site of P pages of
+#                 4 KB listing h1 only, e.g. 100000 (about 0.4 GB, and as
+#                 much again for each copy: it is skipped when the disk has
+#                 no room), beside 1,000 such pages; takes long
 #   --sites-only  sections 1 and 2 only
 #
 # Generated sites are kept in $ORVANE_BENCH_WORK (default /tmp/orvane-site-bench).

@@ -47,10 +47,10 @@ class reader {
         data_.remove_prefix(sizeof value);
         return true;
     }
-    bool get_text(std::string& text) {
+    bool get_text(std::string_view& text) {
         uint32_t n = 0;
         if (!get(n) || data_.size() < n) return false;
-        text.assign(data_.substr(0, n));
+        text = data_.substr(0, n);
         data_.remove_prefix(n);
         return true;
     }
@@ -135,13 +135,13 @@ bool page_cache::load(std::string_view data) {
         if (items > in.left() / 13) return false;
         page.items.reserve(items);
         for (uint32_t j = 0; j < items; ++j) {
-            cached_item item;
+            int32_t level = 0;
             uint8_t unnumbered = 0;
-            if (!in.get(item.level) || !in.get(unnumbered) || !in.get_text(item.text) ||
-                !in.get_text(item.link))
+            std::string_view text;
+            std::string_view link;
+            if (!in.get(level) || !in.get(unnumbered) || !in.get_text(text) || !in.get_text(link))
                 return false;
-            item.unnumbered = unnumbered != 0;
-            page.items.push_back(std::move(item));
+            page.add(level, unnumbered != 0, text, link);
         }
         pages_.push_back(std::move(page));
         by_key_[pages_.back().key] = &pages_.back();
@@ -179,12 +179,12 @@ void page_cache::save(const std::vector<std::string_view>& changed) const {
         put_hash(out, page->key);
         put_hash(out, page->context);
         put(out, static_cast<uint32_t>(page->items.size()));
-        for (const cached_item& item : page->items) {
+        page->each([&](const cached_item& item, std::string_view text, std::string_view link) {
             put(out, item.level);
             put(out, static_cast<uint8_t>(item.unnumbered));
-            put_text(out, item.text);
-            put_text(out, item.link);
-        }
+            put_text(out, text);
+            put_text(out, link);
+        });
     }
     std::memcpy(out.data() + count_at, &count, sizeof count);
     const hash128 sum = hash_bytes(out);

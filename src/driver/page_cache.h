@@ -27,17 +27,40 @@
 
 #include "core/hash128.h"
 
+// One TOC item of a page; its text and its link ("#" + anchor, as the scan
+// made it) lie in its page's texts.
 struct cached_item {
     int32_t level = 0;
     bool unnumbered = false;  // the item's unnumbered branch flag
-    std::string text;
-    std::string link;  // "#" + anchor, as the scan made it
+    uint32_t text_size = 0;
+    uint32_t link_size = 0;
 };
 
 struct cached_page {
     hash128 key;
     hash128 context;
     std::vector<cached_item> items;
+    // Each item's text and then its link, in item order: a run keeps every
+    // page it scanned until its end, and with them a block or two for the
+    // page rather than for each of its items.
+    std::string texts{};
+
+    void add(int32_t level, bool unnumbered, std::string_view text, std::string_view link) {
+        items.push_back({level, unnumbered, static_cast<uint32_t>(text.size()),
+                         static_cast<uint32_t>(link.size())});
+        texts.append(text).append(link);
+    }
+    // Calls f(item, text, link) for each item in order.
+    template <class F>
+    void each(F f) const {
+        std::string_view rest = texts;
+        for (const cached_item& item : items) {
+            const std::string_view text = rest.substr(0, item.text_size);
+            const std::string_view link = rest.substr(item.text_size, item.link_size);
+            rest.remove_prefix(size_t{item.text_size} + item.link_size);
+            f(item, text, link);
+        }
+    }
 };
 
 class page_cache {

@@ -62,8 +62,8 @@ hash128 page_context(const toc_tree& toc, const toc_node* last, std::string_view
     key.text(here).text(previous_link).text(contents_link).number(toc.numbered_top);
     vtstring link;
     for (const toc_node* n = last; n; n = n->parent) {
-        key.number(n->heading_level).text(n->text.view()).text(toc.link(*n, link));
-        key.text(n->numbering.view()).number(n->numbered_below).number(n->unnumbered_branch);
+        key.number(n->heading_level).text(n->text()).text(toc.link(*n, link));
+        key.text(n->numbering()).number(n->numbered_below).number(n->unnumbered_branch);
         key.text(n->page >= 0 ? std::string_view(toc.pages[static_cast<size_t>(n->page)]) : "");
     }
     return key.done();
@@ -79,8 +79,8 @@ hash128 destination_key(const hash128& digest, std::string_view normal_path,
     for (const toc_node* n = toc.first(); n; n = toc_tree::next(n)) {
         int64_t depth = 0;
         for (const toc_node* up = n->parent; up; up = up->parent) ++depth;
-        key.number(depth).number(n->heading_level).text(n->text.view()).text(toc.link(*n, link));
-        key.text(n->numbering.view()).number(n->unnumbered_branch);
+        key.number(depth).number(n->heading_level).text(n->text()).text(toc.link(*n, link));
+        key.text(n->numbering()).number(n->unnumbered_branch);
     }
     return key.done();
 }

@@ -34,8 +34,9 @@ int take_cached(const early_read& got, bool look_up, const hash128& context, has
     const cached_page* found = look_up ? state.cached(page.job.source, got.bytes, key) : got.found;
     if (found && found->context == context) {
         replay_page_progress(got.bytes, build_progress::forward, &page.scale);
-        for (const cached_item& item : found->items)
-            page.scan.replay_item(item.level, item.unnumbered, item.text, item.link);
+        found->each([&](const cached_item& item, std::string_view text, std::string_view link) {
+            page.scan.replay_item(item.level, item.unnumbered, text, link);
+        });
         page.from_cache = true;
         state.cache->keep(page.job.output, found);
         return 0;
@@ -51,10 +52,9 @@ int take_cached(const early_read& got, bool look_up, const hash128& context, has
 void keep_scanned(const hash128& key, const hash128& context, build_state& state,
                   const scanned_page& page) {
     if (!page.scan.next_page_slots.empty() || page.scan.used_time_stamp()) return;
-    cached_page made{key, context, {}};
+    cached_page made{key, context, {}, {}};
     for (const toc_node* n = page.first; n && n->page == page.index; n = toc_tree::next(n))
-        made.items.push_back({n->heading_level, n->unnumbered_branch, std::string(n->text.view()),
-                              std::string(n->link.view())});
+        made.add(n->heading_level, n->unnumbered_branch, n->text(), n->link());
     state.cache->keep(page.job.output, std::move(made));
 }
 

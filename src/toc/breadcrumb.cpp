@@ -10,10 +10,10 @@ namespace {
 // pages lead from the destination's folder: the part before "#" (which the
 // URL encoding never leaves in a path) is the path from there.
 vtstring link_from(const toc_node& item, const toc_tree* toc, int32_t page) {
-    if (!toc) return item.link.view();
+    if (!toc) return item.link();
     vtstring full;
     if (page < 0 || item.page < 0 || item.page == page) return toc->link(item, full);
-    const std::string_view link = item.link.view();
+    const std::string_view link = item.link();
     const size_t hash = link.find('#');
     vtstring result = page_link(toc->pages[static_cast<size_t>(page)],
                                 toc->pages[static_cast<size_t>(item.page)]);
@@ -34,8 +34,8 @@ vtstring crumbs(const toc_node* item, bool link_last, const toc_tree* toc, int32
             result.append(link_from(n, toc, page).view());
             result.append("\">");
         }
-        result.append(n.numbering.view());
-        result.append(n.text.view());
+        result.append(n.numbering());
+        result.append(n.text());
         if (link) result.append("</a>");
         if (i > 0) result.append(" &gt; ");
     }

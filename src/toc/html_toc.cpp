@@ -51,7 +51,7 @@ bool anchor_before(const xml_node* heading, vtstring& name) {
 toc_node* html_toc::new_item(int32_t level, bool unnumbered) {
     ++item_counter_;
     toc_node* item = toc->make();
-    item->heading_level = level;
+    item->heading_level = static_cast<int8_t>(level);
     item->page = page;
     add_item(item);
     item->unnumbered_branch = unnumbered || (item->parent && item->parent->unnumbered_branch);
@@ -62,8 +62,8 @@ toc_node* html_toc::new_item(int32_t level, bool unnumbered) {
 toc_node* html_toc::replay_item(int32_t level, bool unnumbered, std::string_view text,
                                 std::string_view link) {
     toc_node* item = new_item(level, unnumbered);
-    item->text = text;
-    item->link = link;
+    toc->set_text(item, text);
+    toc->set_link(item, link);
     return item;
 }
 
@@ -90,17 +90,17 @@ void html_toc::make_numbering() {
     toc_node* item = current_item;
     const int32_t level = item->heading_level;
     if (item->unnumbered_branch || level < numbering_from || level > numbering_to) {
-        item->numbering = std::string_view();
+        toc->set_numbering(item, {});
         return;
     }
     // Items outside the numbering levels above this one count for nothing:
     // the places are counted at the nearest numbered item.
     toc_node* above = item->parent;
-    while (above && above->numbering.empty()) above = above->parent;
+    while (above && above->numbering().empty()) above = above->parent;
     vtstring number;
     int64_t place;
     if (above) {
-        const std::string_view prefix = above->numbering.view();
+        const std::string_view prefix = above->numbering();
         number.append(prefix.substr(0, prefix.size() - 1));
         place = ++above->numbered_below;
     } else {
@@ -110,7 +110,7 @@ void html_toc::make_numbering() {
     const auto end = std::to_chars(digits, digits + sizeof digits, place).ptr;
     number.append(std::string_view(digits, static_cast<size_t>(end - digits)));
     number.append(". ");
-    item->numbering = number.view();
+    toc->set_numbering(item, number.view());
 }
 
 void html_toc::append_number(vtstring& inserted, std::string_view numbering) const {
@@ -197,7 +197,7 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     // A heading that gets no number keeps its text as it is; only a number
     // that a build wrote apart from the text (the heading shows the build's
     // other marks) goes.
-    const bool numbered = process_numbering && !item->numbering.empty();
+    const bool numbered = process_numbering && !item->numbering().empty();
     if (numbered)
         take_inserted_number(state, heading->first_child, anchor_ids);
     else if (process_numbering && shows_build_marks(heading))
@@ -235,13 +235,13 @@ xml_node* html_toc::process_heading(xml_node* heading, int32_t level) {
     }
     heading_anchor made = make_anchor(heading, anchor, text);
     if (copied && made.named_anchor) made.name = ids().claim(made.name.view());
-    item->text = std::move(text);
+    toc->set_text(item, text.view());
     // The link goes into double-quoted attributes: an author's anchor name
     // may hold a double quote.
     vtstring link("#");
     link.append(made.name.view());
     link.replace_all("\"", "&quot;");
-    item->link = link.view();
+    toc->set_link(item, link.view());
     write_anchor(heading, item, made);
     fill_pending();
     return xml_tree::next_after(heading);
@@ -300,7 +300,7 @@ void html_toc::link_from_before(xml_node* heading, toc_node* item) {
     vtstring text;
     for (xml_node* d = heading->first_child; d; d = xml_tree::next_within(d, heading))
         if (is_text_node(d)) text.append(d->source);
-    item->text = std::move(text);
+    toc->set_text(item, text.view());
     const std::string_view tag = heading->source.substr(0, heading->source.find('>') + 1);
     vtstring name;
     vtstring without;
@@ -320,7 +320,7 @@ void html_toc::link_from_before(xml_node* heading, toc_node* item) {
     vtstring link("#");
     link.append(name.view());
     link.replace_all("\"", "&quot;");
-    item->link = link.view();
+    toc->set_link(item, link.view());
 }
 
 void html_toc::write_anchor(xml_node* heading, const toc_node* item, const heading_anchor& made) {
@@ -331,7 +331,7 @@ void html_toc::write_anchor(xml_node* heading, const toc_node* item, const headi
     // heading.
     vtstring& inserted = inserted_;
     inserted.clear();
-    if (process_numbering) append_number(inserted, item->numbering.view());
+    if (process_numbering) append_number(inserted, item->numbering());
     if (made.named_anchor) {
         inserted.append("<a name=\"").append(made.name).append('"');
         inserted.append(named_anchor_attributes).append('>');
@@ -368,7 +368,7 @@ vtstring html_toc::heading_link(const toc_node* item) const {
     // double-quoted attribute.
     vtstring name;
     bool blank = false;
-    for (const char c : item->text.view()) {
+    for (const char c : item->text()) {
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
             blank = !name.empty();
             continue;
@@ -381,7 +381,7 @@ vtstring html_toc::heading_link(const toc_node* item) const {
             name.append(c);
     }
     vtstring link("<a href=\"");
-    link.append(item->link.view()).append("\" class=\"").append(heading_link_class);
+    link.append(item->link()).append("\" class=\"").append(heading_link_class);
     link.append("\" aria-label=\"Link to ");
     link.append(name.empty() ? std::string_view("this heading") : name.view());
     link.append("\">").append(heading_links).append("</a>");
@@ -391,7 +391,7 @@ vtstring html_toc::heading_link(const toc_node* item) const {
 xml_node* html_toc::process_title_element(xml_node* title, bool jump) {
     toc_node* item = new_item(0);
     if (title->first_child && is_text_node(title->first_child))
-        item->text = title->first_child->source;
+        toc->set_text(item, title->first_child->source);
     process_title = false;
     return jump ? insertion_point : xml_tree::next(title);
 }

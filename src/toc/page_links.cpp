@@ -22,8 +22,8 @@ vtstring page_nav_link(std::string_view from, std::string_view to, std::string_v
 vtstring page_nav_name(const toc_node* first_item, std::string_view path) {
     vtstring name;
     if (first_item) {
-        name.append(first_item->numbering.view());
-        name.append(first_item->text.view());
+        name.append(first_item->numbering());
+        name.append(first_item->text());
         return name;
     }
     for (const char c : path.substr(path.find_last_of('/') + 1)) {

@@ -74,7 +74,7 @@ class toc_variables::field : public vti_list_maker {
                 value_ = vtval(index + 1);
                 break;
             case event_field::text:
-                set_text(e.item ? e.item->text.view() : std::string_view());
+                set_text(e.item ? e.item->text() : std::string_view());
                 break;
             case event_field::link:
                 set_text(e.item ? toc_.link(*e.item, link_) : std::string_view());
@@ -83,7 +83,7 @@ class toc_variables::field : public vti_list_maker {
                 value_ = vtval(e.item ? 1 : 0);
                 break;
             case event_field::numbering:
-                set_text(e.item ? e.item->numbering.view() : std::string_view());
+                set_text(e.item ? e.item->numbering() : std::string_view());
                 break;
             case event_field::level:
                 value_ = vtval(e.level);

@@ -120,9 +120,9 @@ class template_shapes : public ::testing::Test {
   protected:
     toc_node* add(toc_node* parent, const std::string& text) {
         toc_node* n = toc.make();
-        n->text = text.c_str();
-        n->link = ("dir/a%20page.html#" + text).c_str();
-        if (numbered) n->numbering = ("9." + std::to_string(++counter) + ". ").c_str();
+        toc.set_text(n, text);
+        toc.set_link(n, "dir/a%20page.html#" + text);
+        if (numbered) toc.set_numbering(n, "9." + std::to_string(++counter) + ". ");
         if (parent)
             toc.append_child(n, parent);
         else
@@ -159,10 +159,10 @@ class template_shapes : public ::testing::Test {
             }
             EXPECT_EQ(links, static_cast<size_t>(opened_from(start))) << file << part;
             for (const toc_node* x = start; x; x = next_in_order(x)) {
-                EXPECT_NE(part.find(std::string(x->link.view()) + "\""), std::string::npos) << file;
-                EXPECT_NE(part.find(std::string(x->text.view()) + "</a>"), std::string::npos)
+                EXPECT_NE(part.find(std::string(x->link()) + "\""), std::string::npos) << file;
+                EXPECT_NE(part.find(std::string(x->text()) + "</a>"), std::string::npos)
                     << file << part;
-                EXPECT_NE(part.find(std::string(x->numbering.view())), std::string::npos) << file;
+                EXPECT_NE(part.find(std::string(x->numbering())), std::string::npos) << file;
             }
         }
     }

@@ -40,7 +40,7 @@ bool read_settings(const std::string& path) {
 int render(const std::string& template_path) {
     toc_tree toc;
     toc_node* item = toc.make();
-    item->text = "A";
+    toc.set_text(item, "A");
     toc.append_top(item);
     toc_renderer renderer;
     if (!renderer.open(template_path)) return 1;

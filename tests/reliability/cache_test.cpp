@@ -50,9 +50,13 @@ void doctor(const std::string& file) {
     std::memcpy(&digest.high, bytes.data() + at + 8, 8);
     page_cache cache(file, digest);
     ASSERT_FALSE(cache.entries().empty());
-    std::vector<cached_page> lies(cache.entries().begin(), cache.entries().end());
-    for (cached_page& page : lies)
-        for (cached_item& item : page.items) item.text += kDoctored;
+    std::vector<cached_page> lies;
+    for (const cached_page& page : cache.entries()) {
+        cached_page& lie = lies.emplace_back(cached_page{page.key, page.context, {}, {}});
+        page.each([&](const cached_item& item, std::string_view text, std::string_view link) {
+            lie.add(item.level, item.unnumbered, std::string(text) + kDoctored, link);
+        });
+    }
     for (cached_page& page : lies) cache.keep("", std::move(page));
     cache.save({});
 }

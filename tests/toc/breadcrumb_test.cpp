@@ -8,9 +8,9 @@ class breadcrumb_test : public ::testing::Test {
   protected:
     toc_node* add(toc_node* parent, const char* text, const char* link, const char* numbering) {
         toc_node* n = toc.make();
-        n->text = text;
-        n->link = link;
-        n->numbering = numbering;
+        toc.set_text(n, text);
+        toc.set_link(n, link);
+        toc.set_numbering(n, numbering);
         if (parent)
             toc.append_child(n, parent);
         else

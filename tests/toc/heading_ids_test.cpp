@@ -40,7 +40,7 @@ built build(std::string_view html, bool ids, std::string_view skip = "", bool nu
     scan.scan_headings();
     built b{written(document), {}};
     for (toc_node* n = toc.first(); n; n = toc_tree::next(n))
-        b.links.push_back(n->text.str() + "=" + n->link.str());
+        b.links.push_back(std::string(n->text()) + "=" + std::string(n->link()));
     return b;
 }
 

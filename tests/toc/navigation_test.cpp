@@ -29,7 +29,8 @@ std::string scan_pages(std::initializer_list<std::string_view> pages, bool title
         toc_node* first_new = last ? toc_tree::next(last) : toc.first();
         last = scan.current_item;
         std::string prefix = "p" + std::to_string(++page_number) + ".html";
-        for (toc_node* n = first_new; n; n = toc_tree::next(n)) n->link = prefix + n->link.str();
+        for (toc_node* n = first_new; n; n = toc_tree::next(n))
+            toc.set_link(n, prefix + std::string(n->link()));
         out = written(doc);
     }
     return out;

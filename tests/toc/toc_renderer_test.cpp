@@ -39,9 +39,9 @@ class toc_renderer_test : public ::testing::Test {
   protected:
     toc_node* add(toc_node* parent, const char* text, const char* numbering = "") {
         toc_node* n = toc.make();
-        n->text = text;
-        n->link = std::string("#") + text;
-        n->numbering = numbering;
+        toc.set_text(n, text);
+        toc.set_link(n, std::string("#") + text);
+        toc.set_numbering(n, numbering);
         if (parent)
             toc.append_child(n, parent);
         else
