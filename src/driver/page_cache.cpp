@@ -19,21 +19,53 @@ namespace {
 constexpr std::string_view kMagic = "orvane page cache\n";
 constexpr uint32_t kFormat = 1;
 
+// The file's bytes go into a string to be written, or only into the hash
+// that tells whether the file already holds them.
+void put_bytes(std::string& out, std::string_view bytes) {
+    out.append(bytes);
+}
+
+void put_bytes(hash_stream& out, std::string_view bytes) {
+    out.add(bytes);
+}
+
 // Little-endian fields on the machine that wrote them; another machine's
 // file fails its checksum or its magic and counts as empty.
-template <class T>
-void put(std::string& out, T value) {
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+template <class Out, class T>
+void put(Out& out, T value) {
+    put_bytes(out, std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
 }
 
-void put_text(std::string& out, std::string_view text) {
+template <class Out>
+void put_text(Out& out, std::string_view text) {
     put(out, static_cast<uint32_t>(text.size()));
-    out.append(text);
+    put_bytes(out, text);
 }
 
-void put_hash(std::string& out, const hash128& h) {
+template <class Out>
+void put_hash(Out& out, const hash128& h) {
     put(out, h.low);
     put(out, h.high);
+}
+
+// Everything of the file before its checksum: the pages in order.
+template <class Out>
+void put_body(Out& out, const hash128& digest, const std::vector<const cached_page*>& pages) {
+    put_bytes(out, kMagic);
+    put(out, kFormat);
+    put_hash(out, digest);
+    put(out, static_cast<uint64_t>(pages.size()));
+    for (const cached_page* page : pages) {
+        put_hash(out, page->key);
+        put_hash(out, page->context);
+        put(out, static_cast<uint32_t>(page->items.size()));
+        page->each([&](const cached_item& item, std::string_view text, std::string_view link) {
+            put(out, item.level);
+            put(out, static_cast<uint8_t>(item.unnumbered));
+            put_text(out, text);
+            put_text(out, link);
+        });
+    }
 }
 
 // Reads fields from the front of data; false once data falls short.
@@ -166,29 +198,19 @@ void page_cache::keep(std::string_view output, cached_page made) {
 void page_cache::save(const std::vector<std::string_view>& changed) const {
     if (file_.empty()) return;
     const std::unordered_set<std::string_view> left_out(changed.begin(), changed.end());
-    std::string out(kMagic);
-    put(out, kFormat);
-    put_hash(out, digest_);
-    const size_t count_at = out.size();
-    uint64_t count = 0;
-    put(out, count);
+    std::vector<const cached_page*> pages;
     std::unordered_set<hash128, hash_of_key> written;
     for (const auto& [output, page] : kept_) {
-        if (left_out.contains(output) || !written.insert(page->key).second) continue;
-        ++count;
-        put_hash(out, page->key);
-        put_hash(out, page->context);
-        put(out, static_cast<uint32_t>(page->items.size()));
-        page->each([&](const cached_item& item, std::string_view text, std::string_view link) {
-            put(out, item.level);
-            put(out, static_cast<uint8_t>(item.unnumbered));
-            put_text(out, text);
-            put_text(out, link);
-        });
+        if (!left_out.contains(output) && written.insert(page->key).second) pages.push_back(page);
     }
-    std::memcpy(out.data() + count_at, &count, sizeof count);
-    const hash128 sum = hash_bytes(out);
+    // Hashed first: after an unchanged rebuild the file is left alone
+    // without its bytes ever being put together.
+    hash_stream hash;
+    put_body(hash, digest_, pages);
+    const hash128 sum = hash.done();
     if (sum == loaded_sum_) return;
+    std::string out;
+    put_body(out, digest_, pages);
     put_hash(out, sum);
     const size_t slash = file_.rfind('/');
     if (!make_folder(file_.substr(0, slash))) return;
