@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/small_text.h"
 #include "core/vtarr.h"
 #include "core/vte_tree.h"
 #include "core/vthash.h"
@@ -193,25 +192,4 @@ TEST(vte_tree, DeepTreeIsWalkedAndFreedWithoutRecursion) {
     int count = 0;
     for (tnode* n = t.first(); n; n = t.next(n)) ++count;
     EXPECT_EQ(count, 1000000);
-}
-
-TEST(small_text, KeepsShortTextsInPlaceAndLongOnesWhole) {
-    // Lengths around the room in place, copies, moves, and a text assigned
-    // from a view of itself (in place and on the heap).
-    for (size_t n : {size_t{0}, size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{300}}) {
-        std::string text(n, 'x');
-        for (size_t i = 0; i < n; ++i) text[i] = static_cast<char>('a' + i % 26);
-        small_text<16> a(text);
-        EXPECT_EQ(a.view(), text);
-        small_text<16> b(a);
-        small_text<16> c(std::move(a));
-        EXPECT_EQ(b.view(), text);
-        EXPECT_EQ(c.view(), text);
-        b = b.view().substr(n / 2);
-        EXPECT_EQ(b.view(), text.substr(n / 2));
-        c = std::move(b);
-        EXPECT_EQ(c.str(), text.substr(n / 2));
-        b = "short";
-        EXPECT_TRUE(b == "short");
-    }
 }
