@@ -16,18 +16,24 @@ toc_events::toc_events(const toc_node* start_item, const toc_node* end_item)
 
 void toc_events::restart() {
     index_ = -1;
+    ended_ = false;
     climb_ = nullptr;
     next_ = start_;
     depth_ = start_ ? toc_tree::depth(start_) : 0;
 }
 
 void toc_events::leave(const toc_node* n) {
-    if (!next_of(n) && n->parent) {
+    // A page's local TOC ends before the next page's first item, which may
+    // follow n's subtree or open it; the parents' later siblings come after
+    // it too.
+    if (end_ && (n->next == end_ || n->first_child == end_)) ended_ = true;
+    const toc_node* after = ended_ ? nullptr : n->next;
+    if (!after && n->parent) {
         climb_ = n;
         next_ = nullptr;
     } else {
         climb_ = nullptr;
-        next_ = next_of(n);
+        next_ = after;
     }
 }
 

@@ -39,11 +39,9 @@ class toc_events {
     // Makes the next event current.
     void step();
     // Goes on after n's subtree: up while n is a last child, else to its
-    // next sibling.
+    // next sibling. Once the end item comes next, only up: it and all after
+    // it in document order are left out, as if the tree ended there.
     void leave(const toc_node* n);
-
-    // The next sibling of n before the end item.
-    const toc_node* next_of(const toc_node* n) const { return n->next == end_ ? nullptr : n->next; }
 
     const toc_node* start_;
     const toc_node* end_;
@@ -54,6 +52,8 @@ class toc_events {
     const toc_node* next_ = nullptr;   // the item to open next
     const toc_node* climb_ = nullptr;  // climbing from here, closing parents
     int32_t depth_ = 0;
+    // The end item is next: the rest only closes the open parents.
+    bool ended_ = false;
 };
 
 // The variables "item", "text", "link", "open", "numbering", "level",

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "toc/page_fixture.h"
+#include "toc/toc_events.h"
 
 namespace {
 
@@ -152,3 +154,64 @@ TEST_F(toc_renderer_test, DeepTreeIsWalkedWithoutRecursion) {
 }
 
 }  // namespace
+
+// Heading levels as a page list makes them: each item goes under the last
+// item of a lower level. Items are named by their index.
+void add_levels(toc_tree& toc, const std::vector<int>& levels, size_t count) {
+    std::vector<toc_node*> made;
+    for (size_t i = 0; i < count; ++i) {
+        toc_node* n = toc.make();
+        toc.set_text(n, std::to_string(i));
+        toc_node* parent = nullptr;
+        for (size_t j = made.size(); j-- > 0 && !parent;)
+            if (levels[j] < levels[i]) parent = made[j];
+        if (parent)
+            toc.append_child(n, parent);
+        else
+            toc.append_top(n);
+        made.push_back(n);
+    }
+}
+
+// "text/level/children" of every event, "/" alone for a closing one.
+std::string events_text(toc_events events) {
+    std::string out;
+    for (int32_t i = 0; i < events.count(); ++i) {
+        const toc_event& e = events.at(i);
+        out += e.item ? std::string(e.item->text()) + "/" + std::to_string(e.level) +
+                            (events.has_children(e.item) ? "+ " : " ")
+                      : "/" + std::to_string(e.level) + " ";
+    }
+    return out;
+}
+
+// A page's local TOC is rendered once the next page is read: ended before
+// the next page's first item, it gives the events of the tree as it stood
+// at the page's end, whatever the next pages add under its headings or
+// after them.
+TEST(toc_events, EndItemActsAsTheEndOfTheTree) {
+    const std::vector<std::vector<int>> sites = {
+        {1, 2, 2, 1, 2},        // a page under a heading, the next one under it and then beside it
+        {1, 2, 3, 3, 2, 1, 3},  // deeper, and a level skipped
+        {2, 1, 1, 3, 2, 1},
+        {0, 1, 2, 0, 1, 1, 0},  // page titles
+    };
+    for (const std::vector<int>& levels : sites) {
+        toc_tree whole;
+        add_levels(whole, levels, levels.size());
+        std::vector<const toc_node*> items;
+        for (const toc_node* n = whole.first(); n; n = toc_tree::next(n)) items.push_back(n);
+        for (size_t end = 1; end < items.size(); ++end) {
+            toc_tree before;
+            add_levels(before, levels, end);
+            std::vector<const toc_node*> kept;
+            for (const toc_node* n = before.first(); n; n = toc_tree::next(n)) kept.push_back(n);
+            for (size_t start = 0; start < end; ++start) {
+                EXPECT_EQ(events_text(toc_events(items[start], items[end])),
+                          events_text(toc_events(kept[start])))
+                    << "levels " << testing::PrintToString(levels) << ", from " << start
+                    << " before " << end;
+            }
+        }
+    }
+}
