@@ -27,7 +27,10 @@ std::string desktop_program_beside(std::string_view program_folder) {
 
 void hand_to_desktop(char** argv, std::string_view name) {
     const std::string self = vtfile_exe_path().str();
-    const std::string desktop = desktop_program_beside(vtfile_program_folder().view());
+    // Without its own path (no /proc) the program would look in the
+    // current folder: it runs nothing from there.
+    const std::string desktop =
+        self.starts_with('/') ? desktop_program_beside(vtfile_program_folder().view()) : "";
     if (desktop.empty()) {
         std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(name.size()), name.data(),
                      name == "setup" ? "the installer is not part of this build"
@@ -35,7 +38,7 @@ void hand_to_desktop(char** argv, std::string_view name) {
                                        "-command project_filename");
         return;
     }
-    if (!self.empty()) setenv(kFrontVariable, self.c_str(), 1);
+    setenv(kFrontVariable, self.c_str(), 1);
     execv(desktop.c_str(), argv);
     const int error = errno;
     unsetenv(kFrontVariable);
