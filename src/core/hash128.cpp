@@ -68,10 +68,10 @@ void hash_stream::add(std::string_view bytes) {
 hash128 hash_stream::done() const {
     // The last bytes padded with zeros; the length below tells the padding
     // apart from bytes of zero.
-    char tail[32] = {};
-    std::memcpy(tail, pending_, used_);
-    uint64_t v[4] = {lanes_[0], lanes_[1], lanes_[2], lanes_[3]};
-    for (int lane = 0; lane < 4; ++lane) v[lane] = round_of(v[lane], word_at(tail + 8 * lane));
+    hash_stream last = *this;
+    std::memset(last.pending_ + used_, 0, sizeof pending_ - used_);
+    last.stripe(last.pending_);
+    const uint64_t* v = last.lanes_;
     hash128 h;
     h.low =
         avalanche(rotl(v[0], 1) + rotl(v[1], 7) + rotl(v[2], 12) + rotl(v[3], 18) + length_ * kP5);
