@@ -51,6 +51,10 @@ std::atomic<int> g_pending{0};
 // Threads in a termination_deferred step, such as a file created and not yet
 // registered: the handler waits a little for them.
 std::atomic<int> g_deferred{0};
+// Set once a termination signal is ending the process: no deferred step may
+// begin after the handler has waited for those under way, or the file it
+// makes would be created after the clean-up and outlive the process.
+std::atomic<bool> g_terminating{false};
 
 void wait_for_deferred_steps() {
     const timespec tick{0, 1000000};
@@ -63,6 +67,7 @@ void on_termination(int signal) {
         g_pending.compare_exchange_strong(none, signal);
         return;
     }
+    g_terminating.store(true);
     wait_for_deferred_steps();
     temp_registry_unlink_all();
     if (void (*last_words)() = g_last_words.load()) last_words();
@@ -142,6 +147,11 @@ termination_deferred::termination_deferred() {
     for (int s : kTerminating) sigaddset(&held, s);
     pthread_sigmask(SIG_BLOCK, &held, &saved_);
     ++g_deferred;
+    if (g_terminating.load()) {
+        // The handler on another thread ends the process: wait for it.
+        --g_deferred;
+        for (;;) pause();
+    }
 }
 
 termination_deferred::~termination_deferred() {
