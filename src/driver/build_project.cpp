@@ -56,7 +56,7 @@ bool read_destination(const build_settings& settings, build_state& state, xml_tr
 // For a destination read whole: true when the cache knows it stays as it is
 // with this run's TOC; else its document parsed from the bytes, and its key
 // kept for the cache. False with state.error set when the parse failed.
-bool take_destination(const build_settings& settings, const early_read& whole, build_state& state,
+bool take_destination(const build_settings& settings, early_read& whole, build_state& state,
                       xml_tree& tree, bool& unchanged) {
     const hash128 key = destination_key(
         state.cache_digest, vtfile_normal_path(settings.destination), whole.bytes, state.toc);
@@ -69,7 +69,7 @@ bool take_destination(const build_settings& settings, const early_read& whole, b
     }
     tree.add_leading_empty_node();
     if (parse_page_bytes(whole.bytes, settings.destination, tree, state.error,
-                         build_progress::forward, &state.scale) != 0)
+                         build_progress::forward, &state.scale, page_fold_rules()) != 0)
         return false;
     state.cache->keep(settings.destination, cached_page{key, {}, {}});
     return true;

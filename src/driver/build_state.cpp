@@ -23,10 +23,13 @@ double page_size(const file_staging::page_source& source) {
 int read_into(file_staging::page_source& source, std::string_view path, xml_tree& document,
               vtstring& error, void (*progress)(int percent, void* context), void* context) {
     if (source.size < 0 || static_cast<double>(source.size) >= cached_page_limit)
-        return read_html(source.file, path, document, error, {progress, context, source.hash});
+        return read_html(source.file, path, document, error,
+                         {progress, context, source.hash, page_fold_rules()});
     thread_local page_bytes bytes;
     const int result = ::read_page_bytes(source.file, path, bytes, source.hash, error, source.size);
-    return result != 0 ? result : parse_page_bytes(bytes, path, document, error, progress, context);
+    return result != 0 ? result
+                       : parse_page_bytes(bytes, path, document, error, progress, context,
+                                          page_fold_rules());
 }
 
 // Pages are read, parsed and written one after another, each with buffers
@@ -112,10 +115,8 @@ void build_state::read_opened(std::string_view path, size_t index, xml_tree& doc
         read.found = cached(path, read.bytes, read.key);
         if (read.found) return;
         document.add_leading_empty_node();
-        read.result =
-            parse_page_bytes(read.bytes, path, document, read.error, record, &read.progress);
-        // The document holds its own copy; the run needs only the key now.
-        std::string().swap(read.bytes.bytes);
+        read.result = parse_page_bytes(read.bytes, path, document, read.error, record,
+                                       &read.progress, page_fold_rules());
         return;
     }
     document.add_leading_empty_node();

@@ -3,20 +3,33 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstring>
 
 #include "files/vtfile_error.h"
 #include "html/html_chunks.h"
+#include "toc/toc_fold_rule.h"
 
 namespace {
 
 constexpr int32_t kChunk = 16384;
+
+std::atomic<fold_rules> g_fold_rules{toc_fold_rule};
 
 int percent_of(int64_t total, double size) {
     return static_cast<int>(static_cast<double>(total) / size * 100);
 }
 
 }  // namespace
+
+fold_rules page_fold_rules() {
+    return g_fold_rules.load(std::memory_order_relaxed);
+}
+
+void set_page_fold_rules(fold_rules rules) {
+    g_fold_rules.store(rules, std::memory_order_relaxed);
+}
 
 int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes& out,
                     content_hash* hash, vtstring& error, int64_t known_size) {
@@ -28,14 +41,24 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
     // page changed meanwhile fails the check before it is replaced). A file
     // without a size is read to its end.
     const size_t expected = size > 0 ? static_cast<size_t>(size) : 0;
-    out.bytes.resize(expected > 0 ? expected : static_cast<size_t>(kChunk));
+    size_t room = expected > 0 ? expected : static_cast<size_t>(kChunk);
+    if (!out.block || out.capacity < room) {
+        out.block = std::make_unique_for_overwrite<char[]>(room);
+        out.capacity = room;
+    }
     size_t filled = 0;
     for (;;) {
-        if (filled == out.bytes.size()) {
+        if (filled == room) {
             if (filled == expected) break;
-            out.bytes.resize(out.bytes.size() * 2);
+            room *= 2;
+            if (out.capacity < room) {
+                auto grown = std::make_unique_for_overwrite<char[]>(room);
+                std::memcpy(grown.get(), out.block.get(), filled);
+                out.block = std::move(grown);
+                out.capacity = room;
+            }
         }
-        const ssize_t n = ::read(file.get(), out.bytes.data() + filled, out.bytes.size() - filled);
+        const ssize_t n = ::read(file.get(), out.block.get() + filled, room - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             error = vtfile_error_message(vtfile_error::cannot_read, path);
@@ -44,25 +67,30 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
         if (n == 0) break;
         filled += static_cast<size_t>(n);
     }
-    out.bytes.resize(filled);
-    const std::string_view bytes(out.bytes);
+    out.length = filled;
+    const std::string_view bytes = out.bytes();
     if (refuse_wide_page(bytes.substr(0, static_cast<size_t>(kChunk)), path, error)) return 1;
     if (hash) hash->add(bytes);
     // The progress steps of a reader that takes the page a chunk at a time.
     for (size_t at = 0; at < filled; at += static_cast<size_t>(kChunk))
         out.chunks.push_back(
             static_cast<uint32_t>(std::min(filled - at, static_cast<size_t>(kChunk))));
-    out.digest = hash_bytes(out.bytes);
+    out.digest = hash_bytes(bytes);
     return 0;
 }
 
-int parse_page_bytes(const page_bytes& in, std::string_view path, xml_tree& tree, vtstring& error,
-                     void (*progress)(int percent, void* context), void* context) {
-    html_chunks reader(tree, path, error);
+int parse_page_bytes(page_bytes& in, std::string_view path, xml_tree& tree, vtstring& error,
+                     void (*progress)(int percent, void* context), void* context,
+                     fold_rules rules) {
+    // The tree keeps the bytes its nodes stand for.
+    const std::string_view bytes = in.bytes();
+    tree.adopt(std::move(in.block));
+    in.capacity = 0;
+    html_chunks reader(tree, path, error, html_chunks::in_place);
+    if (rules) reader.fold_by(rules);
     int64_t total = 0;
     for (const uint32_t n : in.chunks) {
-        if (const int result =
-                reader.add(std::string_view(in.bytes).substr(static_cast<size_t>(total), n)))
+        if (const int result = reader.add(bytes.substr(static_cast<size_t>(total), n)))
             return result;
         total += n;
         if (progress && in.size > 0) progress(percent_of(total, in.size), context);

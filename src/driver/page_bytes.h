@@ -7,7 +7,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +15,7 @@
 #include "core/vtstring.h"
 #include "files/file_state.h"
 #include "files/vtfile_handle.h"
+#include "html/html_fold.h"
 #include "html/xml_node.h"
 
 // Pages from this size up are parsed as they are read, never cached: a
@@ -22,10 +23,15 @@
 inline constexpr double cached_page_limit = 8.0 * 1024 * 1024;
 
 struct page_bytes {
-    std::string bytes;
+    // The bytes read, until a parse takes them into its document.
+    std::unique_ptr<char[]> block;
+    size_t capacity = 0;           // the block's bytes
+    size_t length = 0;             // of them read
     std::vector<uint32_t> chunks;  // the sizes of the reads
     double size = 0;               // the file's size when reading began
-    hash128 digest;                // of bytes, once read whole
+    hash128 digest;                // of the bytes, once read whole
+
+    std::string_view bytes() const { return {block.get(), block ? length : 0}; }
 };
 
 // Reads file into out, every byte to hash as well when given: known_size
@@ -36,9 +42,18 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
                     content_hash* hash, vtstring& error, int64_t known_size = -1);
 
 // Parses what read_page_bytes read into tree as read_html would, with its
-// progress. 0, or the reader's result with error set.
-int parse_page_bytes(const page_bytes& in, std::string_view path, xml_tree& tree, vtstring& error,
-                     void (*progress)(int percent, void* context), void* context);
+// progress, folding what rules allow (html_fold.h) when given. The tree
+// takes the bytes over: in.bytes() is empty then. 0, or the reader's result
+// with error set.
+int parse_page_bytes(page_bytes& in, std::string_view path, xml_tree& tree, vtstring& error,
+                     void (*progress)(int percent, void* context), void* context,
+                     fold_rules rules = nullptr);
+
+// The folding every reading of a page for a build or a clearing run uses:
+// toc_fold_rule (toc_fold_rule.h), or none once set so (a comparison of
+// builds with and without folding).
+fold_rules page_fold_rules();
+void set_page_fold_rules(fold_rules rules);
 
 // The progress parse_page_bytes would report for a page it parses whole.
 void replay_page_progress(const page_bytes& in, void (*progress)(int percent, void* context),

@@ -51,7 +51,7 @@ hash128 page_key(const hash128& digest, std::string_view normal_path, const page
     return key_text()
         .hash(digest)
         .text(normal_path)
-        .number(static_cast<int64_t>(page.bytes.size()))
+        .number(static_cast<int64_t>(page.length))
         .hash(page.digest)
         .done();
 }
@@ -73,7 +73,7 @@ hash128 destination_key(const hash128& digest, std::string_view normal_path,
                         const page_bytes& destination, const toc_tree& toc) {
     key_text key;
     key.text("destination").hash(digest).text(normal_path);
-    key.number(static_cast<int64_t>(destination.bytes.size())).hash(destination.digest);
+    key.number(static_cast<int64_t>(destination.length)).hash(destination.digest);
     key.text(toc.indent.view());
     vtstring link;
     for (const toc_node* n = toc.first(); n; n = toc_tree::next(n)) {

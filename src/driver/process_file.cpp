@@ -28,7 +28,7 @@ hash128 context_of(const build_state& state, const scanned_page& page) {
 // For a page read whole: its items from the cache when the cache has its
 // bytes in its context; else its document parsed from the bytes (unless a
 // worker parsed it), for the scan. look_up: the cache was not asked yet.
-int take_cached(const early_read& got, bool look_up, const hash128& context, hash128& key,
+int take_cached(early_read& got, bool look_up, const hash128& context, hash128& key,
                 build_state& state, scanned_page& page) {
     key = got.key;
     const cached_page* found = look_up ? state.cached(page.job.source, got.bytes, key) : got.found;
@@ -44,7 +44,7 @@ int take_cached(const early_read& got, bool look_up, const hash128& context, has
     if (!look_up && !found) return 0;  // parsed by the worker
     page.document.add_leading_empty_node();
     return parse_page_bytes(got.bytes, page.job.source, page.document, state.error,
-                            build_progress::forward, &page.scale);
+                            build_progress::forward, &page.scale, page_fold_rules());
 }
 
 // Keeps a page just scanned for the page cache, unless its result depends
@@ -73,7 +73,7 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
               : state.read_page(job.source, page.document, &page.scale,
                                 job.cached ? &own : nullptr)) != 0)
         return 1;
-    const early_read& got = read ? *read : own;
+    early_read& got = read ? *read : own;
     if (!got.whole) page.scale.phase_done();
 
     state.toc.indent = settings.indent;

@@ -260,6 +260,10 @@ int32_t vtfile_handle::read(vtstring& buffer, int32_t count) const {
     return vtfile_read(handle_, buffer, count);
 }
 
+int32_t vtfile_handle::read(char* into, int32_t count) const {
+    return vtfile_read(handle_, into, count);
+}
+
 vtval vtfile_handle::size() const {
     return vtfile_size(handle_);
 }
@@ -277,12 +281,18 @@ int32_t vtfile_read(int handle, vtstring& buffer, int32_t count) {
     buffer.clear();
     if (handle < 0 || count <= 0) return 0;
     buffer.reserve(count);
+    const int32_t n = vtfile_read(handle, buffer.data(), count);
+    if (n > 0) buffer.set_length(n);
+    return n;
+}
+
+int32_t vtfile_read(int handle, char* into, int32_t count) {
+    if (handle < 0 || count <= 0) return 0;
     ssize_t n;
     do {
-        n = ::read(handle, buffer.data(), static_cast<size_t>(count));
+        n = ::read(handle, into, static_cast<size_t>(count));
     } while (n < 0 && errno == EINTR);
     if (n < 0) return read_error_code(errno);
-    buffer.set_length(static_cast<int32_t>(n));
     return static_cast<int32_t>(n);
 }
 

@@ -65,6 +65,8 @@ bool vtfile_close(int handle);
 // Returns that number, 0 at end of file (and for VTFILE_INVALID, with an empty
 // buffer), or a vtfile_read_error.
 int32_t vtfile_read(int handle, vtstring& buffer, int32_t count);
+// The same, into memory of count bytes.
+int32_t vtfile_read(int handle, char* into, int32_t count);
 // Writes all bytes. Returns the number written; 0 for VTFILE_INVALID or on error.
 int32_t vtfile_write(int handle, std::string_view bytes);
 // Moves the position. Returns the new position, or -1.

@@ -32,6 +32,7 @@ class vtfile_handle {
     int get() const { return handle_; }
     // vtfile_read and vtfile_size on the handle.
     int32_t read(vtstring& buffer, int32_t count) const;
+    int32_t read(char* into, int32_t count) const;
     vtval size() const;
     // Closes the handle held, if any, and takes over handle.
     void reset(int handle = VTFILE_INVALID) noexcept;

@@ -13,7 +13,10 @@ bool refuse_wide_page(std::string_view first, std::string_view path, vtstring& e
 
 int html_chunks::add(std::string_view chunk) {
     if (std::exchange(first_, false) && refuse_wide_page(chunk, path_, error_)) return 1;
-    reader_.add(chunk);
+    if (memory_ == in_place)
+        reader_.add_in_place(chunk);
+    else
+        reader_.add(chunk);
     const int result = reader_.run();
     if (result == VTSGML_MORE) return 0;
     error_ = reader_.size_exceeded() ? vtfile_error_message(vtfile_error::too_large, path_)

@@ -14,14 +14,27 @@ bool refuse_wide_page(std::string_view first, std::string_view path, vtstring& e
 
 class html_chunks {
   public:
+    // How chunks are taken: copied into the tree, or read where they lie in
+    // memory the tree owns, one right after the other (vthtml::add_in_place).
+    enum chunk_memory : bool { copied, in_place };
+
     // Reads into tree; messages name path and go to error.
-    html_chunks(xml_tree& tree, std::string_view path, vtstring& error)
-        : reader_(tree), path_(path), error_(error) {}
+    html_chunks(xml_tree& tree, std::string_view path, vtstring& error,
+                chunk_memory memory = copied)
+        : reader_(tree), path_(path), error_(error), memory_(memory) {}
+
+    // Folds what rules allow (html_fold.h); only for chunks in place.
+    void fold_by(fold_rules rules) { reader_.fold_by(rules); }
 
     // The next chunk: 0, or the failure with error set (a refused first
     // chunk: 1; the reader's result: "Page is too large: " + path, else
     // "Memory error occurred").
     int add(std::string_view chunk);
+    // The next chunk, copied whatever the memory of the chunks before it.
+    int add_copy(std::string_view chunk) {
+        memory_ = copied;
+        return add(chunk);
+    }
     // The end of the page: 0, or the reader's result with error set.
     int finish();
 
@@ -29,5 +42,6 @@ class html_chunks {
     vthtml reader_;
     std::string_view path_;
     vtstring& error_;
+    chunk_memory memory_;
     bool first_ = true;
 };

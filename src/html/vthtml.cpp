@@ -36,13 +36,31 @@ vthtml::vthtml(xml_tree& tree) : tree_(tree) {
 
 void vthtml::add(std::string_view chunk) {
     if (chunk.empty()) return;
+    // Bytes not in place break the run of bytes that folded nodes stand for.
+    in_place_ = false;
+    rules_ = nullptr;
     char* stored = tree_.allocate(chunk.size());
     std::memcpy(stored, chunk.data(), chunk.size());
     append_chunk({stored, chunk.size()});
 }
 
-// Tokens inside one chunk already live in the tree's memory.
+void vthtml::add_in_place(std::string_view chunk) {
+    if (chunk.empty()) return;
+    if (!next_byte_) {
+        next_byte_ = chunk.data();
+        in_place_ = true;
+    }
+    append_chunk(chunk);
+}
+
+// Tokens inside one chunk already live in the tree's memory; so do those
+// of input added in place, which follow one another there.
 std::string_view vthtml::keep_token(std::string_view bytes) {
+    if (in_place_) {
+        const std::string_view kept(next_byte_, bytes.size());
+        next_byte_ += bytes.size();
+        return kept;
+    }
     return token_in_chunk() ? bytes : tree_.keep(bytes);
 }
 
@@ -61,30 +79,37 @@ int vthtml::on_text(std::string_view bytes) {
 
 int vthtml::on_markup(xml_kind kind, std::string_view bytes) {
     try {
-        xml_node* node = tree_.make();
-        node->source = keep_token(bytes);
-        const std::string_view src = node->source;
+        const std::string_view src = keep_token(bytes);
+        std::string_view name;
         if (kind == xml_kind::start_tag || kind == xml_kind::end_tag) {
             const size_t skip = kind == xml_kind::start_tag ? 1 : 2;
-            std::string_view name = parse_tag_name(src.substr(skip, src.size() - skip - 1),
-                                                   scratch_, tag_flags::lower_case);
-            node->name = name.data() == scratch_.data() ? tree_.keep(name) : name;
+            name = parse_tag_name(src.substr(skip, src.size() - skip - 1), scratch_,
+                                  tag_flags::lower_case);
+            if (name.data() == scratch_.data()) name = tree_.keep(name);
         }
-        if (kind == xml_kind::start_tag &&
-            (src[src.size() - 2] == '/' || empty_by_name(node->name)))
-            kind = xml_kind::empty_tag;
-        node->kind = kind;
         if (kind == xml_kind::end_tag) {
-            close_by_end_tag(node);
+            close_by_end_tag(src, name);
             return 0;
         }
+        if (kind == xml_kind::start_tag && (src[src.size() - 2] == '/' || empty_by_name(name)))
+            kind = xml_kind::empty_tag;
+        xml_node* node = make_tag(kind, src, name);
         node->closed = kind != xml_kind::start_tag;
         place(node);
         if (kind == xml_kind::start_tag) push_open(node);
+        mark(node);
     } catch (const std::bad_alloc&) {
         return VTSGML_NO_MEMORY;
     }
     return 0;
+}
+
+xml_node* vthtml::make_tag(xml_kind kind, std::string_view source, std::string_view name) {
+    xml_node* node = tree_.make();
+    node->kind = kind;
+    node->source = source;
+    if (!name.empty()) node->name = name;
+    return node;
 }
 
 void vthtml::place(xml_node* node) {
@@ -99,27 +124,95 @@ void vthtml::push_open(xml_node* element) {
     open_names_.increment(element->name);
 }
 
+void vthtml::mark(xml_node* node) {
+    if (!rules_) return;
+    switch (rules_(node)) {
+        case fold_rule::fold:
+            return;
+        case fold_rule::stand:
+            node->fold = fold_stays;
+            return;
+        case fold_rule::keep:
+            node->fold = fold_stays | fold_holds;
+            break;
+        case fold_rule::keep_inside:
+            node->fold = fold_stays | fold_holds | fold_inside;
+            break;
+    }
+    if (node == parent_) {
+        if (node->fold & fold_inside) ++holding_;
+    } else if (node->parent) {
+        node->parent->fold |= fold_stays | fold_holds;
+    }
+}
+
 // The nearest open element of the end tag's name on the way up takes the end
 // tag as its last child and is closed; the elements passed over stay open but
 // are no longer on the way up. Without such an element the end tag stays
 // open where it stands.
-void vthtml::close_by_end_tag(xml_node* end_tag) {
+void vthtml::close_by_end_tag(std::string_view source, std::string_view name) {
     // Most end tags close the element they stand in: no count needed then.
-    const bool closes_parent = parent_ && parent_->name == end_tag->name;
-    if (!closes_parent && open_names_.count(end_tag->name) == 0) {
+    const bool closes_parent = parent_ && parent_->name == name;
+    if (!closes_parent && open_names_.count(name) == 0) {
+        xml_node* end_tag = make_tag(xml_kind::end_tag, source, name);
         place(end_tag);
+        mark(end_tag);
         return;
     }
+    // The elements passed over end before the end tag.
+    while (parent_->name != name) pop(parent_, source.data());
     xml_node* element = parent_;
-    for (;;) {
-        open_names_.decrement(element->name);
-        if (element->name == end_tag->name) break;
-        element = element->parent;
-    }
+    xml_node* end_tag = make_tag(xml_kind::end_tag, source, name);
     element->closed = true;
     end_tag->closed = true;
     tree_.append_child(end_tag, element);
+    mark(end_tag);
+    pop(element, source.data() + source.size());
+}
+
+void vthtml::pop(xml_node* element, const char* end) {
+    open_names_.decrement(element->name);
     parent_ = element->parent;
+    if (element->fold & fold_inside) --holding_;
+    if (element->fold & fold_holds) {
+        if (parent_) parent_->fold |= fold_stays | fold_holds;
+        return;
+    }
+    fold(element, end);
+}
+
+// An element leaves the way up for good: every node made after it lies in
+// it, and they go; the element stands for its bytes.
+void vthtml::fold(xml_node* element, const char* end) {
+    if (!rules_ || !in_place_ || holding_ > 0 || (element->fold & fold_stays)) return;
+    const char* begin = element->source.data();
+    element->kind = xml_kind::folded;
+    element->name = std::string_view();
+    element->first_child = nullptr;
+    element->last_child = nullptr;
+    element->source = xml_text(begin, static_cast<size_t>(end - begin));
+    tree_.release_after(element);
+    join_with_earlier(element);
+}
+
+// A folded node right before this one, or with only a leaf that folds
+// between them, takes its bytes: runs of plain markup become one node.
+void vthtml::join_with_earlier(xml_node* folded) {
+    xml_node* before = folded->prev;
+    xml_node* leaf = nullptr;
+    if (before && before->kind != xml_kind::folded && !before->first_child &&
+        !(before->fold & fold_stays) && before->kind != xml_kind::start_tag &&
+        before->kind != xml_kind::none) {
+        leaf = before;
+        before = before->prev;
+    }
+    if (!before || before->kind != xml_kind::folded) return;
+    const char* begin = before->source.data();
+    const char* end = folded->source.data() + folded->source.size();
+    before->source = xml_text(begin, static_cast<size_t>(end - begin));
+    if (leaf) tree_.unlink(leaf);
+    tree_.unlink(folded);
+    tree_.release_from(leaf ? leaf : folded);
 }
 
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
@@ -136,11 +229,22 @@ int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
 int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, vtstring& error,
               html_read_options options) {
     const double size = file.size().to_real();
-    html_chunks reader(tree, path, error);
+    // The page is read into one block the tree keeps, as large as the file
+    // was, and parsed where it lies; what a growing file adds beyond it is
+    // copied.
+    const size_t room = size > 0 ? static_cast<size_t>(size) : 0;
+    char* block = room > 0 ? tree.allocate(room) : nullptr;
+    size_t filled = 0;
+    html_chunks reader(tree, path, error, html_chunks::in_place);
+    if (options.rules) reader.fold_by(options.rules);
     vtstring buffer;
     int64_t total = 0;
     for (;;) {
-        const int32_t n = file.read(buffer, 16384);
+        const bool in_block = filled < room;
+        const int32_t n =
+            in_block ? file.read(block + filled,
+                                 static_cast<int32_t>(std::min<size_t>(room - filled, 16384)))
+                     : file.read(buffer, 16384);
         if (n < 0) {
             // A failed read is not the end of the file: a page read in part
             // would be written back cut short.
@@ -149,8 +253,11 @@ int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, 
         }
         if (n == 0) break;
         total += n;
-        if (options.hash) options.hash->add(buffer.view());
-        if (const int result = reader.add(buffer.view())) return result;
+        const std::string_view chunk =
+            in_block ? std::string_view(block + filled, static_cast<size_t>(n)) : buffer.view();
+        if (in_block) filled += static_cast<size_t>(n);
+        if (options.hash) options.hash->add(chunk);
+        if (const int result = in_block ? reader.add(chunk) : reader.add_copy(chunk)) return result;
         if (options.progress && size > 0)
             options.progress(static_cast<int>(static_cast<double>(total) / size * 100),
                              options.context);

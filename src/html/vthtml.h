@@ -10,12 +10,15 @@
 //
 // The reader stores its input chunks in the tree's memory, so node sources
 // are views into the input; only a token that spans two chunks is copied.
+// Input added in place is the tree's already and is never copied; only such
+// input can be folded (html_fold.h).
 #pragma once
 
 #include <string_view>
 
 #include "files/file_state.h"
 #include "files/vtfile_handle.h"
+#include "html/html_fold.h"
 #include "html/open_name_counts.h"
 #include "html/vtsgml.h"
 #include "html/xml_node.h"
@@ -27,6 +30,12 @@ class vthtml : public vtsgml {
 
     // Copies the chunk into the tree's memory.
     void add(std::string_view chunk) override;
+    // Reads a chunk that lies in memory the tree owns, right after the chunk
+    // added in place before it (if any): nothing is copied.
+    void add_in_place(std::string_view chunk);
+    // Folds what rules allow from now on, as long as all input is added in
+    // place (a chunk added by copy ends the folding).
+    void fold_by(fold_rules rules) { rules_ = rules; }
 
   protected:
     int on_text(std::string_view bytes) override;
@@ -34,11 +43,26 @@ class vthtml : public vtsgml {
 
   private:
     std::string_view keep_token(std::string_view bytes);
+    xml_node* make_tag(xml_kind kind, std::string_view source, std::string_view name);
     void place(xml_node* node);
-    void close_by_end_tag(xml_node* end_tag);
+    void close_by_end_tag(std::string_view source, std::string_view name);
     void push_open(xml_node* element);
+    // The element, whose bytes end at end, leaves the way up: closed by an
+    // end tag or passed over.
+    void pop(xml_node* element, const char* end);
+    // Marks on a node from its rule; a kept node that is no element keeps
+    // the element it stands in at once.
+    void mark(xml_node* node);
+    void fold(xml_node* element, const char* end);
+    void join_with_earlier(xml_node* folded);
 
     xml_tree& tree_;
+    fold_rules rules_ = nullptr;
+    // Input added in place: where the next token's bytes begin.
+    const char* next_byte_ = nullptr;
+    bool in_place_ = false;
+    // Open elements whose content never folds.
+    int32_t holding_ = 0;
     // Where the next node goes: the last child of parent_ (top level when
     // null). Its ancestors are exactly the open elements an end tag may close.
     xml_node* parent_ = nullptr;
@@ -65,6 +89,8 @@ struct html_read_options {
     void* context = nullptr;
     // Receives every byte read, when given.
     content_hash* hash = nullptr;
+    // What may be folded (html_fold.h); nothing when none.
+    fold_rules rules = nullptr;
 };
 // The reading of read_html_file from a file opened by the caller (read from
 // its current position), naming path in messages.

@@ -24,6 +24,7 @@ enum class xml_kind : int8_t {
     directive = 14,               // "<!--#"
     unknown = 15,                 // '<' and any other byte
     text = 18,                    // bytes outside markup
+    folded = 19,                  // closed elements a reader folded into one node (html_fold.h)
 };
 
 // The kinds the tokenizer detects are start_tag..unknown.
@@ -72,6 +73,8 @@ constexpr std::string_view xml_kind_name(xml_kind kind) {
             return "unknown";
         case xml_kind::text:
             return "text";
+        case xml_kind::folded:
+            return "folded";
     }
     return "?";
 }

@@ -91,6 +91,14 @@ size_t xml_tree::pool_size() const {
     return store_ ? store_->size() : 0;
 }
 
+void xml_tree::release_after(const xml_node* node) {
+    store_->release_after(node);
+}
+
+void xml_tree::release_from(const xml_node* node) {
+    store_->release_from(node);
+}
+
 void xml_tree::link(xml_node* node, xml_node* parent, xml_node* before) {
     node->parent = parent;
     node->next = before;

@@ -44,8 +44,9 @@ struct xml_node {
     xml_link last_child;
     xml_kind kind = xml_kind::none;
     bool closed = false;
-    xml_name name;    // element name (lower case from the HTML reader)
-    xml_text source;  // the bytes written back for this node
+    uint8_t fold = 0;  // the HTML reader's folding marks (html_fold.h) while it reads
+    xml_name name;     // element name (lower case from the HTML reader)
+    xml_text source;   // the bytes written back for this node
 
     xml_node() = default;
     xml_node(const xml_node&) = delete;
@@ -168,8 +169,12 @@ class xml_tree {
     // Detaches node with its subtree; the former neighbours are joined.
     unlinked unlink(xml_node* node);
 
-    // Number of nodes ever made (linked or not).
+    // Number of nodes made and not released (linked or not).
     size_t pool_size() const;
+    // Gives back every node made after node, or node and every node made
+    // after it, for the next nodes made; none may be linked from the tree.
+    void release_after(const xml_node* node);
+    void release_from(const xml_node* node);
 
     // Copies bytes into the tree's arena; the view lives as long as the tree.
     std::string_view keep(std::string_view bytes);

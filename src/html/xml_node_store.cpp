@@ -10,6 +10,25 @@ xml_node_store::~xml_node_store() {
     for (const slab& s : slabs_) ::operator delete[](s.bytes, std::align_val_t(s.alignment));
 }
 
+void xml_node_store::next_segment() {
+    // Segments given back by release_from are used again first.
+    if (!table_.empty() && current_ + 1 < table_.size()) {
+        ++current_;
+        next_slot_ = 1;
+        return;
+    }
+    new_segment();
+    current_ = table_.size() - 1;
+}
+
+void xml_node_store::release_to(uint32_t number) {
+    current_ = number >> xml_slot_bits;
+    // A place past a segment's last slot makes the next node go to the next
+    // segment, as usual.
+    next_slot_ = number & xml_slot_mask;
+    size_ = current_ * (slots - 1) + next_slot_ - 1;
+}
+
 void xml_node_store::new_segment() {
     if (table_.size() >= (size_t{1} << (32 - xml_slot_bits))) throw std::bad_alloc();
     if (slab_left_ == 0) {

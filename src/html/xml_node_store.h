@@ -31,15 +31,20 @@ class xml_node_store {
     ~xml_node_store();
 
     xml_node* make() {
-        if (next_slot_ == slots) new_segment();
+        if (next_slot_ == slots) next_segment();
         xml_node* node =
-            ::new (static_cast<void*>(table_.back() + next_slot_ * node_bytes)) xml_node;
+            ::new (static_cast<void*>(table_[current_] + next_slot_ * node_bytes)) xml_node;
         ++next_slot_;
         ++size_;
         return node;
     }
-    // Nodes made so far.
+    // Nodes made so far and not released.
     size_t size() const { return size_; }
+    // Gives back every node made after node (release_after), or node too
+    // (release_from): the next nodes made take their places. Nothing may
+    // still link to them, and none has a tagged-reader record.
+    void release_after(const xml_node* node) { release_to(xml_node_number(node) + 1); }
+    void release_from(const xml_node* node) { release_to(xml_node_number(node)); }
 
     // The number of a name in the table of names, added when new; 0 for
     // the empty name.
@@ -62,12 +67,17 @@ class xml_node_store {
         size_t alignment;
     };
 
+    // Moves on to the next segment, made when there is none yet.
+    void next_segment();
     void new_segment();
+    // The next node made takes the place of the given number.
+    void release_to(uint32_t number);
     uint32_t indexed_name_number(std::string_view name);
 
     std::vector<char*> table_;
     std::vector<slab> slabs_;
     size_t slab_left_ = 0;  // segments of the last slab not yet in the table
+    size_t current_ = 0;    // the segment nodes are made in
     uint32_t next_slot_ = slots;
     size_t size_ = 0;
     std::unordered_map<uint32_t, xml_tagged> tagged_;

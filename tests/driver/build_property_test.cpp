@@ -7,13 +7,18 @@
 
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "driver/build_project.h"
 #include "driver/clear_project.h"
+#include "driver/page_bytes.h"
 #include "project/toc_project.h"
 #include "support/page_generator.h"
 #include "support/temp_folder.h"
+#include "toc/toc_fold_rule.h"
 
 namespace {
 
@@ -190,4 +195,90 @@ TEST(odd_pages, ClearingChangesOnlyWhatABuildWrote) {
             expect_clear_gives_back(temp_folder::read_file(e.path().string()), e.path().string());
         }
     EXPECT_GE(pages, 20);
+}
+
+namespace {
+
+// Every file below root with its bytes.
+std::map<std::string, std::string> files_below(const std::filesystem::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            files[std::filesystem::relative(e.path(), root).string()] =
+                temp_folder::read_file(e.path().string());
+    return files;
+}
+
+// The files of a golden site after a build and after clearing that build,
+// read with the given folding.
+std::vector<std::map<std::string, std::string>> site_runs(const std::string& site,
+                                                          fold_rules rules) {
+    namespace fs = std::filesystem;
+    set_page_fold_rules(rules);
+    temp_folder work;
+    fs::copy(fs::path(ORVANE_TEST_DATA) / "golden" / site / "input", work.path(),
+             fs::copy_options::recursive);
+    const fs::path before = fs::current_path();
+    fs::current_path(work.path());
+    std::vector<std::map<std::string, std::string>> runs;
+    for (const bool clear : {false, true}) {
+        toc_project project;
+        project.load("project.txt");
+        if (clear)
+            clear_project(project, nullptr, nullptr);
+        else
+            build_project(project, nullptr, nullptr);
+        runs.push_back(files_below(work.path()));
+        runs.back()["(message)"] = project.error_message.str();
+    }
+    fs::current_path(before);
+    set_page_fold_rules(toc_fold_rule);
+    return runs;
+}
+
+std::pair<std::string, std::string> page_runs(const std::string& page, bool numbering,
+                                              fold_rules rules) {
+    set_page_fold_rules(rules);
+    single_page_project p(page, numbering);
+    // Numbered builds write ids, whose names must not clash with the page's.
+    p.project.anchor_ids = vtval(numbering ? "1" : "0");
+    p.project.insert_local_toc = vtval(1);
+    p.project.process_title = vtval(1);
+    std::pair<std::string, std::string> runs{p.build(), p.clear()};
+    set_page_fold_rules(toc_fold_rule);
+    return runs;
+}
+
+}  // namespace
+
+// Pages are read for builds and clearing runs with plain markup folded into
+// single nodes; whatever the page, that changes no byte of any file written
+// and no message.
+TEST(folding, ChangesNoByteOfAnyBuildOrClearingRun) {
+    setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
+    namespace fs = std::filesystem;
+    for (const auto& e : fs::directory_iterator(fs::path(ORVANE_TEST_DATA) / "golden")) {
+        const std::string site = e.path().filename().string();
+        if (!fs::exists(e.path() / "input" / "project.txt")) continue;
+        EXPECT_EQ(site_runs(site, toc_fold_rule), site_runs(site, nullptr)) << site;
+    }
+    std::vector<std::string> pages;
+    const fs::path root = fs::path(ORVANE_TEST_DATA) / ".." / "..";
+    for (const fs::path& folder :
+         {root / "fuzz" / "corpus" / "html", root / "fuzz" / "corpus" / "headings",
+          root / "tests" / "data" / "html", root / "tests" / "data" / "html" / "real"})
+        for (const auto& e : fs::directory_iterator(folder))
+            if (e.is_regular_file()) pages.push_back(temp_folder::read_file(e.path().string()));
+    // Ids and names, in elements that would fold, that the headings' ids
+    // must give way to.
+    pages.push_back("<p>x <b id=\"intro\">y</b></p><p><a name=\"two\">z</a></p><h1>Intro</h1>"
+                    "<h2>Two</h2><div><i>i</i></div>\n<h1>Intro</h1>");
+    page_options navigation;
+    navigation.navigation = true;
+    for (unsigned seed = 1; seed <= 30; ++seed) pages.push_back(generate_page(seed, navigation));
+    for (const std::string& page : pages)
+        for (const bool numbering : {false, true})
+            EXPECT_EQ(page_runs(page, numbering, toc_fold_rule),
+                      page_runs(page, numbering, nullptr))
+                << page.substr(0, 200);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -73,6 +75,59 @@ TEST(xml_tree, LinksHoldAcrossSegmentsAndMoves) {
     const size_t one = page.find("<div>", 1);
     const size_t last = page.rfind("<div>");
     EXPECT_EQ(out.view(), page.substr(one, last - one) + page.substr(0, one) + page.substr(last));
+}
+
+// A reader folding closed elements gives the places of their nodes back as
+// it goes: the tree holds the nodes that must stay, in order, with every link
+// right, each node made once, and the page's bytes.
+TEST(xml_tree, FoldingKeepsWhatMustStayAndTheBytes) {
+    std::string page;
+    int headings = 0;
+    int spans = 0;
+    for (int i = 0; page.size() < (4u << 20); ++i) {
+        page += "<div><p>Text <em>a</em> <a href=x>b</a>.\n<table><tr><td>1<td>2</tr></table>";
+        if (i % 50 == 0) page += "<h2>Part <b>" + std::to_string(headings++) + "</b></h2>";
+        page += "<P>unclosed<br> ";
+        if (i % 20 == 0) page += "<span id=s" + std::to_string(spans++) + ">x</span>";
+        page += "<a>y</a></div>\n";
+    }
+    xml_tree tree;
+    auto block = std::make_unique_for_overwrite<char[]>(page.size());
+    std::memcpy(block.get(), page.data(), page.size());
+    const std::string_view bytes(block.get(), page.size());
+    tree.adopt(std::move(block));
+    vthtml reader(tree);
+    reader.fold_by([](const xml_node* n) {
+        if (n->name == "h2") return fold_rule::keep_inside;
+        vtstring id;
+        if (n->attribute("id", id)) return fold_rule::keep;
+        return n->name == "a" ? fold_rule::stand : fold_rule::fold;
+    });
+    for (size_t at = 0; at < bytes.size(); at += 16384) {
+        reader.add_in_place(bytes.substr(at, 16384));
+        ASSERT_EQ(reader.run(), VTSGML_MORE);
+    }
+    reader.set_input_complete();
+    ASSERT_EQ(reader.run(), VTSGML_DONE);
+    const int64_t nodes = checked_nodes(tree);
+    EXPECT_EQ(static_cast<size_t>(nodes), tree.pool_size());
+    int kept_headings = 0, ids = 0, folded_away = 0;
+    for (const xml_node* n = tree.first(); n; n = xml_tree::next(n)) {
+        kept_headings +=
+            n->kind == xml_kind::start_tag && n->name == "h2" && n->first_child->next->name == "b";
+        ids += n->kind == xml_kind::start_tag && n->name == "span";
+        folded_away += n->name == "em" || n->name == "td" || n->name == "table";
+        EXPECT_TRUE(n->kind != xml_kind::folded || !n->first_child);
+    }
+    EXPECT_EQ(kept_headings, headings);
+    EXPECT_EQ(ids, spans);
+    EXPECT_EQ(folded_away, 0);
+    xml_tree unfolded;
+    read_into(unfolded, page, false);
+    EXPECT_LT(nodes * 5, static_cast<int64_t>(unfolded.pool_size()));
+    vtstring out;
+    write_tree(tree, out);
+    EXPECT_EQ(out.view(), page);
 }
 
 // What the tagged reader keeps beside a node is found again for nodes in any

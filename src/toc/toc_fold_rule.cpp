@@ -1,0 +1,44 @@
+#include "toc/toc_fold_rule.h"
+
+#include "core/vtstring.h"
+#include "html/xml_node.h"
+
+namespace {
+
+// Whether bytes hold word in any case: a tag without it has no attribute of
+// that name, and most tags are passed by this alone.
+bool holds_word(std::string_view bytes, std::string_view word) {
+    for (size_t i = 0; i + word.size() <= bytes.size(); ++i) {
+        size_t k = 0;
+        while (k < word.size() && (bytes[i + k] | 0x20) == word[k]) ++k;
+        if (k == word.size()) return true;
+    }
+    return false;
+}
+
+bool has_attribute(const xml_node* tag, std::string_view name) {
+    vtstring value;
+    return holds_word(tag->source, name) && tag->attribute(name, value);
+}
+
+}  // namespace
+
+fold_rule toc_fold_rule(const xml_node* node) {
+    switch (node->kind) {
+        case xml_kind::start_tag:
+        case xml_kind::empty_tag:
+            break;
+        case xml_kind::end_tag:
+        case xml_kind::text:
+            return fold_rule::fold;
+        default:
+            return fold_rule::keep;
+    }
+    const std::string_view name = node->name;
+    if ((name.size() == 2 && name[0] == 'h' && name[1] >= '0' && name[1] <= '9') || name == "title")
+        return fold_rule::keep_inside;
+    if (name == "body" || node->source.find("velt") != std::string_view::npos ||
+        has_attribute(node, "id") || has_attribute(node, "name"))
+        return fold_rule::keep;
+    return name == "a" ? fold_rule::stand : fold_rule::fold;
+}
