@@ -43,7 +43,7 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
     const size_t expected = size > 0 ? static_cast<size_t>(size) : 0;
     size_t room = expected > 0 ? expected : static_cast<size_t>(kChunk);
     if (!out.block || out.capacity < room) {
-        out.block = std::make_unique_for_overwrite<char[]>(room);
+        out.block = make_byte_block(room);
         out.capacity = room;
     }
     size_t filled = 0;
@@ -52,7 +52,7 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
             if (filled == expected) break;
             room *= 2;
             if (out.capacity < room) {
-                auto grown = std::make_unique_for_overwrite<char[]>(room);
+                byte_block grown = make_byte_block(room);
                 std::memcpy(grown.get(), out.block.get(), filled);
                 out.block = std::move(grown);
                 out.capacity = room;

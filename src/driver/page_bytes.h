@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/byte_block.h"
 #include "core/hash128.h"
 #include "core/vtstring.h"
 #include "files/file_state.h"
@@ -24,7 +25,7 @@ inline constexpr double cached_page_limit = 8.0 * 1024 * 1024;
 
 struct page_bytes {
     // The bytes read, until a parse takes them into its document.
-    std::unique_ptr<char[]> block;
+    byte_block block;
     size_t capacity = 0;           // the block's bytes
     size_t length = 0;             // of them read
     std::vector<uint32_t> chunks;  // the sizes of the reads

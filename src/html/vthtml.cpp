@@ -71,6 +71,7 @@ int vthtml::on_text(std::string_view bytes) {
         node->closed = true;
         node->source = keep_token(bytes);
         place(node);
+        join_leaf(node);
     } catch (const std::bad_alloc&) {
         return VTSGML_NO_MEMORY;
     }
@@ -98,6 +99,7 @@ int vthtml::on_markup(xml_kind kind, std::string_view bytes) {
         place(node);
         if (kind == xml_kind::start_tag) push_open(node);
         mark(node);
+        if (kind != xml_kind::start_tag) join_leaf(node);
     } catch (const std::bad_alloc&) {
         return VTSGML_NO_MEMORY;
     }
@@ -157,6 +159,7 @@ void vthtml::close_by_end_tag(std::string_view source, std::string_view name) {
         xml_node* end_tag = make_tag(xml_kind::end_tag, source, name);
         place(end_tag);
         mark(end_tag);
+        join_leaf(end_tag);
         return;
     }
     // The elements passed over end before the end tag.
@@ -184,7 +187,7 @@ void vthtml::pop(xml_node* element, const char* end) {
 // An element leaves the way up for good: every node made after it lies in
 // it, and they go; the element stands for its bytes.
 void vthtml::fold(xml_node* element, const char* end) {
-    if (!rules_ || !in_place_ || holding_ > 0 || (element->fold & fold_stays)) return;
+    if (!folding() || (element->fold & fold_stays)) return;
     const char* begin = element->source.data();
     element->kind = xml_kind::folded;
     element->name = std::string_view();
@@ -195,24 +198,50 @@ void vthtml::fold(xml_node* element, const char* end) {
     join_with_earlier(element);
 }
 
-// A folded node right before this one, or with only a leaf that folds
-// between them, takes its bytes: runs of plain markup become one node.
+bool vthtml::folding() const {
+    return rules_ && in_place_ && holding_ == 0;
+}
+
+// A node without content that may fold: text, an empty tag, an end tag that
+// closed nothing. Text that looks like a tag stays apart (an anchor a build
+// wrote is looked for as such text before a heading), and so does anything
+// at the very start of the page (after its byte-order mark goes a TOC).
+bool vthtml::foldable_leaf(const xml_node* node) {
+    if (node->fold & fold_stays) return false;
+    if (node->kind == xml_kind::text) {
+        if (node->source.starts_with('<')) return false;
+    } else if (node->kind != xml_kind::empty_tag && node->kind != xml_kind::end_tag) {
+        return false;
+    }
+    const xml_node* before = node->prev;
+    return before ? before->kind != xml_kind::none : node->parent != nullptr;
+}
+
+// Extends before, a folded node, to the end of node, which goes.
+void vthtml::fold_into(xml_node* before, xml_node* node) {
+    const char* begin = before->source.data();
+    const char* end = node->source.data() + node->source.size();
+    before->kind = xml_kind::folded;
+    before->name = std::string_view();
+    before->source = xml_text(begin, static_cast<size_t>(end - begin));
+    tree_.unlink(node);
+    tree_.release_from(node);
+}
+
+// A leaf right after a folded node becomes part of it.
+void vthtml::join_leaf(xml_node* leaf) {
+    xml_node* before = leaf->prev;
+    if (folding() && before && before->kind == xml_kind::folded && foldable_leaf(leaf))
+        fold_into(before, leaf);
+}
+
+// A folded node right before this one, or a leaf that may fold, takes its
+// bytes: runs of plain markup become one node. (A leaf after a folded node
+// is part of it already.)
 void vthtml::join_with_earlier(xml_node* folded) {
     xml_node* before = folded->prev;
-    xml_node* leaf = nullptr;
-    if (before && before->kind != xml_kind::folded && !before->first_child &&
-        !(before->fold & fold_stays) && before->kind != xml_kind::start_tag &&
-        before->kind != xml_kind::none) {
-        leaf = before;
-        before = before->prev;
-    }
-    if (!before || before->kind != xml_kind::folded) return;
-    const char* begin = before->source.data();
-    const char* end = folded->source.data() + folded->source.size();
-    before->source = xml_text(begin, static_cast<size_t>(end - begin));
-    if (leaf) tree_.unlink(leaf);
-    tree_.unlink(folded);
-    tree_.release_from(leaf ? leaf : folded);
+    if (before && (before->kind == xml_kind::folded || foldable_leaf(before)))
+        fold_into(before, folded);
 }
 
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,

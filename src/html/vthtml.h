@@ -53,7 +53,11 @@ class vthtml : public vtsgml {
     // Marks on a node from its rule; a kept node that is no element keeps
     // the element it stands in at once.
     void mark(xml_node* node);
+    bool folding() const;
+    static bool foldable_leaf(const xml_node* node);
     void fold(xml_node* element, const char* end);
+    void fold_into(xml_node* before, xml_node* node);
+    void join_leaf(xml_node* leaf);
     void join_with_earlier(xml_node* folded);
 
     xml_tree& tree_;

@@ -144,11 +144,11 @@ xml_tree::unlinked xml_tree::unlink(xml_node* node) {
 char* xml_tree::allocate(size_t n) {
     constexpr size_t block_size = 32 * 1024;
     if (n > block_size / 4) {
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(n ? n : 1));
+        blocks_.push_back(make_byte_block(n));
         return blocks_.back().get();
     }
     if (n > free_left_) {
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size));
+        blocks_.push_back(make_byte_block(block_size));
         free_ = blocks_.back().get();
         free_left_ = block_size;
     }

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/byte_block.h"
 #include "core/vthash.h"
 #include "core/vtstring.h"
 #include "html/xml_kind.h"
@@ -181,7 +182,7 @@ class xml_tree {
     // Uninitialised room for n bytes in the arena.
     char* allocate(size_t n);
     // Takes over a block of memory whose bytes nodes may point into.
-    void adopt(std::unique_ptr<char[]> block) { blocks_.push_back(std::move(block)); }
+    void adopt(byte_block block) { blocks_.push_back(std::move(block)); }
     // Gives a node new bytes to write.
     void set_source(xml_node* node, std::string_view bytes) { node->source = keep(bytes); }
     // Gives a node the bytes front, then back, to write.
@@ -216,7 +217,7 @@ class xml_tree {
     xml_node* first_ = nullptr;
     xml_node* last_ = nullptr;
     int32_t count_ = 0;
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<byte_block> blocks_;
     char* free_ = nullptr;
     size_t free_left_ = 0;
     std::deque<vthash> attribute_sets_;

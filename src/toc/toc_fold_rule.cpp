@@ -21,6 +21,16 @@ bool has_attribute(const xml_node* tag, std::string_view name) {
     return holds_word(tag->source, name) && tag->attribute(name, value);
 }
 
+// Whether an "a" element may be part of the text a navigation comment is
+// followed by: only text and such links stand between them.
+bool in_navigation_text(const xml_node* a) {
+    const xml_node* before = a->prev;
+    while (before && (before->kind == xml_kind::text ||
+                      (before->kind == xml_kind::start_tag && before->name == "a")))
+        before = before->prev;
+    return before && before->kind == xml_kind::directive;
+}
+
 }  // namespace
 
 fold_rule toc_fold_rule(const xml_node* node) {
@@ -40,5 +50,5 @@ fold_rule toc_fold_rule(const xml_node* node) {
     if (name == "body" || node->source.find("velt") != std::string_view::npos ||
         has_attribute(node, "id") || has_attribute(node, "name"))
         return fold_rule::keep;
-    return name == "a" ? fold_rule::stand : fold_rule::fold;
+    return name == "a" && in_navigation_text(node) ? fold_rule::stand : fold_rule::fold;
 }

@@ -273,6 +273,8 @@ TEST(folding, ChangesNoByteOfAnyBuildOrClearingRun) {
     // must give way to.
     pages.push_back("<p>x <b id=\"intro\">y</b></p><p><a name=\"two\">z</a></p><h1>Intro</h1>"
                     "<h2>Two</h2><div><i>i</i></div>\n<h1>Intro</h1>");
+    // A TOC at the very start goes after the byte-order mark.
+    pages.push_back("\xEF\xBB\xBF<p>No heading</p>\n<p>here</p>");
     page_options navigation;
     navigation.navigation = true;
     for (unsigned seed = 1; seed <= 30; ++seed) pages.push_back(generate_page(seed, navigation));

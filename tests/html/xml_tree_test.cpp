@@ -92,7 +92,7 @@ TEST(xml_tree, FoldingKeepsWhatMustStayAndTheBytes) {
         page += "<a>y</a></div>\n";
     }
     xml_tree tree;
-    auto block = std::make_unique_for_overwrite<char[]>(page.size());
+    byte_block block = make_byte_block(page.size());
     std::memcpy(block.get(), page.data(), page.size());
     const std::string_view bytes(block.get(), page.size());
     tree.adopt(std::move(block));

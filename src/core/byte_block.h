@@ -1,0 +1,21 @@
+// byte_block: uninitialised bytes on the heap, for a page's bytes.
+//
+// A block of 2 MiB or more is aligned to 2 MiB and asked to be backed by
+// huge pages: reading a big page into fresh memory faults it in 4 KiB at a
+// time, and on a virtual machine each such fault can cost more than reading
+// and hashing the page's bytes (3.9 MB: 17 ms against 1.5 ms measured).
+#pragma once
+
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
+
+struct byte_block_free {
+    void operator()(char* bytes) const { std::free(bytes); }
+};
+
+using byte_block = std::unique_ptr<char[], byte_block_free>;
+
+// A block of n bytes (at least one); throws std::bad_alloc when there is no
+// memory for it.
+byte_block make_byte_block(size_t n);
