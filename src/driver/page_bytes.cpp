@@ -88,6 +88,7 @@ int parse_page_bytes(page_bytes& in, std::string_view path, xml_tree& tree, vtst
     in.capacity = 0;
     html_chunks reader(tree, path, error, html_chunks::in_place);
     if (rules) reader.fold_by(rules);
+    tree.expect_nodes(html_nodes_for(bytes.size(), rules));
     int64_t total = 0;
     for (const uint32_t n : in.chunks) {
         if (const int result = reader.add(bytes.substr(static_cast<size_t>(total), n)))

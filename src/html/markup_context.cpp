@@ -48,6 +48,12 @@ size_t markup_context::skip(std::string_view bytes, size_t at) const {
             return to('"');
         case state::single_quoted:
             return to('\'');
+        case state::in_tag: {
+            // Attribute names and blanks: only a value or the tag's end counts.
+            size_t i = at;
+            while (i < bytes.size() && bytes[i] != '>' && bytes[i] != '=') ++i;
+            return i;
+        }
         default:
             return at;
     }

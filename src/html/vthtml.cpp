@@ -50,6 +50,7 @@ void vthtml::add_in_place(std::string_view chunk) {
         next_byte_ = chunk.data();
         in_place_ = true;
     }
+
     append_chunk(chunk);
 }
 
@@ -244,6 +245,10 @@ void vthtml::join_with_earlier(xml_node* folded) {
         fold_into(before, folded);
 }
 
+size_t html_nodes_for(size_t bytes, fold_rules rules) {
+    return bytes / (rules ? 80 : 12);
+}
+
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
                    void (*progress)(int percent, void* context), void* context) {
     vtfile_error why = vtfile_error::none;
@@ -266,6 +271,7 @@ int read_html(const vtfile_handle& file, std::string_view path, xml_tree& tree, 
     size_t filled = 0;
     html_chunks reader(tree, path, error, html_chunks::in_place);
     if (options.rules) reader.fold_by(options.rules);
+    tree.expect_nodes(html_nodes_for(room, options.rules));
     vtstring buffer;
     int64_t total = 0;
     for (;;) {

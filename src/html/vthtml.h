@@ -88,6 +88,10 @@ class vthtml : public vtsgml {
 int read_html_file(std::string_view path, xml_tree& tree, vtstring& error,
                    void (*progress)(int percent, void* context), void* context);
 
+// About how many nodes a page of bytes gives, read with rules: a node every
+// dozen bytes, every eighty or so once folded.
+size_t html_nodes_for(size_t bytes, fold_rules rules);
+
 struct html_read_options {
     void (*progress)(int percent, void* context) = nullptr;
     void* context = nullptr;

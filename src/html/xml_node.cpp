@@ -87,6 +87,11 @@ xml_node* xml_tree::make() {
     return store_->make();
 }
 
+void xml_tree::expect_nodes(size_t nodes) {
+    if (!store_) store_ = std::make_unique<xml_node_store>();
+    store_->expect(nodes);
+}
+
 size_t xml_tree::pool_size() const {
     return store_ ? store_->size() : 0;
 }

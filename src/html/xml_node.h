@@ -170,6 +170,8 @@ class xml_tree {
     // Detaches node with its subtree; the former neighbours are joined.
     unlinked unlink(xml_node* node);
 
+    // Makes room at once for about this many nodes.
+    void expect_nodes(size_t nodes);
     // Number of nodes made and not released (linked or not).
     size_t pool_size() const;
     // Gives back every node made after node, or node and every node made

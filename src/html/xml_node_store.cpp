@@ -29,12 +29,18 @@ void xml_node_store::release_to(uint32_t number) {
     size_ = current_ * (slots - 1) + next_slot_ - 1;
 }
 
+void xml_node_store::expect(size_t nodes) {
+    while (wanted_slab_ < huge_page && wanted_slab_ / node_bytes < nodes) wanted_slab_ *= 2;
+}
+
 void xml_node_store::new_segment() {
     if (table_.size() >= (size_t{1} << (32 - xml_slot_bits))) throw std::bad_alloc();
     if (slab_left_ == 0) {
-        // Each slab twice the last, up to a huge page.
-        const size_t size =
-            slabs_.empty() ? xml_segment_bytes : std::min(slabs_.back().size * 2, huge_page);
+        // Each slab twice the last, up to a huge page, or as large as the
+        // nodes expected.
+        const size_t size = std::max(
+            slabs_.empty() ? xml_segment_bytes : std::min(slabs_.back().size * 2, huge_page),
+            wanted_slab_);
         slabs_.reserve(slabs_.size() + 1);
         char* bytes = static_cast<char*>(::operator new[](size, std::align_val_t(size)));
         if (size == huge_page) madvise(bytes, size, MADV_HUGEPAGE);

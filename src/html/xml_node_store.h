@@ -38,6 +38,9 @@ class xml_node_store {
         ++size_;
         return node;
     }
+    // About how many nodes the tree will hold: the next slab is made for
+    // them (up to a huge page) instead of growing to them from the smallest.
+    void expect(size_t nodes);
     // Nodes made so far and not released.
     size_t size() const { return size_; }
     // Gives back every node made after node (release_after), or node too
@@ -77,7 +80,8 @@ class xml_node_store {
     std::vector<char*> table_;
     std::vector<slab> slabs_;
     size_t slab_left_ = 0;  // segments of the last slab not yet in the table
-    size_t current_ = 0;    // the segment nodes are made in
+    size_t wanted_slab_ = xml_segment_bytes;
+    size_t current_ = 0;  // the segment nodes are made in
     uint32_t next_slot_ = slots;
     size_t size_ = 0;
     std::unordered_map<uint32_t, xml_tagged> tagged_;
