@@ -233,7 +233,7 @@ void run(const options& o) {
     const sample big = single.first.series.medians();
     std::printf(
         "\nsingle %.1f MB page: %.1f ms wall, %.1f ms cpu (target < 40 ms); peak RSS %.1f x "
-        "its size (target <= 6)\n",
+        "its size (target <= 3)\n",
         one.megabytes, big.wall * 1000, big.cpu() * 1000, big.rss_mb / one.megabytes);
     if (sites.size() > 1) print_scaling(sites);
     if (sites.empty()) return;
