@@ -50,7 +50,6 @@ void vthtml::add_in_place(std::string_view chunk) {
         next_byte_ = chunk.data();
         in_place_ = true;
     }
-
     append_chunk(chunk);
 }
 

@@ -45,8 +45,9 @@ fold_rule toc_fold_rule(const xml_node* node) {
             return fold_rule::keep;
     }
     const std::string_view name = node->name;
-    if ((name.size() == 2 && name[0] == 'h' && name[1] >= '0' && name[1] <= '9') || name == "title")
-        return fold_rule::keep_inside;
+    // Any "h" and one more byte: "h" and a byte b is a heading of level
+    // b - '0', and the levels a project takes are not bounded.
+    if ((name.size() == 2 && name[0] == 'h') || name == "title") return fold_rule::keep_inside;
     if (name == "body" || node->source.find("velt") != std::string_view::npos ||
         has_attribute(node, "id") || has_attribute(node, "name"))
         return fold_rule::keep;
