@@ -17,15 +17,15 @@ double page_size(const file_staging::page_source& source) {
 }
 
 // Reads an opened page into document. A page of known size below
-// cached_page_limit is read whole, in one call, into a buffer that the
-// thread keeps for its next page, and parsed from there; a larger one, or
-// one that was not measured, is parsed as it streams in.
+// cached_page_limit is read whole, in one call, and parsed where it lies
+// (the document keeps the bytes); a larger one, or one that was not
+// measured, is parsed as it streams in.
 int read_into(file_staging::page_source& source, std::string_view path, xml_tree& document,
               vtstring& error, void (*progress)(int percent, void* context), void* context) {
     if (source.size < 0 || static_cast<double>(source.size) >= cached_page_limit)
         return read_html(source.file, path, document, error,
                          {progress, context, source.hash, page_fold_rules()});
-    thread_local page_bytes bytes;
+    page_bytes bytes;
     const int result = ::read_page_bytes(source.file, path, bytes, source.hash, error, source.size);
     return result != 0 ? result
                        : parse_page_bytes(bytes, path, document, error, progress, context,
