@@ -179,6 +179,9 @@ class file_staging {
     page_refs refs_;
     // What new files in each folder start with, learnt from the first.
     std::unordered_map<std::string, new_file_traits> new_files_;
+    // The umask, asked once a run.
+    mode_t umask_ = 0777;
+    bool umask_known_ = false;
     // Pages read, kept open for their write, by their path as the run names
     // them.
     std::unordered_map<std::string, vtfile_handle> kept_;

@@ -156,12 +156,15 @@ struct in_place_reason {
     op refused;  // the call on its staged file that fails; write: none fails
     bool hard_link;
     uid_t owner;
+    // Its permission bits (0: as put). Bits the umask narrows reach a new
+    // file by fchmod only.
+    mode_t mode = 0;
 };
 
 const in_place_reason kInPlace[] = {
     {"second name", op::write, true, 0},
     {"owner not given", op::fchown, false, 4321},
-    {"mode not given", op::fchmod, false, 0},
+    {"mode not given", op::fchmod, false, 0, 0666},
 };
 
 // Sets the middle page up as reason says; its inode.
@@ -169,6 +172,7 @@ ino_t make_in_place(const scratch_dir& dir, const in_place_reason& reason) {
     const std::string b = dir / "b.html";
     if (reason.hard_link) link(b.c_str(), (dir / "b-link.html").c_str());
     if (reason.owner != 0 && chown(b.c_str(), reason.owner, reason.owner) != 0) return 0;
+    if (reason.mode != 0 && chmod(b.c_str(), reason.mode) != 0) return 0;
     struct stat st;
     return stat(b.c_str(), &st) == 0 ? st.st_ino : 0;
 }
