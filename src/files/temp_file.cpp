@@ -29,7 +29,8 @@ temp_file& temp_file::operator=(temp_file&& other) noexcept {
 bool temp_file::create_beside(const std::string& target, mode_t mode) {
     remove();
     // Registered before it is made: a termination signal never finds the
-    // file made and not registered.
+    // file made and not registered. A name that is taken already (a chance
+    // in 62 to the sixth) is unregistered and another drawn.
     const temp_creation_step step;
     for (int tries = 0; tries < 100; ++tries) {
         path_ = atomic_temp_candidate(target);

@@ -6,8 +6,9 @@
 // SIGTERM, SIGINT or SIGHUP calls temp_registry_unlink_all, which only reads
 // (lock-free atomics) and unlinks, both safe in a signal handler. The other
 // functions may be called from any thread; the handler first waits a moment
-// for other threads in a termination_deferred step to leave it, so that a
-// file made there is registered before the handler looks.
+// for other threads in a termination_deferred or temp_creation_step step to
+// leave it, so that a file made there is registered before the handler
+// looks.
 #pragma once
 
 #include <signal.h>
