@@ -129,6 +129,11 @@ class file_staging {
     // messages (shown must outlive this object). False, with out.error(),
     // when the last bytes could not be written.
     bool finish(staged_file& out, std::string_view shown);
+    // finish in two steps: write_last writes out's last bytes (and makes its
+    // temporary file when they differ), which touches nothing of this
+    // object, so it needs no lock that the run's other threads wait for;
+    // finish then does the rest. False, with out.error(), as finish.
+    static bool write_last(staged_file& out) { return out.finish(); }
 
     // Puts every staged file in place (see above). False with error_path
     // set to the file, as shown, that failed and why set.

@@ -61,7 +61,7 @@ class staged_file {
     mode_t creation_mode();
     bool fail(vtfile_error why = vtfile_error::cannot_write);
     // Writes what is buffered; then differs() tells whether the file must
-    // change. False on failure.
+    // change. False on failure. Once it succeeded, again it does nothing.
     bool finish();
     bool differs() const { return differs_; }
     void close_all();
