@@ -1,5 +1,6 @@
 #include "files/temp_name.h"
 
+#include <pthread.h>
 #include <sys/random.h>
 #include <time.h>
 #include <unistd.h>
@@ -23,22 +24,31 @@ uint64_t mix(uint64_t x) {
     return x ^ (x >> 31);
 }
 
-uint64_t seed() {
+std::atomic<uint64_t> g_seed{0};
+std::atomic<uint64_t> g_drawn{0};
+
+// A fresh seed; also in the child of a fork, whose names would otherwise
+// follow its parent's.
+void reseed() {
     uint64_t s = 0;
     if (getrandom(&s, sizeof s, GRND_NONBLOCK) != sizeof s) {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
         s = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(getpid()) << 32);
     }
-    return s;
+    g_seed.store(s);
 }
 
 // Six letters or digits, drawn from a sequence seeded once a process: no
 // system call a name.
 std::string random_part() {
-    static const uint64_t s = seed();
-    static std::atomic<uint64_t> drawn{0};
-    uint64_t x = mix(s + 0x9e3779b97f4a7c15ull * ++drawn);
+    static const bool seeded = [] {
+        reseed();
+        pthread_atfork(nullptr, nullptr, reseed);
+        return true;
+    }();
+    (void)seeded;
+    uint64_t x = mix(g_seed.load(std::memory_order_relaxed) + 0x9e3779b97f4a7c15ull * ++g_drawn);
     static constexpr std::string_view kChars =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::string part(kRandom, ' ');
