@@ -220,5 +220,8 @@ void print_targets(const site& s, const site_figures& f) {
                 ratio(f.check_plain.series.medians().wall, floor));
         }
     }
+    if (f.first.calls_per_page >= 0 && f.unchanged.calls_per_page >= 0)
+        std::printf("; system calls a page: first build %.1f (<= 8), unchanged rebuild %.1f (<= 5)",
+                    f.first.calls_per_page, f.unchanged.calls_per_page);
     std::printf("\n");
 }

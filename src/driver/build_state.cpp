@@ -219,7 +219,7 @@ int build_state::finish_write(std::string_view path, staged_file& file, bool wri
     // The page stays as it is when its TOC cannot be made.
     if (!rendered) return fail(template_error_message(template_path));
     bool finished = false;
-    if (written) {
+    if (written && file_staging::write_last(file)) {
         const std::lock_guard lock(files_mutex_);
         finished = files.finish(file, path);
     }

@@ -69,11 +69,11 @@ bool is_acl(std::string_view name) {
 // folder that the target does not carry). With only_permitted, the ACLs
 // are left alone and an attribute we may not read or set is passed over.
 // bare: fd is known to have no attributes.
+// listed: the target's attribute names, when listed already.
 bool copy_attributes(int fd, const std::string& target, bool only_permitted, bool bare = false,
-                     std::string* fd_names = nullptr) {
-    std::string theirs, ours;
-    if (!attribute_names([&](char* b, size_t n) { return listxattr(target.c_str(), b, n); },
-                         theirs) ||
+                     std::string* fd_names = nullptr, const std::string* listed = nullptr) {
+    std::string theirs = listed ? *listed : std::string(), ours;
+    if ((!listed && !vtfile_attribute_names(target, theirs)) ||
         (!bare && !attribute_names([&](char* b, size_t n) { return flistxattr(fd, b, n); }, ours)))
         return false;
     if (fd_names) *fd_names = ours;
@@ -109,16 +109,22 @@ bool copy_attributes(int fd, const std::string& target, bool only_permitted, boo
 
 }  // namespace
 
+bool vtfile_attribute_names(const std::string& path, std::string& names) {
+    return attribute_names([&](char* b, size_t n) { return listxattr(path.c_str(), b, n); }, names);
+}
+
 // Attributes first, while the new file is still ours and writable; then the
 // owner, which clears set-id bits; then the mode, which puts them back. The
 // kernel may drop a bit silently (a set-group-id bit for a group we are not
 // in), so the result is checked rather than trusted.
 bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page, mode_t mode,
-                            new_file_traits* traits) {
+                            new_file_traits* traits, const made_temp* made) {
     const bool known = traits && traits->known;
     std::string names;
     struct stat now;
-    if (!copy_attributes(fd, target, false, known && traits->bare, &names)) return false;
+    if (!copy_attributes(fd, target, false, known && traits->bare, &names,
+                         made ? made->target_names : nullptr))
+        return false;
     if (known) {
         now.st_uid = traits->owner;
         now.st_gid = traits->group;
@@ -129,7 +135,9 @@ bool vtfile_take_attributes(int fd, const std::string& target, const struct stat
     }
     const bool given = now.st_uid != page.st_uid || now.st_gid != page.st_gid;
     if (given && sys_ops().fchown(fd, page.st_uid, page.st_gid) != 0) return false;
-    if (sys_ops().fchmod(fd, mode) != 0) return false;
+    const bool has_mode =
+        made && made->has_mode && made->mode == mode && !given && (mode & 07000) == 0;
+    if (!has_mode && sys_ops().fchmod(fd, mode) != 0) return false;
     // Only a set-id bit can be dropped without a word, and only a change of
     // owner can fail to stick: anything else is as asked.
     if (!given && (mode & 06000) == 0) return true;
@@ -138,8 +146,9 @@ bool vtfile_take_attributes(int fd, const std::string& target, const struct stat
 }
 
 bool vtfile_ready_for_rename(int fd, const std::string& target, const struct stat* page,
-                             mode_t mode, new_file_traits* traits) {
-    if (page) return page->st_nlink == 1 && vtfile_take_attributes(fd, target, *page, mode, traits);
+                             mode_t mode, new_file_traits* traits, const made_temp* made) {
+    if (page)
+        return page->st_nlink == 1 && vtfile_take_attributes(fd, target, *page, mode, traits, made);
     // Best effort: a file system without modes (a FAT stick) must not make
     // the write fail; the new file keeps the temporary file's 0600.
     sys_ops().fchmod(fd, mode);

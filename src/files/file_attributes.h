@@ -23,8 +23,21 @@ struct new_file_traits {
     uid_t owner = 0;
     gid_t group = 0;
 };
+// What is known of a new file made to replace a target: the permission
+// bits it was created with, taken as exactly those (so only when no umask,
+// inherited ACL or set-id bit could change them), and the target's
+// attribute names (null when not listed yet).
+struct made_temp {
+    bool has_mode = false;
+    mode_t mode = 0;
+    const std::string* target_names = nullptr;
+};
 bool vtfile_take_attributes(int fd, const std::string& target, const struct stat& page, mode_t mode,
-                            new_file_traits* traits = nullptr);
+                            new_file_traits* traits = nullptr, const made_temp* made = nullptr);
+// The names of the extended attributes of the file at path, each ending in
+// a zero byte ("" on a file system without them). False when they cannot be
+// listed.
+bool vtfile_attribute_names(const std::string& path, std::string& names);
 
 // Readies the file open as fd (a new file of ours) to take target's place
 // by rename: a new target (page null) gets the permission bits mode, as far
@@ -33,7 +46,8 @@ bool vtfile_take_attributes(int fd, const std::string& target, const struct stat
 // when target must be rewritten in place instead: it has more than one name,
 // or fd cannot carry all it has.
 bool vtfile_ready_for_rename(int fd, const std::string& target, const struct stat* page,
-                             mode_t mode, new_file_traits* traits = nullptr);
+                             mode_t mode, new_file_traits* traits = nullptr,
+                             const made_temp* made = nullptr);
 
 // Lets the file open as fd (a new file of ours, mode 0600, in the group of
 // target) be read by exactly those who may read target: target's access

@@ -16,8 +16,9 @@ struct file_ops {
     ssize_t (*write)(int fd, const void* bytes, size_t n);
     ssize_t (*copy_file_range)(int from, off_t* from_at, int to, off_t* to_at, size_t n,
                                unsigned flags);
-    // Creates a temporary file from a mkostemps pattern.
-    int (*make_temp)(char* pattern, int suffix_length, int flags);
+    // Creates the temporary file path, which must not exist yet, open for
+    // reading and writing, with the permission bits mode (under the umask).
+    int (*make_temp)(const char* path, mode_t mode);
     int (*rename)(const char* from, const char* to);
     int (*fsync)(int fd);
     int (*fdatasync)(int fd);

@@ -129,6 +129,11 @@ class file_staging {
     // messages (shown must outlive this object). False, with out.error(),
     // when the last bytes could not be written.
     bool finish(staged_file& out, std::string_view shown);
+    // finish in two steps: write_last writes out's last bytes (and makes its
+    // temporary file when they differ), which touches nothing of this
+    // object, so it needs no lock that the run's other threads wait for;
+    // finish then does the rest. False, with out.error(), as finish.
+    static bool write_last(staged_file& out) { return out.finish(); }
 
     // Puts every staged file in place (see above). False with error_path
     // set to the file, as shown, that failed and why set.
@@ -179,6 +184,9 @@ class file_staging {
     page_refs refs_;
     // What new files in each folder start with, learnt from the first.
     std::unordered_map<std::string, new_file_traits> new_files_;
+    // The umask, asked once a run.
+    mode_t umask_ = 0777;
+    bool umask_known_ = false;
     // Pages read, kept open for their write, by their path as the run names
     // them.
     std::unordered_map<std::string, vtfile_handle> kept_;

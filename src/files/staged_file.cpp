@@ -18,6 +18,7 @@ void staged_file::start(write_target target, int current, int64_t current_size, 
     current_ = current;
     current_size_ = current_size;
     sink_ = to;
+    made_ = {};
     differs_ = false;
     equal_ = total_ = 0;
     limit_ = INT64_MAX;
@@ -78,7 +79,7 @@ bool staged_file::diverge() {
         case sink::none:
             return true;
         case sink::temp_file:
-            if (!out_.create_beside(target_.path)) return fail();
+            if (!out_.create_beside(target_.path, creation_mode())) return fail();
             break;
         case sink::memory:
             if (!out_.create_in_memory("orvane-check")) return fail();
@@ -90,6 +91,27 @@ bool staged_file::diverge() {
         (!vtfile_copy_bytes(current_, out, equal_) || lseek(out, equal_, SEEK_SET) != equal_))
         return fail();
     return true;
+}
+
+// A file is created with its target's own permission bits when nothing
+// would change them (the umask, an ACL the folder hands down, a change of
+// owner that clears set-id bits) and the target has no extended attribute
+// (an ACL among them) that the new file should carry before it can be read;
+// those are listed now rather than at staging, so that this costs no call.
+// Any other file starts private, 0600, and gets its bits at staging.
+mode_t staged_file::creation_mode() {
+    made_ = {};
+    const struct stat& st = target_.st;
+    const mode_t mode = st.st_mode & 07777;
+    if (!target_.exists || st.st_nlink != 1 || !traits_.known || !traits_.bare ||
+        traits_.owner != st.st_uid || traits_.group != st.st_gid || (mode & 07000) != 0 ||
+        (mode & umask_) != 0 || !vtfile_attribute_names(target_.path, target_names_))
+        return 0600;
+    made_.target_names = &target_names_;
+    if (!target_names_.empty()) return 0600;
+    made_.has_mode = true;
+    made_.mode = mode;
+    return mode;
 }
 
 bool staged_file::finish() {

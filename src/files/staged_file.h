@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/file_attributes.h"
 #include "files/file_state.h"
 #include "files/temp_file.h"
 #include "files/vtfile_error.h"
@@ -56,9 +57,11 @@ class staged_file {
     bool same_as_current(const char* block, size_t n);
     // Opens the output and copies the equal_ bytes before the difference.
     bool diverge();
+    // The permission bits a temporary file for the target starts with.
+    mode_t creation_mode();
     bool fail(vtfile_error why = vtfile_error::cannot_write);
     // Writes what is buffered; then differs() tells whether the file must
-    // change. False on failure.
+    // change. False on failure. Once it succeeded, again it does nothing.
     bool finish();
     bool differs() const { return differs_; }
     void close_all();
@@ -71,6 +74,13 @@ class staged_file {
     int current_ = -1;
     int64_t current_size_ = 0;
     temp_file out_;  // where differing bytes go, once they do
+    // Set by file_staging: what new files in the target's folder start
+    // with, and the umask.
+    new_file_traits traits_;
+    mode_t umask_ = 0777;
+    // What creation_mode learnt for the staging.
+    made_temp made_;
+    std::string target_names_;
     bool differs_ = false;
     int64_t equal_ = 0;  // leading bytes known to equal the current file's
     int64_t total_ = 0;  // bytes flushed

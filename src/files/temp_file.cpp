@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 #include "files/file_ops.h"
@@ -25,18 +26,22 @@ temp_file& temp_file::operator=(temp_file&& other) noexcept {
     return *this;
 }
 
-bool temp_file::create_beside(const std::string& target) {
+bool temp_file::create_beside(const std::string& target, mode_t mode) {
     remove();
-    // A termination signal must not come between the file's creation and
-    // its registration, or the file would outlive the process.
-    const termination_deferred hold;
-    fd_ = atomic_temp_beside(target, path_);
-    if (fd_ < 0) {
-        path_.clear();
-        return false;
+    // Registered before it is made: a termination signal never finds the
+    // file made and not registered. A name that is taken already (a chance
+    // in 62 to the sixth) is unregistered and another drawn.
+    const temp_creation_step step;
+    for (int tries = 0; tries < 100; ++tries) {
+        path_ = atomic_temp_candidate(target);
+        slot_ = temp_registry_add(path_);
+        fd_ = sys_ops().make_temp(path_.c_str(), mode);
+        if (fd_ >= 0) return true;
+        const int error = errno;
+        forget();
+        if (error != EEXIST) break;
     }
-    slot_ = temp_registry_add(path_);
-    return true;
+    return false;
 }
 
 bool temp_file::create_in_memory(const char* name) {

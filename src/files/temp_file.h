@@ -8,6 +8,8 @@
 // rename or take along.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 class temp_file {
@@ -22,9 +24,10 @@ class temp_file {
     // Removes the file unless it was renamed.
     ~temp_file() { remove(); }
 
-    // Creates the file beside target, open for reading and writing, 0600.
-    // False when it cannot be made.
-    bool create_beside(const std::string& target);
+    // Creates the file beside target, open for reading and writing, with
+    // the permission bits mode under the umask. False when it cannot be
+    // made.
+    bool create_beside(const std::string& target, mode_t mode = 0600);
     // Creates an anonymous file in memory, named name in /proc only. False
     // when it cannot be made.
     bool create_in_memory(const char* name);

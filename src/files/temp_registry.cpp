@@ -56,9 +56,20 @@ std::atomic<int> g_deferred{0};
 // makes would be created after the clean-up and outlive the process.
 std::atomic<bool> g_terminating{false};
 
+// Of g_deferred, the steps of this thread that run with signals let
+// through (temp_creation_step): a handler on this thread does not wait for
+// them, they cannot go on before it ends.
+thread_local std::atomic<int> t_open_steps{0};
+
 void wait_for_deferred_steps() {
     const timespec tick{0, 1000000};
-    for (int i = 0; i < 200 && g_deferred.load() > 0; ++i) nanosleep(&tick, nullptr);
+    for (int i = 0; i < 200 && g_deferred.load() > t_open_steps.load(); ++i)
+        nanosleep(&tick, nullptr);
+}
+
+// Waits for the handler on another thread to end the process.
+[[noreturn]] void wait_for_the_end() {
+    for (;;) pause();
 }
 
 void on_termination(int signal) {
@@ -148,13 +159,29 @@ termination_deferred::termination_deferred() {
     pthread_sigmask(SIG_BLOCK, &held, &saved_);
     ++g_deferred;
     if (g_terminating.load()) {
-        // The handler on another thread ends the process: wait for it.
         --g_deferred;
-        for (;;) pause();
+        wait_for_the_end();
     }
 }
 
 termination_deferred::~termination_deferred() {
     --g_deferred;
     pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+}
+
+// The global count first, so that a handler coming in between waits (in
+// vain, a moment) rather than overlooks another thread's step.
+temp_creation_step::temp_creation_step() {
+    ++g_deferred;
+    ++t_open_steps;
+    if (g_terminating.load()) {
+        --t_open_steps;
+        --g_deferred;
+        wait_for_the_end();
+    }
+}
+
+temp_creation_step::~temp_creation_step() {
+    --t_open_steps;
+    --g_deferred;
 }

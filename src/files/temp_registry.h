@@ -6,8 +6,9 @@
 // SIGTERM, SIGINT or SIGHUP calls temp_registry_unlink_all, which only reads
 // (lock-free atomics) and unlinks, both safe in a signal handler. The other
 // functions may be called from any thread; the handler first waits a moment
-// for other threads in a termination_deferred step to leave it, so that a
-// file made there is registered before the handler looks.
+// for other threads in a termination_deferred or temp_creation_step step to
+// leave it, so that a file made there is registered before the handler
+// looks.
 #pragma once
 
 #include <signal.h>
@@ -51,4 +52,18 @@ class termination_deferred {
 
   private:
     sigset_t saved_;  // the thread's signal mask before
+};
+
+// A step that registers a path (temp_registry_add) and then creates the
+// file, with termination signals let through: a handler on the step's own
+// thread unlinks the path whether or not the file was made yet (and it will
+// not be), one on another thread waits for the step to end first. No signal
+// mask is changed, so it costs no system call. A step that begins once a
+// handler is ending the process waits for the end.
+class temp_creation_step {
+  public:
+    temp_creation_step();
+    ~temp_creation_step();
+    temp_creation_step(const temp_creation_step&) = delete;
+    temp_creation_step& operator=(const temp_creation_step&) = delete;
 };

@@ -1,5 +1,6 @@
 #include "files/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 
 #include <csignal>
 
+#include "files/fake_file_ops.h"
 #include "files/temp_registry.h"
 #include "files/vtfile_test_util.h"
 
@@ -123,6 +125,32 @@ TEST(atomic_file, TerminationSignalTakesAnUnfinishedSaveAlong) {
         EXPECT_EQ(status, 128 + SIGTERM) << fixed;
         EXPECT_EQ(get(f), "kept");
         EXPECT_EQ(entry_count(dir.path()), 1) << fixed;
+    }
+}
+
+// Making a temporary file holds no signal back: a termination signal that
+// comes at that very moment, just before the file exists or just after,
+// still leaves no temporary file.
+TEST(atomic_file, TerminationSignalWhileATemporaryFileIsMadeLeavesNone) {
+    scratch_dir dir;
+    const std::string f = dir / "page.html";
+    put(f, "kept");
+    for (const bool made : {false, true}) {
+        const int status = run_in_child([&] {
+            temp_registry_handle_signals();
+            file_test::fake_file_ops ops([&](const file_test::op_call& c) {
+                if (c.kind != file_test::op::make_temp) return file_test::verdict::pass;
+                if (made) ::close(::open(c.path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
+                raise(SIGTERM);
+                return file_test::verdict::pass;
+            });
+            atomic_file out;
+            out.open(f);
+            return 2;  // the signal should have ended the process
+        });
+        EXPECT_EQ(status, 128 + SIGTERM) << made;
+        EXPECT_EQ(get(f), "kept");
+        EXPECT_EQ(entry_count(dir.path()), 1) << made;
     }
 }
 

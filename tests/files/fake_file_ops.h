@@ -73,9 +73,9 @@ class fake_file_ops {
         return real().copy_file_range(from, from_at, to, to_at,
                                       v == verdict::half ? (n + 1) / 2 : n, flags);
     }
-    static int make_temp(char* pattern, int suffix, int flags) {
-        if (judge(op::make_temp, pattern) == verdict::fail) return -1;
-        return real().make_temp(pattern, suffix, flags);
+    static int make_temp(const char* path, mode_t mode) {
+        if (judge(op::make_temp, path) == verdict::fail) return -1;
+        return real().make_temp(path, mode);
     }
     static int rename(const char* from, const char* to) {
         if (judge(op::rename, to, from) == verdict::fail) return -1;

@@ -2,6 +2,7 @@
 // to fail, or files changed between two steps, through a table of fakes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -156,12 +157,15 @@ struct in_place_reason {
     op refused;  // the call on its staged file that fails; write: none fails
     bool hard_link;
     uid_t owner;
+    // Its permission bits (0: as put). Bits the umask narrows reach a new
+    // file by fchmod only.
+    mode_t mode = 0;
 };
 
 const in_place_reason kInPlace[] = {
     {"second name", op::write, true, 0},
     {"owner not given", op::fchown, false, 4321},
-    {"mode not given", op::fchmod, false, 0},
+    {"mode not given", op::fchmod, false, 0, 0666},
 };
 
 // Sets the middle page up as reason says; its inode.
@@ -169,6 +173,7 @@ ino_t make_in_place(const scratch_dir& dir, const in_place_reason& reason) {
     const std::string b = dir / "b.html";
     if (reason.hard_link) link(b.c_str(), (dir / "b-link.html").c_str());
     if (reason.owner != 0 && chown(b.c_str(), reason.owner, reason.owner) != 0) return 0;
+    if (reason.mode != 0 && chmod(b.c_str(), reason.mode) != 0) return 0;
     struct stat st;
     return stat(b.c_str(), &st) == 0 ? st.st_ino : 0;
 }
@@ -336,5 +341,55 @@ TEST(staging_protocol, PageChangedBeforeTheCommitIsNotOverwritten) {
             EXPECT_EQ(get(changed), theirs);
         }
         EXPECT_EQ(names_in(dir.path()), expected);
+    }
+}
+
+// A replacement keeps its page's permission bits. It starts with them when
+// nothing would change them on the way (the umask, a set-id bit) and the
+// page has no extended attribute to carry first (an ACL could narrow who
+// may read it): then they need no fchmod. Otherwise it starts private.
+TEST(staging_protocol, ReplacementKeepsThePagesModeAndStartsNoMoreReadable) {
+    struct mode_case {
+        const char* name;
+        mode_t mode;
+        bool attribute;  // the page has a user attribute
+        mode_t staged;   // the staged file's bits at its first write
+        bool fchmod;     // set on the staged file afterwards
+    };
+    const mode_case cases[] = {
+        {"plain", 0644, false, 0644, false},
+        {"private", 0600, false, 0600, false},
+        {"narrowed by the umask", 0666, false, 0600, true},
+        {"set-group-id", 02644, false, 0600, true},
+        {"with an attribute", 0644, true, 0600, true},
+    };
+    for (const mode_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scratch_dir dir;
+        put_old_pages(dir);
+        const std::string b = dir / "b.html";
+        ASSERT_EQ(chmod(b.c_str(), c.mode), 0);
+        if (c.attribute && setxattr(b.c_str(), "user.origin", "x", 1, 0) != 0) continue;
+        mode_t staged = 0;
+        bool fchmod = false;
+        fake_file_ops ops([&](const op_call& c2) {
+            if (!base_name(c2.path).starts_with(".b.html.")) return verdict::pass;
+            struct stat st;
+            if (c2.kind == op::write && staged == 0 && stat(c2.path.c_str(), &st) == 0)
+                staged = st.st_mode & 07777;
+            fchmod = fchmod || c2.kind == op::fchmod;
+            return verdict::pass;
+        });
+        ASSERT_TRUE(run(dir).committed);
+        EXPECT_EQ(states(dir), "nnn");
+        struct stat st;
+        ASSERT_EQ(stat(b.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        EXPECT_EQ(staged, c.staged);
+        EXPECT_EQ(fchmod, c.fchmod);
+        char value[4] = {};
+        if (c.attribute) {
+            EXPECT_EQ(getxattr(b.c_str(), "user.origin", value, sizeof value), 1);
+        }
     }
 }
