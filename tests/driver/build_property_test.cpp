@@ -271,8 +271,9 @@ TEST(folding, ChangesNoByteOfAnyBuildOrClearingRun) {
             if (e.is_regular_file()) pages.push_back(temp_folder::read_file(e.path().string()));
     // Ids and names, in elements that would fold, that the headings' ids
     // must give way to.
-    pages.push_back("<p>x <b id=\"intro\">y</b></p><p><a name=\"two\">z</a></p><h1>Intro</h1>"
-                    "<h2>Two</h2><div><i>i</i></div>\n<h1>Intro</h1>");
+    pages.push_back(
+        "<p>x <b id=\"intro\">y</b></p><p><a name=\"two\">z</a></p><h1>Intro</h1>"
+        "<h2>Two</h2><div><i>i</i></div>\n<h1>Intro</h1>");
     // A TOC at the very start goes after the byte-order mark.
     pages.push_back("\xEF\xBB\xBF<p>No heading</p>\n<p>here</p>");
     page_options navigation;
