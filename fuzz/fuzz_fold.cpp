@@ -12,10 +12,10 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_toc_write.h"
 #include "html/vthtml.h"
 #include "toc/html_toc.h"
 #include "toc/toc_fold_rule.h"
-#include "toc/toc_writer.h"
 
 namespace {
 
@@ -72,15 +72,7 @@ outcome scanned(std::string_view page, uint8_t options, bool folded) {
         out.items.append(item->numbering()).append(item->text()).append(" ");
         out.items.append(item->link()).append("\n");
     }
-    vtarr pieces;
-    pieces.push_back(vtval(toc_start_text));
-    pieces.push_back(vtval(toc_end_text));
-    vtstring written;
-    write_with_toc(
-        document,
-        {scan.toc_start_marker, scan.toc_end_marker, scan.insertion_point, scan.after_subtree},
-        &pieces, written);
-    out.page = written.str();
+    out.page = fuzz_written_with_stand_in_toc(document, scan);
     return out;
 }
 

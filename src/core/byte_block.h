@@ -10,6 +10,9 @@
 #include <cstdlib>
 #include <memory>
 
+// The size of a huge page, which memory backed by huge pages comes in.
+inline constexpr size_t huge_page_bytes = size_t{2} << 20;
+
 struct byte_block_free {
     void operator()(char* bytes) const { std::free(bytes); }
 };

@@ -18,11 +18,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/byte_block.h"
+
 template <class T>
 class vte_pool {
   public:
     static constexpr size_t first_block = 32;
-    static constexpr size_t huge_page = size_t{2} << 20;
+    static constexpr size_t huge_page = huge_page_bytes;
     static constexpr size_t max_block = huge_page / sizeof(T);
 
     vte_pool() = default;

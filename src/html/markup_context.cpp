@@ -26,24 +26,8 @@ void markup_context::read(std::string_view bytes) {
     size_t i = 0;
     while (i < bytes.size()) {
         i = skip(bytes, i);
-        if (state_ == state::tag_name) i = read_name(bytes, i);
         if (i < bytes.size() && step(bytes[i])) ++i;
     }
-}
-
-// The letters of a start tag's name, kept for telling raw-text elements,
-// up to the byte that ends the name.
-size_t markup_context::read_name(std::string_view bytes, size_t at) {
-    for (; at < bytes.size(); ++at) {
-        const char c = bytes[at];
-        if (is_blank(c) || c == '/' || c == '>') break;
-        if (end_tag_) continue;
-        if (name_length_ < sizeof name_)
-            name_[name_length_++] = vt_lower(c);
-        else
-            name_too_long_ = true;
-    }
-    return at;
 }
 
 // Runs of bytes that cannot change the state are passed over in one go.

@@ -57,7 +57,6 @@ class markup_context {
     void end_tag();
     // Skips to the next byte that can change the state; returns its index.
     size_t skip(std::string_view bytes, size_t at) const;
-    size_t read_name(std::string_view bytes, size_t at);
 
     state state_ = state::text;
     bool end_tag_ = false;

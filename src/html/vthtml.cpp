@@ -36,9 +36,9 @@ vthtml::vthtml(xml_tree& tree) : tree_(tree) {
 
 void vthtml::add(std::string_view chunk) {
     if (chunk.empty()) return;
-    // Bytes not in place break the run of bytes that folded nodes stand for.
+    // Bytes not in place break the run of bytes that folded nodes stand for:
+    // nothing folds from here on.
     in_place_ = false;
-    rules_ = nullptr;
     char* stored = tree_.allocate(chunk.size());
     std::memcpy(stored, chunk.data(), chunk.size());
     append_chunk({stored, chunk.size()});

@@ -22,7 +22,7 @@ class xml_node_store {
   public:
     static constexpr size_t node_bytes = xml_node_bytes;
     static constexpr uint32_t slots = xml_segment_bytes / node_bytes;  // slot 0: the header
-    static constexpr size_t huge_page = size_t{2} << 20;
+    static constexpr size_t huge_page = huge_page_bytes;
     static_assert(slots - 1 <= xml_slot_mask && sizeof(xml_segment_header) <= node_bytes);
 
     xml_node_store() = default;

@@ -199,16 +199,6 @@ TEST(odd_pages, ClearingChangesOnlyWhatABuildWrote) {
 
 namespace {
 
-// Every file below root with its bytes.
-std::map<std::string, std::string> files_below(const std::filesystem::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
-        if (e.is_regular_file())
-            files[std::filesystem::relative(e.path(), root).string()] =
-                temp_folder::read_file(e.path().string());
-    return files;
-}
-
 // The files of a golden site after a build and after clearing that build,
 // read with the given folding.
 std::vector<std::map<std::string, std::string>> site_runs(const std::string& site,
@@ -228,7 +218,7 @@ std::vector<std::map<std::string, std::string>> site_runs(const std::string& sit
             clear_project(project, nullptr, nullptr);
         else
             build_project(project, nullptr, nullptr);
-        runs.push_back(files_below(work.path()));
+        runs.push_back(temp_folder::files_below(work.path()));
         runs.back()["(message)"] = project.error_message.str();
     }
     fs::current_path(before);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,15 @@ class temp_folder {
     static std::string read_file(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Every regular file below root with its bytes, by relative path.
+    static std::map<std::string, std::string> files_below(const std::filesystem::path& root) {
+        std::map<std::string, std::string> files;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+            if (e.is_regular_file())
+                files[std::filesystem::relative(e.path(), root).string()] =
+                    read_file(e.path().string());
+        return files;
     }
 
   private:

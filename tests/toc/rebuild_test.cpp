@@ -20,16 +20,6 @@ fs::path golden_input(const std::string& name) {
     return fs::path(ORVANE_TEST_DATA) / "golden" / name / "input";
 }
 
-// Every file below root with its bytes.
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(root))
-        if (e.is_regular_file())
-            files[fs::relative(e.path(), root).string()] =
-                temp_folder::read_file(e.path().string());
-    return files;
-}
-
 }  // namespace
 
 // A check before the build finds files to change and writes nothing; after
@@ -42,20 +32,20 @@ TEST(rebuild, SecondBuildGivesTheSameFiles) {
                              "html5_ids", "html5_site_crlf", "html5_switch_from_named"}) {
         temp_folder work;
         fs::copy(golden_input(name), work.path(), fs::copy_options::recursive);
-        const auto original = snapshot(work.path());
+        const auto original = temp_folder::files_below(work.path());
         EXPECT_EQ(check(work).status, 1) << name;
-        EXPECT_EQ(snapshot(work.path()), original) << name;
+        EXPECT_EQ(temp_folder::files_below(work.path()), original) << name;
         ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status,
                   0)
             << name;
-        auto first = snapshot(work.path());
+        auto first = temp_folder::files_below(work.path());
         const program_result up_to_date = check(work);
         EXPECT_EQ(up_to_date.out, "Orvane 1.0b\r\nTOC is up to date.\r\n") << name;
         EXPECT_EQ(up_to_date.status, 0) << name;
         ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status,
                   0)
             << name;
-        EXPECT_EQ(snapshot(work.path()), first) << name;
+        EXPECT_EQ(temp_folder::files_below(work.path()), first) << name;
     }
 }
 
@@ -75,9 +65,9 @@ TEST(rebuild, ShippedTemplatesRebuildToTheSameBytes) {
                     .status;
             };
             ASSERT_EQ(build(), 0) << name;
-            auto first = snapshot(work.path());
+            auto first = temp_folder::files_below(work.path());
             ASSERT_EQ(build(), 0) << name;
-            EXPECT_EQ(snapshot(work.path()), first) << entry.path() << " " << name;
+            EXPECT_EQ(temp_folder::files_below(work.path()), first) << entry.path() << " " << name;
         }
     }
 }
@@ -88,17 +78,17 @@ TEST(rebuild, ClearingGivesBackTheOriginalSite) {
     for (const char* name : {"multi_plain", "html5_site_crlf"}) {
         temp_folder work;
         fs::copy(golden_input(name), work.path(), fs::copy_options::recursive);
-        auto original = snapshot(work.path());
+        auto original = temp_folder::files_below(work.path());
         ASSERT_EQ(run_program(vorn1_path(), {"-command", "project.txt"}, work.path(), epoch).status,
                   0);
-        EXPECT_NE(snapshot(work.path()), original);
+        EXPECT_NE(temp_folder::files_below(work.path()), original);
         program_result r = run_program(vorn1_path(), {"-clear", "project.txt"}, work.path(), epoch);
         EXPECT_EQ(r.out, "Orvane 1.0b\r\nClearance is done\r\n");
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(snapshot(work.path()), original) << name;
+        EXPECT_EQ(temp_folder::files_below(work.path()), original) << name;
         // Clearing twice equals clearing once.
         ASSERT_EQ(run_program(vorn1_path(), {"-clear", "project.txt"}, work.path(), epoch).status,
                   0);
-        EXPECT_EQ(snapshot(work.path()), original) << name;
+        EXPECT_EQ(temp_folder::files_below(work.path()), original) << name;
     }
 }
