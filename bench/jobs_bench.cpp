@@ -13,6 +13,10 @@
 // printed first: on a machine whose cores are busy with other work, more
 // threads cannot be faster. With --profile only the engine part with
 // --jobs N is run, --runs times, for a profiler to watch.
+// Last, the ceiling the machine sets: the engine part with --jobs 1 in N
+// processes at once, against it alone. Cores that share their caches, their
+// memory's bandwidth or a host's physical core slow each other down; N
+// threads cannot be faster than N times alone over together.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,7 +27,9 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include "driver/build_project.h"
 #include "project/toc_project.h"
@@ -109,6 +115,36 @@ timing time_step(step s, const std::string& clean, const std::string& folder, in
     return took;
 }
 
+// The engine part with one thread in each of n processes started together
+// (each on a copy of its own): the mean of their wall times.
+double together(const std::string& clean, const std::string& folder, int pages, int n) {
+    int go[2], back[2];
+    if (pipe(go) != 0 || pipe(back) != 0) std::exit(1);
+    for (int k = 1; k < n; ++k) {
+        const std::string own = folder + "-" + std::to_string(k);
+        time_step(step::engine_part, clean, own, pages, 1);  // the copy, and a warm start
+        if (fork() == 0) {
+            char c;
+            if (read(go[0], &c, 1) != 1) _exit(1);
+            const double wall = time_step(step::engine_part, clean, own, pages, 1).wall;
+            _exit(write(back[1], &wall, sizeof wall) == sizeof wall ? 0 : 1);
+        }
+    }
+    const std::string start(static_cast<size_t>(n - 1), 'g');
+    if (write(go[1], start.data(), start.size()) != static_cast<ssize_t>(start.size()))
+        std::exit(1);
+    double sum = time_step(step::engine_part, clean, folder, pages, 1).wall;
+    for (int k = 1; k < n; ++k) {
+        double wall = 0;
+        if (read(back[0], &wall, sizeof wall) != sizeof wall) std::exit(1);
+        sum += wall;
+    }
+    while (wait(nullptr) > 0) {
+    }
+    for (int fd : {go[0], go[1], back[0], back[1]}) close(fd);
+    return sum / n;
+}
+
 double median_of(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -181,6 +217,17 @@ int main(int argc, char** argv) {
         std::printf("%-34s %6.0f ms %6.0f ms %7.2fx %6.0f ms %6.0f ms\n", row.name, a * 1000,
                     b * 1000, a / b, median_of(one_cpu) * 1000, median_of(many_cpu) * 1000);
     }
+    // Copies of their own: the rows above leave theirs built.
+    const std::string apart = o.work + "/apart";
+    std::vector<double> alone, side_by_side;
+    for (int r = 0; r < o.runs; ++r) {
+        alone.push_back(time_step(step::engine_part, clean, apart, o.pages, 1).wall);
+        side_by_side.push_back(together(clean, apart, o.pages, o.jobs));
+    }
+    const double a = median_of(alone), t = median_of(side_by_side);
+    std::printf(
+        "%-34s %6.0f ms %6.0f ms %7.2fx  (the machine's ceiling: --jobs 1 in N processes)\n",
+        "engine part, N processes at once", a * 1000, t * 1000, o.jobs * a / t);
     std::printf("(N = %d)\n", o.jobs);
     fs::remove_all(o.work);
     return 0;
