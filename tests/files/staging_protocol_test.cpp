@@ -1,12 +1,15 @@
 // The staging run's decisions at each step, with single file operations made
 // to fail, or files changed between two steps, through a table of fakes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -391,5 +394,118 @@ TEST(staging_protocol, ReplacementKeepsThePagesModeAndStartsNoMoreReadable) {
         if (c.attribute) {
             EXPECT_EQ(getxattr(b.c_str(), "user.origin", value, sizeof value), 1);
         }
+    }
+}
+
+namespace {
+
+// What a build does that reads each page first, opened on the run's first
+// look at it (file_staging::read_whole_below): changed calls happen after
+// that look and before the pages are read; then each page gets "built " and
+// the bytes read, and the run commits.
+run_result run_reading(const scratch_dir& dir, const std::function<void()>& changed,
+                       bool& first_look) {
+    std::vector<std::string> paths;
+    for (const std::string& p : kPages) paths.push_back(dir / p);
+    file_staging staging(write_policy::commit);
+    staging.read_whole_below(1 << 20);
+    staging.refs().add({paths.begin(), paths.end()});
+    changed();
+    run_result r;
+    first_look = true;
+    for (size_t i = 0; i < kPages.size(); ++i) {
+        file_staging::page_source source;
+        std::string bytes;
+        char block[4096];
+        if (!staging.open_page(paths[i], source, r.why)) {
+            r.failed = kPages[i];
+            return r;
+        }
+        for (ssize_t n; (n = read(source.file.get(), block, sizeof block)) > 0;)
+            bytes.append(block, static_cast<size_t>(n));
+        first_look = first_look && source.state && !source.size_sure;
+        if (source.state) source.state->took(static_cast<int64_t>(bytes.size()), hash_bytes(bytes));
+        staging.done_reading(paths[i], source);
+        staged_file out;
+        if (!staging.open(paths[i], out) || !out.write("built " + bytes) ||
+            !staging.finish(out, kPages[i])) {
+            r.failed = kPages[i];
+            r.why = out.error();
+            return r;
+        }
+    }
+    std::string_view failed;
+    r.committed = staging.commit(failed, r.why);
+    r.failed = failed;
+    return r;
+}
+
+}  // namespace
+
+// A page opened on the run's first look may have changed since. Changed
+// before it was read, it was read as it is then and is built from that; a
+// replacement of another mode (the staging gave it the first one's) is
+// refused. Changed after it was read, only the same bytes let it be
+// replaced.
+TEST(staging_protocol, PageChangedAfterTheFirstLookIsJudgedByTheBytesRead) {
+    const std::string theirs = "their longer edit of b\n";
+    struct change {
+        const char* name;
+        bool after_read;
+        const char* how;  // "rename", "rename 0600", "edit", "touch"
+        bool committed;
+    };
+    const change cases[] = {
+        {"saved by rename before it was read", false, "rename", true},
+        {"edited in place before it was read", false, "edit", true},
+        {"replaced by one of another mode before it was read", false, "rename 0600", false},
+        {"saved by rename after it was read", true, "rename", false},
+        {"edited in place after it was read", true, "edit", false},
+        {"its bytes written again after it was read", true, "touch", true},
+    };
+    for (const change& c : cases) {
+        SCOPED_TRACE(c.name);
+        scratch_dir dir;
+        put_old_pages(dir);
+        const std::string b = dir / "b.html";
+        ASSERT_EQ(chmod(b.c_str(), 0644), 0);
+        const std::string how = c.how;
+        const std::string saved = how == "touch" ? old_bytes("b.html") : theirs;
+        const auto save = [&] {
+            if (how == "edit" || how == "touch") {
+                // A later time stamp, as a later save would have.
+                put(b, saved);
+                const timespec later[2] = {{0, UTIME_NOW}, {time(nullptr) + 5, 0}};
+                utimensat(AT_FDCWD, b.c_str(), later, 0);
+                return;
+            }
+            put(dir / "theirs", saved);
+            chmod((dir / "theirs").c_str(), how == "rename" ? 0644 : 0600);
+            rename((dir / "theirs").c_str(), b.c_str());
+        };
+        bool first_look = false;
+        bool done = false;
+        run_result r;
+        {
+            fake_file_ops ops;
+            ops.before_lstat = [&](const std::string& path) {
+                if (!c.after_read || done || path != b) return;
+                done = true;
+                save();
+            };
+            r = run_reading(dir, c.after_read ? std::function<void()>([] {}) : save, first_look);
+        }
+        EXPECT_TRUE(first_look);
+        EXPECT_EQ(r.committed, c.committed);
+        if (c.committed) {
+            EXPECT_EQ(get(b), "built " + saved);
+            EXPECT_EQ(get(dir / "a.html"), "built " + old_bytes("a.html"));
+            continue;
+        }
+        EXPECT_EQ(r.failed, "b.html");
+        EXPECT_EQ(r.why, vtfile_error::changed);
+        EXPECT_EQ(get(b), saved);
+        EXPECT_EQ(get(dir / "a.html"), old_bytes("a.html"));
+        EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"a.html", "b.html", "c.html"}));
     }
 }
