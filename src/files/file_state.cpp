@@ -59,8 +59,9 @@ bool stat_plain(int fd, const char* path, struct stat& st, bool& plain) {
     plain = false;
     const int flags = path[0] ? AT_SYMLINK_NOFOLLOW : AT_EMPTY_PATH;
     if (statx(fd, path, flags, STATX_BASIC_STATS, &x) != 0) {
-        // Only a kernel without statx is asked the old way.
-        if (errno != ENOSYS) return false;
+        // A path is asked the old way only where statx is missing or
+        // forbidden (a sandbox): a missing file costs one call.
+        if (path[0] && errno != ENOSYS && errno != EPERM) return false;
         return path[0] ? lstat(path, &st) == 0 : fstat(fd, &st) == 0;
     }
     st = {};

@@ -59,19 +59,48 @@ struct run_result {
     bool committed = false;
     std::string failed;  // the page, as shown, that stopped the run
     vtfile_error why = vtfile_error::none;
+    bool first_look = true;  // each page read was opened on the run's first look
 };
+
+// Reads path from source whole, as a build does, telling the staging what
+// it read.
+std::string read_page(file_staging& staging, const std::string& path,
+                      file_staging::page_source& source, run_result& r) {
+    std::string bytes;
+    char block[4096];
+    for (ssize_t n; (n = read(source.file.get(), block, sizeof block)) > 0;)
+        bytes.append(block, static_cast<size_t>(n));
+    r.first_look = r.first_look && source.state && !source.size_sure;
+    if (source.state) source.state->took(static_cast<int64_t>(bytes.size()), hash_bytes(bytes));
+    staging.done_reading(path, source);
+    return bytes;
+}
 
 // What a build does: new bytes for each page in order, staged; the run ends
 // at the first page that cannot be staged, else everything is committed.
-run_result run(const scratch_dir& dir) {
+// With before_reads, each page is read first, opened on the run's first look
+// at it (file_staging::read_whole_below), which before_reads follows; its
+// new bytes are then "built " and the bytes read.
+run_result run(const scratch_dir& dir, const std::function<void()>& before_reads = {}) {
     std::vector<std::string> paths;
     for (const std::string& p : kPages) paths.push_back(dir / p);
     run_result r;
     file_staging staging(write_policy::commit);
+    if (before_reads) {
+        staging.read_whole_below(1 << 20);
+        staging.refs().add({paths.begin(), paths.end()});
+        before_reads();
+    }
     for (size_t i = 0; i < kPages.size(); ++i) {
+        std::string bytes = new_bytes(kPages[i]);
+        file_staging::page_source source;
+        if (before_reads && !staging.open_page(paths[i], source, r.why)) {
+            r.failed = kPages[i];
+            return r;
+        }
+        if (before_reads) bytes = "built " + read_page(staging, paths[i], source, r);
         staged_file out;
-        if (!staging.open(paths[i], out) || !out.write(new_bytes(kPages[i])) ||
-            !staging.finish(out, kPages[i])) {
+        if (!staging.open(paths[i], out) || !out.write(bytes) || !staging.finish(out, kPages[i])) {
             r.failed = kPages[i];
             r.why = out.error();
             return r;
@@ -397,51 +426,6 @@ TEST(staging_protocol, ReplacementKeepsThePagesModeAndStartsNoMoreReadable) {
     }
 }
 
-namespace {
-
-// What a build does that reads each page first, opened on the run's first
-// look at it (file_staging::read_whole_below): changed calls happen after
-// that look and before the pages are read; then each page gets "built " and
-// the bytes read, and the run commits.
-run_result run_reading(const scratch_dir& dir, const std::function<void()>& changed,
-                       bool& first_look) {
-    std::vector<std::string> paths;
-    for (const std::string& p : kPages) paths.push_back(dir / p);
-    file_staging staging(write_policy::commit);
-    staging.read_whole_below(1 << 20);
-    staging.refs().add({paths.begin(), paths.end()});
-    changed();
-    run_result r;
-    first_look = true;
-    for (size_t i = 0; i < kPages.size(); ++i) {
-        file_staging::page_source source;
-        std::string bytes;
-        char block[4096];
-        if (!staging.open_page(paths[i], source, r.why)) {
-            r.failed = kPages[i];
-            return r;
-        }
-        for (ssize_t n; (n = read(source.file.get(), block, sizeof block)) > 0;)
-            bytes.append(block, static_cast<size_t>(n));
-        first_look = first_look && source.state && !source.size_sure;
-        if (source.state) source.state->took(static_cast<int64_t>(bytes.size()), hash_bytes(bytes));
-        staging.done_reading(paths[i], source);
-        staged_file out;
-        if (!staging.open(paths[i], out) || !out.write("built " + bytes) ||
-            !staging.finish(out, kPages[i])) {
-            r.failed = kPages[i];
-            r.why = out.error();
-            return r;
-        }
-    }
-    std::string_view failed;
-    r.committed = staging.commit(failed, r.why);
-    r.failed = failed;
-    return r;
-}
-
-}  // namespace
-
 // A page opened on the run's first look may have changed since. Changed
 // before it was read, it was read as it is then and is built from that; a
 // replacement of another mode (the staging gave it the first one's) is
@@ -483,7 +467,6 @@ TEST(staging_protocol, PageChangedAfterTheFirstLookIsJudgedByTheBytesRead) {
             chmod((dir / "theirs").c_str(), how == "rename" ? 0644 : 0600);
             rename((dir / "theirs").c_str(), b.c_str());
         };
-        bool first_look = false;
         bool done = false;
         run_result r;
         {
@@ -493,9 +476,9 @@ TEST(staging_protocol, PageChangedAfterTheFirstLookIsJudgedByTheBytesRead) {
                 done = true;
                 save();
             };
-            r = run_reading(dir, c.after_read ? std::function<void()>([] {}) : save, first_look);
+            r = run(dir, c.after_read ? std::function<void()>([] {}) : save);
         }
-        EXPECT_TRUE(first_look);
+        EXPECT_TRUE(r.first_look);
         EXPECT_EQ(r.committed, c.committed);
         if (c.committed) {
             EXPECT_EQ(get(b), "built " + saved);
