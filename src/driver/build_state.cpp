@@ -16,6 +16,17 @@ double page_size(const file_staging::page_source& source) {
     return source.size >= 0 ? static_cast<double>(source.size) : source.file.size().to_real();
 }
 
+// Reads an opened page whole (read_page_bytes), and tells the staging what
+// it read when it asks.
+int read_whole(file_staging::page_source& source, std::string_view path, page_bytes& bytes,
+               vtstring& error) {
+    const int result = ::read_page_bytes(source.file, path, bytes, source.hash, error, source.size,
+                                         source.size_sure);
+    if (result == 0 && source.state)
+        source.state->took(static_cast<int64_t>(bytes.length), bytes.digest);
+    return result;
+}
+
 // Reads an opened page into document. A page of known size below
 // cached_page_limit is read whole, in one call, and parsed where it lies
 // (the document keeps the bytes); a larger one, or one that was not
@@ -26,7 +37,7 @@ int read_into(file_staging::page_source& source, std::string_view path, xml_tree
         return read_html(source.file, path, document, error,
                          {progress, context, source.hash, page_fold_rules()});
     page_bytes bytes;
-    const int result = ::read_page_bytes(source.file, path, bytes, source.hash, error, source.size);
+    const int result = read_whole(source, path, bytes, error);
     return result != 0 ? result
                        : parse_page_bytes(bytes, path, document, error, progress, context,
                                           page_fold_rules());
@@ -50,6 +61,7 @@ bool build_state::begin(const std::vector<std::string_view>& outputs,
     keep_heap();
     // Every file is named and looked at here, before any other thread reads.
     files.refs().add(listed);
+    files.read_whole_below(static_cast<int64_t>(cached_page_limit));
     std::string_view held;
     vtfile_error why = vtfile_error::none;
     if (!files.lock_against_other_runs(outputs, held, why)) {
@@ -79,8 +91,7 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
     int result;
     if (whole && page_size(source) < cached_page_limit) {
         whole->whole = true;
-        result =
-            ::read_page_bytes(source.file, path, whole->bytes, source.hash, error, source.size);
+        result = read_whole(source, path, whole->bytes, error);
     } else {
         document.add_leading_empty_node();
         result = read_into(source, path, document, error,
@@ -109,8 +120,7 @@ void build_state::read_opened(std::string_view path, size_t index, xml_tree& doc
     };
     if (caches(index) && page_size(read.source) < cached_page_limit) {
         read.whole = true;
-        read.result = ::read_page_bytes(read.source.file, path, read.bytes, read.source.hash,
-                                        read.error, read.source.size);
+        read.result = read_whole(read.source, path, read.bytes, read.error);
         if (read.result != 0) return;
         read.found = cached(path, read.bytes, read.key);
         if (read.found) return;

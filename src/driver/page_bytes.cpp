@@ -32,7 +32,7 @@ void set_page_fold_rules(fold_rules rules) {
 }
 
 int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes& out,
-                    content_hash* hash, vtstring& error, int64_t known_size) {
+                    content_hash* hash, vtstring& error, int64_t known_size, bool size_sure) {
     const int64_t size = known_size >= 0 ? known_size : file.size().to_real();
     out.size = static_cast<double>(size);
     out.chunks.clear();
@@ -40,8 +40,11 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
     // and a file whose size is known is not asked once more for its end (a
     // page changed meanwhile fails the check before it is replaced). A file
     // without a size is read to its end.
+    // A size that may be out of date gets a byte more: a read that stops
+    // short of it ends at the file's end (an unchanged file has no more),
+    // and one that fills it reads on.
     const size_t expected = size > 0 ? static_cast<size_t>(size) : 0;
-    size_t room = expected > 0 ? expected : static_cast<size_t>(kChunk);
+    size_t room = expected > 0 ? expected + (size_sure ? 0 : 1) : static_cast<size_t>(kChunk);
     if (!out.block || out.capacity < room) {
         out.block = make_byte_block(room);
         out.capacity = room;
@@ -66,6 +69,7 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
         }
         if (n == 0) break;
         filled += static_cast<size_t>(n);
+        if (!size_sure && filled == expected && expected > 0) break;
     }
     out.length = filled;
     const std::string_view bytes = out.bytes();

@@ -37,10 +37,12 @@ struct page_bytes {
 
 // Reads file into out, every byte to hash as well when given: known_size
 // bytes when that is the file's size as opened (not negative), else to its
-// end. 0, or 1 with error set as read_html would set it (a failed read, a
-// UTF-16 or UTF-32 page).
+// end. A known_size that is not sure (an earlier look's) only sizes the
+// reads: the bytes go to the file's end. 0, or 1 with error set as
+// read_html would set it (a failed read, a UTF-16 or UTF-32 page).
 int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes& out,
-                    content_hash* hash, vtstring& error, int64_t known_size = -1);
+                    content_hash* hash, vtstring& error, int64_t known_size = -1,
+                    bool size_sure = true);
 
 // Parses what read_page_bytes read into tree as read_html would, with its
 // progress, folding what rules allow (html_fold.h) when given. The tree

@@ -54,7 +54,11 @@ void page_workers::run_at(std::deque<ticket>::iterator at, std::unique_lock<std:
     t->work_ = nullptr;
     lock.lock();
     t->done_ = true;
+    // Told once the lock is free: a waiter woken while it is held would
+    // only sleep again on the lock, two more system calls a task.
+    lock.unlock();
     finished_.notify_all();
+    lock.lock();
 }
 
 bool page_workers::wait(const ticket& t, size_t most_rank, const std::function<bool()>& woken) {

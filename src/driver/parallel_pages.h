@@ -218,12 +218,19 @@ class parallel_pages {
     }
 
     // Pages are opened in the run's order, as opening one may wait for a
-    // lock or tell of a backup it restored.
+    // lock or tell of a backup it restored. The turn alone keeps the others
+    // out: the lock is held only to look at it, so that a task that comes to
+    // look meanwhile, or is woken, need not sleep on the lock as well.
     void open_in_turn(size_t i, std::string_view path, early_read& read) {
-        std::unique_lock lock(turn_mutex_);
-        turn_.wait(lock, [&] { return open_turn_ == i; });
+        {
+            std::unique_lock lock(turn_mutex_);
+            turn_.wait(lock, [&] { return open_turn_ == i; });
+        }
         state_.open_early(path, read);
-        ++open_turn_;
+        {
+            const std::lock_guard lock(turn_mutex_);
+            ++open_turn_;
+        }
         turn_.notify_all();
     }
 

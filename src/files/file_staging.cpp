@@ -185,7 +185,10 @@ bool file_staging::reach_page(std::string_view path, reached_page& page, vtfile_
     // backup first is read as restored.
     vtfile_handle* restored = policy_ == write_policy::check ? &page.restored : nullptr;
     if (const page_ref* ref = refs_.find(path)) {
-        page.file = vtfile_open_rewritten(*ref, why, page.st, page.plain, &page.resolved, restored);
+        page.at_start = ref->exists && ref->st.st_size < whole_below_;
+        page.file = vtfile_open_rewritten(*ref, why, page.st, page.plain, &page.resolved, restored,
+                                          &page.at_start);
+        if (page.at_start) page.clock = ref->clock;
         return page.file.is_open();
     }
     page.file = vtfile_open_rewritten(path, vtfile_links::trusted, why, &page.resolved, restored);
@@ -224,12 +227,17 @@ bool file_staging::take_page(reached_page& page, page_source& source, vtfile_err
     }
     why = vtfile_error::none;
     if (!page.restored.is_open()) source.size = st.st_size;
+    source.size_sure = !page.at_start;
     source.file = page.restored.is_open() ? std::move(page.restored) : std::move(page.file);
     if (!seen_by_id_.count(id)) {
-        file_state& s = seen_.emplace_back(file_state::of(st, page.clock));
+        file_state& s =
+            seen_.emplace_back(page.at_start ? file_state::at_start(st, page.plain, page.clock)
+                                             : file_state::of(st, page.clock));
+        if (page.at_start && !page.restored.is_open()) source.state = &s;
         seen_by_id_[id] = &s;
         seen_by_path_.emplace(vtfile_normal_path(page.resolved), &s);
-        if (s.racy) source.hash = &s.hash;
+        // A state of the first look has the digest of the bytes read.
+        if (s.racy && !source.state) source.hash = &s.hash;
     }
     return true;
 }
@@ -288,7 +296,9 @@ bool file_staging::open(std::string_view path, staged_file& out) {
                  ? staged_file::sink::memory
                  : staged_file::sink::none;
     }
-    const int64_t size = target.st.st_size;
+    // A page opened on the run's first look is compared with what was read.
+    const int64_t size =
+        seen && seen->from_start && seen->read ? seen->read_length : target.st.st_size;
     // Asked before the run's first file is made (it is set and put back).
     if (!umask_known_) umask_ = static_cast<mode_t>(0777 & ~vtfile_default_mode());
     umask_known_ = true;

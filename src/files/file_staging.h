@@ -98,7 +98,17 @@ class file_staging {
         vtfile_handle file;
         content_hash* hash = nullptr;
         int64_t size = -1;  // of file as opened, when file is the page itself
+        // False: size is the run's first look, and the file may have
+        // changed since (read it to its end, as far as size + 1 bytes tell).
+        bool size_sure = true;
+        // Set: the length and digest of the bytes read go to state
+        // (file_state::took).
+        file_state* state = nullptr;
     };
+    // Tells that the run reads every page below size bytes whole, and tells
+    // what it read to page_source::state: such a page is opened without a
+    // look at its descriptor (file_state.h). None, unless told.
+    void read_whole_below(int64_t size) { whole_below_ = size; }
     // Opens path (symlinks of other users refused). False with why
     // (cannot_read, foreign_link, bad_backup).
     bool open_page(std::string_view path, page_source& source, vtfile_error& why);
@@ -115,7 +125,8 @@ class file_staging {
         std::string resolved;
         timespec clock{};  // taken before the file's state
         struct stat st {};
-        bool plain = false;  // neither immutable nor append-only, as its file system says
+        bool plain = false;     // neither immutable nor append-only, as its file system says
+        bool at_start = false;  // st is the run's first look (page_source::state)
     };
     bool reach_page(std::string_view path, reached_page& page, vtfile_error& why) const;
     bool take_page(reached_page& page, page_source& source, vtfile_error& why);
@@ -187,6 +198,7 @@ class file_staging {
     // The umask, asked once a run.
     mode_t umask_ = 0777;
     bool umask_known_ = false;
+    int64_t whole_below_ = 0;  // read_whole_below
     // Pages read, kept open for their write, by their path as the run names
     // them.
     std::unordered_map<std::string, vtfile_handle> kept_;

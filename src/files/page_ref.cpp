@@ -1,5 +1,9 @@
 #include "files/page_ref.h"
 
+#include <fcntl.h>
+
+#include "files/file_state.h"
+
 namespace {
 
 std::string join(const std::string& folder, std::string_view name) {
@@ -54,13 +58,17 @@ page_ref& page_refs::make(std::string_view path) {
     }
     // The file itself a link, missing, or its folder's walk failed: the
     // whole path is walked, as the kernel would.
-    if (!candidate.empty() && lstat(candidate.c_str(), &ref.st) == 0 && !S_ISLNK(ref.st.st_mode)) {
+    ref.clock = file_state::clock();
+    if (!candidate.empty() && stat_plain(AT_FDCWD, candidate.c_str(), ref.st, ref.plain) &&
+        !S_ISLNK(ref.st.st_mode)) {
         ref.resolved = std::move(candidate);
         ref.exists = true;
         return ref;
     }
     ref.walk = vtfile_resolve_links(p, ref.resolved, true);
-    ref.exists = ref.walk == link_walk::ok && lstat(ref.resolved.c_str(), &ref.st) == 0;
+    ref.clock = file_state::clock();
+    ref.exists =
+        ref.walk == link_walk::ok && stat_plain(AT_FDCWD, ref.resolved.c_str(), ref.st, ref.plain);
     if (!ref.exists) ref.st = {};
     return ref;
 }

@@ -4,8 +4,8 @@
 // path again.
 //
 // A run's files share a few folders: the symlinks of each folder are walked
-// once, and each file then costs one lstat. Only a file that is itself a
-// symlink, or that is missing, gets a walk of its own.
+// once, and each file then costs one look (an lstat, by statx). Only a file
+// that is itself a symlink, or that is missing, gets a walk of its own.
 #pragma once
 
 #include <sys/stat.h>
@@ -22,10 +22,14 @@ struct page_ref {
     std::string resolved;  // the same file named without symlinks (when walk is ok)
     std::string normal;    // the absolute, normal form of written
     link_walk walk = link_walk::ok;
-    // What lstat told of resolved when the run started; a later step that
-    // opens the file trusts a descriptor only while it is this file.
+    // What that look told of resolved when the run started; a later step that
+    // opens the file trusts a descriptor only while it is this file. plain:
+    // the file system said it was neither immutable nor append-only; clock:
+    // the coarse clock before the look (file_state.h).
     bool exists = false;
     struct stat st {};
+    bool plain = false;
+    timespec clock{};
     // Set by the run once it holds the lock of the file's folder
     // (folder_held) and has listed the folder (backups_known; backup_found:
     // the file had a backup there). Every run of ours that rewrites a file

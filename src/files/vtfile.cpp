@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "files/atomic_file.h"
+#include "files/file_state.h"
 #include "files/lock_wait.h"
 #include "files/page_backup.h"
 #include "files/page_ref.h"
@@ -80,33 +81,6 @@ int32_t read_error_code(int err) {
     }
 }
 
-// fstat through statx, which besides tells whether the file is immutable
-// or append-only (then no mode lets anyone replace it): plain is true when
-// the file system says it is neither.
-bool stat_with_flags(int fd, struct stat& st, bool& plain) {
-    struct statx x;
-    plain = false;
-    if (statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &x) != 0) return fstat(fd, &st) == 0;
-    st = {};
-    st.st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
-    st.st_ino = x.stx_ino;
-    st.st_mode = x.stx_mode;
-    st.st_nlink = x.stx_nlink;
-    st.st_uid = x.stx_uid;
-    st.st_gid = x.stx_gid;
-    st.st_rdev = makedev(x.stx_rdev_major, x.stx_rdev_minor);
-    st.st_size = static_cast<off_t>(x.stx_size);
-    st.st_blksize = static_cast<blksize_t>(x.stx_blksize);
-    st.st_blocks = static_cast<blkcnt_t>(x.stx_blocks);
-    st.st_atim = {x.stx_atime.tv_sec, x.stx_atime.tv_nsec};
-    st.st_mtim = {x.stx_mtime.tv_sec, x.stx_mtime.tv_nsec};
-    st.st_ctim = {x.stx_ctime.tv_sec, x.stx_ctime.tv_nsec};
-    constexpr uint64_t kUnwritable = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
-    plain = (x.stx_attributes_mask & kUnwritable) == kUnwritable &&
-            (x.stx_attributes & kUnwritable) == 0;
-    return true;
-}
-
 int open_checked(const std::string& path, int flags, bool folders, struct stat& st,
                  bool* plain = nullptr) {
     // Non-blocking only while opening: a named pipe without a writer would
@@ -115,7 +89,7 @@ int open_checked(const std::string& path, int flags, bool folders, struct stat& 
     if (fd < 0) return VTFILE_INVALID;
     // Only the empty mode opens folders (read-only opens would succeed);
     // pipes and sockets are never files.
-    if (!(plain ? stat_with_flags(fd, st, *plain) : fstat(fd, &st) == 0) || S_ISFIFO(st.st_mode) ||
+    if (!(plain ? stat_plain(fd, "", st, *plain) : fstat(fd, &st) == 0) || S_ISFIFO(st.st_mode) ||
         S_ISSOCK(st.st_mode) || (!folders && S_ISDIR(st.st_mode))) {
         ::close(fd);
         return VTFILE_INVALID;
@@ -221,12 +195,24 @@ vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, v
 
 vtfile_handle vtfile_open_rewritten(const page_ref& ref, vtfile_error& why, struct stat& st,
                                     bool& plain, std::string* resolved_path,
-                                    vtfile_handle* old_bytes) {
+                                    vtfile_handle* old_bytes, bool* at_start) {
     why = ref.walk == link_walk::foreign_link ? vtfile_error::foreign_link
                                               : vtfile_error::cannot_read;
     plain = false;
     if (ref.written.empty() || ref.walk != link_walk::ok) return {};
-    vtfile_handle file(open_checked(ref.resolved, O_RDONLY | O_NOFOLLOW, false, st, &plain));
+    const bool start = at_start && *at_start && ref.exists && S_ISREG(ref.st.st_mode);
+    if (at_start) *at_start = false;
+    vtfile_handle file;
+    if (start) {
+        // A regular file when the run began: opened without looking again,
+        // non-blocking for good (whatever is at the name now, reading it
+        // never waits). A file that failed to open is walked to again.
+        file.reset(::open(ref.resolved.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        st = ref.st;
+        plain = ref.plain;
+    } else {
+        file.reset(open_checked(ref.resolved, O_RDONLY | O_NOFOLLOW, false, st, &plain));
+    }
     // Another file at the name than the one the run found when it began (a
     // page saved by rename, a folder on the way replaced): its path is
     // walked again.
@@ -248,6 +234,7 @@ vtfile_handle vtfile_open_rewritten(const page_ref& ref, vtfile_error& why, stru
         why = vtfile_error::cannot_read;
         return {};
     }
+    if (at_start) *at_start = start && settled != backup_check::restored;
     if (resolved_path) *resolved_path = ref.resolved;
     return file;
 }

@@ -109,10 +109,14 @@ vtfile_handle vtfile_open_rewritten(std::string_view path, vtfile_links links, v
 // The same for a file of a run (trusted links only), whose path the run
 // walked when it began (page_ref.h): no walk again unless another file is
 // at the name now; st receives the opened file's state, and plain whether
-// its file system says it is neither immutable nor append-only.
+// its file system says it is neither immutable nor append-only. With
+// *at_start true, a file that was regular when the run began is opened
+// without a look at the descriptor: st and plain are the run's first look
+// (page_ref.h; file_state.h says what that takes), and *at_start stays true
+// only when they are.
 vtfile_handle vtfile_open_rewritten(const page_ref& ref, vtfile_error& why, struct stat& st,
                                     bool& plain, std::string* resolved = nullptr,
-                                    vtfile_handle* old_bytes = nullptr);
+                                    vtfile_handle* old_bytes = nullptr, bool* at_start = nullptr);
 
 // ---- information and folders ----
 

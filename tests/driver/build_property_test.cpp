@@ -275,3 +275,21 @@ TEST(folding, ChangesNoByteOfAnyBuildOrClearingRun) {
                       page_runs(page, numbering, nullptr))
                 << page.substr(0, 200);
 }
+
+// A size from an earlier look only sizes the reads: whether the page grew
+// or shrank since (by less than a read, or by more), every byte is read.
+TEST(page_bytes, SizeNotSureReadsThePageToItsEnd) {
+    temp_folder dir;
+    const std::string page(70000, 'p');
+    const std::string path = dir.write("page.html", page);
+    for (const int64_t looked : {int64_t{0}, int64_t{1}, int64_t{69999}, int64_t{70000},
+                                 int64_t{70001}, int64_t{100000}}) {
+        SCOPED_TRACE(looked);
+        const vtfile_handle file = vtfile_handle::open(path, "r");
+        page_bytes bytes;
+        vtstring error;
+        ASSERT_EQ(read_page_bytes(file, "page.html", bytes, nullptr, error, looked, false), 0);
+        EXPECT_EQ(bytes.bytes(), page);
+        EXPECT_EQ(bytes.digest, hash_bytes(page));
+    }
+}

@@ -1,12 +1,15 @@
 // The staging run's decisions at each step, with single file operations made
 // to fail, or files changed between two steps, through a table of fakes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -56,19 +59,48 @@ struct run_result {
     bool committed = false;
     std::string failed;  // the page, as shown, that stopped the run
     vtfile_error why = vtfile_error::none;
+    bool first_look = true;  // each page read was opened on the run's first look
 };
+
+// Reads path from source whole, as a build does, telling the staging what
+// it read.
+std::string read_page(file_staging& staging, const std::string& path,
+                      file_staging::page_source& source, run_result& r) {
+    std::string bytes;
+    char block[4096];
+    for (ssize_t n; (n = read(source.file.get(), block, sizeof block)) > 0;)
+        bytes.append(block, static_cast<size_t>(n));
+    r.first_look = r.first_look && source.state && !source.size_sure;
+    if (source.state) source.state->took(static_cast<int64_t>(bytes.size()), hash_bytes(bytes));
+    staging.done_reading(path, source);
+    return bytes;
+}
 
 // What a build does: new bytes for each page in order, staged; the run ends
 // at the first page that cannot be staged, else everything is committed.
-run_result run(const scratch_dir& dir) {
+// With before_reads, each page is read first, opened on the run's first look
+// at it (file_staging::read_whole_below), which before_reads follows; its
+// new bytes are then "built " and the bytes read.
+run_result run(const scratch_dir& dir, const std::function<void()>& before_reads = {}) {
     std::vector<std::string> paths;
     for (const std::string& p : kPages) paths.push_back(dir / p);
     run_result r;
     file_staging staging(write_policy::commit);
+    if (before_reads) {
+        staging.read_whole_below(1 << 20);
+        staging.refs().add({paths.begin(), paths.end()});
+        before_reads();
+    }
     for (size_t i = 0; i < kPages.size(); ++i) {
+        std::string bytes = new_bytes(kPages[i]);
+        file_staging::page_source source;
+        if (before_reads && !staging.open_page(paths[i], source, r.why)) {
+            r.failed = kPages[i];
+            return r;
+        }
+        if (before_reads) bytes = "built " + read_page(staging, paths[i], source, r);
         staged_file out;
-        if (!staging.open(paths[i], out) || !out.write(new_bytes(kPages[i])) ||
-            !staging.finish(out, kPages[i])) {
+        if (!staging.open(paths[i], out) || !out.write(bytes) || !staging.finish(out, kPages[i])) {
             r.failed = kPages[i];
             r.why = out.error();
             return r;
@@ -391,5 +423,72 @@ TEST(staging_protocol, ReplacementKeepsThePagesModeAndStartsNoMoreReadable) {
         if (c.attribute) {
             EXPECT_EQ(getxattr(b.c_str(), "user.origin", value, sizeof value), 1);
         }
+    }
+}
+
+// A page opened on the run's first look may have changed since. Changed
+// before it was read, it was read as it is then and is built from that; a
+// replacement of another mode (the staging gave it the first one's) is
+// refused. Changed after it was read, only the same bytes let it be
+// replaced.
+TEST(staging_protocol, PageChangedAfterTheFirstLookIsJudgedByTheBytesRead) {
+    const std::string theirs = "their longer edit of b\n";
+    struct change {
+        const char* name;
+        bool after_read;
+        const char* how;  // "rename", "rename 0600", "edit", "touch"
+        bool committed;
+    };
+    const change cases[] = {
+        {"saved by rename before it was read", false, "rename", true},
+        {"edited in place before it was read", false, "edit", true},
+        {"replaced by one of another mode before it was read", false, "rename 0600", false},
+        {"saved by rename after it was read", true, "rename", false},
+        {"edited in place after it was read", true, "edit", false},
+        {"its bytes written again after it was read", true, "touch", true},
+    };
+    for (const change& c : cases) {
+        SCOPED_TRACE(c.name);
+        scratch_dir dir;
+        put_old_pages(dir);
+        const std::string b = dir / "b.html";
+        ASSERT_EQ(chmod(b.c_str(), 0644), 0);
+        const std::string how = c.how;
+        const std::string saved = how == "touch" ? old_bytes("b.html") : theirs;
+        const auto save = [&] {
+            if (how == "edit" || how == "touch") {
+                // A later time stamp, as a later save would have.
+                put(b, saved);
+                const timespec later[2] = {{0, UTIME_NOW}, {time(nullptr) + 5, 0}};
+                utimensat(AT_FDCWD, b.c_str(), later, 0);
+                return;
+            }
+            put(dir / "theirs", saved);
+            chmod((dir / "theirs").c_str(), how == "rename" ? 0644 : 0600);
+            rename((dir / "theirs").c_str(), b.c_str());
+        };
+        bool done = false;
+        run_result r;
+        {
+            fake_file_ops ops;
+            ops.before_lstat = [&](const std::string& path) {
+                if (!c.after_read || done || path != b) return;
+                done = true;
+                save();
+            };
+            r = run(dir, c.after_read ? std::function<void()>([] {}) : save);
+        }
+        EXPECT_TRUE(r.first_look);
+        EXPECT_EQ(r.committed, c.committed);
+        if (c.committed) {
+            EXPECT_EQ(get(b), "built " + saved);
+            EXPECT_EQ(get(dir / "a.html"), "built " + old_bytes("a.html"));
+            continue;
+        }
+        EXPECT_EQ(r.failed, "b.html");
+        EXPECT_EQ(r.why, vtfile_error::changed);
+        EXPECT_EQ(get(b), saved);
+        EXPECT_EQ(get(dir / "a.html"), old_bytes("a.html"));
+        EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"a.html", "b.html", "c.html"}));
     }
 }
