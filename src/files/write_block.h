@@ -8,7 +8,11 @@
 #include <string_view>
 
 struct write_block {
-    static constexpr size_t size = 256 << 10;
+    // A block is fresh memory, and the first touch of each 4 KiB of it costs
+    // a page fault (about 15 us on a virtual machine): with 64 KiB blocks a
+    // big page's writer and its compare buffer take 96 faults fewer than
+    // with 256 KiB ones, for a write call every 64 KiB instead.
+    static constexpr size_t size = 64 << 10;
 
     // Copies bytes when they fit the room left, else copies nothing and
     // gives false: the writer's slower path takes them. Inline: a page is

@@ -16,6 +16,26 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
+// The bytes that end a run inside a tag, by state: one table lookup a byte.
+enum tag_stop : uint8_t { ends_name = 1, ends_attribute = 2, ends_value = 4 };
+
+constexpr std::array<uint8_t, 256> tag_stops = [] {
+    std::array<uint8_t, 256> t{};
+    for (const char c : {' ', '\t', '\n', '\r', '\f'})
+        t[static_cast<unsigned char>(c)] = ends_name | ends_value;
+    t['/'] = ends_name;
+    t['='] = ends_attribute;
+    t['>'] = ends_name | ends_attribute | ends_value;
+    return t;
+}();
+
+// The index of the first byte from i on that is one of stop; bytes.size()
+// when there is none.
+size_t find_stop(std::string_view bytes, size_t i, uint8_t stop) {
+    while (i < bytes.size() && !(tag_stops[static_cast<unsigned char>(bytes[i])] & stop)) ++i;
+    return i;
+}
+
 // Elements whose content a browser reads as text up to their own end tag.
 constexpr std::array<std::string_view, 8> raw_text_elements = {
     "script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes"};
@@ -25,9 +45,33 @@ constexpr std::array<std::string_view, 8> raw_text_elements = {
 void markup_context::read(std::string_view bytes) {
     size_t i = 0;
     while (i < bytes.size()) {
+        if (state_ >= state::tag_name && state_ <= state::single_quoted) {
+            i = read_tag(bytes, i);
+            continue;
+        }
         i = skip(bytes, i);
-        if (i < bytes.size() && step(bytes[i])) ++i;
+        if (i < bytes.size() && !begin_tag(bytes, i) && step(bytes[i])) ++i;
     }
+}
+
+// The common start of a tag, "<" and a letter or "</" and a letter, taken
+// in one go (i moves to the first byte of the name or to the letter after
+// the "/"); false for anything else, which step() reads.
+bool markup_context::begin_tag(std::string_view bytes, size_t& i) {
+    if (state_ != state::text || i + 2 >= bytes.size()) return false;
+    if (is_letter(bytes[i + 1])) {
+        end_tag_ = false;
+        name_length_ = 0;
+        name_too_long_ = false;
+        i += 1;
+    } else if (bytes[i + 1] == '/' && is_letter(bytes[i + 2])) {
+        end_tag_ = true;
+        i += 3;
+    } else {
+        return false;
+    }
+    state_ = state::tag_name;
+    return true;
 }
 
 // Runs of bytes that cannot change the state are passed over in one go.
@@ -44,24 +88,77 @@ size_t markup_context::skip(std::string_view bytes, size_t at) const {
             return to('-');
         case state::bogus_comment:
             return to('>');
-        case state::double_quoted:
-            return to('"');
-        case state::single_quoted:
-            return to('\'');
-        case state::in_tag: {
-            // Attribute names and blanks: only a value or the tag's end counts.
-            size_t i = at;
-            while (i < bytes.size() && bytes[i] != '>' && bytes[i] != '=') ++i;
-            return i;
-        }
-        case state::unquoted_value: {
-            size_t i = at;
-            while (i < bytes.size() && bytes[i] != '>' && !is_blank(bytes[i])) ++i;
-            return i;
-        }
         default:
             return at;
     }
+}
+
+// A page is mostly tags and text: the states inside a tag run in one loop
+// here, without a call for each byte, until the tag ends or the bytes do.
+size_t markup_context::read_tag(std::string_view bytes, size_t i) {
+    const size_t n = bytes.size();
+    while (i < n) {
+        const char c = bytes[i];
+        switch (state_) {
+            case state::tag_name: {
+                const size_t from = i;
+                i = find_stop(bytes, i, ends_name);
+                if (!end_tag_) keep_name(bytes.substr(from, i - from));
+                if (i == n) return n;
+                if (bytes[i] == '>') {
+                    end_tag();
+                    return i + 1;
+                }
+                state_ = state::in_tag;
+                ++i;
+                break;
+            }
+            case state::in_tag:
+                // Attribute names and blanks: only a value or the tag's end counts.
+                i = find_stop(bytes, i, ends_attribute);
+                if (i == n) return n;
+                if (bytes[i] == '>') {
+                    end_tag();
+                    return i + 1;
+                }
+                state_ = state::before_value;
+                ++i;
+                break;
+            case state::before_value:
+                if (c == '>') {
+                    end_tag();
+                    return i + 1;
+                }
+                if (c == '"' || c == '\'')
+                    state_ = c == '"' ? state::double_quoted : state::single_quoted;
+                else if (!is_blank(c))
+                    state_ = state::unquoted_value;  // c is the value's first byte
+                if (state_ != state::unquoted_value) ++i;
+                break;
+            case state::unquoted_value:
+                i = find_stop(bytes, i, ends_value);
+                if (i == n) return n;
+                if (bytes[i] == '>') {
+                    end_tag();
+                    return i + 1;
+                }
+                state_ = state::in_tag;
+                ++i;
+                break;
+            case state::double_quoted:
+            case state::single_quoted: {
+                const char quote = state_ == state::double_quoted ? '"' : '\'';
+                const void* p = std::memchr(bytes.data() + i, quote, n - i);
+                if (!p) return n;
+                i = static_cast<size_t>(static_cast<const char*>(p) - bytes.data()) + 1;
+                state_ = state::in_tag;
+                break;
+            }
+            default:
+                return i;
+        }
+    }
+    return i;
 }
 
 bool markup_context::step(char c) {
@@ -127,40 +224,12 @@ bool markup_context::step(char c) {
             if (c == '>') state_ = state::text;
             return true;
         case state::tag_name:
-            if (is_blank(c) || c == '/') {
-                state_ = state::in_tag;
-            } else if (c == '>') {
-                end_tag();
-            } else if (!end_tag_) {
-                if (name_length_ < sizeof name_)
-                    name_[name_length_++] = vt_lower(c);
-                else
-                    name_too_long_ = true;
-            }
-            return true;
         case state::in_tag:
-            if (c == '>')
-                end_tag();
-            else if (c == '=')
-                state_ = state::before_value;
-            return true;
         case state::before_value:
-            if (is_blank(c)) return true;
-            state_ = c == '"'    ? state::double_quoted
-                     : c == '\'' ? state::single_quoted
-                                 : state::unquoted_value;
-            if (c == '>') end_tag();
-            return c == '"' || c == '\'' || c == '>';
         case state::unquoted_value:
-            if (is_blank(c))
-                state_ = state::in_tag;
-            else if (c == '>')
-                end_tag();
-            return true;
         case state::double_quoted:
         case state::single_quoted:
-            state_ = state::in_tag;
-            return true;
+            break;  // read_tag reads these
         case state::raw_text:
             if (c == '<') state_ = state::raw_less;
             return true;
@@ -187,6 +256,16 @@ bool markup_context::step(char c) {
             return false;
     }
     return true;
+}
+
+void markup_context::keep_name(std::string_view part) {
+    for (const char c : part) {
+        if (name_length_ == sizeof name_) {
+            name_too_long_ = true;
+            return;
+        }
+        name_[name_length_++] = vt_lower(c);
+    }
 }
 
 void markup_context::end_tag() {

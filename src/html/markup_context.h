@@ -57,6 +57,14 @@ class markup_context {
     void end_tag();
     // Skips to the next byte that can change the state; returns its index.
     size_t skip(std::string_view bytes, size_t at) const;
+    // Reads from at while the state is inside a tag (tag_name up to
+    // single_quoted, in that order); returns the index of the first byte
+    // not read.
+    size_t read_tag(std::string_view bytes, size_t at);
+    bool begin_tag(std::string_view bytes, size_t& at);
+    // Adds part of a start tag's name (lower case) to name_, as far as it
+    // has room.
+    void keep_name(std::string_view part);
 
     state state_ = state::text;
     bool end_tag_ = false;

@@ -166,6 +166,12 @@ uint32_t vti_blocks::next_stop(uint32_t t, uint32_t end, int32_t if_depth,
     // depth can only reach a value through a token that has it before.
     const int32_t if_zero = ifs_[t] - if_depth;
     const int32_t for_zero = fors_[t] - for_depth;
+    known_stop& known = known_[(t * 7 + end * 3 + static_cast<uint32_t>(if_zero) * 5 +
+                                static_cast<uint32_t>(for_zero)) %
+                               known_.size()];
+    if (known.end == end && known.t == t && known.if_zero == if_zero &&
+        known.for_zero == for_zero && end != 0)
+        return known.stop;
     uint32_t stop = end;
     // endif at if depth 1, for depth 0 closes the block; at if depth 0 it
     // drives the counter below zero. Likewise endfor.
@@ -175,5 +181,6 @@ uint32_t vti_blocks::next_stop(uint32_t t, uint32_t end, int32_t if_depth,
     stop = std::min(stop, first(endfors_by_fors_, 0, for_zero, t, end));
     // else at if depth 1, for depth 0 switches between capture and skip.
     stop = std::min(stop, first(elses_, if_zero + 1, for_zero, t, end));
+    known = {t, end, if_zero, for_zero, stop};
     return stop;
 }

@@ -10,6 +10,7 @@
 // and a run of loop turns only replays tokens.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -145,4 +146,16 @@ class vti_blocks {
     std::vector<mark> elses_;
     std::vector<mark> endifs_by_ifs_;
     std::vector<mark> endfors_by_fors_;
+
+    // The stops found last, by what they depend on: a loop over a TOC's
+    // items asks for the same few again for every item. A source belongs to
+    // one render, so this is never shared between threads.
+    struct known_stop {
+        uint32_t t = 0;
+        uint32_t end = 0;  // 0: an empty entry, never taken
+        int32_t if_zero = 0;
+        int32_t for_zero = 0;
+        uint32_t stop = 0;
+    };
+    mutable std::array<known_stop, 64> known_{};
 };
