@@ -201,7 +201,7 @@ void print_targets(const site& s, const site_figures& f) {
     const sample first = f.first.series.medians();
     std::printf("%6zu pages:", s.pages.size());
     if (const floor_figures* per_page = f.floor("per-page"))
-        std::printf(" first build / per-page floor %.2f (target <= 0.8);",
+        std::printf(" first build / per-page floor %.2f (target <= 0.6);",
                     ratio(first.wall, per_page->series.medians().wall));
     if (const floor_figures* batched = f.fastest_batched())
         std::printf(" first build / batched floor %.2f (<= 1.1; %s);",
