@@ -21,35 +21,19 @@ bool not_before(const timespec& a, const timespec& b) {
     return a.tv_sec > b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec >= b.tv_nsec);
 }
 
-// The hash of every byte of fd; false when a read fails.
-bool hash_bytes(int fd, content_hash& hash) {
+// Hands every byte of fd to hash (which has add()), in order; the count of
+// them, or -1 when a read fails.
+template <class Hash>
+int64_t hash_bytes(int fd, Hash& hash) {
     std::vector<char> block(65536);
-    for (off_t at = 0;;) {
+    for (int64_t at = 0;;) {
         const ssize_t n = pread(fd, block.data(), block.size(), at);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
+        if (n < 0) return -1;
+        if (n == 0) return at;
         hash.add({block.data(), static_cast<size_t>(n)});
         at += n;
     }
-}
-
-// The hash_bytes digest of every byte of fd and their count; false when a
-// read fails.
-bool digest_bytes(int fd, int64_t& length, hash128& digest) {
-    std::vector<char> block(65536);
-    hash_stream stream;
-    length = 0;
-    for (;;) {
-        const ssize_t n = pread(fd, block.data(), block.size(), length);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;
-        stream.add({block.data(), static_cast<size_t>(n)});
-        length += n;
-    }
-    digest = stream.done();
-    return true;
 }
 
 }  // namespace
@@ -121,7 +105,7 @@ file_state file_state::of(int fd) {
     struct stat st;
     if (fstat(fd, &st) != 0) return {};
     file_state s = of(st, now);
-    if (s.racy && !hash_bytes(fd, s.hash)) s.racy = false;
+    if (s.racy && hash_bytes(fd, s.hash) < 0) s.racy = false;
     return s;
 }
 
@@ -136,7 +120,7 @@ bool file_state::holds_for(const std::string& path) const {
     if (!same_stamps) return false;
     const vtfile_handle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     content_hash now;
-    return file.is_open() && hash_bytes(file.get(), now) && now.value() == hash.value();
+    return file.is_open() && hash_bytes(file.get(), now) >= 0 && now.value() == hash.value();
 }
 
 bool file_state::same_as_read(const std::string& path, const struct stat& st) const {
@@ -151,8 +135,6 @@ bool file_state::same_as_read(const std::string& path, const struct stat& st) co
     if (now.st_dev != id.device || now.st_uid != owner || now.st_gid != group ||
         now.st_mode != mode || now.st_nlink != links || now_plain != plain)
         return false;
-    int64_t length = 0;
-    hash128 digest;
-    return digest_bytes(file.get(), length, digest) && length == read_length &&
-           digest == read_digest;
+    hash_stream bytes;
+    return hash_bytes(file.get(), bytes) == read_length && bytes.done() == read_digest;
 }

@@ -60,18 +60,24 @@ void markup_context::read(std::string_view bytes) {
 bool markup_context::begin_tag(std::string_view bytes, size_t& i) {
     if (state_ != state::text || i + 2 >= bytes.size()) return false;
     if (is_letter(bytes[i + 1])) {
-        end_tag_ = false;
-        name_length_ = 0;
-        name_too_long_ = false;
+        start_name(false);
         i += 1;
     } else if (bytes[i + 1] == '/' && is_letter(bytes[i + 2])) {
-        end_tag_ = true;
+        start_name(true);
         i += 3;
     } else {
         return false;
     }
-    state_ = state::tag_name;
     return true;
+}
+
+void markup_context::start_name(bool end_tag) {
+    end_tag_ = end_tag;
+    if (!end_tag) {
+        name_length_ = 0;
+        name_too_long_ = false;
+    }
+    state_ = state::tag_name;
 }
 
 // Runs of bytes that cannot change the state are passed over in one go.
@@ -97,6 +103,17 @@ size_t markup_context::skip(std::string_view bytes, size_t at) const {
 // here, without a call for each byte, until the tag ends or the bytes do.
 size_t markup_context::read_tag(std::string_view bytes, size_t i) {
     const size_t n = bytes.size();
+    // At the byte that ended a run (or past the bytes): '>' ends the tag,
+    // any other byte moves on to next. True when the tag or the bytes ended.
+    auto stopped = [&](state next) {
+        if (i == n) return true;
+        if (bytes[i++] == '>') {
+            end_tag();
+            return true;
+        }
+        state_ = next;
+        return false;
+    };
     while (i < n) {
         const char c = bytes[i];
         switch (state_) {
@@ -104,25 +121,13 @@ size_t markup_context::read_tag(std::string_view bytes, size_t i) {
                 const size_t from = i;
                 i = find_stop(bytes, i, ends_name);
                 if (!end_tag_) keep_name(bytes.substr(from, i - from));
-                if (i == n) return n;
-                if (bytes[i] == '>') {
-                    end_tag();
-                    return i + 1;
-                }
-                state_ = state::in_tag;
-                ++i;
+                if (stopped(state::in_tag)) return i;
                 break;
             }
             case state::in_tag:
                 // Attribute names and blanks: only a value or the tag's end counts.
                 i = find_stop(bytes, i, ends_attribute);
-                if (i == n) return n;
-                if (bytes[i] == '>') {
-                    end_tag();
-                    return i + 1;
-                }
-                state_ = state::before_value;
-                ++i;
+                if (stopped(state::before_value)) return i;
                 break;
             case state::before_value:
                 if (c == '>') {
@@ -137,13 +142,7 @@ size_t markup_context::read_tag(std::string_view bytes, size_t i) {
                 break;
             case state::unquoted_value:
                 i = find_stop(bytes, i, ends_value);
-                if (i == n) return n;
-                if (bytes[i] == '>') {
-                    end_tag();
-                    return i + 1;
-                }
-                state_ = state::in_tag;
-                ++i;
+                if (stopped(state::in_tag)) return i;
                 break;
             case state::double_quoted:
             case state::single_quoted: {
@@ -168,10 +167,7 @@ bool markup_context::step(char c) {
             return true;
         case state::tag_open:
             if (is_letter(c)) {
-                end_tag_ = false;
-                name_length_ = 0;
-                name_too_long_ = false;
-                state_ = state::tag_name;
+                start_name(false);
                 return false;
             }
             state_ = c == '/'   ? state::end_tag_open
@@ -181,8 +177,7 @@ bool markup_context::step(char c) {
             return c == '/' || c == '!' || c == '?';
         case state::end_tag_open:
             if (is_letter(c)) {
-                end_tag_ = true;
-                state_ = state::tag_name;
+                start_name(true);
                 return true;
             }
             state_ = c == '>' ? state::text : state::bogus_comment;

@@ -62,6 +62,8 @@ class markup_context {
     // not read.
     size_t read_tag(std::string_view bytes, size_t at);
     bool begin_tag(std::string_view bytes, size_t& at);
+    // Starts reading a tag's name; a start tag's name is kept anew.
+    void start_name(bool end_tag);
     // Adds part of a start tag's name (lower case) to name_, as far as it
     // has room.
     void keep_name(std::string_view part);
