@@ -1,7 +1,5 @@
 #include "driver/build_state.h"
 
-#include <malloc.h>
-
 #include "core/page_size_limit.h"
 #include "driver/page_cache_keys.h"
 #include "files/vtfile_path.h"
@@ -43,22 +41,10 @@ int read_into(file_staging::page_source& source, std::string_view path, xml_tree
                                           page_fold_rules());
 }
 
-// Pages are read, parsed and written one after another, each with buffers
-// of much the same sizes: the heap keeps what a page freed for the next
-// instead of handing it back to the system and asking again.
-void keep_heap() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        mallopt(M_MMAP_THRESHOLD, 4 << 20);
-        mallopt(M_TRIM_THRESHOLD, 64 << 20);
-    });
-}
-
 }  // namespace
 
 bool build_state::begin(const std::vector<std::string_view>& outputs,
                         const std::vector<std::string_view>& listed) {
-    keep_heap();
     // Every file is named and looked at here, before any other thread reads.
     files.refs().add(listed);
     files.read_whole_below(static_cast<int64_t>(cached_page_limit));

@@ -12,6 +12,7 @@
 #include "driver/build_settings.h"
 #include "driver/build_state.h"
 #include "driver/memory_guard.h"
+#include "driver/run_heap.h"
 #include "project/toc_project.h"
 
 // What the caller of a run hears of it, and how it stops it (may be null).
@@ -29,6 +30,7 @@ int run_project(toc_project& project, const run_caller& caller, write_policy pol
                 std::string_view cancelled_text, Body body, Done done) {
     return run_guarded(project, [&] {
         const build_settings settings = build_settings::of(project);
+        prepare_run_heap(settings.sources.size());
         build_state state(caller.progress, caller.context, caller.pages, policy);
         state.cancel = caller.cancel;
         state.cancelled_text = cancelled_text;
