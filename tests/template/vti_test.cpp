@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "template/vti_body.h"
 #include "template/vti_directives.h"
 
 namespace {
@@ -217,6 +219,38 @@ TEST_F(vti_test, InputAtTheSizeLimitStopsTheRun) {
     }
     big += "<!--#echo var=\"text\"-->";
     EXPECT_EQ(render(big, vars).result, 1);
+}
+
+// A block lookup remembers its answers in a small table; every answer must
+// be what a lookup that remembers nothing gives. Each part of a question
+// (the token, the end, the two depths) is swept in turn over more values
+// than the table has entries, so that questions differing in that part
+// alone meet in one entry, over blocks nested deep enough that their
+// answers differ. (Not from token 0 at depth 0: an empty entry looks like
+// that question to a lookup that ignores the end.)
+TEST(vti_blocks, RememberedStopsAreThoseOfAFreshLookup) {
+    std::vector<vti_token> tokens;
+    const auto add = [&](vti_code code, int times) {
+        for (int i = 0; i < times; ++i) tokens.push_back({0, 0, true, {code, nullptr}});
+    };
+    add(VTI_IF, 80);
+    add(VTI_FOR, 80);
+    add(VTI_ENDFOR, 80);
+    add(VTI_ENDIF, 80);
+    add(VTI_IF, 1);
+    add(VTI_ELSE, 130);
+    add(VTI_ENDIF, 1);
+    const auto n = static_cast<uint32_t>(tokens.size());
+    const vti_blocks remembering(tokens);
+    const auto expect_fresh = [&](uint32_t t, uint32_t end, int32_t if_depth, int32_t for_depth) {
+        ASSERT_EQ(remembering.next_stop(t, end, if_depth, for_depth),
+                  vti_blocks(tokens).next_stop(t, end, if_depth, for_depth))
+            << "token " << t << ", end " << end << ", depths " << if_depth << " " << for_depth;
+    };
+    for (uint32_t end = 2; end <= n; ++end) expect_fresh(1, end, 1, 0);
+    for (int32_t depth = 0; depth < 130; ++depth) expect_fresh(160, n, depth, 80);
+    for (int32_t depth = 0; depth < 130; ++depth) expect_fresh(160, n, 80, depth);
+    for (uint32_t t = 321; t < n; ++t) expect_fresh(t, n, remembering.ifs(t), remembering.fors(t));
 }
 
 }  // namespace
