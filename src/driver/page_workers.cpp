@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <system_error>
 
 class page_workers::task {
   public:
@@ -18,8 +19,13 @@ class page_workers::task {
     bool done_ = false;
 };
 
+// A thread the system will not start (no memory for its stack, too many
+// threads) only leaves more of the work to the others and to the caller.
 page_workers::page_workers(int threads) {
-    for (int i = 1; i < threads; ++i) threads_.emplace_back([this] { serve(); });
+    try {
+        for (int i = 1; i < threads; ++i) threads_.emplace_back([this] { serve(); });
+    } catch (const std::system_error&) {
+    }
 }
 
 page_workers::~page_workers() {

@@ -33,6 +33,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,6 +75,10 @@ class parallel_pages {
           depth_(static_cast<size_t>(threads) * 2),
           run_thread_(std::this_thread::get_id()),
           workers_(threads) {}
+    parallel_pages(const parallel_pages&) = delete;
+    parallel_pages& operator=(const parallel_pages&) = delete;
+    // Before the pool ends: a page's opening may wait for its turn.
+    ~parallel_pages() { close_turns(); }
 
     // Page i, to be taken with build_state::take_read; pages are taken in
     // order, each once. The slot stays here until the next is taken.
@@ -159,8 +164,10 @@ class parallel_pages {
                         relay(*to, {false, std::string(file), done});
                     }};
                 vtfile_set_thread_tellers(&tellers);
-                open_in_turn(i, path, to->read);
+                const bool opened = open_in_turn(i, path, to->read);
                 vtfile_set_thread_tellers(nullptr);
+                // Its turn never came: nobody waits for this page any more.
+                if (!opened) throw std::bad_alloc();
                 to->reading = workers_.run([this, to, path, i] {
                     state_.read_opened(path, i, to->page->document, to->read);
                     if (to->read.result == 0 && !to->read.found && after_read_)
@@ -220,16 +227,30 @@ class parallel_pages {
     // Pages are opened in the run's order, as opening one may wait for a
     // lock or tell of a backup it restored. The turn alone keeps the others
     // out: the lock is held only to look at it, so that a task that comes to
-    // look meanwhile, or is woken, need not sleep on the lock as well.
-    void open_in_turn(size_t i, std::string_view path, early_read& read) {
+    // look meanwhile, or is woken, need not sleep on the lock as well. False
+    // when the turns closed first: the run ends before this page's turn (a
+    // page before it failed, or could not be opened for want of memory).
+    bool open_in_turn(size_t i, std::string_view path, early_read& read) {
         {
             std::unique_lock lock(turn_mutex_);
-            turn_.wait(lock, [&] { return open_turn_ == i; });
+            turn_.wait(lock, [&] { return open_turn_ == i || closed_; });
+            if (closed_) return false;
         }
         state_.open_early(path, read);
         {
             const std::lock_guard lock(turn_mutex_);
             ++open_turn_;
+        }
+        turn_.notify_all();
+        return true;
+    }
+
+    // Releases the tasks that wait for a turn that will not come: the pool
+    // cannot end while they wait.
+    void close_turns() {
+        {
+            const std::lock_guard lock(turn_mutex_);
+            closed_ = true;
         }
         turn_.notify_all();
     }
@@ -247,6 +268,7 @@ class parallel_pages {
     std::mutex turn_mutex_;
     std::condition_variable turn_;
     size_t open_turn_ = 0;
+    bool closed_ = false;  // no more turns; under turn_mutex_
     std::deque<std::unique_ptr<slot>> ahead_;
     std::unique_ptr<slot> taken_;
     std::deque<pending> behind_;

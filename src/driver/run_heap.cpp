@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -71,10 +72,20 @@ void reserve_huge_room() {
     if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
+// True when the process's memory is limited by size: room taken ahead of
+// need would make a run fail sooner under the limit.
+bool limited() {
+    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        struct rlimit limit {};
+        if (getrlimit(resource, &limit) != 0 || limit.rlim_cur != RLIM_INFINITY) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void prepare_run_heap(size_t pages) {
     static std::once_flag kept, reserved;
     std::call_once(kept, keep_heap);
-    if (pages >= many_pages) std::call_once(reserved, reserve_huge_room);
+    if (pages >= many_pages && !limited()) std::call_once(reserved, reserve_huge_room);
 }

@@ -112,6 +112,39 @@ TEST(fault, RunningOutOfMemoryIsReportedAndChangesNothing) {
     EXPECT_GT(memory_errors, 0);
 }
 
+// Under memory limits that leave room for some of the threads asked for, or
+// for none: a site builds as usual or fails with "Memory error occurred",
+// never a crash, never a run that does not end, and a failed run changes
+// nothing.
+TEST(fault, ThreadsThatCannotStartOrPagesThatCannotOpenEndTheRunCleanly) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves terabytes of address space, so a limit on it "
+                    "stops the program before it starts";
+#endif
+    site s;
+    make_site(s, 100);
+    const std::string memory_error = "Orvane 1.0b\r\nError occurred: Memory error occurred";
+    int usual = 0, memory_errors = 0;
+    for (long megabytes = 24; megabytes <= 96; megabytes += 6) {
+        site t;
+        t.copy_from(s);
+        const snapshot before = t.files();
+        const run_result r =
+            run_vorn1(t.path(), {"--jobs", "8", "-command", "project.txt"},
+                      {.memory_limit = megabytes << 20, .kill_after_us = 20'000'000});
+        const bool failed = r.out == memory_error;
+        memory_errors += failed;
+        usual += r.out == kDone;
+        EXPECT_TRUE(failed ? r.exit_code == 1 : r.out == kDone)
+            << megabytes << " MB: " << r.exit_code << " " << r.out << r.err;
+        if (failed) {
+            EXPECT_TRUE(same_files(t.files(), before)) << megabytes << " MB";
+        }
+    }
+    EXPECT_GT(memory_errors, 0);
+    EXPECT_GT(usual, 0);
+}
+
 // True once the child has ended (it stays to be waited for).
 bool ended(pid_t child) {
     siginfo_t info{};
