@@ -53,14 +53,13 @@ void reserve_huge_room() {
     // keep those 2 MiB in small pages. It skips whole huge pages more than
     // all the heap's freed blocks, or one of them would serve it instead.
     const struct mallinfo2 heap = mallinfo2();
+    const size_t freed = heap.fordblks > heap.keepcost ? heap.fordblks - heap.keepcost : 0;
     size_t fill = huge_page_up(end) - end + heap.keepcost - 64;
-    while (fill < heap.keepcost + 4096 || fill <= heap.fordblks - heap.keepcost)
-        fill += huge_page_bytes;
+    while (fill < heap.keepcost + 4096 || fill <= freed) fill += huge_page_bytes;
     static void* filler = nullptr;
     filler = std::malloc(fill);
     const auto grown = reinterpret_cast<uintptr_t>(sbrk(0));
-    // Later growths ask for what they need, so that a run under a memory
-    // limit fails no sooner than it did.
+    // Later growths ask for what they need, as before.
     mallopt(M_TOP_PAD, usual_pad);
     if (grown <= end) {  // the heap does not grow by sbrk here
         std::free(filler);
