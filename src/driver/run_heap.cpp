@@ -45,7 +45,6 @@ void keep_heap() {
 // Nothing here changes what malloc hands out, only how the memory behind it
 // is mapped.
 void reserve_huge_room() {
-    mallopt(M_TOP_PAD, room_bytes);
     const auto end = reinterpret_cast<uintptr_t>(sbrk(0));
     // A block held for good takes the heap's free top (which ends at the
     // break) and the bytes up to just short of a huge page boundary, never
@@ -53,9 +52,13 @@ void reserve_huge_room() {
     // keep those 2 MiB in small pages. It skips whole huge pages more than
     // all the heap's freed blocks, or one of them would serve it instead.
     const struct mallinfo2 heap = mallinfo2();
+    if (heap.arena == 0) return;  // another allocator's heap, or none
     const size_t freed = heap.fordblks > heap.keepcost ? heap.fordblks - heap.keepcost : 0;
-    size_t fill = huge_page_up(end) - end + heap.keepcost - 64;
-    while (fill < heap.keepcost + 4096 || fill <= freed) fill += huge_page_bytes;
+    size_t ahead = huge_page_up(end) - end;
+    if (ahead < 4096) ahead += huge_page_bytes;
+    size_t fill = ahead + heap.keepcost - 64;
+    while (fill <= freed) fill += huge_page_bytes;
+    mallopt(M_TOP_PAD, room_bytes);
     static void* filler = nullptr;
     filler = std::malloc(fill);
     const auto grown = reinterpret_cast<uintptr_t>(sbrk(0));
