@@ -7,7 +7,7 @@
 byte_block make_byte_block(size_t n) {
     void* bytes = nullptr;
     if (n >= huge_page_bytes) {
-        const size_t rounded = (n + huge_page_bytes - 1) / huge_page_bytes * huge_page_bytes;
+        const size_t rounded = huge_pages_up(n);
         bytes = std::aligned_alloc(huge_page_bytes, rounded);
         if (bytes) madvise(bytes, rounded, MADV_HUGEPAGE);
     } else {

@@ -13,6 +13,11 @@
 // The size of a huge page, which memory backed by huge pages comes in.
 inline constexpr size_t huge_page_bytes = size_t{2} << 20;
 
+// n rounded up to whole huge pages.
+inline constexpr size_t huge_pages_up(size_t n) {
+    return (n + huge_page_bytes - 1) / huge_page_bytes * huge_page_bytes;
+}
+
 struct byte_block_free {
     void operator()(char* bytes) const { std::free(bytes); }
 };

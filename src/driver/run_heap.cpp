@@ -27,10 +27,6 @@ constexpr int room_bytes = 48 << 20;
 // What the heap adds to each growth when not told otherwise.
 constexpr int usual_pad = 128 << 10;
 
-uintptr_t huge_page_up(uintptr_t at) {
-    return (at + huge_page_bytes - 1) / huge_page_bytes * huge_page_bytes;
-}
-
 // The heap keeps what a page freed for the next instead of handing it back
 // to the system and asking again.
 void keep_heap() {
@@ -54,7 +50,7 @@ void reserve_huge_room() {
     const struct mallinfo2 heap = mallinfo2();
     if (heap.arena == 0) return;  // another allocator's heap, or none
     const size_t freed = heap.fordblks > heap.keepcost ? heap.fordblks - heap.keepcost : 0;
-    size_t ahead = huge_page_up(end) - end;
+    size_t ahead = huge_pages_up(end) - end;
     if (ahead < 4096) ahead += huge_page_bytes;
     size_t fill = ahead + heap.keepcost - 64;
     while (fill <= freed) fill += huge_page_bytes;
@@ -69,7 +65,7 @@ void reserve_huge_room() {
         filler = nullptr;
         return;
     }
-    const uintptr_t from = huge_page_up(end + fill - heap.keepcost);
+    const uintptr_t from = huge_pages_up(end + fill - heap.keepcost);
     const uintptr_t to = grown / huge_page_bytes * huge_page_bytes;
     if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
