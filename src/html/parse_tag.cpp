@@ -30,14 +30,51 @@ size_t skip_quoted(std::string_view bytes, size_t i, bool backslash_escapes) {
     return bytes.size();
 }
 
+// The buffers a split collects names and values in, kept by each thread for
+// its next tag: a page splits thousands of tags, and fresh buffers would
+// cost three allocations each.
+struct split_buffers {
+    vtstring name;
+    vtstring attr_name;
+    vtstring value;
+    vtstring found;  // the value of a wanted name that nobody asked for
+};
+
+split_buffers& thread_buffers() {
+    thread_local split_buffers buffers;
+    return buffers;
+}
+
+// A buffer that grew for a huge tag is not kept for the thread's life.
+void shrink(vtstring& buffer) {
+    constexpr int32_t kept = 64 * 1024;
+    if (buffer.capacity() > kept) buffer = vtstring();
+}
+
 // Where finished attributes go: every one into a map, or only the value of
 // one wanted name (the last one written wins, as in the map, unless
 // first_wins).
 class splitter {
   public:
-    splitter(vthash* attributes, bool lower_case) : attributes_(attributes), lower_(lower_case) {}
-    splitter(std::string_view wanted, vtstring* found, bool lower_case, bool first_wins)
-        : lower_(lower_case), first_wins_(first_wins), wanted_(wanted), found_(found) {}
+    splitter(vthash* attributes, bool lower_case, split_buffers& buffers)
+        : attributes_(attributes),
+          lower_(lower_case),
+          attr_name_(buffers.attr_name),
+          value_(buffers.value) {}
+    splitter(std::string_view wanted, vtstring* found, bool lower_case, bool first_wins,
+             split_buffers& buffers)
+        : lower_(lower_case),
+          first_wins_(first_wins),
+          wanted_(wanted),
+          found_(found),
+          attr_name_(buffers.attr_name),
+          value_(buffers.value) {}
+    ~splitter() {
+        shrink(attr_name_);
+        shrink(value_);
+    }
+    splitter(const splitter&) = delete;
+    splitter& operator=(const splitter&) = delete;
 
     bool wants_attributes() const { return attributes_ || found_; }
 
@@ -60,8 +97,8 @@ class splitter {
     std::string_view wanted_;
     vtstring* found_ = nullptr;
     bool matched_ = false;
-    vtstring attr_name_;
-    vtstring value_;
+    vtstring& attr_name_;
+    vtstring& value_;
 };
 
 void split(std::string_view bytes, vtstring& name, splitter& s, tag_flags flags);
@@ -71,20 +108,30 @@ void split(std::string_view bytes, vtstring& name, splitter& s, tag_flags flags)
 void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, tag_flags flags) {
     if (attributes) attributes->clear();
     const bool lower_case = has(flags, tag_flags::lower_case);
-    splitter s(attributes, lower_case);
+    splitter s(attributes, lower_case, thread_buffers());
     split(bytes, name, s, flags);
     if (lower_case) name.to_lower();
 }
 
 bool parse_tag_attribute(std::string_view bytes, std::string_view wanted, vtstring& value,
-                         tag_flags flags) {
-    vtstring name;
-    splitter s(wanted, &value, has(flags, tag_flags::lower_case),
-               has(flags, tag_flags::first_wins));
+                         tag_flags flags, vtstring* name) {
+    split_buffers& buffers = thread_buffers();
+    vtstring& tag_name = name ? *name : buffers.name;
+    splitter s(wanted, &value, has(flags, tag_flags::lower_case), has(flags, tag_flags::first_wins),
+               buffers);
     split(
-        bytes, name, s,
+        bytes, tag_name, s,
         has(flags, tag_flags::backslash_escapes) ? tag_flags::backslash_escapes : tag_flags::none);
+    if (name && has(flags, tag_flags::lower_case)) name->to_lower();
+    shrink(buffers.name);
     return s.matched_;
+}
+
+bool parse_tag_has_attribute(std::string_view bytes, std::string_view wanted, tag_flags flags) {
+    vtstring& found = thread_buffers().found;
+    const bool there = parse_tag_attribute(bytes, wanted, found, flags);
+    shrink(found);
+    return there;
 }
 
 namespace {

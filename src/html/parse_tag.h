@@ -35,9 +35,11 @@ void parse_tag(std::string_view bytes, vtstring& name, vthash* attributes, tag_f
 // name in the case the flags give), without building the map: true when
 // the attribute is there, value then holding it. With first_wins a repeated
 // name gives its first value, as a browser reads a page's tags. name_only
-// is ignored.
+// is ignored. With name, it receives the tag name as parse_tag gives it.
 bool parse_tag_attribute(std::string_view bytes, std::string_view wanted, vtstring& value,
-                         tag_flags flags);
+                         tag_flags flags, vtstring* name = nullptr);
+// Whether parse_tag_attribute finds the attribute; its value is not kept.
+bool parse_tag_has_attribute(std::string_view bytes, std::string_view wanted, tag_flags flags);
 
 // The tag name alone, as parse_tag finds it with name_only (only lower_case
 // counts of the flags): a view into bytes when the name stands there as one

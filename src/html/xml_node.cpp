@@ -54,6 +54,14 @@ bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const
                                tag_flags::lower_case | tag_flags::first_wins);
 }
 
+bool xml_node::has_attribute(std::string_view attribute_name) const {
+    if (const xml_tagged* t = tagged(); t && t->attributes)
+        return t->attributes->find(attribute_name) != nullptr;
+    if ((kind != xml_kind::start_tag && kind != xml_kind::empty_tag) || source.size() < 2)
+        return false;
+    return parse_tag_has_attribute(tag_inside(source), attribute_name, tag_flags::lower_case);
+}
+
 xml_tree::xml_tree() = default;
 xml_tree::~xml_tree() = default;
 

@@ -63,6 +63,8 @@ struct xml_node {
     // The value of one attribute (of a repeated one, the first, as browsers
     // read it); false when absent.
     bool attribute(std::string_view attribute_name, vtstring& value) const;
+    // Whether the attribute is there, whatever its value.
+    bool has_attribute(std::string_view attribute_name) const;
 
   private:
     const xml_tagged* tagged() const;

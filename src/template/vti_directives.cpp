@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "core/vthash.h"
+#include "core/vtstring.h"
 #include "html/parse_tag.h"
 
 vti_scanner::vti_scanner() {
@@ -55,18 +55,19 @@ vti_directive vti_read_directive(std::string_view raw, const vti_variables& vari
     if (raw.size() < kOpen.size() + kClose.size() || !raw.starts_with(kOpen) ||
         !raw.ends_with(kClose))
         return result;
+    // Kept by each thread for its next directive: a run reads the template's
+    // directives again for every TOC it renders.
+    thread_local vtstring name;
+    thread_local vtstring var;
     // The splitter skips "<!--#" itself: none of it can start a name.
-    vtstring name;
-    vthash attributes;
-    parse_tag(raw.substr(0, raw.size() - kClose.size()), name, &attributes,
-              tag_flags::lower_case | tag_flags::backslash_escapes);
+    const bool named =
+        parse_tag_attribute(raw.substr(0, raw.size() - kClose.size()), "var", var,
+                            tag_flags::lower_case | tag_flags::backslash_escapes, &name);
     for (const named_code& entry : kDirectives)
         if (name.view() == entry.name) result.code = entry.code;
-    if (result.code == VTI_UNKNOWN) return result;
-    if (const vtval* var = attributes.find("var")) {
-        auto found = variables.find(var->text());
-        if (found != variables.end()) result.list = &found->second;
-    }
+    if (result.code == VTI_UNKNOWN || !named) return result;
+    auto found = variables.find(var.view());
+    if (found != variables.end()) result.list = &found->second;
     return result;
 }
 

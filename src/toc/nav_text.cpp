@@ -1,5 +1,8 @@
 #include "toc/nav_text.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "core/vthash.h"
 #include "html/parse_tag.h"
 #include "toc/breadcrumb.h"
@@ -46,6 +49,12 @@ nav_comment read_nav_comment(const xml_node* n) {
     // The inside: without "<!--#" and "-->".
     const std::string_view inside =
         src.size() >= 8 ? src.substr(5, src.size() - 8) : std::string_view();
+    // Most comments are none of ours: their name alone says so.
+    thread_local vtstring scratch;
+    const std::string_view first = parse_tag_name(inside, scratch, tag_flags::lower_case);
+    if (std::none_of(std::begin(nav_names), std::end(nav_names),
+                     [&](const nav_name& known) { return first == known.name; }))
+        return read;
     vtstring name;
     vthash attributes;
     parse_tag(inside, name, &attributes, tag_flags::lower_case);

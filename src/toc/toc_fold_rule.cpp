@@ -1,6 +1,5 @@
 #include "toc/toc_fold_rule.h"
 
-#include "core/vtstring.h"
 #include "html/xml_node.h"
 
 namespace {
@@ -17,8 +16,7 @@ bool holds_word(std::string_view bytes, std::string_view word) {
 }
 
 bool has_attribute(const xml_node* tag, std::string_view name) {
-    vtstring value;
-    return holds_word(tag->source, name) && tag->attribute(name, value);
+    return holds_word(tag->source, name) && tag->has_attribute(name);
 }
 
 // Whether an "a" element may be part of the text a navigation comment is

@@ -78,15 +78,27 @@ TEST(parse_tag, OneAttributeLookupAgreesWithTheMap) {
         parse_tag(bytes, name, &map, tag_flags::lower_case);
         for (const auto& [key, e] : map) {
             vtstring value = "stale";
-            ASSERT_TRUE(parse_tag_attribute(bytes, key, value, tag_flags::lower_case))
+            vtstring tag_name = "stale";
+            ASSERT_TRUE(parse_tag_attribute(bytes, key, value, tag_flags::lower_case, &tag_name))
                 << bytes << " " << key;
             EXPECT_EQ(value, e.value.text()) << bytes << " " << key;
+            EXPECT_EQ(tag_name, name) << bytes;
+            EXPECT_TRUE(parse_tag_has_attribute(bytes, key, tag_flags::lower_case)) << bytes;
         }
         vtstring untouched = "kept";
         EXPECT_FALSE(parse_tag_attribute(bytes, "missing", untouched, tag_flags::lower_case))
             << bytes;
+        EXPECT_FALSE(parse_tag_has_attribute(bytes, "missing", tag_flags::lower_case)) << bytes;
         EXPECT_EQ(untouched, "kept");
     }
+    // The buffers a thread keeps between tags carry nothing over, after a
+    // tag far bigger than they keep, too.
+    const std::string huge = "a title=\"" + std::string(200000, 'x') + "\" name=big";
+    vtstring big;
+    ASSERT_TRUE(parse_tag_attribute(huge, "title", big, tag_flags::lower_case));
+    EXPECT_EQ(big.length(), 200000);
+    EXPECT_EQ(split("b c=1"), "b|c=1");
+    EXPECT_FALSE(parse_tag_has_attribute("b c=1", "name", tag_flags::lower_case));
     vtstring v;
     EXPECT_FALSE(parse_tag_attribute("A NAME=x", "NAME", v, tag_flags::lower_case))
         << "names are lowered";
