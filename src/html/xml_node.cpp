@@ -33,7 +33,7 @@ std::string_view xml_node::text() const {
 vthash xml_node::attributes() const {
     if (const xml_tagged* t = tagged(); t && t->attributes) return *t->attributes;
     vthash attrs;
-    if ((kind == xml_kind::start_tag || kind == xml_kind::empty_tag) && source.size() >= 2) {
+    if (splittable()) {
         vtstring tag_name;
         parse_tag(tag_inside(source), tag_name, &attrs, tag_flags::lower_case);
     }
@@ -47,8 +47,7 @@ bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const
         value = v->text();
         return true;
     }
-    if ((kind != xml_kind::start_tag && kind != xml_kind::empty_tag) || source.size() < 2)
-        return false;
+    if (!splittable()) return false;
     // A repeated attribute counts with its first value, as in a browser.
     return parse_tag_attribute(tag_inside(source), attribute_name, value,
                                tag_flags::lower_case | tag_flags::first_wins);
@@ -57,8 +56,7 @@ bool xml_node::attribute(std::string_view attribute_name, vtstring& value) const
 bool xml_node::has_attribute(std::string_view attribute_name) const {
     if (const xml_tagged* t = tagged(); t && t->attributes)
         return t->attributes->find(attribute_name) != nullptr;
-    if ((kind != xml_kind::start_tag && kind != xml_kind::empty_tag) || source.size() < 2)
-        return false;
+    if (!splittable()) return false;
     return parse_tag_has_attribute(tag_inside(source), attribute_name, tag_flags::lower_case);
 }
 

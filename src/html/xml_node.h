@@ -68,6 +68,10 @@ struct xml_node {
 
   private:
     const xml_tagged* tagged() const;
+    // A start or empty-element tag whose own bytes the splitter can read.
+    bool splittable() const {
+        return (kind == xml_kind::start_tag || kind == xml_kind::empty_tag) && source.size() >= 2;
+    }
 };
 
 inline constexpr size_t xml_node_bytes = sizeof(xml_node);

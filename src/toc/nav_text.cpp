@@ -49,20 +49,18 @@ nav_comment read_nav_comment(const xml_node* n) {
     // The inside: without "<!--#" and "-->".
     const std::string_view inside =
         src.size() >= 8 ? src.substr(5, src.size() - 8) : std::string_view();
-    // Most comments are none of ours: their name alone says so.
+    // Most comments are none of ours: their name alone says so, and it is
+    // the name parse_tag finds.
     thread_local vtstring scratch;
-    const std::string_view first = parse_tag_name(inside, scratch, tag_flags::lower_case);
-    if (std::none_of(std::begin(nav_names), std::end(nav_names),
-                     [&](const nav_name& known) { return first == known.name; }))
-        return read;
-    vtstring name;
+    const std::string_view name = parse_tag_name(inside, scratch, tag_flags::lower_case);
+    const auto known = std::find_if(std::begin(nav_names), std::end(nav_names),
+                                    [&](const nav_name& k) { return name == k.name; });
+    if (known == std::end(nav_names)) return read;
+    vtstring tag_name;
     vthash attributes;
-    parse_tag(inside, name, &attributes, tag_flags::lower_case);
-    for (const nav_name& known : nav_names)
-        if (name == known.name) {
-            read.kind = known.kind;
-            read.link_last = link_last_value(attributes);
-        }
+    parse_tag(inside, tag_name, &attributes, tag_flags::lower_case);
+    read.kind = known->kind;
+    read.link_last = link_last_value(attributes);
     return read;
 }
 
