@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <optional>
 #include <set>
@@ -167,18 +168,25 @@ bool read_whole(const std::string& path, std::string& bytes) {
     return in.good() || in.eof();
 }
 
-// Opens the page cache of the project file cache_for into cache for the
-// run, unless the run cannot use one (no cache folder, no template to
-// digest). Pages that the run writes more than once (a file listed twice,
-// or the destination) are never cached: what the run read of them is not
-// what it leaves.
-void open_cache(const build_settings& settings, std::string_view cache_for, build_state& state,
-                std::optional<page_cache>& cache) {
+// Loads the page cache of the project file cache_for with the run's digest,
+// unless the run cannot use one (no cache folder, no template to digest).
+// Touches nothing of the run: it may load while the sources are checked.
+void load_cache(const build_settings& settings, std::string_view cache_for,
+                std::optional<page_cache>& cache, hash128& digest) {
     std::string file = page_cache::file_for(cache_for);
     std::string template_bytes;
     if (file.empty() || !read_whole(settings.template_file, template_bytes)) return;
-    state.cache_digest = run_digest(settings, file, template_bytes);
-    state.cache = &cache.emplace(std::move(file), state.cache_digest);
+    digest = run_digest(settings, file, template_bytes);
+    cache.emplace(std::move(file), digest);
+}
+
+// Lets the run use cache. Pages that the run writes more than once (a file
+// listed twice, or the destination) are never cached: what the run read of
+// them is not what it leaves.
+void use_cache(const build_settings& settings, const hash128& digest, page_cache& cache,
+               build_state& state) {
+    state.cache_digest = digest;
+    state.cache = &cache;
     struct stat st {};
     std::set<std::pair<dev_t, ino_t>> seen;
     std::set<std::pair<dev_t, ino_t>> twice;
@@ -202,11 +210,19 @@ void open_cache(const build_settings& settings, std::string_view cache_for, buil
 
 int build_multi(const build_settings& settings, build_state& state, int threads,
                 std::string_view cache_for) {
+    std::optional<page_cache> cache;
+    hash128 digest;
+    // Read and checked while the sources are: a few milliseconds of a
+    // rebuild that takes a few tens. Waited for before the run ends.
+    std::future<void> loading;
+    if (!cache_for.empty())
+        loading =
+            std::async(std::launch::async, [&] { load_cache(settings, cache_for, cache, digest); });
     std::vector<double> sizes;
     if (!validate(settings, state, sizes)) return BUILD_FAILED;
     if (!state.begin(settings.outputs(), settings.listed())) return BUILD_FAILED;
-    std::optional<page_cache> cache;
-    if (!cache_for.empty()) open_cache(settings, cache_for, state, cache);
+    if (loading.valid()) loading.get();
+    if (cache) use_cache(settings, digest, *cache, state);
     double total = 0;
     for (double size : sizes) total += size;
     // Links are taken between absolute, normal paths, whatever the spelling.

@@ -139,6 +139,7 @@ page_cache::page_cache(std::string file, const hash128& digest)
         pages_.clear();
         by_key_.clear();
         loaded_sum_ = {};
+        loaded_ = 0;
     }
 }
 
@@ -178,6 +179,7 @@ bool page_cache::load(std::string_view data) {
         pages_.push_back(std::move(page));
         by_key_[pages_.back().key] = &pages_.back();
     }
+    loaded_ = pages_.size();
     return in.done();
 }
 
@@ -195,6 +197,13 @@ void page_cache::keep(std::string_view output, cached_page made) {
     kept_.emplace_back(output, &pages_.back());
 }
 
+bool page_cache::as_loaded(const std::vector<const cached_page*>& pages) const {
+    if (loaded_sum_ == hash128{} || pages.size() != loaded_) return false;
+    for (size_t i = 0; i < loaded_; ++i)
+        if (pages[i] != &pages_[i]) return false;
+    return true;
+}
+
 void page_cache::save(const std::vector<std::string_view>& changed) const {
     if (file_.empty()) return;
     const std::unordered_set<std::string_view> left_out(changed.begin(), changed.end());
@@ -203,6 +212,7 @@ void page_cache::save(const std::vector<std::string_view>& changed) const {
     for (const auto& [output, page] : kept_) {
         if (!left_out.contains(output) && written.insert(page->key).second) pages.push_back(page);
     }
+    if (as_loaded(pages)) return;
     // Hashed first: after an unchanged rebuild the file is left alone
     // without its bytes ever being put together.
     hash_stream hash;

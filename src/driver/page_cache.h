@@ -96,11 +96,15 @@ class page_cache {
         size_t operator()(const hash128& h) const { return static_cast<size_t>(h.low); }
     };
     bool load(std::string_view data);
+    // True when pages are the pages loaded, in the file's order: saving
+    // them would give the file the bytes it has.
+    bool as_loaded(const std::vector<const cached_page*>& pages) const;
 
     std::string file_;
     hash128 digest_;
     hash128 loaded_sum_{};           // the checksum of the file as loaded, if it was usable
     std::deque<cached_page> pages_;  // loaded, then made
+    size_t loaded_ = 0;              // of them loaded
     std::unordered_map<hash128, const cached_page*, hash_of_key> by_key_;
     std::vector<std::pair<std::string_view, const cached_page*>> kept_;
 };

@@ -1,6 +1,7 @@
 #include "driver/page_cache_keys.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "core/product_title.h"
@@ -11,25 +12,44 @@ namespace {
 
 // Fields joined with their lengths, so that no two lists of fields join to
 // the same text; hashed as they come (a destination's key covers the whole
-// TOC, megabytes that need not stand in one place).
+// TOC, megabytes that need not stand in one place), a few kilobytes at a
+// time: the fields of an item are a few bytes each.
 class key_text {
   public:
     key_text& text(std::string_view t) {
         number(static_cast<int64_t>(t.size()));
-        out_.add(t);
+        put(t);
         return *this;
     }
     key_text& number(int64_t n) {
-        out_.add(std::string_view(reinterpret_cast<const char*>(&n), sizeof n));
+        put(std::string_view(reinterpret_cast<const char*>(&n), sizeof n));
         return *this;
     }
     key_text& hash(const hash128& h) {
         return number(static_cast<int64_t>(h.low)).number(static_cast<int64_t>(h.high));
     }
-    hash128 done() const { return out_.done(); }
+    hash128 done() {
+        flush();
+        return out_.done();
+    }
 
   private:
+    void put(std::string_view bytes) {
+        if (bytes.size() > sizeof held_ - used_) {
+            flush();
+            if (bytes.size() > sizeof held_) return out_.add(bytes);
+        }
+        std::memcpy(held_ + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+    void flush() {
+        out_.add(std::string_view(held_, used_));
+        used_ = 0;
+    }
+
     hash_stream out_;
+    char held_[4096];
+    size_t used_ = 0;
 };
 
 }  // namespace
