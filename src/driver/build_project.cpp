@@ -168,16 +168,24 @@ bool read_whole(const std::string& path, std::string& bytes) {
     return in.good() || in.eof();
 }
 
-// Loads the page cache of the project file cache_for with the run's digest,
-// unless the run cannot use one (no cache folder, no template to digest).
-// Touches nothing of the run: it may load while the sources are checked.
-void load_cache(const build_settings& settings, std::string_view cache_for,
-                std::optional<page_cache>& cache, hash128& digest) {
-    std::string file = page_cache::file_for(cache_for);
+// What a run's page cache is made from: its file, the run's digest and the
+// file's bytes; no file when the run cannot use one (no cache folder, no
+// template to digest). Touches nothing of the run, so that the bytes are
+// read while the sources are checked; the entries are made by the run's
+// thread, whose heap has room for them ready.
+struct cache_file {
+    std::string file;
+    hash128 digest;
+    vtstring bytes;
+};
+
+cache_file read_cache(const build_settings& settings, std::string_view cache_for) {
+    cache_file read{page_cache::file_for(cache_for), {}, {}};
     std::string template_bytes;
-    if (file.empty() || !read_whole(settings.template_file, template_bytes)) return;
-    digest = run_digest(settings, file, template_bytes);
-    cache.emplace(std::move(file), digest);
+    if (read.file.empty() || !read_whole(settings.template_file, template_bytes)) return {};
+    read.digest = run_digest(settings, read.file, template_bytes);
+    read.bytes = page_cache::read(read.file);
+    return read;
 }
 
 // Lets the run use cache. Pages that the run writes more than once (a file
@@ -210,19 +218,22 @@ void use_cache(const build_settings& settings, const hash128& digest, page_cache
 
 int build_multi(const build_settings& settings, build_state& state, int threads,
                 std::string_view cache_for) {
-    std::optional<page_cache> cache;
-    hash128 digest;
-    // Read and checked while the sources are: a few milliseconds of a
-    // rebuild that takes a few tens. Waited for before the run ends.
-    std::future<void> loading;
+    // Read while the sources are checked: a millisecond or two of a rebuild
+    // that takes a few tens. Waited for before the run ends.
+    std::future<cache_file> reading;
     if (!cache_for.empty())
-        loading =
-            std::async(std::launch::async, [&] { load_cache(settings, cache_for, cache, digest); });
+        reading = std::async(std::launch::async, [&] { return read_cache(settings, cache_for); });
     std::vector<double> sizes;
     if (!validate(settings, state, sizes)) return BUILD_FAILED;
     if (!state.begin(settings.outputs(), settings.listed())) return BUILD_FAILED;
-    if (loading.valid()) loading.get();
-    if (cache) use_cache(settings, digest, *cache, state);
+    std::optional<page_cache> cache;
+    if (reading.valid()) {
+        cache_file read = reading.get();
+        if (!read.file.empty()) {
+            cache.emplace(std::move(read.file), read.digest, read.bytes);
+            use_cache(settings, read.digest, *cache, state);
+        }
+    }
     double total = 0;
     for (double size : sizes) total += size;
     // Links are taken between absolute, normal paths, whatever the spelling.

@@ -132,10 +132,15 @@ std::string page_cache::file_for(std::string_view project_file) {
     return folder + "/" + hex(hash_bytes(path)) + ".cache";
 }
 
-page_cache::page_cache(std::string file, const hash128& digest)
-    : file_(std::move(file)), digest_(digest) {
+vtstring page_cache::read(const std::string& file) {
     vtstring data;
-    if (!file_.empty() && (!vtfile_read_all(file_, data) || !load(data.view()))) {
+    if (file.empty() || !vtfile_read_all(file, data)) data.clear();
+    return data;
+}
+
+page_cache::page_cache(std::string file, const hash128& digest, const vtstring& data)
+    : file_(std::move(file)), digest_(digest) {
+    if (!file_.empty() && !load(data.view())) {
         pages_.clear();
         by_key_.clear();
         loaded_sum_ = {};

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "core/hash128.h"
+#include "core/vtstring.h"
 
 // One TOC item of a page; its text and its link ("#" + anchor, as the scan
 // made it) lie in its page's texts.
@@ -69,9 +70,12 @@ class page_cache {
     // no cache folder can be named.
     static std::string file_for(std::string_view project_file);
 
-    // Loads file for a run whose digest is digest; anything unusable
-    // leaves the cache empty.
-    page_cache(std::string file, const hash128& digest);
+    // The bytes of file as they are (empty when it cannot be read): any
+    // thread may read them ahead.
+    static vtstring read(const std::string& file);
+    // Loads file, whose bytes data holds, for a run whose digest is digest;
+    // anything unusable leaves the cache empty.
+    page_cache(std::string file, const hash128& digest, const vtstring& data);
 
     // The entry of key, or null. Safe on any thread, keep included: keep
     // never changes what find sees.

@@ -48,7 +48,7 @@ void doctor(const std::string& file) {
     ASSERT_GE(bytes.size(), at + 16);
     std::memcpy(&digest.low, bytes.data() + at, 8);
     std::memcpy(&digest.high, bytes.data() + at + 8, 8);
-    page_cache cache(file, digest);
+    page_cache cache(file, digest, page_cache::read(file));
     ASSERT_FALSE(cache.entries().empty());
     std::vector<cached_page> lies;
     for (const cached_page& page : cache.entries()) {
