@@ -1,5 +1,6 @@
 // The template engine over any template and any variables: no crash, no
-// hang, output bounded, and the same output whatever the chunking.
+// hang, output bounded, and the same output whatever the chunking, with or
+// without plans.
 //
 // Input: variable lines up to the first empty line ("name=v1|v2|..."), then
 // the template. The first byte picks a chunk size for the second run.
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "template/vti.h"
+#include "template/vti_plan.h"
 
 namespace {
 
@@ -93,5 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t bound = product * (text.size() + 1) * (100 + longest_value);
     if (whole.size() > bound) std::abort();
     if (run(text, chunk, variables) != whole) std::abort();
+    // Bodies whose blocks nest run as plans: the runner gives the same.
+    vti_plan::use(false);
+    const bool same = run(text, chunk, variables) == whole;
+    vti_plan::use(true);
+    if (!same) std::abort();
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "template/vti_plan.h"
+
 namespace {
 
 // Records the tokens of a text. Tokens tile the input, so each one's offset
@@ -66,6 +68,16 @@ const vti_program& vti_source::program(const std::vector<vti_range>& ranges) con
 vti_program::vti_program(const vti_source& source, std::vector<vti_range> ranges)
     : source_(source), ranges_(std::move(ranges)) {
     pending_from_ = find_pending_from();
+}
+
+vti_program::~vti_program() = default;
+
+const vti_plan* vti_program::plan() const {
+    if (!planned_) {
+        plan_ = vti_plan::make(*this);
+        planned_ = true;
+    }
+    return plan_.get();
 }
 
 uint32_t vti_program::find_pending_from() const {

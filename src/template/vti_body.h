@@ -23,6 +23,7 @@
 #include "template/vti_directives.h"
 
 class vti_blocks;
+class vti_plan;
 class vti_program;
 
 struct vti_token {
@@ -73,6 +74,11 @@ class vti_source {
 class vti_program {
   public:
     vti_program(const vti_source& source, std::vector<vti_range> ranges);
+    ~vti_program();
+
+    // The program as a tree of steps (vti_plan.h), made on first asking;
+    // null when it has none.
+    const vti_plan* plan() const;
 
     const vti_source& source() const { return source_; }
     const std::vector<vti_range>& ranges() const { return ranges_; }
@@ -94,6 +100,8 @@ class vti_program {
     std::vector<vti_range> ranges_;
     uint32_t pending_from_ = 0;
     mutable std::unordered_map<uint32_t, std::pair<int32_t, int32_t>> positions_;
+    mutable std::unique_ptr<vti_plan> plan_;
+    mutable bool planned_ = false;
 };
 
 // The nesting of a body's directives, for crossing collected stretches in

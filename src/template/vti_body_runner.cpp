@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "template/vti_plan.h"
+
 void vti_body_runner::run(const vti_program& body, int32_t turns, bool loop, int32_t index) {
+    if (const vti_plan* plan = vti_plan::used() ? body.plan() : nullptr; plan && plan->runs())
+        return plan->run(output_, turns, loop, index);
     const size_t base = depth_;
     int32_t turn = 0;
     for (;;) {
