@@ -77,9 +77,10 @@ hash128 page_key(const hash128& digest, std::string_view normal_path, const page
 }
 
 hash128 page_context(const toc_tree& toc, const toc_node* last, std::string_view here,
-                     std::string_view previous_link, std::string_view contents_link) {
+                     std::string_view previous, std::string_view previous_name,
+                     std::string_view contents) {
     key_text key;
-    key.text(here).text(previous_link).text(contents_link).number(toc.numbered_top);
+    key.text(here).text(previous).text(previous_name).text(contents).number(toc.numbered_top);
     vtstring link;
     for (const toc_node* n = last; n; n = n->parent) {
         key.number(n->heading_level).text(n->text()).text(toc.link(*n, link));
@@ -95,12 +96,16 @@ hash128 destination_key(const hash128& digest, std::string_view normal_path,
     key.text("destination").hash(digest).text(normal_path);
     key.number(static_cast<int64_t>(destination.length)).hash(destination.digest);
     key.text(toc.indent.view());
-    vtstring link;
+    // An item's link is its page's path from the destination and its own
+    // anchor: the paths once, then each item's page.
+    key.number(static_cast<int64_t>(toc.pages.size()));
+    for (size_t page = 0; page < toc.pages.size(); ++page)
+        key.text(toc.page_link(static_cast<int32_t>(page)));
     for (const toc_node* n = toc.first(); n; n = toc_tree::next(n)) {
         int64_t depth = 0;
         for (const toc_node* up = n->parent; up; up = up->parent) ++depth;
-        key.number(depth).number(n->heading_level).text(n->text()).text(toc.link(*n, link));
-        key.text(n->numbering()).number(n->unnumbered_branch);
+        key.number(depth).number(n->heading_level).text(n->text()).number(n->page);
+        key.text(n->link()).text(n->numbering()).number(n->unnumbered_branch);
     }
     return key.done();
 }

@@ -26,7 +26,8 @@ hash128 destination_key(const hash128& digest, std::string_view normal_path,
 // What a page's scan takes from the pages before it: the items that new
 // items may be put under and numbered after (the last item and those
 // above it, with their pages), the count of top-level numbers, the page's
-// own path and the links of its navigation to the page before it and to
-// the contents.
+// own path and what its navigation links are made of: the page before it
+// and the name it goes by, and the contents page (normal paths).
 hash128 page_context(const toc_tree& toc, const toc_node* last, std::string_view here,
-                     std::string_view previous_link, std::string_view contents_link);
+                     std::string_view previous, std::string_view previous_name,
+                     std::string_view contents);

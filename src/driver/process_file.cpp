@@ -19,10 +19,27 @@ const std::string& path_of(const build_state& state, const scanned_page& page) {
     return state.toc.pages[static_cast<size_t>(page.index)];
 }
 
+// What a page's navigation links are made of: the page before it (none:
+// empty) with the name it goes by there, and the contents page. A page's
+// context holds these rather than the links, which only a page that is
+// scanned needs.
+struct nav_sources {
+    std::string_view previous;
+    vtstring previous_name;
+    std::string_view contents;
+};
+
 // The context hash of a page about to be scanned.
-hash128 context_of(const build_state& state, const scanned_page& page) {
-    return page_context(state.toc, state.last, path_of(state, page),
-                        page.scan.prev_page_link.view(), page.scan.contents_link.view());
+hash128 context_of(const build_state& state, const scanned_page& page, const nav_sources& nav) {
+    return page_context(state.toc, state.last, path_of(state, page), nav.previous,
+                        nav.previous_name.view(), nav.contents);
+}
+
+void make_nav_links(std::string_view here, const nav_sources& nav, html_toc& scan) {
+    if (!nav.previous.empty())
+        scan.prev_page_link = page_nav_link(here, nav.previous, nav.previous_name.view(), "prev");
+    if (!nav.contents.empty())
+        scan.contents_link = page_nav_link(here, nav.contents, "Contents", "contents");
 }
 
 // For a page read whole: its items from the cache when the cache has its
@@ -85,21 +102,22 @@ int scan_page(const page_job& job, const page_neighbours& neighbours,
     state.toc.pages.push_back(state.normal_path(job.source));
     page.index = static_cast<int32_t>(state.toc.pages.size()) - 1;
     scan.page = page.index;
-    const std::string& here = path_of(state, page);
-    if (const scanned_page* previous = neighbours.previous)
-        scan.prev_page_link =
-            page_nav_link(here, path_of(state, *previous),
-                          page_nav_name(previous->first, path_of(state, *previous)).view(), "prev");
-    if (!neighbours.contents.empty())
-        scan.contents_link = page_nav_link(here, neighbours.contents, "Contents", "contents");
+    nav_sources nav{{}, {}, neighbours.contents};
+    if (const scanned_page* previous = neighbours.previous) {
+        nav.previous = path_of(state, *previous);
+        nav.previous_name = page_nav_name(previous->first, nav.previous);
+    }
     hash128 context;
     hash128 key;
     if (got.whole) {
-        context = context_of(state, page);
+        context = context_of(state, page, nav);
         if (take_cached(got, read == nullptr, context, key, state, page) != 0) return 1;
         page.scale.phase_done();
     }
-    if (!page.from_cache) scan.scan_headings();
+    if (!page.from_cache) {
+        make_nav_links(path_of(state, page), nav, scan);
+        scan.scan_headings();
+    }
     page.first = state.last ? toc_tree::next(state.last) : state.toc.first();
     state.last = scan.current_item;
     if (got.whole && !page.from_cache) keep_scanned(key, context, state, page);

@@ -16,20 +16,6 @@
 
 namespace {
 
-std::vector<std::string_view> split_at_slashes(std::string_view path) {
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t slash = path.find('/', start);
-        if (slash == std::string_view::npos) {
-            parts.push_back(path.substr(start));
-            return parts;
-        }
-        parts.push_back(path.substr(start, slash - start));
-        start = slash + 1;
-    }
-}
-
 bool same_text(std::string_view a, std::string_view b, bool ignore_case) {
     if (a.size() != b.size()) return false;
     if (!ignore_case) return a == b;
@@ -133,22 +119,30 @@ link_walk vtfile_resolve_links(std::string_view path, std::string& resolved, boo
 }
 
 vtstring vtfile_relative_path(std::string_view base, std::string_view target, bool ignore_case) {
-    std::string from = vtfile_path(base);
-    std::string to = vtfile_path(target);
+    const std::string from = vtfile_path(base);
+    const std::string to = vtfile_path(target);
     vtstring result;
     if (same_text(from, to, ignore_case)) return result;
-    std::vector<std::string_view> b = split_at_slashes(from);
-    std::vector<std::string_view> t = split_at_slashes(to);
+    // The parts both share from the front; at the end, at the start of the
+    // first part of target's that follows them (npos when none does).
     size_t common = 0;
-    while (common < b.size() && common < t.size() && same_text(b[common], t[common], ignore_case))
+    size_t b = 0;
+    size_t t = 0;
+    for (;;) {
+        const size_t b_end = std::min(from.find('/', b), from.size());
+        const size_t t_end = std::min(to.find('/', t), to.size());
+        if (!same_text(std::string_view(from).substr(b, b_end - b),
+                       std::string_view(to).substr(t, t_end - t), ignore_case))
+            break;
         ++common;
-    // The base's own file name is not a folder to climb out of.
-    size_t base_folders = b.size() > common ? b.size() - common - 1 : 0;
-    for (size_t i = 0; i < base_folders; ++i) result += "../";
-    for (size_t i = common; i < t.size(); ++i) {
-        if (i > common) result += '/';
-        result += t[i];
+        b = b_end + 1;
+        t = t_end == to.size() ? std::string::npos : t_end + 1;
+        if (b_end == from.size() || t == std::string::npos) break;
     }
+    // The base's own file name is not a folder to climb out of.
+    const size_t base_parts = static_cast<size_t>(std::count(from.begin(), from.end(), '/')) + 1;
+    for (size_t i = common + 1; i < base_parts; ++i) result += "../";
+    if (t != std::string::npos) result += std::string_view(to).substr(t);
     if (result.empty()) result = ".";
     return result;
 }
@@ -160,24 +154,32 @@ vtstring vtfile_short_path(std::string_view path, int32_t width) {
     return shortened;
 }
 
-std::string vtfile_normal_path(std::string_view path) {
-    std::string whole = vtfile_path(path);
-    if (!whole.starts_with('/')) whole = std::string(vtfile_current_folder().view()) + "/" + whole;
-    std::vector<std::string_view> parts;
-    const std::string_view text(whole);
+namespace {
+
+// Appends the parts of text to normal ("/a/b"), as a walk of them would go:
+// empty parts and "." stay out, ".." takes the last part off.
+void append_normal(std::string& normal, std::string_view text) {
     for (size_t start = 0; start <= text.size();) {
         size_t slash = text.find('/', start);
         if (slash == std::string_view::npos) slash = text.size();
         const std::string_view part = text.substr(start, slash - start);
         if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
+            if (const size_t last = normal.rfind('/'); last != std::string::npos)
+                normal.resize(last);
         } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
+            (normal += '/') += part;
         }
         start = slash + 1;
     }
+}
+
+}  // namespace
+
+std::string vtfile_normal_path(std::string_view path) {
+    const std::string whole = vtfile_path(path);
     std::string normal;
-    for (std::string_view part : parts) (normal += '/') += part;
+    if (!whole.starts_with('/')) append_normal(normal, vtfile_current_folder().view());
+    append_normal(normal, whole);
     return normal.empty() ? "/" : normal;
 }
 

@@ -101,12 +101,17 @@ class toc_tree {
     // once a page rather than in every item: a site of a million items
     // would otherwise keep a copy of the path in each of their links.
     std::string_view link(const toc_node& item, vtstring& scratch) const {
-        if (item.page < 0 || static_cast<size_t>(item.page) >= page_links_.size() ||
-            page_links_[static_cast<size_t>(item.page)].empty())
-            return item.link();
-        scratch = page_links_[static_cast<size_t>(item.page)].view();
+        const std::string_view path = page_link(item.page);
+        if (path.empty()) return item.link();
+        scratch = path;
         scratch.append(item.link());
         return scratch.view();
+    }
+    // The path from the destination that page's links have in front; empty
+    // when they have none.
+    std::string_view page_link(int32_t page) const {
+        if (page < 0 || static_cast<size_t>(page) >= page_links_.size()) return {};
+        return page_links_[static_cast<size_t>(page)].view();
     }
     void link_from_destination(int32_t page, vtstring path) {
         if (page < 0) return;
