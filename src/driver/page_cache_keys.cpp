@@ -35,6 +35,7 @@ class key_text {
 
   private:
     void put(std::string_view bytes) {
+        if (bytes.empty()) return;  // its data may be null
         if (bytes.size() > sizeof held_ - used_) {
             flush();
             if (bytes.size() > sizeof held_) return out_.add(bytes);
