@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -221,14 +222,20 @@ int build_multi(const build_settings& settings, build_state& state, int threads,
     // Read while the sources are checked: a millisecond or two of a rebuild
     // that takes a few tens. Waited for before the run ends.
     std::future<cache_file> reading;
-    if (!cache_for.empty())
-        reading = std::async(std::launch::async, [&] { return read_cache(settings, cache_for); });
+    if (!cache_for.empty()) {
+        try {
+            reading =
+                std::async(std::launch::async, [&] { return read_cache(settings, cache_for); });
+        } catch (const std::system_error&) {
+            // No thread to be had: read after the check instead.
+        }
+    }
     std::vector<double> sizes;
     if (!validate(settings, state, sizes)) return BUILD_FAILED;
     if (!state.begin(settings.outputs(), settings.listed())) return BUILD_FAILED;
     std::optional<page_cache> cache;
-    if (reading.valid()) {
-        cache_file read = reading.get();
+    if (!cache_for.empty()) {
+        cache_file read = reading.valid() ? reading.get() : read_cache(settings, cache_for);
         if (!read.file.empty()) {
             cache.emplace(std::move(read.file), read.digest, read.bytes);
             use_cache(settings, read.digest, *cache, state);
