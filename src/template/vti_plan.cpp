@@ -3,18 +3,14 @@
 #include <atomic>
 #include <utility>
 
+#include "template/vti_state.h"
+
 namespace {
 
 // Deeper blocks stay with the runner, whose stack is its own.
 constexpr size_t kDeepest = 64;
 
 std::atomic<bool> g_used{true};
-
-// The value an instance at index reads from list: see vti_state.
-const vtval* value_of(const vti_list* list, int32_t index) {
-    if (!list || list->empty()) return nullptr;
-    return &(*list)[index > 0 && index < list->count() ? index : 0];
-}
 
 }  // namespace
 
@@ -92,7 +88,7 @@ std::unique_ptr<vti_plan> vti_plan::make(const vti_program& program) {
 bool vti_plan::runs() const {
     for (const step& s : steps_) {
         if (s.what == kind::loop && !s.list) return false;
-        if (s.what == kind::branch && !value_of(s.list, 0)) return false;
+        if (s.what == kind::branch && !vti_selected(s.list, 0)) return false;
     }
     return true;
 }
@@ -114,7 +110,7 @@ void vti_plan::walk(uint32_t from, uint32_t to, int32_t index, vti_output& outpu
                 ++i;
                 break;
             case kind::echo: {
-                const vtval* value = value_of(s.list, index);
+                const vtval* value = vti_selected(s.list, index);
                 output.append(value ? value->text() : s.raw);
                 ++i;
                 break;
@@ -127,7 +123,7 @@ void vti_plan::walk(uint32_t from, uint32_t to, int32_t index, vti_output& outpu
             }
             case kind::branch: {
                 // The parts after the if are taken and passed by turns.
-                bool taken = value_of(s.list, index)->to_integer() != 0;
+                bool taken = vti_selected(s.list, index)->to_integer() != 0;
                 for (uint32_t part = i + 1; part < s.end; part = steps_[part].end) {
                     if (taken) walk(part + 1, steps_[part].end, index, output);
                     taken = !taken;

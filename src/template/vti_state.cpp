@@ -20,14 +20,14 @@ vti_decision vti_state::apply(const vti_directive& directive) {
     return {.pass = true};
 }
 
-const vtval* vti_state::selected(const vti_list* list) const {
+const vtval* vti_selected(const vti_list* list, int32_t index) {
     if (!list || list->empty()) return nullptr;
-    return &(*list)[index_ > 0 && index_ < list->count() ? index_ : 0];
+    return &(*list)[index > 0 && index < list->count() ? index : 0];
 }
 
 vti_decision vti_state::echo(const vti_directive& d) {
     // Echo ignores the depth counters: collected raw, or carried out now.
-    const vtval* value = mode_ == vti_mode::output ? selected(d.list) : nullptr;
+    const vtval* value = mode_ == vti_mode::output ? vti_selected(d.list, index_) : nullptr;
     if (value) return {.value = value};
     return {.pass = true};
 }
@@ -69,7 +69,7 @@ vti_decision vti_state::open_if(const vti_directive& d) {
     vti_decision result;
     if (if_depth_ > 0 || for_depth_ > 0) {
         result.pass = true;
-    } else if (const vtval* value = selected(d.list)) {
+    } else if (const vtval* value = vti_selected(d.list, index_)) {
         mode_ = value->to_integer() != 0 ? vti_mode::capture : vti_mode::skip;
     } else {
         result.error = true;

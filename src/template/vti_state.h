@@ -29,6 +29,10 @@ struct vti_decision {
     bool loop = false;
 };
 
+// The value an instance at index reads from list: the one at index when
+// 0 < index < length, else the first; null when the list is missing or empty.
+const vtval* vti_selected(const vti_list* list, int32_t index);
+
 class vti_state {
   public:
     explicit vti_state(int32_t index = 0) : index_(index) {}
@@ -50,10 +54,6 @@ class vti_state {
     }
 
   private:
-    // The value at index when 0 < index < length, else the first; null when
-    // the list is missing or empty.
-    const vtval* selected(const vti_list* list) const;
-
     vti_decision echo(const vti_directive& d);
     vti_decision open_for(const vti_directive& d);
     vti_decision close_for();
