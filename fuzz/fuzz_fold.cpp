@@ -1,8 +1,9 @@
 // The heading scan and write-out over any page read with plain markup folded
-// (the way builds read pages) against the same page read node for node: the
-// folded tree writes back the page byte for byte, and after the scan, with
-// any settings, both give the same TOC items and write the same page with
-// the same TOC in the same place.
+// (the way builds read pages), and so read with its tokens cut on a second
+// thread, against the same page read node for node: the folded trees write
+// back the page byte for byte, and after the scan, with any settings, all
+// give the same TOC items and write the same page with the same TOC in the
+// same place.
 //
 // The first byte picks the heading range, page titles, numbering, ids and
 // the navigation links.
@@ -11,8 +12,10 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz_toc_write.h"
+#include "html/html_chunks.h"
 #include "html/vthtml.h"
 #include "toc/html_toc.h"
 #include "toc/toc_fold_rule.h"
@@ -24,7 +27,26 @@ struct outcome {
     std::string items;
 };
 
-bool read(std::string_view page, xml_tree& tree, bool folded) {
+enum class reading { plain, folded, split };
+
+// Folded, with its tokens cut on a second thread.
+bool read_split(std::string_view page, xml_tree& tree) {
+    byte_block block = make_byte_block(page.size() + 1);
+    if (!page.empty()) std::memcpy(block.get(), page.data(), page.size());
+    const std::string_view bytes(block.get(), page.size());
+    tree.adopt(std::move(block));
+    std::vector<uint32_t> chunks;
+    for (size_t at = 0; at < bytes.size(); at += 777)
+        chunks.push_back(static_cast<uint32_t>(std::min<size_t>(777, bytes.size() - at)));
+    vtstring error;
+    html_chunks reader(tree, "page.html", error, html_chunks::in_place);
+    reader.fold_by(toc_fold_rule);
+    return reader.read_split(bytes, chunks, 0, nullptr, nullptr) == 0;
+}
+
+bool read(std::string_view page, xml_tree& tree, reading how) {
+    if (how == reading::split) return read_split(page, tree);
+    const bool folded = how == reading::folded;
     vthtml reader(tree);
     if (folded) {
         byte_block block = make_byte_block(page.size());
@@ -45,11 +67,11 @@ bool read(std::string_view page, xml_tree& tree, bool folded) {
     return reader.run() == 2;
 }
 
-outcome scanned(std::string_view page, uint8_t options, bool folded) {
+outcome scanned(std::string_view page, uint8_t options, reading how) {
     xml_tree document;
     document.add_leading_empty_node();
-    if (!read(page, document, folded)) std::abort();
-    if (folded) {
+    if (!read(page, document, how)) std::abort();
+    if (how != reading::plain) {
         vtstring back;
         write_tree(document, back);
         if (back.view() != page) std::abort();
@@ -84,9 +106,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The corpus's pages each under several settings.
     for (const uint8_t flip : {0x00, 0x64, 0xC3, 0xFF}) {
         const uint8_t options = data[0] ^ flip;
-        const outcome plain = scanned(page, options, false);
-        const outcome folded = scanned(page, options, true);
+        const outcome plain = scanned(page, options, reading::plain);
+        const outcome folded = scanned(page, options, reading::folded);
         if (plain.items != folded.items || plain.page != folded.page) std::abort();
+        const outcome split = scanned(page, options, reading::split);
+        if (split.items != folded.items || split.page != folded.page) std::abort();
     }
     return 0;
 }

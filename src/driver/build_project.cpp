@@ -71,7 +71,8 @@ bool take_destination(const build_settings& settings, early_read& whole, build_s
     }
     tree.add_leading_empty_node();
     if (parse_page_bytes(whole.bytes, settings.destination, tree, state.error,
-                         build_progress::forward, &state.scale, page_fold_rules()) != 0)
+                         build_progress::forward, &state.scale, page_fold_rules(),
+                         state.split_parses) != 0)
         return false;
     state.cache->keep(settings.destination, cached_page{key, {}, {}});
     return true;
@@ -305,6 +306,7 @@ int run_build(toc_project& project, const run_caller& caller, write_policy polic
     return run_project(
         project, caller, policy, build_cancelled_text,
         [&](const build_settings& settings, build_state& state) {
+            state.split_parses = threads > 1;
             return settings.single ? build_single(settings, state)
                                    : build_multi(settings, state, threads, cache_for);
         },

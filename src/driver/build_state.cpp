@@ -30,7 +30,8 @@ int read_whole(file_staging::page_source& source, std::string_view path, page_by
 // (the document keeps the bytes); a larger one, or one that was not
 // measured, is parsed as it streams in.
 int read_into(file_staging::page_source& source, std::string_view path, xml_tree& document,
-              vtstring& error, void (*progress)(int percent, void* context), void* context) {
+              vtstring& error, void (*progress)(int percent, void* context), void* context,
+              bool split = false) {
     if (source.size < 0 || static_cast<double>(source.size) >= cached_page_limit)
         return read_html(source.file, path, document, error,
                          {progress, context, source.hash, page_fold_rules()});
@@ -38,7 +39,7 @@ int read_into(file_staging::page_source& source, std::string_view path, xml_tree
     const int result = read_whole(source, path, bytes, error);
     return result != 0 ? result
                        : parse_page_bytes(bytes, path, document, error, progress, context,
-                                          page_fold_rules());
+                                          page_fold_rules(), split);
 }
 
 }  // namespace
@@ -80,8 +81,9 @@ int build_state::read_page(std::string_view path, xml_tree& document, build_prog
         result = read_whole(source, path, whole->bytes, error);
     } else {
         document.add_leading_empty_node();
-        result = read_into(source, path, document, error,
-                           page_scale ? build_progress::forward : nullptr, page_scale);
+        result =
+            read_into(source, path, document, error, page_scale ? build_progress::forward : nullptr,
+                      page_scale, split_parses);
     }
     if (result == 0) {
         const std::lock_guard lock(files_mutex_);

@@ -182,6 +182,10 @@ class build_state {
     hash128 cache_digest;
     std::vector<bool> cacheable;
     bool destination_cacheable = false;  // it is none of the sources
+    // A big page read on the run's thread is cut into tokens on a second
+    // thread while this one parses it (parse_page_bytes): when a core is
+    // spare then.
+    bool split_parses = false;
     // Renders every page's local TOC (the run's thread only): the template
     // is opened and read once a run, at the first page that has one.
     toc_renderer local_tocs;

@@ -116,6 +116,7 @@ int clear_project(toc_project& project, progress_fn progress, void* context, pag
     return run_project(
         project, {progress, context, pages, cancel}, write_policy::commit, clear_cancelled_text,
         [&](const build_settings& settings, build_state& state) {
+            state.split_parses = threads > 1;
             return clear_all(settings, state, threads) != 0 || state.commit() != 0 ? 1 : 0;
         },
         [](build_state& state) { state.done(); });

@@ -84,8 +84,8 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
 }
 
 int parse_page_bytes(page_bytes& in, std::string_view path, xml_tree& tree, vtstring& error,
-                     void (*progress)(int percent, void* context), void* context,
-                     fold_rules rules) {
+                     void (*progress)(int percent, void* context), void* context, fold_rules rules,
+                     bool split) {
     // The tree keeps the bytes its nodes stand for.
     const std::string_view bytes = in.bytes();
     tree.adopt(std::move(in.block));
@@ -93,6 +93,13 @@ int parse_page_bytes(page_bytes& in, std::string_view path, xml_tree& tree, vtst
     html_chunks reader(tree, path, error, html_chunks::in_place);
     if (rules) reader.fold_by(rules);
     tree.expect_nodes(html_nodes_for(bytes.size(), rules));
+    if (split && bytes.size() >= split_parse_bytes) {
+        const int result = reader.read_split(bytes, in.chunks, in.size, progress, context);
+        if (result >= 0) {
+            if (result == 0 && progress) progress(100, context);
+            return result;
+        }
+    }
     int64_t total = 0;
     for (const uint32_t n : in.chunks) {
         if (const int result = reader.add(bytes.substr(static_cast<size_t>(total), n)))

@@ -47,10 +47,15 @@ int read_page_bytes(const vtfile_handle& file, std::string_view path, page_bytes
 // Parses what read_page_bytes read into tree as read_html would, with its
 // progress, folding what rules allow (html_fold.h) when given. The tree
 // takes the bytes over: in.bytes() is empty then. 0, or the reader's result
-// with error set.
+// with error set. With split, a page of split_parse_bytes or more is cut
+// into tokens on a second thread (html_chunks::read_split): for a core
+// that would stand idle.
 int parse_page_bytes(page_bytes& in, std::string_view path, xml_tree& tree, vtstring& error,
                      void (*progress)(int percent, void* context), void* context,
-                     fold_rules rules = nullptr);
+                     fold_rules rules = nullptr, bool split = false);
+
+// Below this size a second thread costs more than it saves.
+inline constexpr size_t split_parse_bytes = 256 * 1024;
 
 // The folding every reading of a page for a build or a clearing run uses:
 // toc_fold_rule (toc_fold_rule.h), or none once set so (a comparison of

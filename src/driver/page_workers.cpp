@@ -1,11 +1,11 @@
 #include "driver/page_workers.h"
 
-#include <pthread.h>
 #include <sched.h>
 
 #include <algorithm>
-#include <csignal>
 #include <system_error>
+
+#include "files/temp_registry.h"
 
 class page_workers::task {
   public:
@@ -94,10 +94,7 @@ bool page_workers::done(const ticket& t) {
 }
 
 void page_workers::serve() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&held, s);
-    pthread_sigmask(SIG_BLOCK, &held, nullptr);
+    temp_registry_hold_signals_here();
     std::unique_lock lock(mutex_);
     for (;;) {
         queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });

@@ -61,7 +61,8 @@ int take_cached(early_read& got, bool look_up, const hash128& context, hash128& 
     if (!look_up && !found) return 0;  // parsed by the worker
     page.document.add_leading_empty_node();
     return parse_page_bytes(got.bytes, page.job.source, page.document, state.error,
-                            build_progress::forward, &page.scale, page_fold_rules());
+                            build_progress::forward, &page.scale, page_fold_rules(),
+                            state.split_parses);
 }
 
 // Keeps a page just scanned for the page cache, unless its result depends

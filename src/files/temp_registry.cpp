@@ -152,6 +152,13 @@ void temp_registry_on_termination(void (*last_words)()) {
     g_last_words.store(last_words);
 }
 
+void temp_registry_hold_signals_here() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int s : kTerminating) sigaddset(&held, s);
+    pthread_sigmask(SIG_BLOCK, &held, nullptr);
+}
+
 termination_deferred::termination_deferred() {
     sigset_t held;
     sigemptyset(&held);

@@ -41,6 +41,10 @@ void temp_registry_outcome_fixed();
 // ends it now.
 void temp_registry_outcome_settled();
 
+// Keeps SIGTERM, SIGINT and SIGHUP from the calling thread for good: for
+// helper threads, so that such a signal reaches a thread of the run.
+void temp_registry_hold_signals_here();
+
 // Holds SIGTERM, SIGINT and SIGHUP back while it lives, for steps that must
 // not stop half way; a signal that came meanwhile arrives when it ends.
 class termination_deferred {

@@ -2,6 +2,7 @@
 
 #include "core/memory_error_text.h"
 #include "files/vtfile_error.h"
+#include "html/html_token_stream.h"
 #include "html/text_encoding.h"
 
 bool refuse_wide_page(std::string_view first, std::string_view path, vtstring& error) {
@@ -30,4 +31,49 @@ int html_chunks::finish() {
     if (result == VTSGML_DONE) return 0;
     error_ = memory_error_text;
     return result;
+}
+
+int html_chunks::read_split(std::string_view bytes, std::span<const uint32_t> chunks, double size,
+                            void (*progress)(int percent, void* context), void* context) {
+    if (!chunks.empty() && refuse_wide_page(bytes.substr(0, chunks[0]), path_, error_)) return 1;
+    html_token_stream stream;
+    if (!stream.start(bytes)) return -1;
+    reader_.add_in_place(bytes);
+    size_t read = 0;
+    size_t chunk = 0;
+    size_t chunk_end = chunks.empty() ? 0 : chunks[0];
+    // The tree's number of each name of the stream, once asked.
+    std::vector<uint32_t> names(html_token_stream::max_names + 1, 0);
+    const auto tree_name = [&](uint32_t number) {
+        uint32_t& in_tree = names[number];
+        if (in_tree) return in_tree;
+        std::string_view name = stream.name(number);
+        // A name lower-cased apart from the page's bytes is the tree's to keep.
+        if (name.data() < bytes.data() || name.data() >= bytes.data() + bytes.size())
+            name = tree_.keep(name);
+        return in_tree = tree_.name_number(name);
+    };
+    for (std::span<const html_token_stream::token> batch; !(batch = stream.next()).empty();) {
+        for (const html_token_stream::token& t : batch) {
+            const std::string_view token = bytes.substr(read, t.length);
+            if (const int result = t.name ? reader_.take_tag(t.kind, token, tree_name(t.name))
+                                          : reader_.take(t.kind, token)) {
+                error_ = memory_error_text;
+                return result;
+            }
+            read += t.length;
+            while (chunk < chunks.size() && read >= chunk_end) {
+                if (progress && size > 0)
+                    progress(static_cast<int>(static_cast<double>(chunk_end) / size * 100),
+                             context);
+                if (++chunk < chunks.size()) chunk_end += chunks[chunk];
+            }
+        }
+    }
+    if (stream.result() != VTSGML_DONE) {
+        error_ = memory_error_text;
+        return stream.result();
+    }
+    tree_.keep_text_comments(stream.take_text_comments());
+    return 0;
 }

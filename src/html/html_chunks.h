@@ -2,6 +2,8 @@
 // checks and messages every reading of a page shares.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "core/vtstring.h"
@@ -21,7 +23,7 @@ class html_chunks {
     // Reads into tree; messages name path and go to error.
     html_chunks(xml_tree& tree, std::string_view path, vtstring& error,
                 chunk_memory memory = copied)
-        : reader_(tree), path_(path), error_(error), memory_(memory) {}
+        : reader_(tree), tree_(tree), path_(path), error_(error), memory_(memory) {}
 
     // Folds what rules allow (html_fold.h); only for chunks in place.
     void fold_by(fold_rules rules) { reader_.fold_by(rules); }
@@ -38,8 +40,18 @@ class html_chunks {
     // The end of the page: 0, or the reader's result with error set.
     int finish();
 
+    // A whole page in memory the tree owns (below the reader's size limit),
+    // in place of add and finish: the same tree, the same result, and
+    // progress(percent of size) once each chunk's bytes (chunks: their
+    // sizes) are read, when size is above 0. It is cut into tokens on a
+    // thread of its own (html_token_stream) while this one builds the tree.
+    // -1 when no thread can start: nothing was read then.
+    int read_split(std::string_view bytes, std::span<const uint32_t> chunks, double size,
+                   void (*progress)(int percent, void* context), void* context);
+
   private:
     vthtml reader_;
+    xml_tree& tree_;
     std::string_view path_;
     vtstring& error_;
     chunk_memory memory_;

@@ -24,14 +24,19 @@ bool empty_by_name(std::string_view name) {
 }  // namespace
 
 vthtml::vthtml(xml_tree& tree) : tree_(tree) {
-    set_size_limit(html_size_limit);
-    set_keep_text(true);
-    set_enabled_kinds(xml_kind_bit(xml_kind::start_tag) | xml_kind_bit(xml_kind::end_tag) |
-                      xml_kind_bit(xml_kind::comment) | xml_kind_bit(xml_kind::directive));
-    set_construct(xml_kind::start_tag, {">", false, false});
-    set_construct(xml_kind::end_tag, {">", false, false});
-    set_construct(xml_kind::comment, {">", false, false});
-    set_construct(xml_kind::directive, {"-->", false, false});
+    cut_like_html(*this);
+}
+
+void vthtml::cut_like_html(vtsgml& tokenizer) {
+    tokenizer.set_size_limit(html_size_limit);
+    tokenizer.set_keep_text(true);
+    tokenizer.set_enabled_kinds(xml_kind_bit(xml_kind::start_tag) |
+                                xml_kind_bit(xml_kind::end_tag) | xml_kind_bit(xml_kind::comment) |
+                                xml_kind_bit(xml_kind::directive));
+    tokenizer.set_construct(xml_kind::start_tag, {">", false, false});
+    tokenizer.set_construct(xml_kind::end_tag, {">", false, false});
+    tokenizer.set_construct(xml_kind::comment, {">", false, false});
+    tokenizer.set_construct(xml_kind::directive, {"-->", false, false});
 }
 
 void vthtml::add(std::string_view chunk) {
@@ -81,36 +86,55 @@ int vthtml::on_text(std::string_view bytes) {
 int vthtml::on_markup(xml_kind kind, std::string_view bytes) {
     try {
         const std::string_view src = keep_token(bytes);
-        std::string_view name;
+        uint32_t number = 0;
         if (kind == xml_kind::start_tag || kind == xml_kind::end_tag) {
-            const size_t skip = kind == xml_kind::start_tag ? 1 : 2;
-            name = parse_tag_name(src.substr(skip, src.size() - skip - 1), scratch_,
-                                  tag_flags::lower_case);
+            std::string_view name = tag_name(kind, src, scratch_);
             if (name.data() == scratch_.data()) name = tree_.keep(name);
+            number = tree_.name_number(name);
         }
-        if (kind == xml_kind::end_tag) {
-            close_by_end_tag(src, name);
-            return 0;
-        }
-        if (kind == xml_kind::start_tag && (src[src.size() - 2] == '/' || empty_by_name(name)))
-            kind = xml_kind::empty_tag;
-        xml_node* node = make_tag(kind, src, name);
-        node->closed = kind != xml_kind::start_tag;
-        place(node);
-        if (kind == xml_kind::start_tag) push_open(node);
-        mark(node);
-        if (kind != xml_kind::start_tag) join_leaf(node);
+        add_markup(kind, src, number);
     } catch (const std::bad_alloc&) {
         return VTSGML_NO_MEMORY;
     }
     return 0;
 }
 
-xml_node* vthtml::make_tag(xml_kind kind, std::string_view source, std::string_view name) {
+std::string_view vthtml::tag_name(xml_kind& kind, std::string_view source, vtstring& scratch) {
+    const size_t skip = kind == xml_kind::start_tag ? 1 : 2;
+    const std::string_view name = parse_tag_name(source.substr(skip, source.size() - skip - 1),
+                                                 scratch, tag_flags::lower_case);
+    if (kind == xml_kind::start_tag && (source[source.size() - 2] == '/' || empty_by_name(name)))
+        kind = xml_kind::empty_tag;
+    return name;
+}
+
+int vthtml::take_tag(xml_kind kind, std::string_view bytes, uint32_t name) {
+    try {
+        add_markup(kind, keep_token(bytes), name);
+    } catch (const std::bad_alloc&) {
+        return VTSGML_NO_MEMORY;
+    }
+    return 0;
+}
+
+void vthtml::add_markup(xml_kind kind, std::string_view source, uint32_t name) {
+    if (kind == xml_kind::end_tag) {
+        close_by_end_tag(source, name);
+        return;
+    }
+    xml_node* node = make_tag(kind, source, name);
+    node->closed = kind != xml_kind::start_tag;
+    place(node);
+    if (kind == xml_kind::start_tag) push_open(node);
+    mark(node);
+    if (kind != xml_kind::start_tag) join_leaf(node);
+}
+
+xml_node* vthtml::make_tag(xml_kind kind, std::string_view source, uint32_t name) {
     xml_node* node = tree_.make();
     node->kind = kind;
     node->source = source;
-    if (!name.empty()) node->name = name;
+    node->name.set_number(name);
     return node;
 }
 
@@ -123,7 +147,7 @@ void vthtml::place(xml_node* node) {
 
 void vthtml::push_open(xml_node* element) {
     parent_ = element;
-    open_names_.increment(element->name);
+    open_names_.increment(element->name.number());
 }
 
 void vthtml::mark(xml_node* node) {
@@ -152,9 +176,9 @@ void vthtml::mark(xml_node* node) {
 // tag as its last child and is closed; the elements passed over stay open but
 // are no longer on the way up. Without such an element the end tag stays
 // open where it stands.
-void vthtml::close_by_end_tag(std::string_view source, std::string_view name) {
+void vthtml::close_by_end_tag(std::string_view source, uint32_t name) {
     // Most end tags close the element they stand in: no count needed then.
-    const bool closes_parent = parent_ && parent_->name == name;
+    const bool closes_parent = parent_ && parent_->name.number() == name;
     if (!closes_parent && open_names_.count(name) == 0) {
         xml_node* end_tag = make_tag(xml_kind::end_tag, source, name);
         place(end_tag);
@@ -163,7 +187,7 @@ void vthtml::close_by_end_tag(std::string_view source, std::string_view name) {
         return;
     }
     // The elements passed over end before the end tag.
-    while (parent_->name != name) pop(parent_, source.data());
+    while (parent_->name.number() != name) pop(parent_, source.data());
     xml_node* element = parent_;
     xml_node* end_tag = make_tag(xml_kind::end_tag, source, name);
     element->closed = true;
@@ -174,7 +198,7 @@ void vthtml::close_by_end_tag(std::string_view source, std::string_view name) {
 }
 
 void vthtml::pop(xml_node* element, const char* end) {
-    open_names_.decrement(element->name);
+    open_names_.decrement(element->name.number());
     parent_ = element->parent;
     if (element->fold & fold_inside) --holding_;
     if (element->fold & fold_holds) {

@@ -37,15 +37,33 @@ class vthtml : public vtsgml {
     // place (a chunk added by copy ends the folding).
     void fold_by(fold_rules rules) { rules_ = rules; }
 
+    // Sets a tokenizer to cut input into the tokens this reader reads.
+    static void cut_like_html(vtsgml& tokenizer);
+    // The name of a start or end tag (source: from '<' through '>') as this
+    // reader keeps it: lower case, a view into source or else into scratch.
+    // A start tag that takes no end tag turns kind into empty_tag.
+    static std::string_view tag_name(xml_kind& kind, std::string_view source, vtstring& scratch);
+    // Reads a token that such a tokenizer cut from input added here in
+    // place, in order, as run() would: instead of running this reader.
+    int take(xml_kind kind, std::string_view bytes) {
+        return kind == xml_kind::text ? on_text(bytes) : on_markup(kind, bytes);
+    }
+    // The same for a tag whose kind and name tag_name gave; name is its
+    // number in the tree (xml_tree::name_number).
+    int take_tag(xml_kind kind, std::string_view bytes, uint32_t name);
+
   protected:
     int on_text(std::string_view bytes) override;
     int on_markup(xml_kind kind, std::string_view bytes) override;
 
   private:
     std::string_view keep_token(std::string_view bytes);
-    xml_node* make_tag(xml_kind kind, std::string_view source, std::string_view name);
+    // A markup token that is no text, its name known (0: none).
+    void add_markup(xml_kind kind, std::string_view source, uint32_t name);
+    // name: its number in the tree (xml_tree::name_number), 0 for none.
+    xml_node* make_tag(xml_kind kind, std::string_view source, uint32_t name);
     void place(xml_node* node);
-    void close_by_end_tag(std::string_view source, std::string_view name);
+    void close_by_end_tag(std::string_view source, uint32_t name);
     void push_open(xml_node* element);
     // The element, whose bytes end at end, leaves the way up: closed by an
     // end tag or passed over.

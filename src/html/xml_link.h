@@ -42,6 +42,10 @@ class xml_name {
     // The bytes must live as long as the tree (its memory, or a literal).
     xml_name& operator=(std::string_view name);
 
+    // The name by its number in the tree (xml_tree::name_number).
+    void set_number(uint32_t number) { number_ = number; }
+    uint32_t number() const { return number_; }
+
     std::string_view view() const;
     operator std::string_view() const { return view(); }  // NOLINT: reads as a view
     const char* data() const { return view().data(); }

@@ -71,7 +71,8 @@ xml_tree::xml_tree(xml_tree&& other) noexcept
       blocks_(std::move(other.blocks_)),
       free_(std::exchange(other.free_, nullptr)),
       free_left_(std::exchange(other.free_left_, 0)),
-      attribute_sets_(std::move(other.attribute_sets_)) {}
+      attribute_sets_(std::move(other.attribute_sets_)),
+      text_comments_(std::exchange(other.text_comments_, {})) {}
 
 xml_tree& xml_tree::operator=(xml_tree&& other) noexcept {
     if (this != &other) {
@@ -84,6 +85,7 @@ xml_tree& xml_tree::operator=(xml_tree&& other) noexcept {
         free_ = std::exchange(other.free_, nullptr);
         free_left_ = std::exchange(other.free_left_, 0);
         attribute_sets_ = std::move(other.attribute_sets_);
+        text_comments_ = std::exchange(other.text_comments_, {});
     }
     return *this;
 }
@@ -167,6 +169,11 @@ char* xml_tree::allocate(size_t n) {
     free_ += n;
     free_left_ -= n;
     return p;
+}
+
+uint32_t xml_tree::name_number(std::string_view name) {
+    if (!store_) store_ = std::make_unique<xml_node_store>();
+    return store_->name_number(name);
 }
 
 std::string_view xml_tree::keep(std::string_view bytes) {

@@ -17,11 +17,13 @@
 #include <deque>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/byte_block.h"
 #include "core/vthash.h"
 #include "core/vtstring.h"
+#include "html/text_comments.h"
 #include "html/xml_kind.h"
 #include "html/xml_link.h"
 #include "html/xml_text.h"
@@ -185,6 +187,9 @@ class xml_tree {
     void release_after(const xml_node* node);
     void release_from(const xml_node* node);
 
+    // The number of a name (bytes that live as long as the tree) in the
+    // tree's table of names (xml_name), added when new; 0 for none.
+    uint32_t name_number(std::string_view name);
     // Copies bytes into the tree's arena; the view lives as long as the tree.
     std::string_view keep(std::string_view bytes);
     // Uninitialised room for n bytes in the arena.
@@ -203,6 +208,10 @@ class xml_tree {
     xml_tagged* tagged(xml_node* node);
     // Puts the empty node that every document read for the TOC starts with.
     xml_node* add_leading_empty_node();
+    // What a reader found of the comments in the page's text while it read
+    // the bytes (comment_standing.h tells when it still holds).
+    const text_comments& text_comments_found() const { return text_comments_; }
+    void keep_text_comments(text_comments found) { text_comments_ = std::move(found); }
 
   private:
     // Links node under parent (top level when none) before `before` (at the
@@ -229,6 +238,7 @@ class xml_tree {
     char* free_ = nullptr;
     size_t free_left_ = 0;
     std::deque<vthash> attribute_sets_;
+    text_comments text_comments_;
 };
 
 // Writes the sources of every node in document order, nothing between them.

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/vtval.h"
-#include "html/markup_context.h"
+#include "html/comment_standing.h"
 #include "html/vtregex.h"
 
 namespace {
@@ -93,13 +93,10 @@ void pre_html_toc::settle_markers() {
 
 void pre_html_toc::find_markers() {
     toc_start_marker = toc_end_marker = nullptr;
-    markup_context context;
+    comment_standing comments(*document);
     size_t order = 0;
-    for (xml_node* n = document->first(); n; n = xml_tree::next(n), ++order) {
-        if ((n->kind == xml_kind::comment || n->kind == xml_kind::directive) && context.in_text())
-            note_marker(n, order);
-        context.read(n->source);
-    }
+    for (xml_node* n = document->first(); n; n = xml_tree::next(n), ++order)
+        if (comments.comment_in_text(n)) note_marker(n, order);
     settle_markers();
 }
 
@@ -107,18 +104,16 @@ void pre_html_toc::scan_placement() {
     toc_start_marker = toc_end_marker = insertion_point = first_heading = body_element = nullptr;
     after_subtree = false;
     if (!document) return;
-    markup_context context;
+    comment_standing comments(*document);
     size_t order = 0;
     for (xml_node* n = document->first(); n; n = xml_tree::next(n), ++order) {
-        const bool own_comment = context.in_text();
-        context.read(n->source);
         if (n->kind == xml_kind::start_tag) {
             if (!first_heading && n->first_child && is_heading(n->name) && !is_skipped(n))
                 first_heading = n;
             else if (!body_element && n->name == "body")
                 body_element = n;
-        } else if ((n->kind == xml_kind::comment || n->kind == xml_kind::directive) &&
-                   own_comment) {
+        }
+        if (comments.comment_in_text(n)) {
             if (!insertion_point && is_placeholder(n->source))
                 insertion_point = n;
             else

@@ -4,19 +4,26 @@
 
 namespace {
 
-// Whether bytes hold word in any case: a tag without it has no attribute of
-// that name, and most tags are passed by this alone.
-bool holds_word(std::string_view bytes, std::string_view word) {
-    for (size_t i = 0; i + word.size() <= bytes.size(); ++i) {
-        size_t k = 0;
-        while (k < word.size() && (bytes[i + k] | 0x20) == word[k]) ++k;
-        if (k == word.size()) return true;
-    }
-    return false;
-}
+// What a tag's bytes hold of the words that may keep it: "velt" as it
+// stands, "id" and "name" in any case. A tag without "id" or "name" has no
+// such attribute, and most tags are passed by this one look alone.
+enum held_word : unsigned { held_velt = 1, held_id = 2, held_name = 4 };
 
-bool has_attribute(const xml_node* tag, std::string_view name) {
-    return holds_word(tag->source, name) && tag->has_attribute(name);
+unsigned held_words(std::string_view bytes) {
+    unsigned held = 0;
+    const size_t n = bytes.size();
+    for (size_t i = 0; i + 1 < n; ++i) {
+        const char c = bytes[i];
+        if (c == 'v' && bytes.substr(i, 4) == "velt") {
+            held |= held_velt;
+        } else if ((c | 0x20) == 'i') {
+            if ((bytes[i + 1] | 0x20) == 'd') held |= held_id;
+        } else if ((c | 0x20) == 'n' && i + 3 < n && (bytes[i + 1] | 0x20) == 'a' &&
+                   (bytes[i + 2] | 0x20) == 'm' && (bytes[i + 3] | 0x20) == 'e') {
+            held |= held_name;
+        }
+    }
+    return held;
 }
 
 // Whether an "a" element may be part of the text a navigation comment is
@@ -46,8 +53,10 @@ fold_rule toc_fold_rule(const xml_node* node) {
     // Any "h" and one more byte: "h" and a byte b is a heading of level
     // b - '0', and the levels a project takes are not bounded.
     if ((name.size() == 2 && name[0] == 'h') || name == "title") return fold_rule::keep_inside;
-    if (name == "body" || node->source.find("velt") != std::string_view::npos ||
-        has_attribute(node, "id") || has_attribute(node, "name"))
+    if (name == "body") return fold_rule::keep;
+    const unsigned held = held_words(node->source);
+    if ((held & held_velt) || ((held & held_id) && node->has_attribute("id")) ||
+        ((held & held_name) && node->has_attribute("name")))
         return fold_rule::keep;
     return name == "a" && in_navigation_text(node) ? fold_rule::stand : fold_rule::fold;
 }

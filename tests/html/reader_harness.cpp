@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "html/html_chunks.h"
 #include "html/vthtml.h"
 #include "html/vtxml.h"
 
@@ -68,8 +71,39 @@ reader_outcome run_html(std::string_view text, size_t chunk) {
 reader_outcome run_tagged(std::string_view text, size_t chunk) {
     return run_reader<vtxml>(text, chunk);
 }
+reader_outcome run_html_split(std::string_view text, std::vector<int>* progress) {
+    xml_tree tree;
+    byte_block block = make_byte_block(text.size() + 1);
+    std::memcpy(block.get(), text.data(), text.size());
+    const std::string_view bytes(block.get(), text.size());
+    tree.adopt(std::move(block));
+    std::vector<uint32_t> chunks;
+    for (size_t at = 0; at < bytes.size(); at += 16384)
+        chunks.push_back(static_cast<uint32_t>(std::min<size_t>(16384, bytes.size() - at)));
+    vtstring error;
+    html_chunks reader(tree, "page.html", error, html_chunks::in_place);
+    const auto record = [](int percent, void* to) {
+        static_cast<std::vector<int>*>(to)->push_back(percent);
+    };
+    reader_outcome out;
+    out.result = reader.read_split(bytes, chunks, static_cast<double>(bytes.size()),
+                                   progress ? +record : nullptr, progress);
+    out.tree = describe(tree);
+    vtstring written;
+    write_tree(tree, written);
+    out.written = written.str();
+    return out;
+}
+
 reader_outcome html_all_ways(std::string_view text) {
-    return all_ways<vthtml>(text, 16384);
+    reader_outcome whole = all_ways<vthtml>(text, 16384);
+    if (whole.result == 2) {
+        const reader_outcome split = run_html_split(text, nullptr);
+        EXPECT_EQ(split.result, 0) << "split";
+        EXPECT_EQ(whole.tree, split.tree) << "split";
+        EXPECT_EQ(whole.written, split.written) << "split";
+    }
+    return whole;
 }
 reader_outcome tagged_all_ways(std::string_view text) {
     return all_ways<vtxml>(text, 8092);

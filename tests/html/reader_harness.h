@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "html/xml_node.h"
 
@@ -25,7 +26,13 @@ reader_outcome run_tagged(std::string_view text, size_t chunk);
 // closed, a blank and the source ("start_tag[li] open <li>").
 std::string describe(const xml_tree& tree);
 
-// Runs whole, in production chunks and byte by byte; fails the test when
-// they disagree, and returns the whole-input outcome.
+// Reads text from memory the tree owns, cut into tokens on a second thread
+// (html_chunks::read_split) in chunks of 16,384 bytes; the percentages it
+// reports go to progress when given. result: read_split's.
+reader_outcome run_html_split(std::string_view text, std::vector<int>* progress = nullptr);
+
+// Runs whole, in production chunks and byte by byte, and a page the reader
+// reads whole also split (run_html_split); fails the test when they
+// disagree, and returns the whole-input outcome.
 reader_outcome html_all_ways(std::string_view text);
 reader_outcome tagged_all_ways(std::string_view text);
