@@ -109,6 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const outcome plain = scanned(page, options, reading::plain);
         const outcome folded = scanned(page, options, reading::folded);
         if (plain.items != folded.items || plain.page != folded.page) std::abort();
+        // A page that reads as UTF-16 or UTF-32 is refused, split or not.
+        if (vtstring why; refuse_wide_page(page.substr(0, 777), "page.html", why)) continue;
         const outcome split = scanned(page, options, reading::split);
         if (split.items != folded.items || split.page != folded.page) std::abort();
     }

@@ -33,15 +33,47 @@ int html_chunks::finish() {
     return result;
 }
 
+namespace {
+
+// The progress a reader taking the page a chunk at a time reports: the
+// percentage of size read at the end of each chunk.
+class chunk_progress {
+  public:
+    chunk_progress(std::span<const uint32_t> chunks, double size,
+                   void (*progress)(int percent, void* context), void* context)
+        : chunks_(chunks),
+          size_(size),
+          progress_(progress),
+          context_(context),
+          end_(chunks.empty() ? 0 : chunks[0]) {}
+
+    // Reports the chunks that end at or before read.
+    void passed(size_t read) {
+        while (next_ < chunks_.size() && read >= end_) {
+            if (progress_ && size_ > 0)
+                progress_(static_cast<int>(static_cast<double>(end_) / size_ * 100), context_);
+            if (++next_ < chunks_.size()) end_ += chunks_[next_];
+        }
+    }
+
+  private:
+    std::span<const uint32_t> chunks_;
+    double size_;
+    void (*progress_)(int percent, void* context);
+    void* context_;
+    size_t next_ = 0;  // the chunk to report next
+    size_t end_;       // where it ends
+};
+
+}  // namespace
+
 int html_chunks::read_split(std::string_view bytes, std::span<const uint32_t> chunks, double size,
                             void (*progress)(int percent, void* context), void* context) {
     if (!chunks.empty() && refuse_wide_page(bytes.substr(0, chunks[0]), path_, error_)) return 1;
     html_token_stream stream;
     if (!stream.start(bytes)) return -1;
     reader_.add_in_place(bytes);
-    size_t read = 0;
-    size_t chunk = 0;
-    size_t chunk_end = chunks.empty() ? 0 : chunks[0];
+    chunk_progress reported(chunks, size, progress, context);
     // The tree's number of each name of the stream, once asked.
     std::vector<uint32_t> names(html_token_stream::max_names + 1, 0);
     const auto tree_name = [&](uint32_t number) {
@@ -53,6 +85,7 @@ int html_chunks::read_split(std::string_view bytes, std::span<const uint32_t> ch
             name = tree_.keep(name);
         return in_tree = tree_.name_number(name);
     };
+    size_t read = 0;
     for (std::span<const html_token_stream::token> batch; !(batch = stream.next()).empty();) {
         for (const html_token_stream::token& t : batch) {
             const std::string_view token = bytes.substr(read, t.length);
@@ -62,12 +95,7 @@ int html_chunks::read_split(std::string_view bytes, std::span<const uint32_t> ch
                 return result;
             }
             read += t.length;
-            while (chunk < chunks.size() && read >= chunk_end) {
-                if (progress && size > 0)
-                    progress(static_cast<int>(static_cast<double>(chunk_end) / size * 100),
-                             context);
-                if (++chunk < chunks.size()) chunk_end += chunks[chunk];
-            }
+            reported.passed(read);
         }
     }
     if (stream.result() != VTSGML_DONE) {

@@ -1,5 +1,6 @@
 #include "html/html_token_stream.h"
 
+#include <array>
 #include <new>
 #include <system_error>
 
@@ -19,6 +20,7 @@ class html_token_stream::cutter : public vtsgml {
     explicit cutter(html_token_stream& stream) : stream_(stream) { vthtml::cut_like_html(*this); }
 
     int cut_all(std::string_view bytes) {
+        unread_ = bytes.data();
         append_chunk(bytes);
         set_input_complete();
         return run();
@@ -28,8 +30,13 @@ class html_token_stream::cutter : public vtsgml {
     int on_text(std::string_view bytes) override { return keep(xml_kind::text, bytes); }
 
     int on_markup(xml_kind kind, std::string_view bytes) override {
-        if ((kind == xml_kind::comment || kind == xml_kind::directive) && context_.in_text())
-            stream_.comment_starts_.push_back(bytes.data());
+        if (kind == xml_kind::comment || kind == xml_kind::directive) {
+            // The bytes since the last comment, in one go: only where a
+            // comment starts does the browser's place count.
+            context_.read({unread_, static_cast<size_t>(bytes.data() - unread_)});
+            unread_ = bytes.data();
+            if (context_.in_text()) stream_.comment_starts_.push_back(bytes.data());
+        }
         if (kind == xml_kind::start_tag || kind == xml_kind::end_tag) {
             xml_kind named = kind;
             if (const uint32_t name = number(vthtml::tag_name(named, bytes, scratch_)))
@@ -40,7 +47,6 @@ class html_token_stream::cutter : public vtsgml {
 
   private:
     int keep(xml_kind kind, std::string_view bytes, uint32_t name = 0) {
-        context_.read(bytes);
         std::vector<token>& batch = stream_.batches_[stream_.filling_];
         batch.push_back({static_cast<uint32_t>(bytes.size()), name, kind});
         return batch.size() < batch_tokens || stream_.publish() ? 0 : stopped;
@@ -50,6 +56,15 @@ class html_token_stream::cutter : public vtsgml {
     // the table is full.
     uint32_t number(std::string_view name) {
         if (name.empty()) return 0;
+        // Most tags repeat a name seen a moment ago: one compare finds it.
+        uint32_t& recent =
+            recent_[(static_cast<unsigned char>(name[0]) + name.size() * 7) % recent_.size()];
+        if (recent && stream_.names_[recent] == name) return recent;
+        recent = indexed(name);
+        return recent;
+    }
+
+    uint32_t indexed(std::string_view name) {
         uint64_t h = name.size() * 0x9E3779B97F4A7C15ull;
         for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
         const size_t mask = slots_.size() - 1;
@@ -68,10 +83,12 @@ class html_token_stream::cutter : public vtsgml {
 
     html_token_stream& stream_;
     markup_context context_;
+    const char* unread_ = nullptr;  // the first byte context_ has not read
     vtstring scratch_;
     // An open-addressed index of the names, at most half full.
     std::vector<uint32_t> slots_ = std::vector<uint32_t>(2 * max_names, 0);
     uint32_t count_ = 0;
+    std::array<uint32_t, 64> recent_{};
 };
 
 html_token_stream::~html_token_stream() {

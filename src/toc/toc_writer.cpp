@@ -18,11 +18,42 @@ const xml_node* last_descendant(const xml_node* n) {
     return n;
 }
 
+// Hands the bytes of nodes that follow one another in memory (a page read
+// in place) to put in one piece.
+template <class Put>
+class joined_pieces {
+  public:
+    explicit joined_pieces(Put& put) : put_(put) {}
+    void add(std::string_view bytes) {
+        if (bytes.empty()) return;
+        if (!run_.empty() && run_.data() + run_.size() == bytes.data()) {
+            run_ = std::string_view(run_.data(), run_.size() + bytes.size());
+            return;
+        }
+        flush();
+        run_ = bytes;
+    }
+    void flush() {
+        if (!run_.empty()) put_(run_);
+        run_ = {};
+    }
+
+  private:
+    Put& put_;
+    std::string_view run_;
+};
+
 // Hands the page's bytes to put in order, the TOC (put_toc) after the
 // insertion point and the old TOC left out.
 template <class Put, class PutToc>
-void walk_with_toc(const xml_tree& document, const toc_placement& placement, Put put,
-                   PutToc put_toc) {
+void walk_with_toc(const xml_tree& document, const toc_placement& placement, Put put_piece,
+                   PutToc put_piece_toc) {
+    joined_pieces<Put> joined(put_piece);
+    const auto put = [&](std::string_view bytes) { joined.add(bytes); };
+    const auto put_toc = [&] {
+        joined.flush();
+        put_piece_toc();
+    };
     const xml_node* start = placement.start_marker;
     const xml_node* end = placement.end_marker;
     bool writing = true;
@@ -68,6 +99,7 @@ void walk_with_toc(const xml_tree& document, const toc_placement& placement, Put
         if (!n->source.empty()) put(n->source);
         if (n == point && !bom_node) put_toc();
     }
+    joined.flush();
 }
 
 // The pieces of a TOC rendered before.
