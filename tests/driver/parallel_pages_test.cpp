@@ -157,6 +157,46 @@ TEST(parallel_pages, EveryThreadCountMakesTheOneThreadRun) {
     unsetenv("SOURCE_DATE_EPOCH");
 }
 
+// A page of some hundred kilobytes: headings, comments a browser reads as
+// text or as comments, markers of an old TOC, names in any case.
+std::string big_page(int seed) {
+    std::string page = "<HTML><head><title>Big " + std::to_string(seed) + "</title></head><Body>";
+    page += "<!--#velt_toc_nav_contents--><!-- toc -->";
+    for (int i = 0; i < 4000; ++i) {
+        const std::string level = std::to_string(1 + (i * seed) % 3);
+        page += "<H" + level + ">S" + std::to_string(i) + "</h" + level + "><p title=\"a>b\">" +
+                std::string(static_cast<size_t>(20 + i % 50), 'w') + "<!--c--><X" +
+                std::to_string(i % 5000) + ">x</x" + std::to_string(i % 5000) + ">";
+        if (i % 97 == 0) page += "<script>'<!--#velt_toc_start-->'</script><!--#velt_toc_end-->";
+    }
+    return page + "</body></html>";
+}
+
+// A page and a destination big enough to be read split on several
+// threads: the run of one thread, in a site and for a single page.
+TEST(parallel_pages, BigPagesReadSplitMakeTheOneThreadRun) {
+    setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
+    twin_sites sites(4);
+    sites.write("p2.html", big_page(2));
+    sites.write("index.html", big_page(5));
+    sites.expect_same(run_kind::check, 2, "first check");
+    sites.expect_same(run_kind::build, 2, "first build");
+    sites.expect_same(run_kind::build, 2, "unchanged rebuild");
+    sites.write("p1.html", "<body><h1>New</h1></body>");
+    sites.expect_same(run_kind::build, 2, "rebuild after an edit");
+    sites.expect_same(run_kind::clear, 2, "clearing");
+    for (toc_project* p : {&sites.p1, &sites.pn}) {
+        const vtval first = p->source[0];
+        p->is_single = vtval(1);
+        p->source.clear();
+        p->source.push_back(first);
+    }
+    sites.write("p0.html", big_page(3));
+    sites.expect_same(run_kind::build, 2, "single page");
+    sites.expect_same(run_kind::clear, 2, "single page cleared");
+    unsetenv("SOURCE_DATE_EPOCH");
+}
+
 // Pages that fail in reading (UTF-16) and in writing (a file size limit):
 // the failure reported is the one a run on one thread meets first, though
 // other threads met later ones earlier; nothing changes.
