@@ -59,7 +59,7 @@ bool read_destination(const build_settings& settings, build_state& state, xml_tr
 // with this run's TOC; else its document parsed from the bytes, and its key
 // kept for the cache. False with state.error set when the parse failed.
 bool take_destination(const build_settings& settings, early_read& whole, build_state& state,
-                      xml_tree& tree, bool& unchanged) {
+                      xml_tree& tree, bool& unchanged, site_toc_ahead& ahead) {
     const hash128 key = destination_key(
         state.cache_digest, vtfile_normal_path(settings.destination), whole.bytes, state.toc);
     const cached_page* found = state.cache->find(key);
@@ -69,6 +69,7 @@ bool take_destination(const build_settings& settings, early_read& whole, build_s
         state.cache->keep(settings.destination, found);
         return true;
     }
+    if (state.split_parses) ahead.start(settings.template_file, state.toc);
     tree.add_leading_empty_node();
     if (parse_page_bytes(whole.bytes, settings.destination, tree, state.error,
                          build_progress::forward, &state.scale, page_fold_rules(),
@@ -257,11 +258,15 @@ int build_multi(const build_settings& settings, build_state& state, int threads,
     state.scale.weight = progress_weights::destination;
     xml_tree destination;
     early_read whole;
-    if (!read_destination(settings, state, destination,
-                          state.cache && state.destination_cacheable ? &whole : nullptr))
+    // The site's TOC is rendered beside the destination's parse, unless the
+    // cache may show that the destination stays as it is.
+    site_toc_ahead ahead;
+    const bool cacheable = state.cache && state.destination_cacheable;
+    if (state.split_parses && !cacheable) ahead.start(settings.template_file, state.toc);
+    if (!read_destination(settings, state, destination, cacheable ? &whole : nullptr))
         return BUILD_FAILED;
     bool unchanged = false;
-    if (whole.whole && !take_destination(settings, whole, state, destination, unchanged))
+    if (whole.whole && !take_destination(settings, whole, state, destination, unchanged, ahead))
         return BUILD_FAILED;
     state.scale.phase_done();
     pre_html_toc placement;
@@ -270,9 +275,12 @@ int build_multi(const build_settings& settings, build_state& state, int threads,
 
     // The template is checked before the destination is touched.
     toc_renderer renderer;
-    if (!renderer.open(settings.template_file))
+    ahead.take();
+    if (ahead.started() ? !ahead.opened() : !renderer.open(settings.template_file))
         return state.fail(template_error_message(settings.template_file));
-    const toc_rendering site{renderer, settings.template_file, state.toc, state.toc.first()};
+    const toc_rendering site{renderer,  settings.template_file,
+                             state.toc, state.toc.first(),
+                             nullptr,   ahead.started() ? &ahead : nullptr};
     if ((unchanged ? state.keep_page(settings.destination)
                    : state.write_page(settings.destination, destination, placement.placement(),
                                       &site)) != 0)

@@ -42,6 +42,21 @@ int read_into(file_staging::page_source& source, std::string_view path, xml_tree
                                           page_fold_rules(), split);
 }
 
+// Puts the TOC of rendering into a page being written, with the page's
+// line end.
+bool render_into(const toc_rendering& rendering, const toc_sink& put, const xml_tree& document,
+                 const toc_placement& placement) {
+    const std::string_view line_end = page_line_end(document, placement);
+    if (!rendering.ahead)
+        return rendering.renderer.render(rendering.toc, rendering.start, put, line_end,
+                                         rendering.end);
+    if (!rendering.ahead->rendered()) return false;
+    line_end_sink lines(put, line_end);
+    lines(rendering.ahead->text().view());
+    lines.finish();
+    return true;
+}
+
 }  // namespace
 
 bool build_state::begin(const std::vector<std::string_view>& outputs,
@@ -164,7 +179,7 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
         if (!files.open(path, file)) return fail(file.error(), path);
     }
     file.set_size_limit(page_size_limit);
-    if (rendering && !rendering->renderer.is_open() &&
+    if (rendering && !rendering->ahead && !rendering->renderer.is_open() &&
         !rendering->renderer.open(rendering->template_path))
         return fail(template_error_message(rendering->template_path));
     if (later) {
@@ -186,10 +201,7 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
     const bool written = write_with_toc(
         document, placement,
         [&](const toc_sink& put) {
-            if (rendering)
-                rendered =
-                    rendering->renderer.render(rendering->toc, rendering->start, put,
-                                               page_line_end(document, placement), rendering->end);
+            if (rendering) rendered = render_into(*rendering, put, document, placement);
             return rendered;
         },
         file);

@@ -17,6 +17,7 @@
 #include "driver/build_progress.h"
 #include "driver/page_bytes.h"
 #include "driver/page_cache.h"
+#include "driver/site_toc_ahead.h"
 #include "files/file_staging.h"
 #include "files/vtfile_error.h"
 #include "html/xml_node.h"
@@ -39,6 +40,10 @@ struct toc_rendering {
     const toc_node* start = nullptr;
     // The first item not rendered; none renders to the tree's end.
     const toc_node* end = nullptr;
+    // Rendered already, without a line end, when given (site_toc_ahead): it
+    // is written with the page's line end instead of rendered, and failed
+    // as a rendering that could not read its template to the end.
+    const site_toc_ahead* ahead = nullptr;
 };
 
 // A page read on a worker thread (read_early), then taken by the run's

@@ -1,10 +1,11 @@
 // comment_standing: whether each comment of a document stands in the page's
 // text, asked node by node in document order.
 //
-// While the nodes still stand for exactly the bytes the reader found its
-// text comments in (text_comments.h), one after the other, the answer is
-// looked up; otherwise, or when nothing was found, every node's bytes go
-// through a markup_context. The answers are the same either way.
+// As long as the nodes, one after the other, still stand for the bytes the
+// reader found its text comments in (text_comments.h), the answer is looked
+// up; from the first node that does not on, or when nothing was found,
+// every node's bytes go through a markup_context. The answers are the same
+// either way.
 #pragma once
 
 #include "html/markup_context.h"
@@ -20,9 +21,11 @@ class comment_standing {
     bool comment_in_text(const xml_node* n);
 
   private:
-    static bool stands_for(const xml_tree& tree, std::string_view bytes);
+    // Whether the reader noted a comment in the text at start.
+    bool noted(const char* start);
 
-    const text_comments* found_ = nullptr;
-    size_t next_ = 0;
+    const text_comments* found_ = nullptr;  // none once the nodes part from it
+    const char* expected_ = nullptr;        // where the next node's bytes lie
+    size_t next_ = 0;                       // of found_->starts, the next to pass
     markup_context context_;
 };

@@ -184,6 +184,20 @@ TEST(parallel_pages, BigPagesReadSplitMakeTheOneThreadRun) {
     sites.expect_same(run_kind::build, 2, "unchanged rebuild");
     sites.write("p1.html", "<body><h1>New</h1></body>");
     sites.expect_same(run_kind::build, 2, "rebuild after an edit");
+    // The site's TOC, rendered beside the destination's parse, takes the
+    // destination's line ends; a template gone fails as on one thread.
+    std::string crlf;
+    for (const char c : big_page(7)) crlf += c == '>' ? std::string(">\r\n") : std::string(1, c);
+    sites.write("index.html", crlf);
+    sites.expect_same(run_kind::build, 2, "CR LF destination");
+    sites.write("p1.html", "<body><h1>Newer</h1></body>");
+    sites.expect_same(run_kind::check, 2, "check after an edit");
+    for (const temp_folder* dir : {&sites.one, &sites.many}) unlink(dir->file("t.tpl").c_str());
+    for (toc_project* p : {&sites.p1, &sites.pn}) p->insert_local_toc = vtval(0);
+    sites.write("p1.html", "<body><h1>Newest</h1></body>");
+    const seen_run gone = sites.expect_same(run_kind::build, 2, "template gone");
+    EXPECT_EQ(gone.error, "Can't open template file: " + sites.one.file("t.tpl"));
+    sites.write("t.tpl", "<!--#for var=\"item\"--><!--#echo var=\"text\"-->\n<!--#endfor-->");
     sites.expect_same(run_kind::clear, 2, "clearing");
     for (toc_project* p : {&sites.p1, &sites.pn}) {
         const vtval first = p->source[0];

@@ -83,13 +83,16 @@ TEST(split_read, CommentsStandInTheTextAsTheBytesSay) {
     }
 }
 
-// Once a node goes in, the bytes are read again: what the stream noted no
-// longer holds.
-TEST(split_read, AnEditedTreeIsReadAgain) {
+// From the first node that no longer stands for the bytes read on, the
+// bytes are read: what the stream noted holds only before it.
+TEST(split_read, AnEditedTreeIsReadFromTheEdit) {
     xml_tree tree;
-    read_page("<p>a</p><!--x-->", tree, true);
-    EXPECT_EQ(comments_in_text(tree), (std::vector<bool>{false, false, false, true}));
+    read_page("<!--a--><p>a</p><!--x-->", tree, true);
+    EXPECT_EQ(comments_in_text(tree), (std::vector<bool>{true, false, false, false, true}));
     xml_node* comment = tree.last_top();
     tree.insert_before(tree.make_text("<script>"), comment);
+    EXPECT_EQ(comments_in_text(tree), (std::vector<bool>{true, false, false, false, false, false}));
+    tree.unlink(tree.first());
+    tree.set_source(tree.first(), "<p title='");
     EXPECT_EQ(comments_in_text(tree), (std::vector<bool>{false, false, false, false, false}));
 }
