@@ -190,10 +190,9 @@ int build_state::write_page(std::string_view path, const xml_tree& document,
             later->template_path = rendering->template_path;
             // Only a page with a place for its TOC would have it rendered.
             if (placement.insertion_point)
-                later->rendered = rendering->renderer.render(
-                    rendering->toc, rendering->start,
-                    [&](std::string_view piece) { later->toc_text.append(piece); },
-                    page_line_end(document, placement), rendering->end);
+                later->rendered = render_into(
+                    *rendering, [&](std::string_view piece) { later->toc_text.append(piece); },
+                    document, placement);
         }
         return 0;
     }

@@ -21,11 +21,10 @@ bool site_toc_ahead::start(std::string_view template_path, const toc_tree& toc) 
     } catch (const std::system_error&) {
         return false;
     }
+    started_ = true;
     return true;
 }
 
 void site_toc_ahead::take() {
-    if (!done_.valid()) return;
-    done_.get();
-    taken_ = true;
+    if (done_.valid()) done_.get();
 }

@@ -27,7 +27,7 @@ class site_toc_ahead {
     // rendering is taken; false, with nothing started, when the TOC is too
     // big to hold or no thread can start.
     bool start(std::string_view template_path, const toc_tree& toc);
-    bool started() const { return done_.valid() || taken_; }
+    bool started() const { return started_; }
 
     // Waits for the rendering of a started TOC. opened: whether the template
     // could be opened; rendered: read to its end as well.
@@ -41,6 +41,6 @@ class site_toc_ahead {
     vtstring text_;
     bool opened_ = false;
     bool rendered_ = false;
-    bool taken_ = false;
+    bool started_ = false;
     std::future<void> done_;
 };

@@ -79,11 +79,10 @@ int html_chunks::read_split(std::string_view bytes, std::span<const uint32_t> ch
     const auto tree_name = [&](uint32_t number) {
         uint32_t& in_tree = names[number];
         if (in_tree) return in_tree;
-        std::string_view name = stream.name(number);
+        const std::string_view name = stream.name(number);
         // A name lower-cased apart from the page's bytes is the tree's to keep.
-        if (name.data() < bytes.data() || name.data() >= bytes.data() + bytes.size())
-            name = tree_.keep(name);
-        return in_tree = tree_.name_number(name);
+        return in_tree = tree_.name_number(
+                   name, name.data() < bytes.data() || name.data() >= bytes.data() + bytes.size());
     };
     size_t read = 0;
     for (std::span<const html_token_stream::token> batch; !(batch = stream.next()).empty();) {

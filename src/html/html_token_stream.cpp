@@ -1,6 +1,5 @@
 #include "html/html_token_stream.h"
 
-#include <array>
 #include <new>
 #include <system_error>
 
@@ -53,42 +52,18 @@ class html_token_stream::cutter : public vtsgml {
     }
 
     // The stream's number of name, given one when new; 0 for none, or when
-    // the table is full.
+    // the table is full. A name lower-cased in scratch_ is kept when new.
     uint32_t number(std::string_view name) {
-        if (name.empty()) return 0;
-        // Most tags repeat a name seen a moment ago: one compare finds it.
-        uint32_t& recent =
-            recent_[(static_cast<unsigned char>(name[0]) + name.size() * 7) % recent_.size()];
-        if (recent && stream_.names_[recent] == name) return recent;
-        recent = indexed(name);
-        return recent;
-    }
-
-    uint32_t indexed(std::string_view name) {
-        uint64_t h = name.size() * 0x9E3779B97F4A7C15ull;
-        for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
-        const size_t mask = slots_.size() - 1;
-        for (size_t i = (h ^ (h >> 29)) & mask;; i = (i + 1) & mask) {
-            if (const uint32_t n = slots_[i]) {
-                if (stream_.names_[n] == name) return n;
-                continue;
-            }
-            if (count_ == max_names) return 0;
-            if (name.data() == scratch_.data()) name = stream_.lowered_.emplace_back(name);
-            stream_.names_[++count_] = name;
-            slots_[i] = count_;
-            return count_;
-        }
+        return stream_.names_.number(name, [this](std::string_view kept) -> std::string_view {
+            if (kept.data() != scratch_.data()) return kept;
+            return stream_.lowered_.emplace_back(kept);
+        });
     }
 
     html_token_stream& stream_;
     markup_context context_;
     const char* unread_ = nullptr;  // the first byte context_ has not read
     vtstring scratch_;
-    // An open-addressed index of the names, at most half full.
-    std::vector<uint32_t> slots_ = std::vector<uint32_t>(2 * max_names, 0);
-    uint32_t count_ = 0;
-    std::array<uint32_t, 64> recent_{};
 };
 
 html_token_stream::~html_token_stream() {
@@ -103,7 +78,6 @@ html_token_stream::~html_token_stream() {
 bool html_token_stream::start(std::string_view bytes) {
     bytes_ = bytes;
     for (std::vector<token>& batch : batches_) batch.reserve(batch_tokens);
-    names_.assign(max_names + 1, std::string_view());
     try {
         thread_ = std::thread([this] { cut(); });
     } catch (const std::system_error&) {

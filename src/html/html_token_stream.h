@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "html/name_table.h"
 #include "html/text_comments.h"
 #include "html/xml_kind.h"
 
@@ -46,7 +47,7 @@ class html_token_stream {
     // of memory before the end.
     int result() const { return result_; }
     // A name of a token the stream has handed over, lower case.
-    std::string_view name(uint32_t number) const { return names_[number]; }
+    std::string_view name(uint32_t number) const { return names_.name(number); }
     // More names than this are left to the thread that builds the tree.
     static constexpr uint32_t max_names = 4096;
 
@@ -65,10 +66,10 @@ class html_token_stream {
     std::string_view bytes_;
     std::array<std::vector<token>, batch_count> batches_;
     std::vector<const char*> comment_starts_;
-    // By number from 1, as many as max_names: the table never moves, so
-    // that the other thread may read what was handed over. The lower-cased
-    // copies of names the bytes do not hold as they are read stay still too.
-    std::vector<std::string_view> names_;
+    // Never moves, so that the other thread may read the names handed
+    // over; nor do the lower-cased copies of names the bytes do not hold as
+    // they are read.
+    name_table names_{max_names};
     std::deque<std::string> lowered_;
     std::mutex mutex_;
     std::condition_variable filled_;

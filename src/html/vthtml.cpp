@@ -88,9 +88,8 @@ int vthtml::on_markup(xml_kind kind, std::string_view bytes) {
         const std::string_view src = keep_token(bytes);
         uint32_t number = 0;
         if (kind == xml_kind::start_tag || kind == xml_kind::end_tag) {
-            std::string_view name = tag_name(kind, src, scratch_);
-            if (name.data() == scratch_.data()) name = tree_.keep(name);
-            number = tree_.name_number(name);
+            const std::string_view name = tag_name(kind, src, scratch_);
+            number = tree_.name_number(name, name.data() == scratch_.data());
         }
         add_markup(kind, src, number);
     } catch (const std::bad_alloc&) {

@@ -171,9 +171,10 @@ char* xml_tree::allocate(size_t n) {
     return p;
 }
 
-uint32_t xml_tree::name_number(std::string_view name) {
+uint32_t xml_tree::name_number(std::string_view name, bool copied) {
     if (!store_) store_ = std::make_unique<xml_node_store>();
-    return store_->name_number(name);
+    return store_->name_number(name,
+                               [&](std::string_view kept) { return copied ? keep(kept) : kept; });
 }
 
 std::string_view xml_tree::keep(std::string_view bytes) {

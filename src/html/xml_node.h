@@ -187,9 +187,10 @@ class xml_tree {
     void release_after(const xml_node* node);
     void release_from(const xml_node* node);
 
-    // The number of a name (bytes that live as long as the tree) in the
-    // tree's table of names (xml_name), added when new; 0 for none.
-    uint32_t name_number(std::string_view name);
+    // The number of a name in the tree's table of names (xml_name), added
+    // when new; 0 for none. The name's bytes must live as long as the tree,
+    // or be copied, which a new name then is.
+    uint32_t name_number(std::string_view name, bool copied = false);
     // Copies bytes into the tree's arena; the view lives as long as the tree.
     std::string_view keep(std::string_view bytes);
     // Uninitialised room for n bytes in the arena.

@@ -3,7 +3,6 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 xml_node_store::~xml_node_store() {
@@ -59,53 +58,6 @@ void xml_node_store::new_segment() {
         for (char* other : table_)
             reinterpret_cast<xml_segment_header*>(other)->table = table_.data();
     next_slot_ = 1;
-}
-
-namespace {
-
-// Names are short: their length and first eight bytes tell most apart.
-size_t name_hash(std::string_view name) {
-    uint64_t head = 0;
-    std::memcpy(&head, name.data(), std::min<size_t>(name.size(), sizeof head));
-    uint64_t h = (head ^ (name.size() * 0x9E3779B97F4A7C15u)) * 0xFF51AFD7ED558CCDu;
-    for (size_t i = sizeof head; i < name.size(); ++i)
-        h = (h ^ static_cast<unsigned char>(name[i])) * 0x100000001B3u;
-    return static_cast<size_t>(h ^ (h >> 29));
-}
-
-}  // namespace
-
-uint32_t xml_node_store::name_number(std::string_view name) {
-    if (name.empty()) return 0;
-    // Most tags repeat a name seen a moment ago: one compare finds it.
-    uint32_t& recent = recent_names_[(static_cast<unsigned char>(name[0]) + name.size() * 7) &
-                                     (recent_names_.size() - 1)];
-    if (recent && names_[recent] == name) return recent;
-    recent = indexed_name_number(name);
-    return recent;
-}
-
-uint32_t xml_node_store::indexed_name_number(std::string_view name) {
-    if (names_.size() * 2 >= name_slots_.size()) {
-        // Grown to keep the index at most half full.
-        name_slots_.assign(std::max<size_t>(64, name_slots_.size() * 2), 0);
-        const size_t mask = name_slots_.size() - 1;
-        for (uint32_t n = 1; n < names_.size(); ++n) {
-            size_t i = name_hash(names_[n]) & mask;
-            while (name_slots_[i]) i = (i + 1) & mask;
-            name_slots_[i] = n;
-        }
-    }
-    const size_t mask = name_slots_.size() - 1;
-    for (size_t i = name_hash(name) & mask;; i = (i + 1) & mask) {
-        const uint32_t n = name_slots_[i];
-        if (n == 0) {
-            name_slots_[i] = static_cast<uint32_t>(names_.size());
-            names_.push_back(name);
-            return name_slots_[i];
-        }
-        if (names_[n] == name) return n;
-    }
 }
 
 xml_name& xml_name::operator=(std::string_view name) {

@@ -9,13 +9,13 @@
 // reader keeps beside a node lives here too, found by the node's number.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "html/name_table.h"
 #include "html/xml_node.h"
 
 class xml_node_store {
@@ -49,10 +49,16 @@ class xml_node_store {
     void release_after(const xml_node* node) { release_to(xml_node_number(node) + 1); }
     void release_from(const xml_node* node) { release_to(xml_node_number(node)); }
 
-    // The number of a name in the table of names, added when new; 0 for
-    // the empty name.
-    uint32_t name_number(std::string_view name);
-    std::string_view name(uint32_t number) const { return names_[number]; }
+    // The number of a name in the table of names, added when new (with the
+    // bytes keep(name) gives, when given); 0 for the empty name.
+    uint32_t name_number(std::string_view name) {
+        return name_number(name, [](std::string_view kept) { return kept; });
+    }
+    template <class Keep>
+    uint32_t name_number(std::string_view name, Keep keep) {
+        return names_.number(name, keep);
+    }
+    std::string_view name(uint32_t number) const { return names_.name(number); }
 
     // The tagged-reader record of node, made when it has none yet.
     xml_tagged& tagged(const xml_node* node) { return tagged_[xml_node_number(node)]; }
@@ -75,7 +81,6 @@ class xml_node_store {
     void new_segment();
     // The next node made takes the place of the given number.
     void release_to(uint32_t number);
-    uint32_t indexed_name_number(std::string_view name);
 
     std::vector<char*> table_;
     std::vector<slab> slabs_;
@@ -85,9 +90,5 @@ class xml_node_store {
     uint32_t next_slot_ = slots;
     size_t size_ = 0;
     std::unordered_map<uint32_t, xml_tagged> tagged_;
-    // The names by number, and an open-addressed index of them (0: free):
-    // a page has a few dozen names and a tag every dozen bytes.
-    std::vector<std::string_view> names_{std::string_view()};
-    std::vector<uint32_t> name_slots_;
-    std::array<uint32_t, 64> recent_names_{};
+    name_table names_;
 };
